@@ -1,0 +1,52 @@
+#pragma once
+// The modal dialogs, the beep and the mouse pointer, behind one facade: the program uses Qt's, the tests a
+// scripted fake that records what was shown and answers from a queue.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace qb::app {
+
+/** The font and colour a user confirmed in the font dialog. */
+struct FontChoice {
+    QString name;
+    double pointSize = 8.25;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+    QColor color = Qt::black;
+};
+
+/** The choose-font flags the printouts ask for: screen and printer fonts (1, 2) and the effects (0x100). */
+inline constexpr int kFontDialogFlags = 259;
+
+/** The mouse pointer shapes the program uses. */
+enum class Pointer { Default, Hourglass };
+
+/** Modal dialogs and other user feedback of the program. */
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    /** A message box with one OK button and no icon. */
+    virtual void message(QWidget* parent, const QString& text, const QString& title) = 0;
+    /** A question with Yes and No, Yes the default; true for Yes. */
+    virtual bool question(QWidget* parent, const QString& text, const QString& title) = 0;
+    /** An input box with OK and Cancel; the entry's text on OK, empty text on Cancel. */
+    virtual QString inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                             const QString& initialText) = 0;
+    /** A file-open dialog; filter is "caption|patterns|caption|patterns", selected the 1-based entry shown
+     *  first. The full path of the chosen file, or empty text when none was chosen. */
+    virtual QString openFile(QWidget* parent, const QString& filter, int selected) = 0;
+    /** The font dialog with choose-font flags; nothing when the user cancels. */
+    virtual std::optional<FontChoice> chooseFont(QWidget* parent, int flags) = 0;
+    /** The system beep. */
+    virtual void beep() = 0;
+    /** Sets the mouse pointer of a window. */
+    virtual void setPointer(QWidget* window, Pointer pointer) = 0;
+};
+
+} // namespace qb::app

@@ -1,0 +1,52 @@
+#pragma once
+// File operations on resolved (POSIX) paths: the existence test, deletion, folders and safe writes.
+
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace qb::platform {
+
+/** Whether an ordinary, visible file exists at the path: folders and names starting with "." do not count. */
+bool fileExists(const std::string& path);
+
+/** Whether a folder exists at the path. */
+bool directoryExists(const std::string& path);
+
+/** Deletes one file. */
+Status removeFile(const std::string& path);
+
+/** Creates one folder (its parent must exist). */
+Status makeDirectory(const std::string& path);
+
+/** Creates a folder and any missing parents. */
+Status makeDirectories(const std::string& path);
+
+/** How a safe write treats an existing file of the same name. */
+enum class WriteMode {
+    Replace,   ///< the new content replaces the old one in a single rename
+    CreateNew, ///< fail with EEXIST rather than touch an existing file
+};
+
+/** Who may read the written file. */
+enum class FileAccess {
+    Shared,    ///< the usual 0666 less the umask
+    OwnerOnly, ///< 0600, for secrets
+};
+
+/**
+ * Writes a whole file so that a crash or a failure never leaves it half-written: a hidden temporary file in the
+ * same folder is written, flushed to disk and renamed over the target, then the folder is flushed. On failure
+ * the old file is untouched and the temporary file is gone.
+ */
+Status writeFileAtomically(const std::string& path, std::string_view bytes, WriteMode mode,
+                           FileAccess access = FileAccess::Shared);
+
+/** Creates or empties a file and writes the bytes in place, every call checked; used for probe files only. */
+Status writeFileInPlace(const std::string& path, std::string_view bytes);
+
+/** Reads a whole file of at most maxBytes; EFBIG when it is larger. */
+Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
+
+} // namespace qb::platform

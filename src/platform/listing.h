@@ -1,0 +1,37 @@
+#pragma once
+// Wildcard listing of a folder's ordinary files, handed out one name at a time from one open listing.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qb::platform {
+
+/**
+ * Whether a file name matches a wildcard pattern (both Windows-1252): "*" matches any run, the empty one
+ * included, "?" any one character, letters match without regard to case, and a pattern ending in ".*" also
+ * matches a name without that dot, so "*.*" matches every name.
+ */
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+/** The ordinary files of one folder whose names match a pattern, in the order the folder yields them. Folders
+ *  and names starting with "." are never listed; a symbolic link counts when it leads to an ordinary file. */
+class WildcardListing {
+public:
+    /** Opens the listing of a POSIX folder; a missing or unreadable folder gives an empty listing. */
+    WildcardListing(const std::string& folder, std::string pattern);
+    ~WildcardListing();
+    WildcardListing(WildcardListing&&) noexcept;
+    WildcardListing& operator=(WildcardListing&&) noexcept;
+
+    /** The next matching name, as Windows-1252 text, or nothing when the listing is used up. Names the code page
+     *  cannot hold are passed over, since no program path could name them. */
+    std::optional<std::string> next();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace qb::platform

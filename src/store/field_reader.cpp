@@ -1,0 +1,115 @@
+#include "store/field_reader.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qb::store {
+namespace {
+
+constexpr std::size_t kChunk = 16384;
+
+bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
+
+} // namespace
+
+FieldReader::FieldReader(std::string bytes) : buffer_(std::move(bytes)) {}
+FieldReader::FieldReader() = default;
+FieldReader::~FieldReader() { close(); }
+
+int FieldReader::open(const std::string& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return fd_ < 0 ? errno : 0;
+}
+
+void FieldReader::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    buffer_.clear();
+    pos_ = 0;
+    ioError_ = false;
+}
+
+bool FieldReader::fill() {
+    if (fd_ < 0 || ioError_)
+        return false;
+    if (pos_ > 0) { // keep the buffer small: drop what was consumed
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+    }
+    const std::size_t old = buffer_.size();
+    buffer_.resize(old + kChunk);
+    ssize_t n;
+    do {
+        n = ::read(fd_, buffer_.data() + old, kChunk);
+    } while (n < 0 && errno == EINTR);
+    buffer_.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+    if (n < 0)
+        ioError_ = true;
+    return n > 0;
+}
+
+int FieldReader::peek() {
+    if (pos_ >= buffer_.size() && !fill())
+        return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+}
+
+bool FieldReader::atEnd() { return peek() < 0; }
+
+void FieldReader::consumeLineEnd(int first) {
+    ++pos_;
+    if (first == '\r' && peek() == '\n')
+        ++pos_;
+}
+
+FieldRead FieldReader::read() {
+    FieldRead result;
+    if (atEnd()) {
+        result.failure = ioError_ ? ReadFailure::IoError : ReadFailure::PastEnd;
+        return result;
+    }
+    while (peek() == ' ')
+        ++pos_;
+    Field field;
+    const auto tooLong = [&] { return field.text.size() > kMaxFieldBytes; };
+    int c = peek();
+    if (c == '"') {
+        field.quoted = true;
+        ++pos_;
+        while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
+            field.text.push_back(static_cast<char>(c));
+            ++pos_;
+        }
+        if (c == '"')
+            ++pos_;
+        // whatever follows the closing quote up to the delimiter is skipped
+        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c))
+            ++pos_;
+    } else {
+        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
+            field.text.push_back(static_cast<char>(c));
+            ++pos_;
+        }
+        while (!field.text.empty() && field.text.back() == ' ')
+            field.text.pop_back();
+    }
+    if (tooLong()) {
+        result.failure = ReadFailure::TooLong;
+        return result;
+    }
+    if (ioError_) {
+        result.failure = ReadFailure::IoError;
+        return result;
+    }
+    if (c == ',')
+        ++pos_;
+    else if (isLineEnd(c))
+        consumeLineEnd(c);
+    result.field = std::move(field);
+    return result;
+}
+
+} // namespace qb::store

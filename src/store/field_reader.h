@@ -1,0 +1,81 @@
+#pragma once
+// Sequential text files read field by field: a quoted field runs to the next double quote (commas and line
+// breaks included), a plain one to the next comma or line end with its trailing spaces removed.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qb::store {
+
+/** The largest field a read takes into memory; a longer one means the file is not one of ours. Saving writes at
+ *  most 30000 characters and an imported record at most kMaxImportedRecordBytes, both far below this. */
+inline constexpr std::size_t kMaxFieldBytes = 4 * 1024 * 1024;
+
+/** One field as a field read returns it. */
+struct Field {
+    std::string text;    ///< the characters of the field, Windows-1252
+    bool quoted = false; ///< whether it began with a double quote in the file
+};
+
+/** Why a field read gave no field. */
+enum class ReadFailure {
+    PastEnd, ///< a read after the last field
+    TooLong, ///< a field longer than kMaxFieldBytes
+    IoError, ///< the system could not read the file
+};
+
+/** The result of one field read: a field, or why there is none. */
+struct FieldRead {
+    std::optional<Field> field;
+    ReadFailure failure = ReadFailure::PastEnd; ///< meaningful only without a field
+    bool ok() const { return field.has_value(); }
+};
+
+/**
+ * Reads fields from a file or from bytes in memory. Line ends are CR LF; a lone CR or a lone LF also ends a line,
+ * so files written on other systems read as expected. Spaces before a field are skipped; tabs are ordinary
+ * characters.
+ */
+class FieldReader {
+public:
+    /** A reader over bytes in memory, for imports and tests. */
+    explicit FieldReader(std::string bytes);
+    /** A reader with no file; open() gives it one. */
+    FieldReader();
+    ~FieldReader();
+    FieldReader(const FieldReader&) = delete;
+    FieldReader& operator=(const FieldReader&) = delete;
+
+    /** Opens a file for reading (closing any open one); the errno on failure, 0 on success. */
+    int open(const std::string& path);
+    /** The next field. */
+    FieldRead read();
+    /** True when no character remains to be read. */
+    bool atEnd();
+    /** Closes the file; a reader over memory just forgets its bytes. */
+    void close();
+
+private:
+    bool fill(); // reads more of the file into the buffer; false at its end or on an error
+    int peek();  // the next byte, or -1 at the end
+    void consumeLineEnd(int first);
+
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t pos_ = 0;
+    bool ioError_ = false;
+};
+
+/** The text form of a plain field that reads as a number, or nothing when it does not. A number is an optional
+ *  sign, digits with an optional decimal point and fraction (or a point and a fraction), and an optional exponent
+ *  (E or D, optional sign, digits). Its text form has no leading zeros and no trailing fraction zeros, uses up to
+ *  15 significant digits, and switches to the form 1.5E+20 for magnitudes of 1E+15 and above or below 1E-4. */
+std::optional<std::string> numberTextForm(std::string_view plain);
+
+/** What a general value keeps of a field: a plain field that reads as a number becomes that number's text form
+ *  (so 12 stays 12 and 007 becomes 7); a quoted field and any other plain field stay as they are. */
+std::string generalValue(const Field& field);
+
+} // namespace qb::store

@@ -1,0 +1,65 @@
+#pragma once
+// Record files: each record is a file of its own, named by its record number (the creation moment), holding
+// two quoted lines, the reminder date and the record text.
+
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/status.h"
+#include "store/field_reader.h"
+
+namespace qb::store {
+
+/** A record as it is stored: both fields are Windows-1252 text. */
+struct Record {
+    std::string reminderDate; ///< empty, or a date typed as mm/dd/yy
+    std::string text;         ///< the record text, CR LF between lines
+    friend bool operator==(const Record&, const Record&) = default;
+};
+
+/** The record number of a moment: month, day, hour, minute, ".", last digit of the year, second (12061403.659). */
+std::string recordNumber(const platform::LocalDateTime& moment);
+
+/** The exact bytes of a record file: the quoted reminder date and the quoted text, each ended by CR LF. */
+std::string recordFileBytes(const Record& record);
+
+/** Why a file could not be read as a record. */
+enum class RecordReadStatus {
+    Ok,
+    CannotOpen, ///< missing, unreadable or not a file
+    NotARecord, ///< fewer than two fields, a field too long, or a read error
+};
+
+/** The result of reading a record file. */
+struct RecordRead {
+    RecordReadStatus status = RecordReadStatus::CannotOpen;
+    Record record;
+    bool ok() const { return status == RecordReadStatus::Ok; }
+};
+
+/** Reads a record file by two field reads (reminder date, then text, as general values) and closes it. The reader
+ *  is passed in so a walk over many files reuses its buffer. */
+RecordRead readRecordFile(FieldReader& reader, const std::string& path);
+
+/** Writes (or rewrites) the record file at path in one safe write. */
+platform::Status writeRecordFile(const std::string& path, const Record& record);
+
+/** The outcome of writing a new record. */
+struct NewRecordWrite {
+    platform::Status status;
+    std::string number; ///< the record number the file got
+};
+
+/** How many later seconds a new record may move on to when its number is taken. */
+inline constexpr int kMaxRecordNumberTries = 100000;
+
+/**
+ * Writes a new record into a folder (POSIX path) under the number of the given moment. An existing file is never
+ * replaced: when the number is taken the record takes the number of the next second whose name is free, so the
+ * number still tells the creation time to within seconds.
+ */
+NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
+                                  const Record& record);
+
+} // namespace qb::store

@@ -1,0 +1,36 @@
+#pragma once
+// A temporary folder for one test, removed with everything in it when the test ends.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb::test {
+
+/** A fresh folder under the system's temporary folder; removed recursively on destruction. */
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    /** The folder's POSIX path. */
+    const std::string& path() const { return path_; }
+    /** A path inside the folder. */
+    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+/** Writes bytes to a file (creating parent folders), failing the test when that does not work. */
+void writeFile(const std::string& path, std::string_view bytes);
+
+/** The bytes of a file; fails the test when it cannot be read. */
+std::string readFile(const std::string& path);
+
+/** The names in a folder, sorted, hidden ones included. */
+std::vector<std::string> listFolder(const std::string& path);
+
+} // namespace qb::test
