@@ -1,0 +1,94 @@
+#include "import/import_run.h"
+
+#include <cerrno>
+
+#include "import/import_text.h"
+#include "platform/files.h"
+#include "store/field_reader.h"
+#include "store/record_file.h"
+
+namespace qb::import {
+namespace {
+
+ImportProblem problemOf(store::ReadFailure failure) {
+    switch (failure) {
+    case store::ReadFailure::PastEnd:
+        return ImportProblem::ShortRecord;
+    case store::ReadFailure::TooLong:
+        return ImportProblem::FieldTooLong;
+    case store::ReadFailure::IoError:
+        break;
+    }
+    return ImportProblem::CannotRead;
+}
+
+// How many seconds past the moment the number that was written lies: a taken number moves the record on to the
+// next free second, and the wait grows by as much so the next record's number is still two seconds later.
+long long secondsMovedOn(const platform::LocalDateTime& moment, const std::string& number) {
+    for (int offset = 0; offset < store::kMaxRecordNumberTries; ++offset) {
+        if (store::recordNumber(platform::addSeconds(moment, offset)) == number)
+            return offset;
+    }
+    return 0;
+}
+
+// Gathers the next record's text by exactly `count` field reads.
+ImportProblem readRecordText(store::FieldReader& reader, int count, std::string& text) {
+    text.clear();
+    for (int i = 0; i < count; ++i) {
+        store::FieldRead read = reader.read();
+        if (!read.ok())
+            return problemOf(read.failure);
+        text += withoutDoubleQuotes(std::move(read.field->text));
+        text += "\r\n";
+        if (text.size() > kMaxImportedRecordBytes)
+            return ImportProblem::RecordTooLong;
+    }
+    return ImportProblem::None;
+}
+
+} // namespace
+
+ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
+                           platform::Clock& clock) {
+    ImportResult result;
+    if (fieldsPerRecord < 1) { // a record of no fields would never use the file up
+        result.problem = ImportProblem::ShortRecord;
+        return result;
+    }
+    std::string file;
+    result.status = platform::readWholeFile(importPath, file, kMaxImportFileBytes);
+    if (!result.status.ok()) {
+        result.problem = result.status.error == EFBIG ? ImportProblem::FileTooLarge : ImportProblem::CannotRead;
+        return result;
+    }
+    ImportText text = decodeImportFile(file);
+    file.clear();
+    if (!text.ok()) {
+        result.problem = ImportProblem::Unmappable;
+        result.unmappable = text.unmappable;
+        return result;
+    }
+
+    store::FieldReader reader(std::move(text.bytes));
+    store::Record record;
+    for (;;) {
+        result.problem = readRecordText(reader, fieldsPerRecord, record.text);
+        if (!result.ok())
+            return result;
+        const platform::LocalDateTime moment = clock.now();
+        const auto numberMade = clock.elapsedNow();
+        const store::NewRecordWrite written = store::writeNewRecordFile(folder, moment, record);
+        if (!written.status.ok()) {
+            result.problem = ImportProblem::CannotWrite;
+            result.status = written.status;
+            return result;
+        }
+        result.numbers.push_back(written.number);
+        clock.waitUntil(numberMade + kRecordSpacing + std::chrono::seconds(secondsMovedOn(moment, written.number)));
+        if (reader.atEnd())
+            return result;
+    }
+}
+
+} // namespace qb::import

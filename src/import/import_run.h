@@ -1,0 +1,55 @@
+#pragma once
+// The comma-delimited import: every run of N consecutive fields of a file becomes one new record whose text holds
+// the fields one per line; the records are spaced two seconds apart so each gets a record number of its own.
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/status.h"
+
+namespace qb::import {
+
+/** The largest record text an import makes; a longer one takes the problem path. */
+inline constexpr std::size_t kMaxImportedRecordBytes = 1024 * 1024;
+
+/** The time each record waits after its number was made, so that no two records of a run share a number. */
+inline constexpr std::chrono::seconds kRecordSpacing{2};
+
+/** Why an import stopped before the end of its file. */
+enum class ImportProblem {
+    None,
+    CannotRead,    ///< the import file could not be opened or read
+    FileTooLarge,  ///< the import file is larger than kMaxImportFileBytes
+    Unmappable,    ///< the file holds a character Windows-1252 cannot hold; no record was written
+    ShortRecord,   ///< the file ran out of fields in the middle of a record (an empty file included)
+    FieldTooLong,  ///< a field longer than a field read takes
+    RecordTooLong, ///< a record text longer than kMaxImportedRecordBytes
+    CannotWrite,   ///< a record file could not be created or written
+};
+
+/** What an import did. */
+struct ImportResult {
+    ImportProblem problem = ImportProblem::None;
+    std::vector<std::string> numbers;   ///< the record numbers written, in file order
+    std::optional<char32_t> unmappable; ///< with ImportProblem::Unmappable, the character
+    platform::Status status;            ///< with CannotRead and CannotWrite, the system's reason
+    bool ok() const { return problem == ImportProblem::None; }
+};
+
+/**
+ * Imports a comma-delimited file (POSIX path) into a folder (POSIX path) with fieldsPerRecord fields per record.
+ * Each record's text is its fields, each followed by CR LF; its reminder date is empty. The record number is
+ * made from the clock once the record's last field has been read; an existing file is never replaced (the
+ * number moves on to the next free second). The run then waits, measured as elapsed time, until two seconds have
+ * passed since the number's moment, and tests for the end of the file only after a whole record. On a problem
+ * the records already written stay and nothing of the unfinished record is written. A count below 1 is refused
+ * as a ShortRecord problem before the file is read.
+ */
+ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
+                           platform::Clock& clock);
+
+} // namespace qb::import
