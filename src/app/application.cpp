@@ -1,11 +1,54 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QMessageBox>
+#include <memory>
+
+#include "app/form1.h"
+#include "app/frm_splash.h"
+#include "app/pictures.h"
+#include "app/program_exit.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_printer.h"
+#include "app/services.h"
+#include "platform/clock.h"
+#include "platform/drive_map.h"
 
 namespace qb::app {
 
 int runQuillbox(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillbox"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
+    QApplication::setDesktopFileName(QStringLiteral("quillbox"));
+    QApplication::setWindowIcon(applicationIcon());
+    // The program ends only through its own exits: Exit, the main window's frame, the password prompt, the splash.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    QApplication::setFont(font);
+
+    platform::DriveMap drives(platform::DriveMap::homeFromEnvironment(), platform::DriveMap::currentWorkingDirectory());
+    if (!drives.ensureDriveC())
+        QMessageBox::warning(nullptr, QStringLiteral("Quillbox"),
+                             QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")
+                                 .arg(QString::fromStdString(drives.home() + "/drive_c")));
+    platform::SystemClock clock;
+    QtDialogs dialogs;
+    QtPrinter printer(QString::fromStdString(drives.home() + "/printouts"), clock);
+    ProcessExit exit;
+    Services services{drives, clock, dialogs, printer, exit};
+
+    std::unique_ptr<Form1> mainWindow;
+    frmSplash splash(
+        [&] {
+            mainWindow = std::make_unique<Form1>(services);
+            mainWindow->Form_Load();
+        },
+        exit);
+    splash.show();
     return app.exec();
 }
 

@@ -14,6 +14,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace qb::store {
+class Settings;
+}
+
 namespace qb::app {
 
 class Form2;
@@ -97,6 +101,8 @@ public:
     void unloadForm2();
     /** The about window while it is loaded, else null. */
     Form3* form3() const { return form3_.get(); }
+    /** Unloads the about window; safe to call from the about window's own handlers. */
+    void unloadForm3();
 
     /** The connections to the world this window was given. */
     Services& services() { return services_; }
@@ -109,6 +115,8 @@ protected:
 private:
     void buildControls();
     void connectHandlers();
+    bool askStartupPassword(const store::Settings& settings); // false when the program has been ended
+    void ensureProgramDefaultDirectory();
 
     Services& services_;
     std::unique_ptr<Form2> form2_;

@@ -1,13 +1,12 @@
 #include "app/program_exit.h"
 
-#include <QApplication>
 #include <cstdlib>
 
 namespace qb::app {
 
 void ProcessExit::endNow() {
-    // Every file the program writes is already on disk (safe writes), so nothing is lost by leaving now.
-    QApplication::closeAllWindows();
+    // Every file the program writes is already on disk (safe writes), so nothing is lost by leaving now; the
+    // windows go with the process, without further events.
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -6,7 +6,9 @@
 
 namespace qb::app {
 
-QString fromCp1252(const std::string& bytes) { return QString::fromStdString(platform::cp1252ToUtf8(bytes)); }
+QString fromCp1252(const std::string& bytes) {
+    return QString::fromStdString(platform::cp1252ToUtf8(bytes));
+}
 
 BoxText toCp1252(const QString& text) {
     platform::Cp1252Conversion converted = platform::utf8ToCp1252(text.toStdString());
@@ -30,7 +32,9 @@ void setRecordText(QPlainTextEdit* box, const std::string& bytes) {
     box->setPlainText(text);
 }
 
-int storedLength(const QString& plainText) { return static_cast<int>(plainText.size() + plainText.count('\n')); }
+int storedLength(const QString& plainText) {
+    return static_cast<int>(plainText.size() + plainText.count('\n'));
+}
 
 QString unmappableMessage(const QString& character) {
     return QStringLiteral("The character %1 cannot be stored in a Quillbox file. Please remove it and try again.")

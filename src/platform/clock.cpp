@@ -38,9 +38,13 @@ LocalDateTime SystemClock::now() const {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-std::chrono::steady_clock::time_point SystemClock::elapsedNow() const { return std::chrono::steady_clock::now(); }
+std::chrono::steady_clock::time_point SystemClock::elapsedNow() const {
+    return std::chrono::steady_clock::now();
+}
 
-void SystemClock::waitUntil(std::chrono::steady_clock::time_point deadline) { std::this_thread::sleep_until(deadline); }
+void SystemClock::waitUntil(std::chrono::steady_clock::time_point deadline) {
+    std::this_thread::sleep_until(deadline);
+}
 
 std::string dateText(const LocalDateTime& m) {
     char text[32];

@@ -18,8 +18,8 @@ std::string cp1252ToUtf8(std::string_view bytes);
 
 /** The outcome of turning UTF-8 into Windows-1252. */
 struct Cp1252Conversion {
-    std::string bytes;                   ///< the converted text, complete only when ok()
-    std::optional<char32_t> unmappable;  ///< the first character the code page cannot hold (U+FFFD for bad UTF-8)
+    std::string bytes;                  ///< the converted text, complete only when ok()
+    std::optional<char32_t> unmappable; ///< the first character the code page cannot hold (U+FFFD for bad UTF-8)
     bool ok() const { return !unmappable.has_value(); }
 };
 

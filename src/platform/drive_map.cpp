@@ -13,9 +13,13 @@
 namespace qb::platform {
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool isDriveLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDriveLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 std::vector<std::string> splitComponents(std::string_view path) {
     std::vector<std::string> parts;
@@ -68,7 +72,8 @@ std::string homeDirectory() {
 
 } // namespace
 
-DriveMap::DriveMap(std::string home, std::string workingDir) : home_(std::move(home)), workingDir_(std::move(workingDir)) {}
+DriveMap::DriveMap(std::string home, std::string workingDir)
+    : home_(std::move(home)), workingDir_(std::move(workingDir)) {}
 
 std::string DriveMap::homeFromEnvironment() {
     if (const char* home = std::getenv("QUILLBOX_HOME"); home && *home)
@@ -83,7 +88,9 @@ std::string DriveMap::currentWorkingDirectory() {
     return cwd ? std::string(cwd.get()) : std::string("/");
 }
 
-bool DriveMap::ensureDriveC() const { return makeDirectories(join(home_, "drive_c")).ok(); }
+bool DriveMap::ensureDriveC() const {
+    return makeDirectories(join(home_, "drive_c")).ok();
+}
 
 std::string DriveMap::resolve(std::string_view path) const {
     std::string base;

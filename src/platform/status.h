@@ -7,8 +7,8 @@ namespace qb::platform {
 
 /** Success, or the errno of the first call that failed and what the program was doing then. */
 struct Status {
-    int error = 0;       ///< 0 on success, else an errno value
-    std::string action;  ///< what failed, for example "write"; empty on success
+    int error = 0;      ///< 0 on success, else an errno value
+    std::string action; ///< what failed, for example "write"; empty on success
 
     bool ok() const { return error == 0; }
     /** A failure built from errno-style values. */

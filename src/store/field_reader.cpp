@@ -9,13 +9,17 @@ namespace {
 
 constexpr std::size_t kChunk = 16384;
 
-bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
+bool isLineEnd(int c) {
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 
 FieldReader::FieldReader(std::string bytes) : buffer_(std::move(bytes)) {}
 FieldReader::FieldReader() = default;
-FieldReader::~FieldReader() { close(); }
+FieldReader::~FieldReader() {
+    close();
+}
 
 int FieldReader::open(const std::string& path) {
     close();
@@ -57,7 +61,9 @@ int FieldReader::peek() {
     return static_cast<unsigned char>(buffer_[pos_]);
 }
 
-bool FieldReader::atEnd() { return peek() < 0; }
+bool FieldReader::atEnd() {
+    return peek() < 0;
+}
 
 void FieldReader::consumeLineEnd(int first) {
     ++pos_;

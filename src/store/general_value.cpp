@@ -6,7 +6,9 @@
 namespace qb::store {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the number grammar and returns the text in the form from_chars accepts (no plus, "e" exponent).
 std::optional<std::string> normalisedNumber(std::string_view s) {

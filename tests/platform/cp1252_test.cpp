@@ -25,8 +25,8 @@ TEST(Cp1252, RefusesCharactersItCannotHoldAndBadUtf8) {
     const Cp1252Conversion check = utf8ToCp1252("ok \u2713 no");
     EXPECT_FALSE(check.ok());
     EXPECT_EQ(*check.unmappable, U'\u2713');
-    EXPECT_EQ(*utf8ToCp1252("\xC3").unmappable, U'\uFFFD');        // truncated sequence
-    EXPECT_EQ(*utf8ToCp1252("\xC0\xAF").unmappable, U'\uFFFD');    // overlong
+    EXPECT_EQ(*utf8ToCp1252("\xC3").unmappable, U'\uFFFD');         // truncated sequence
+    EXPECT_EQ(*utf8ToCp1252("\xC0\xAF").unmappable, U'\uFFFD');     // overlong
     EXPECT_EQ(*utf8ToCp1252("\xED\xA0\x80").unmappable, U'\uFFFD'); // surrogate
     EXPECT_EQ(utf8ToCp1252("caf\u00E9 \u20AC").bytes, "caf\xE9 \x80");
 }

@@ -42,16 +42,16 @@ TEST(WildcardMatch, StarQuestionMarkAndCase) {
 
 TEST(WildcardListing, ListsOrdinaryVisibleFilesThatMatch) {
     TempDir dir;
-    for (const char* name : {"12251403.659", "12251403.759", "12261403.659", "1225", "notes.txt", "README", ".hidden",
-                             "Upper.TXT"})
+    for (const char* name :
+         {"12251403.659", "12251403.759", "12261403.659", "1225", "notes.txt", "README", ".hidden", "Upper.TXT"})
         writeFile(dir / name, "x");
     ::mkdir((dir / "12259999.699").c_str(), 0777); // a folder named like a record
     ::symlink("nowhere", (dir / "12250000.600").c_str());
     ::symlink("12251403.659", (dir / "12250000.601").c_str());
 
     EXPECT_EQ(listAll(dir.path(), "1225*.6*"), (Names{"12250000.601", "12251403.659"}));
-    EXPECT_EQ(listAll(dir.path(), "*.*"), (Names{"1225", "12250000.601", "12251403.659", "12251403.759",
-                                                "12261403.659", "README", "Upper.TXT", "notes.txt"}));
+    EXPECT_EQ(listAll(dir.path(), "*.*"), (Names{"1225", "12250000.601", "12251403.659", "12251403.759", "12261403.659",
+                                                 "README", "Upper.TXT", "notes.txt"}));
     EXPECT_EQ(listAll(dir.path(), "*.txt"), (Names{"Upper.TXT", "notes.txt"}));
     EXPECT_EQ(listAll(dir.path(), "readme"), (Names{"README"}));
 }

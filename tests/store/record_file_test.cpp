@@ -26,8 +26,8 @@ TEST(RecordFile, BytesAreTwoQuotedLinesWithCrLf) {
 TEST(RecordFile, WrittenRecordsReadBackIdentical) {
     TempDir dir;
     FieldReader reader;
-    for (const Record& record : {Record{"", "a, b,\r\nc  \r\n  d  "}, Record{"12/25/26", "007"},
-                                 Record{"", "\r\n"}, Record{"ab/cd/ef", "caf\xE9 \x80"}}) {
+    for (const Record& record : {Record{"", "a, b,\r\nc  \r\n  d  "}, Record{"12/25/26", "007"}, Record{"", "\r\n"},
+                                 Record{"ab/cd/ef", "caf\xE9 \x80"}}) {
         ASSERT_TRUE(writeRecordFile(dir / "r", record).ok());
         const RecordRead read = readRecordFile(reader, dir / "r");
         ASSERT_TRUE(read.ok());

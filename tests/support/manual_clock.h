@@ -15,7 +15,8 @@ public:
     /** Moves both readings on to the deadline at once. */
     void waitUntil(std::chrono::steady_clock::time_point deadline) override {
         if (deadline > elapsed_)
-            advance(std::chrono::duration_cast<std::chrono::seconds>(deadline - elapsed_ + std::chrono::nanoseconds(999'999'999)));
+            advance(std::chrono::duration_cast<std::chrono::seconds>(deadline - elapsed_ +
+                                                                     std::chrono::nanoseconds(999'999'999)));
         ++waits_;
     }
 

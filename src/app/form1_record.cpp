@@ -1,0 +1,121 @@
+// The main window's record handlers: save, clear, delete, the data directory check and the reformat.
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/form_checks.h"
+#include "app/limited_text_edit.h"
+#include "app/text_codec.h"
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "print/reformat.h"
+#include "store/directory_probe.h"
+#include "store/record_file.h"
+
+namespace qb::app {
+namespace {
+
+const QString kAlert = QStringLiteral("Alert!");
+const QString kAttention = QStringLiteral("Attention!");
+
+QString notSavedMessage(const QString& directory, const platform::Status& status) {
+    return QStringLiteral("Your record could not be saved in %1 (%2). Nothing was written; the record is still on "
+                          "screen.")
+        .arg(directory, QString::fromStdString(status.describe()));
+}
+
+} // namespace
+
+void Form1::Command3_Click() {
+    const std::string directory = dataDirectoryOf(*this).value_or("");
+    const std::string folder = services_.drives.resolve(directory);
+    const platform::Status probe = store::probeWithFile(folder + "/" + store::kSaveProbeName, "");
+    if (!inputChecksPass(*this)) // also refuses a directory the code page cannot hold
+        return;
+    if (Text1->toPlainText().isEmpty()) {
+        services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), kAlert);
+        return;
+    }
+    const std::string number = toCp1252(Text5->text()).bytes;
+    const store::Record record{toCp1252(Text2->text()).bytes, recordTextOf(Text1).bytes};
+    platform::Status written = probe;
+    if (written.ok() && number.empty())
+        written = store::writeNewRecordFile(folder, services_.clock.now(), record).status;
+    else if (written.ok())
+        written = store::writeRecordFile(services_.drives.resolve(directory + "\\" + number), record);
+    if (!written.ok()) {
+        services_.dialogs.message(this, notSavedMessage(Combo1->currentText(), written), kAlert);
+        return;
+    }
+    services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));
+    Text2->clear();
+    text3->clear();
+    Text5->clear();
+    Text1->clear();
+}
+
+void Form1::Command4_Click() {
+    clearForm();
+}
+
+void Form1::Command5_Click() {
+    const std::string directory = toCp1252(Combo1->currentText()).bytes;
+    const std::string number = toCp1252(Text5->text()).bytes;
+    if (number.empty()) {
+        services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"), kAttention);
+        return;
+    }
+    const std::string path = services_.drives.resolve(directory + "\\" + number);
+    if (!platform::fileExists(path)) {
+        services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), kAttention);
+        return;
+    }
+    if (const platform::Status removed = platform::removeFile(path); !removed.ok()) {
+        services_.dialogs.message(this,
+                                  QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
+                                      .arg(Text5->text(), QString::fromStdString(removed.describe())),
+                                  kAttention);
+        return;
+    }
+    services_.dialogs.message(this, QStringLiteral("Record deleted!"), kAttention);
+    clearForm();
+}
+
+void Form1::Combo1_LostFocus() {
+    const std::optional<std::string> directory = dataDirectoryOf(*this);
+    const bool usable =
+        directory &&
+        store::probeWithFile(services_.drives.resolve(*directory + "\\" + store::kDirectoryProbeName), " \r\n").ok();
+    if (usable)
+        return;
+    const QString title = QStringLiteral("Attention");
+    services_.dialogs.message(
+        this, QStringLiteral("The directory you have specified does not exist.  Please create it."), title);
+    services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
+                              title);
+    Combo1->setEditText(QString::fromLatin1(kProgramDefaultDirectory));
+}
+
+void Form1::Command11_Click() {
+    // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
+    QString text = Text1->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const std::u32string result = print::reformatText(text.toStdU32String());
+    if (result.size() > print::kRecordTextLimit) {
+        services_.dialogs.message(this,
+                                  QStringLiteral("The reformatted text would be longer than %1 characters, so the "
+                                                 "text has been left as it was.")
+                                      .arg(print::kRecordTextLimit),
+                                  kAttention);
+        return;
+    }
+    QString reformatted = QString::fromStdU32String(result);
+    reformatted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Text1->setPlainText(reformatted);
+    services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
+                              kAttention);
+}
+
+} // namespace qb::app

@@ -1,0 +1,162 @@
+// The main window's start-up procedure, exit, password and default directory handlers.
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <cstdio>
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form_checks.h"
+#include "app/program_exit.h"
+#include "app/text_codec.h"
+#include "platform/cp1252.h"
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "store/directory_probe.h"
+#include "store/settings.h"
+
+namespace qb::app {
+namespace {
+
+const QString kAttention = QStringLiteral("Attention!");
+
+// Today's reminder date: two-digit month, day and year, as reminder dates are typed (12/06/26).
+std::string todaysReminderDate(const platform::LocalDateTime& today) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d", today.month, today.day, today.year % 100);
+    return text;
+}
+
+QString settingNotStored(const platform::Status& status) {
+    return QStringLiteral("The setting could not be stored (%1).").arg(QString::fromStdString(status.describe()));
+}
+
+} // namespace
+
+void Form1::Form_Load() {
+    const store::Settings settings(services_.drives);
+    services_.dialogs.setPointer(&form2(), Pointer::Hourglass);
+    unloadForm2();
+    Combo1->addItem(QString::fromLatin1(kProgramDefaultDirectory));
+    if (const auto directory = settings.defaultDirectory()) {
+        Combo1->addItem(fromCp1252(*directory));
+        Combo1->setEditText(fromCp1252(*directory));
+    }
+    Check1->setChecked(settings.alarmFlag());
+    if (!askStartupPassword(settings))
+        return;
+    for (const char* list : {store::settings_paths::kDirectoryList, store::settings_paths::kLocalDirectoryList}) {
+        for (const std::string& directory : settings.directoryList(list))
+            Combo1->addItem(fromCp1252(directory));
+    }
+    const std::string today = todaysReminderDate(services_.clock.now());
+    if (Check1->isChecked())
+        runReminderCheck(today);
+    else
+        show();
+    ensureProgramDefaultDirectory();
+    services_.dialogs.setPointer(this, Pointer::Default);
+}
+
+bool Form1::askStartupPassword(const store::Settings& settings) {
+    const std::optional<std::string> stored = settings.password();
+    if (!stored) // no password file, or one that holds no password: nothing to ask
+        return true;
+    const std::string expected = platform::cp1252ToUpper(*stored);
+    for (;;) {
+        const QString answer = services_.dialogs.inputBox(this, QStringLiteral("Please enter your password"),
+                                                          QStringLiteral("(Quillbox)  Attention - password required"),
+                                                          QStringLiteral("Enter your password here"));
+        if (answer.isEmpty()) {
+            services_.exit.endNow();
+            return false;
+        }
+        const BoxText typed = toCp1252(answer);
+        if (!typed.unmappable && platform::cp1252ToUpper(typed.bytes) == expected)
+            return true;
+    }
+}
+
+void Form1::ensureProgramDefaultDirectory() {
+    const std::string probe = services_.drives.resolve("c:\\quill\\testdir");
+    if (store::probeWithFile(probe, " \r\n").ok())
+        return;
+    // Creating it may fail too (a read-only home); the program goes on without it.
+    platform::makeDirectories(services_.drives.resolve(kProgramDefaultDirectory));
+}
+
+void Form1::Command2_Click() {
+    const store::Settings settings(services_.drives);
+    if (const platform::Status stored = settings.storeAlarmFlag(Check1->isChecked()); !stored.ok())
+        services_.dialogs.message(this, settingNotStored(stored), kAttention);
+    services_.exit.endNow();
+}
+
+void Form1::Command6_Click() {
+    const store::Settings settings(services_.drives);
+    for (;;) {
+        const QString first =
+            services_.dialogs.inputBox(this, QStringLiteral("Enter a P/W & click OK, or click Cancel for no P/W."),
+                                       QStringLiteral("Please enter a new password below"), QString());
+        if (first.isEmpty()) {
+            if (const platform::Status deleted = settings.deletePassword(); !deleted.ok()) {
+                services_.dialogs.message(this, settingNotStored(deleted), kAttention);
+                return;
+            }
+            services_.dialogs.message(this, QStringLiteral("Password was deleted!"), kAttention);
+            return;
+        }
+        const QString again = QStringLiteral("Enter your new password again to confirm");
+        const QString confirmation = services_.dialogs.inputBox(this, again, again, QString());
+        if (confirmation != first) {
+            services_.dialogs.message(this,
+                                      QStringLiteral("The new password did not match the confirming password.  You "
+                                                     "will be asked to re-enter them."),
+                                      kAttention);
+            continue;
+        }
+        const BoxText password = toCp1252(first);
+        std::optional<QString> problem;
+        if (password.unmappable)
+            problem = unmappableMessage(*password.unmappable);
+        else if (const auto why = store::passwordProblem(password.bytes))
+            problem = QStringLiteral("This password cannot be used: %1. Please choose another one.")
+                          .arg(QString::fromStdString(*why));
+        if (problem) {
+            services_.dialogs.message(this, *problem, kAttention);
+            continue;
+        }
+        if (const platform::Status stored = settings.setPassword(password.bytes); !stored.ok()) {
+            services_.dialogs.message(this, settingNotStored(stored), kAttention);
+            return;
+        }
+        services_.dialogs.message(this, QStringLiteral("The new password has been saved!"),
+                                  QStringLiteral("Password saved!"));
+        return;
+    }
+}
+
+void Form1::Command7_Click() {
+    if (Combo1->currentText().isEmpty())
+        return;
+    const BoxText directory = toCp1252(Combo1->currentText());
+    if (directory.unmappable) {
+        services_.dialogs.message(this, unmappableMessage(*directory.unmappable), kAttention);
+        return;
+    }
+    if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(directory.bytes);
+        !stored.ok()) {
+        services_.dialogs.message(this, settingNotStored(stored), kAttention);
+        return;
+    }
+    services_.dialogs.message(this, QStringLiteral("New default directory set!"), kAttention);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    services_.exit.endNow();
+}
+
+} // namespace qb::app

@@ -1,0 +1,107 @@
+#include "store/settings.h"
+
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "store/field_reader.h"
+#include "store/line_writer.h"
+
+namespace qb::store {
+namespace {
+
+platform::Status writeSettingsFile(const std::string& path, const std::string& value, platform::FileAccess access) {
+    LineWriter writer;
+    writer.lineWrite(value);
+    return platform::writeFileAtomically(path, writer.bytes(), platform::WriteMode::Replace, access);
+}
+
+} // namespace
+
+std::optional<std::string> Settings::firstValue(const char* path) const {
+    const std::string resolved = drives_.resolve(path);
+    if (!platform::fileExists(resolved))
+        return std::nullopt;
+    FieldReader reader;
+    if (reader.open(resolved) != 0)
+        return std::nullopt;
+    const FieldRead read = reader.read();
+    if (!read.ok())
+        return std::nullopt;
+    std::string value = generalValue(*read.field);
+    if (value.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> Settings::defaultDirectory() const {
+    return firstValue(settings_paths::kDefaultDirectory);
+}
+
+platform::Status Settings::setDefaultDirectory(const std::string& directory) const {
+    return writeSettingsFile(drives_.resolve(settings_paths::kDefaultDirectory), directory,
+                             platform::FileAccess::Shared);
+}
+
+bool Settings::alarmFlag() const {
+    return platform::fileExists(drives_.resolve(settings_paths::kAlarmFlag));
+}
+
+platform::Status Settings::storeAlarmFlag(bool checked) const {
+    if (checked)
+        return writeSettingsFile(drives_.resolve(settings_paths::kAlarmFlag), " ", platform::FileAccess::Shared);
+    if (platform::fileExists(drives_.resolve(settings_paths::kAlarmFlagTest)))
+        return platform::removeFile(drives_.resolve(settings_paths::kAlarmFlagDelete));
+    return {};
+}
+
+bool Settings::passwordFileExists() const {
+    return platform::fileExists(drives_.resolve(settings_paths::kPassword));
+}
+
+std::optional<std::string> Settings::password() const {
+    return firstValue(settings_paths::kPassword);
+}
+
+platform::Status Settings::setPassword(const std::string& password) const {
+    return writeSettingsFile(drives_.resolve(settings_paths::kPasswordWrite), password,
+                             platform::FileAccess::OwnerOnly);
+}
+
+platform::Status Settings::deletePassword() const {
+    const std::string path = drives_.resolve(settings_paths::kPasswordWrite);
+    if (!platform::fileExists(path))
+        return {};
+    return platform::removeFile(path);
+}
+
+std::vector<std::string> Settings::directoryList(const char* path) const {
+    std::vector<std::string> values;
+    const std::string resolved = drives_.resolve(path);
+    if (!platform::fileExists(resolved))
+        return values;
+    FieldReader reader;
+    if (reader.open(resolved) != 0)
+        return values;
+    while (!reader.atEnd()) {
+        const FieldRead read = reader.read();
+        if (!read.ok())
+            break;
+        values.push_back(generalValue(*read.field));
+    }
+    return values;
+}
+
+std::optional<std::string> passwordProblem(const std::string& password) {
+    if (password.find_first_not_of(' ') == std::string::npos)
+        return "a password made only of spaces would be read back as no password at all";
+    if (password.front() == ' ' || password.back() == ' ')
+        return "spaces at its beginning or end would be dropped when it is read back";
+    if (password.front() == '"')
+        return "a password that begins with a double quote would be read back differently";
+    if (password.find(',') != std::string::npos)
+        return "only the part before the first comma would be read back";
+    if (const auto number = numberTextForm(password); number && *number != password)
+        return "it reads as the number " + *number + " and would be read back in that form";
+    return std::nullopt;
+}
+
+} // namespace qb::store

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "store/field_reader.h"
+#include "store/settings.h"
+#include "temp_dir.h"
+
+using namespace qb::store;
+using qb::test::readFile;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+struct SettingsTest : ::testing::Test {
+    TempDir home;
+    TempDir work;
+    qb::platform::DriveMap drives{home.path(), work.path()};
+    Settings settings{drives};
+    std::string driveC(const std::string& name) const { return home / ("drive_c/" + name); }
+    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
+};
+
+} // namespace
+
+TEST_F(SettingsTest, DefaultDirectoryIsStoredByteExactAndReadAsItsFirstValue) {
+    EXPECT_FALSE(settings.defaultDirectory());
+    ASSERT_TRUE(settings.setDefaultDirectory("c:\\notes").ok());
+    EXPECT_EQ(readFile(driveC("default.dat")), "c:\\notes\r\n");
+    EXPECT_EQ(*settings.defaultDirectory(), "c:\\notes");
+    ASSERT_TRUE(settings.setDefaultDirectory("d:\\my notes").ok());
+    EXPECT_EQ(readFile(driveC("default.dat")), "d:\\my notes\r\n");
+    writeFile(driveC("DEFAULT.DAT"), "c:\\a,c:\\b\r\n"); // another spelling of the same file
+    ::unlink(driveC("default.dat").c_str());
+    EXPECT_EQ(*settings.defaultDirectory(), "c:\\a");
+}
+
+TEST_F(SettingsTest, EmptyOrUnreadableSettingsTakeTheirDefault) {
+    for (const char* content : {"", "\r\n", "   \r\n"}) {
+        writeFile(driveC("default.dat"), content);
+        writeFile(driveC("@.dat"), content);
+        EXPECT_FALSE(settings.defaultDirectory()) << content;
+        EXPECT_FALSE(settings.password()) << content;
+    }
+    writeFile(driveC("@.dat"), "007\r\n");
+    EXPECT_EQ(*settings.password(), "7"); // a number is seen in its text form
+}
+
+TEST_F(SettingsTest, AlarmFlagIsAFileOfOneSpaceWhateverItsSpelling) {
+    EXPECT_FALSE(settings.alarmFlag());
+    ASSERT_TRUE(settings.storeAlarmFlag(true).ok());
+    EXPECT_EQ(readFile(driveC("flag.dat")), " \r\n");
+    EXPECT_TRUE(settings.alarmFlag());
+    ASSERT_TRUE(settings.storeAlarmFlag(false).ok());
+    EXPECT_FALSE(qb::platform::fileExists(driveC("flag.dat")));
+    EXPECT_TRUE(settings.storeAlarmFlag(false).ok()); // nothing to delete
+    writeFile(driveC("Flag.Dat"), "");                // any content, even none, turns the check on
+    EXPECT_TRUE(settings.alarmFlag());
+    ASSERT_TRUE(settings.storeAlarmFlag(false).ok());
+    EXPECT_FALSE(qb::platform::fileExists(driveC("Flag.Dat")));
+}
+
+TEST_F(SettingsTest, PasswordFileIsPrivateAndDeletable) {
+    ASSERT_TRUE(settings.setPassword("Secret").ok());
+    EXPECT_EQ(readFile(driveC("@.dat")), "Secret\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(driveC("@.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(*settings.password(), "Secret");
+    ASSERT_TRUE(settings.deletePassword().ok());
+    EXPECT_FALSE(settings.passwordFileExists());
+    EXPECT_TRUE(settings.deletePassword().ok());
+}
+
+TEST_F(SettingsTest, DirectoryListsReadEveryValueInOrder) {
+    writeFile(driveC("dirlist.dat"), "c:\\one\r\nc:\\two, c:\\three\r\n");
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList),
+              (std::vector<std::string>{"c:\\one", "c:\\two", "c:\\three"}));
+    writeFile(work / "dirlist.dat", "");
+    EXPECT_TRUE(settings.directoryList(settings_paths::kLocalDirectoryList).empty());
+    writeFile(work / "dirlist.dat", "d:\\x");
+    EXPECT_EQ(settings.directoryList(settings_paths::kLocalDirectoryList), std::vector<std::string>{"d:\\x"});
+    EXPECT_TRUE(settings.directoryList("c:\\missing.dat").empty());
+}
+
+TEST(PasswordProblem, RefusesExactlyThePasswordsThatDoNotReadBack) {
+    const char* samples[] = {"secret",   "Enter your password here",
+                             "a b",      " lead",
+                             "trail ",   "   ",
+                             "a,b",      "\"quoted",
+                             "in\"side", "007",
+                             "12",       "1e3",
+                             "-5",       "+5",
+                             "12.50",    "1.5",
+                             "x1e3",     "caf\xE9",
+                             "tab\t"};
+    for (const char* sample : samples) {
+        const std::string password = sample;
+        FieldReader reader(password + "\r\n");
+        const FieldRead read = reader.read();
+        const bool readsBack = read.ok() && generalValue(*read.field) == password;
+        EXPECT_EQ(!passwordProblem(password).has_value(), readsBack) << "[" << password << "]";
+    }
+}
