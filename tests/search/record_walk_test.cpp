@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+#include "platform/drive_map.h"
+#include "search/record_walk.h"
+#include "store/record_file.h"
+#include "temp_dir.h"
+
+using namespace qb::search;
+using qb::platform::DriveMap;
+using qb::store::Record;
+using qb::store::recordFileBytes;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+// A Quillbox home with the data directory c:\quill in it.
+class RecordWalkTest : public ::testing::Test {
+protected:
+    void put(const std::string& name, const Record& record) {
+        writeFile(quill() + "/" + name, recordFileBytes(record));
+    }
+    std::string quill() const { return home.path() + "/drive_c/quill"; }
+
+    // The names the walk hands out from next(), sorted (the folder's own order is not fixed).
+    std::vector<std::string> matchingNames(const std::string& pattern, const SearchCriteria& criteria) {
+        RecordWalk walk(drives, pattern, criteria);
+        std::vector<std::string> names;
+        while (auto file = walk.next()) {
+            EXPECT_TRUE(file->readable && file->matches);
+            names.push_back(file->number);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<std::string> listedNames(const std::string& pattern) {
+        RecordWalk walk(drives, pattern, {});
+        std::vector<std::string> names;
+        while (auto file = walk.nextFile())
+            names.push_back(file->number);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir home;
+    DriveMap drives{home.path(), home.path()};
+};
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(RecordWalkTest, HandsOutMatchesWithBothFieldsAsRead) {
+    put("12061403.659", {"12/25/26", "Buy Tickets\r\nfor the show"});
+    put("12061404.659", {"", "nothing here"});
+    put("12061405.659", {"01/01/27", "more TICKETS"});
+    RecordWalk walk(drives, "C:\\QUILL\\*.*", SearchCriteria::fromTyped("tickets", "", ""));
+    std::vector<ListedFile> found;
+    while (auto file = walk.next())
+        found.push_back(std::move(*file));
+    std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.number < b.number; });
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].number, "12061403.659");
+    EXPECT_EQ(found[0].record, (Record{"12/25/26", "Buy Tickets\r\nfor the show"})); // not upper-cased
+    EXPECT_EQ(found[1].record, (Record{"01/01/27", "more TICKETS"}));
+    EXPECT_FALSE(walk.next()); // used up, and stays so
+}
+
+TEST_F(RecordWalkTest, EveryListedFileIsReadWhenNothingMatches) {
+    put("12061403.659", {"12/25/26", "a"});
+    put("12061404.659", {"", "b"});
+    RecordWalk walk(drives, "c:\\quill\\*.*", {});
+    int readable = 0;
+    while (auto file = walk.nextFile()) {
+        EXPECT_TRUE(file->readable);
+        EXPECT_FALSE(file->matches);
+        EXPECT_FALSE(file->record.text.empty());
+        ++readable;
+    }
+    EXPECT_EQ(readable, 2);
+}
+
+TEST_F(RecordWalkTest, CreationDateFiltersNarrowTheListing) {
+    for (const char* name : {"12251403.659", "12250101.600", "12251403.759", "12241403.659", "05011403.059",
+                             "03251200.100", "11250000.612"})
+        put(name, {"", "x"});
+    const auto pattern = [](const char* m, const char* d, const char* y) { return filePattern("c:\\quill", m, d, y); };
+    EXPECT_EQ(listedNames(pattern("12", "25", "26")), (Names{"12250101.600", "12251403.659"}));
+    EXPECT_EQ(listedNames(pattern("12", "25", "6")), listedNames(pattern("12", "25", "26")));
+    EXPECT_EQ(listedNames(pattern("", "", "26")),
+              (Names{"11250000.612", "12241403.659", "12250101.600", "12251403.659"}));
+    EXPECT_EQ(listedNames(pattern("5", "", "")), Names{});
+    EXPECT_EQ(listedNames(pattern("05", "", "")), Names{"05011403.059"});
+    EXPECT_EQ(listedNames(pattern("", "25", "")),
+              (Names{"03251200.100", "11250000.612", "12250101.600", "12251403.659", "12251403.759"}));
+    EXPECT_EQ(listedNames(pattern("", "", "")).size(), 7u);
+}
+
+TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOver) {
+    put("12061403.659", {"12/06/26", "first"});
+    writeFile(quill() + "/empty.txt", "");
+    writeFile(quill() + "/onefield", "\"12/06/26\"\r\n");
+    writeFile(quill() + "/binary.bin", std::string("\"12/06/26\"\r\n\"a\0b\"\r\n", 18));
+    writeFile(quill() + "/huge", "\"12/06/26\"\r\n\"" + std::string(qb::store::kMaxFieldBytes + 1, 'x') + "\"\r\n");
+    writeFile(quill() + "/.hidden", recordFileBytes({"12/06/26", "hidden"}));
+    writeFile(quill() + "/sub/12061403.659", recordFileBytes({"12/06/26", "in a subfolder"}));
+    put("12061404.659", {"12/06/26", "second"});
+
+    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"));
+    Names unreadable, matched;
+    while (auto file = walk.nextFile()) {
+        (file->readable ? matched : unreadable).push_back(file->number);
+        EXPECT_EQ(file->matches, file->readable);
+    }
+    std::sort(unreadable.begin(), unreadable.end());
+    std::sort(matched.begin(), matched.end());
+    EXPECT_EQ(unreadable, (Names{"binary.bin", "empty.txt", "huge", "onefield"}));
+    EXPECT_EQ(matched, (Names{"12061403.659", "12061404.659"}));
+}
+
+TEST_F(RecordWalkTest, AMissingFolderIsAnEmptyWalk) {
+    RecordWalk walk(drives, "d:\\nowhere\\*.*", SearchCriteria::fromTyped("a", "", ""));
+    EXPECT_FALSE(walk.nextFile());
+    EXPECT_FALSE(walk.next());
+}
+
+TEST_F(RecordWalkTest, EachFileIsReadWhenTheWalkReachesIt) {
+    const Names names{"12061403.659", "12061404.659", "12061405.659"};
+    for (const auto& name : names)
+        put(name, {"", "match"});
+    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("match", "", ""));
+    const auto first = walk.next();
+    ASSERT_TRUE(first);
+    // While the user is asked, the other records change; the walk goes on with what is on disk then.
+    for (const auto& name : names) {
+        if (name != first->number)
+            put(name, {"", "changed"});
+    }
+    EXPECT_FALSE(walk.next());
+}

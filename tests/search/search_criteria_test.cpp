@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "platform/listing.h"
+#include "search/search_criteria.h"
+
+using namespace qb::search;
+using qb::store::Record;
+
+namespace {
+
+bool found(std::string_view s1, std::string_view s2, std::string_view date, const Record& record) {
+    return matches(SearchCriteria::fromTyped(s1, s2, date), record);
+}
+
+} // namespace
+
+TEST(MatchRule, EitherStringOrTheDateIsEnough) {
+    const Record record{"12/25/26", "Buy tickets for the show"};
+    EXPECT_TRUE(found("tickets", "", "", record));
+    EXPECT_TRUE(found("", "show", "", record));
+    EXPECT_TRUE(found("tickets", "absent", "", record)); // S1 but not S2
+    EXPECT_TRUE(found("absent", "show", "", record));
+    EXPECT_TRUE(found("absent", "absent", "12/25/", record)); // the date alone
+    EXPECT_FALSE(found("absent", "also absent", "01/01/", record));
+    EXPECT_FALSE(found("", "", "", record)); // no criterion, no match
+}
+
+TEST(MatchRule, EachCriterionIsSoughtInItsOwnFieldOnly) {
+    const Record record{"12/25/26", "call 01/02/03"};
+    EXPECT_FALSE(found("12/25", "", "", record));    // a string only in the reminder date
+    EXPECT_FALSE(found("", "", "01/02/03", record)); // a date only in the text
+    EXPECT_FALSE(found("", "", "12/25/26", Record{"", "12/25/26"}));
+    EXPECT_FALSE(found("", "", "12/25/26", Record{"", ""})); // no reminder date never matches a date
+}
+
+TEST(MatchRule, CaseIsIgnoredAlsoForAccentedLetters) {
+    EXPECT_TRUE(found("red car", "", "", Record{"", "My Red Car."}));
+    EXPECT_TRUE(found("RED CAR", "", "", Record{"", "my red car"}));
+    // é É, ÿ Ÿ, š Š, œ Œ, ž Ž in Windows-1252, both ways round
+    const std::pair<const char*, const char*> pairs[] = {
+        {"\xE9", "\xC9"}, {"\xFF", "\x9F"}, {"\x9A", "\x8A"}, {"\x9C", "\x8C"}, {"\x9E", "\x8E"}};
+    for (const auto& [lower, upper] : pairs) {
+        EXPECT_TRUE(found(lower, "", "", Record{"", std::string("x") + upper + "y"})) << lower;
+        EXPECT_TRUE(found(upper, "", "", Record{"", std::string("x") + lower + "y"})) << upper;
+    }
+    // Only letters change: the sign ÷ (0xF7) is not the upper case of × (0xD7).
+    EXPECT_FALSE(found("\xF7", "", "", Record{"", "\xD7"}));
+    EXPECT_FALSE(found("e", "", "", Record{"", "\xC9"})); // accents are not dropped
+}
+
+TEST(MatchRule, ACriterionIsOneWholeSubstringSpacesIncluded) {
+    const Record record{"", "Red Car parked"};
+    EXPECT_FALSE(found("red  car", "", "", record)); // two spaces
+    EXPECT_FALSE(found("car red", "", "", record));  // never split into words
+    EXPECT_TRUE(found(" car ", "", "", record));
+    EXPECT_FALSE(found(" red", "", "", record)); // the leading space counts
+    EXPECT_TRUE(found("ed", "", "", record));    // inside a word
+    EXPECT_FALSE(found("parked!", "", "", record));
+    EXPECT_TRUE(found("two\r\nlines", "", "", Record{"", "has two\r\nlines"}));
+}
+
+TEST(MatchRule, DatesMatchAsSubstringsOfTheReminderDate) {
+    EXPECT_TRUE(found("", "", "12/25/", Record{"12/25/26", "x"}));
+    EXPECT_TRUE(found("", "", "12/25/", Record{"12/25/36", "x"}));
+    EXPECT_FALSE(found("", "", "12/25/26", Record{"12/25/2", "x"}));
+    EXPECT_TRUE(found("", "", "12/25/2", Record{"12/25/26", "x"}));
+}
+
+TEST(FilePattern, IsPlainConcatenationWithTheLastYearCharacter) {
+    EXPECT_EQ(filePattern("c:\\quill", "12", "25", "26"), "c:\\quill\\1225*.6*");
+    EXPECT_EQ(filePattern("c:\\quill", "12", "25", "6"), "c:\\quill\\1225*.6*");
+    EXPECT_EQ(filePattern("c:\\quill", "", "", ""), "c:\\quill\\*.*");
+    EXPECT_EQ(filePattern("c:\\quill", "", "", "26"), "c:\\quill\\*.6*");
+    EXPECT_EQ(filePattern("c:\\quill", "5", "", ""), "c:\\quill\\5*.*"); // as typed, not padded
+    EXPECT_EQ(filePattern("c:\\quill", " 1", "", ""), "c:\\quill\\ 1*.*");
+    EXPECT_EQ(filePattern("c:\\quill", "", "25", ""), "c:\\quill\\??25*.*");
+}
+
+TEST(FilePattern, SelectsRecordNumbersByCreationDate) {
+    using qb::platform::wildcardMatch;
+    const auto selects = [](std::string_view month, std::string_view day, std::string_view year,
+                            std::string_view number) {
+        const std::string pattern = filePattern("", month, day, year);
+        return wildcardMatch(std::string_view(pattern).substr(1), number);
+    };
+    EXPECT_TRUE(selects("12", "25", "26", "12251403.659"));  // made in 2016, 2026 or 2036
+    EXPECT_FALSE(selects("12", "25", "26", "12251403.759")); // another year digit
+    EXPECT_FALSE(selects("12", "25", "", "12241403.659"));
+    EXPECT_TRUE(selects("12", "", "", "12011403.059"));
+    EXPECT_FALSE(selects("5", "", "", "05011403.059")); // one-character month
+    EXPECT_TRUE(selects("05", "", "", "05011403.059"));
+    EXPECT_TRUE(selects("", "25", "", "03251403.059"));  // a day in any month ...
+    EXPECT_FALSE(selects("", "25", "", "25031403.059")); // ... not the month 25 position
+    EXPECT_FALSE(selects("", "03", "", "03251403.059"));
+}
