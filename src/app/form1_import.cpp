@@ -1,7 +1,98 @@
+// The main window's import: every run of N fields of a comma-delimited file becomes a new record file in the data
+// directory, two seconds apart. The record on screen is not touched.
+
+#include <QComboBox>
+#include <QFile>
+
+#include "app/dialogs.h"
 #include "app/form1.h"
+#include "app/text_codec.h"
+#include "import/fields_answer.h"
+#include "import/import_run.h"
+#include "platform/cp1252.h"
+#include "platform/drive_map.h"
 
 namespace qb::app {
+namespace {
 
-void Form1::Command9_Click() {}
+const QString kAttention = QStringLiteral("Attention!");
+const QString kProblemTitle = QStringLiteral("Attention");
+const QString kProblem = QStringLiteral("There was a problem importing your file.  Please read the documention.");
+
+// Asks until an answer passes the text test and converts to a count of fields; nothing on Cancel or an empty
+// answer. An answer that passes the text test but is no whole number from 1 to 32767 is asked for again too.
+std::optional<int> askFieldsPerRecord(Dialogs& dialogs, QWidget* parent) {
+    for (;;) {
+        const QString answer =
+            dialogs.inputBox(parent, QStringLiteral("Enter the number of items/groups in quotes per record (1-100)"),
+                             QStringLiteral("Your input is needed!"), QString());
+        if (answer.isEmpty())
+            return std::nullopt;
+        const std::string text = answer.toStdString();
+        if (!import::answerSortsInRange(text))
+            continue;
+        if (const std::optional<int> fields = import::fieldsPerRecord(text))
+            return fields;
+    }
+}
+
+// The file dialog gives a path of this system; a drive-letter path (typed by hand) is mapped like any other.
+std::string importFilePath(const platform::DriveMap& drives, const QString& chosen) {
+    if (chosen.startsWith(QLatin1Char('/')))
+        return QFile::encodeName(chosen).toStdString();
+    return drives.resolve(toCp1252(chosen).bytes);
+}
+
+QString problemMessage(const std::optional<QString>& unmappable) {
+    return unmappable ? kProblem + QStringLiteral("\n\n") + unmappableMessage(*unmappable) : kProblem;
+}
+
+// The import up to its last message; the caller sets the default pointer back however it ends.
+void runImport(Form1& form) {
+    Dialogs& dialogs = form.services().dialogs;
+    const std::optional<int> fields = askFieldsPerRecord(dialogs, &form);
+    if (!fields)
+        return;
+    // The directory is read once, now. A character the record paths cannot hold ends the import at once.
+    const BoxText directory = toCp1252(form.Combo1->currentText());
+    if (directory.unmappable) {
+        dialogs.message(&form, problemMessage(directory.unmappable), kProblemTitle);
+        return;
+    }
+    // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
+    const std::string folder = form.services().drives.resolve(directory.bytes + "\\");
+
+    dialogs.message(&form,
+                    QStringLiteral("On the next screen, choose the text file (comma delimited) that you want to open."),
+                    kAttention);
+    const QString chosen = dialogs.openFile(&form, QStringLiteral("all files (*.*)|*.*| Text Files (*.txt)|*.txt"), 2);
+    if (chosen.isEmpty())
+        return;
+    dialogs.message(
+        &form,
+        QStringLiteral(
+            "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!"),
+        kAttention);
+    dialogs.setPointer(&form, Pointer::Hourglass);
+
+    const import::ImportResult result =
+        import::importRecords(importFilePath(form.services().drives, chosen), *fields, folder, form.services().clock);
+    if (result.ok()) {
+        dialogs.message(&form, QStringLiteral("The records have been imported into the specified directory!"),
+                        kAttention);
+        return;
+    }
+    std::optional<QString> unmappable;
+    if (result.unmappable)
+        unmappable = QString::fromStdString(platform::describeCodePoint(*result.unmappable));
+    dialogs.message(&form, problemMessage(unmappable), kProblemTitle);
+}
+
+} // namespace
+
+void Form1::Command9_Click() {
+    runImport(*this);
+    services_.dialogs.setPointer(this, Pointer::Default);
+}
 
 } // namespace qb::app
