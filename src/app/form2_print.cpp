@@ -1,0 +1,24 @@
+#include <QPlainTextEdit>
+
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/printer_setup.h"
+#include "platform/clock.h"
+#include "print/printouts.h"
+
+namespace qb::app {
+
+void Form2::Command2_Click() {
+    // The main window is hidden meanwhile, so its hourglass does not show over this window.
+    runPrinterSetup(services_, this, &mainWindow_);
+    std::optional<std::string> list = printableText(services_, this, &mainWindow_, Text1->toPlainText());
+    if (!list)
+        return;
+    const platform::LocalDateTime now = services_.clock.now();
+    printAndFinish(services_, this, &mainWindow_,
+                   print::reminderPrintout(*list, platform::dateText(now), platform::timeText(now)));
+    // Leaving after the printout is the same as proceeding: this window hidden, the main window shown and emptied.
+    Command1_Click();
+}
+
+} // namespace qb::app

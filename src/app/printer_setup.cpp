@@ -1,0 +1,61 @@
+#include "app/printer_setup.h"
+
+#include <QString>
+
+#include "app/dialogs.h"
+#include "app/printer.h"
+#include "app/services.h"
+#include "app/text_codec.h"
+
+namespace qb::app {
+
+namespace {
+
+const QString kAttention = QStringLiteral("Attention!");
+
+// Each copy runs only when the one before it was accepted, so a refused value leaves the rest as they were.
+void copyFontChoice(Printer& printer, const FontChoice& choice) {
+    if (!printer.setFontName(choice.name) || !printer.setFontSize(choice.pointSize))
+        return;
+    if (!printer.setFontBold(choice.bold) || !printer.setFontItalic(choice.italic))
+        return;
+    if (!printer.setFontUnderline(choice.underline) || !printer.setFontStrikeout(choice.strikeout))
+        return;
+    printer.setTextColor(choice.color);
+}
+
+} // namespace
+
+void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWindow) {
+    services.printer.setDrawingSettings(kPrintStartX, kPrintStartY);
+    services.printer.setHighQuality();
+    services.dialogs.setPointer(mainWindow, Pointer::Hourglass);
+    if (std::optional<FontChoice> choice = services.dialogs.chooseFont(dialogOwner, kFontDialogFlags))
+        copyFontChoice(services.printer, *choice);
+}
+
+std::optional<std::string> printableText(Services& services, QWidget* parent, QWidget* mainWindow,
+                                         const QString& plainText) {
+    QString text = plainText;
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    BoxText converted = toCp1252(text);
+    if (!converted.unmappable)
+        return std::move(converted.bytes);
+    services.dialogs.setPointer(mainWindow, Pointer::Default);
+    services.dialogs.message(parent,
+                             QStringLiteral("The character %1 cannot be printed. Please remove it and print again.")
+                                 .arg(*converted.unmappable),
+                             kAttention);
+    return std::nullopt;
+}
+
+void printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
+    for (const std::string& item : items)
+        services.printer.printLine(fromCp1252(item));
+    PrintOutcome outcome = services.printer.endDocument();
+    services.dialogs.setPointer(mainWindow, Pointer::Default);
+    if (!outcome.message.isEmpty())
+        services.dialogs.message(parent, outcome.message, kAttention);
+}
+
+} // namespace qb::app
