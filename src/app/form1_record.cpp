@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "print/reformat.h"
 #include "store/directory_probe.h"
-#include "store/record_file.h"
+#include "store/record_store.h"
 
 namespace qb::app {
 namespace {
@@ -30,23 +30,21 @@ QString notSavedMessage(const QString& directory, const platform::Status& status
 
 void Form1::Command3_Click() {
     const std::string directory = dataDirectoryOf(*this).value_or("");
-    const std::string folder = services_.drives.resolve(directory);
-    const platform::Status probe = store::probeWithFile(folder + "/" + store::kSaveProbeName, "");
+    const platform::Status probe = store::probeForSave(services_.drives, directory);
     if (!inputChecksPass(*this)) // also refuses a directory the code page cannot hold
         return;
     if (Text1->toPlainText().isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), kAlert);
         return;
     }
-    const std::string number = toCp1252(Text5->text()).bytes;
     const store::Record record{toCp1252(Text2->text()).bytes, recordTextOf(Text1).bytes};
-    platform::Status written = probe;
-    if (written.ok() && number.empty())
-        written = store::writeNewRecordFile(folder, services_.clock.now(), record).status;
-    else if (written.ok())
-        written = store::writeRecordFile(services_.drives.resolve(directory + "\\" + number), record);
-    if (!written.ok()) {
-        services_.dialogs.message(this, notSavedMessage(Combo1->currentText(), written), kAlert);
+    const platform::Status saved =
+        probe.ok() ? store::saveRecord(services_.drives, directory, toCp1252(Text5->text()).bytes, record,
+                                       services_.clock.now())
+                         .status
+                   : probe;
+    if (!saved.ok()) {
+        services_.dialogs.message(this, notSavedMessage(Combo1->currentText(), saved), kAlert);
         return;
     }
     services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));

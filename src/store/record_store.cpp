@@ -1,0 +1,21 @@
+#include "store/record_store.h"
+
+#include "platform/drive_map.h"
+#include "store/directory_probe.h"
+
+namespace qb::store {
+
+platform::Status probeForSave(const platform::DriveMap& drives, const std::string& directory) {
+    return probeWithFile(drives.resolve(directory + "\\" + kSaveProbeName), "");
+}
+
+SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
+                       const Record& record, const platform::LocalDateTime& now) {
+    if (number.empty()) {
+        NewRecordWrite written = writeNewRecordFile(drives.resolve(directory), now, record);
+        return {written.status, written.number};
+    }
+    return {writeRecordFile(drives.resolve(directory + "\\" + number), record), number};
+}
+
+} // namespace qb::store

@@ -1,0 +1,117 @@
+// Saves that fail for real: a full disk, a read-only folder, a failing write and a save killed half-way. Each must
+// leave the old record file or the new one, byte for byte, and no visible stray file.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <unistd.h>
+
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "scoped_mount.h"
+#include "store/record_store.h"
+#include "temp_dir.h"
+
+using namespace qb::store;
+using qb::test::listFolder;
+using qb::test::readFile;
+using qb::test::runCommand;
+using qb::test::ScopedMount;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+constexpr const char* kNumber = "12061403.659";
+const std::string kOldBytes = "\"\"\r\n\"the old text\"\r\n";
+const qb::platform::LocalDateTime kNow{2026, 12, 6, 14, 3, 59};
+
+struct SaveFaultTest : ::testing::Test {
+    TempDir home;
+    qb::platform::DriveMap drives{home.path(), "/"};
+    std::string folder = home / "drive_c/quill";
+
+    void SetUp() override { ASSERT_TRUE(qb::platform::makeDirectories(folder).ok()); }
+    void writeOldRecord() { writeFile(folder + "/" + kNumber, kOldBytes); }
+    std::vector<std::string> visibleFiles() const {
+        std::vector<std::string> visible;
+        for (const std::string& name : listFolder(folder))
+            if (name[0] != '.')
+                visible.push_back(name);
+        return visible;
+    }
+    std::vector<std::string> hiddenFiles() const {
+        std::vector<std::string> hidden;
+        for (const std::string& name : listFolder(folder))
+            if (name[0] == '.')
+                hidden.push_back(name);
+        return hidden;
+    }
+    // The save tool's command line for this home.
+    std::string saveCommand(const std::string& number, const std::string& text) const {
+        return std::string(QUILLBOX_SAVE_TOOL) + " '" + home.path() + "' 'c:\\quill' " + number + " '" + text +
+               "' >/dev/null 2>&1";
+    }
+};
+
+bool canMount() { return ::geteuid() == 0; }
+
+} // namespace
+
+TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
+    if (!canMount())
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    ScopedMount disk = ScopedMount::tmpfs(folder, 64 * 1024);
+    if (!disk.valid())
+        GTEST_SKIP() << "mount not allowed here";
+    writeOldRecord();
+    qb::test::fillFileSystem(folder);
+    const std::string bigText(20000, 'x');
+    const SaveOutcome resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow);
+    EXPECT_EQ(resave.status.error, ENOSPC);
+    const SaveOutcome fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0});
+    EXPECT_FALSE(fresh.status.ok());
+    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));
+    EXPECT_TRUE(hiddenFiles().empty());
+}
+
+TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
+    if (!canMount())
+        GTEST_SKIP() << "a read-only bind mount needs root (root ignores mode bits)";
+    writeOldRecord();
+    ScopedMount readOnly = ScopedMount::readOnly(folder);
+    if (!readOnly.valid())
+        GTEST_SKIP() << "mount not allowed here";
+    EXPECT_EQ(probeForSave(drives, "c:\\quill").error, EROFS);
+    EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow).status.error, EROFS);
+    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
+}
+
+TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
+    if (runCommand("command -v fiu-run >/dev/null") != 0)
+        GTEST_SKIP() << "fiu-run (fiu-utils) is not installed";
+    writeOldRecord();
+    const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' ";
+    EXPECT_EQ(runCommand(fail + saveCommand(kNumber, "new text")), 1);
+    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(runCommand(fail + saveCommand("-", "new text")), 1);
+    EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
+    // without the fault the same command saves
+    EXPECT_EQ(runCommand(saveCommand(kNumber, "new text")), 0);
+    EXPECT_EQ(readFile(folder + "/" + kNumber), "\"\"\r\n\"new text\"\r\n");
+}
+
+TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
+    if (runCommand("command -v strace >/dev/null") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    writeOldRecord();
+    for (const char* call : {"write", "fsync", "rename"}) {
+        const std::string kill = std::string("strace -f -o /dev/null -e inject=") + call + ":signal=KILL ";
+        runCommand(kill + saveCommand(kNumber, "new text"));
+        const std::string now = readFile(folder + "/" + kNumber);
+        EXPECT_TRUE(now == kOldBytes || now == "\"\"\r\n\"new text\"\r\n") << call << ": " << now;
+        EXPECT_EQ(visibleFiles(), std::vector<std::string>{kNumber}) << call;
+    }
+}
