@@ -35,6 +35,8 @@ public:
 protected:
     /** Closing through the frame proceeds, as the button does: the program never runs with no window. */
     void closeEvent(QCloseEvent* event) override;
+    /** Enter presses the default button unless the focus is on the list (a new line) or on another button. */
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();

@@ -20,6 +20,9 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    /** How many stored characters may still be typed, counting the selection as given back. */
+    int roomFor() const;
+
     int maxLength_ = 0; ///< 0: no limit
 };
 
