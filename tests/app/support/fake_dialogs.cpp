@@ -1,0 +1,163 @@
+#include "fake_dialogs.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <ostream>
+
+namespace qb::test {
+
+namespace {
+
+const char* kindName(Shown::Kind kind) {
+    switch (kind) {
+    case Shown::Kind::Message:
+        return "message";
+    case Shown::Kind::Question:
+        return "question";
+    case Shown::Kind::Input:
+        return "input box";
+    case Shown::Kind::OpenFile:
+        return "file-open dialog";
+    case Shown::Kind::Font:
+        return "font dialog";
+    case Shown::Kind::Beep:
+        return "beep";
+    case Shown::Kind::Pointer:
+        return "pointer";
+    }
+    return "?";
+}
+
+QString nameOf(const QWidget* widget) {
+    return widget ? widget->objectName() : QStringLiteral("(none)");
+}
+
+} // namespace
+
+Shown Shown::message(const QString& text, const QString& title) {
+    return {Kind::Message, text, title, {}, {}};
+}
+Shown Shown::question(const QString& text, const QString& title) {
+    return {Kind::Question, text, title, {}, {}};
+}
+Shown Shown::input(const QString& prompt, const QString& title, const QString& initialText) {
+    return {Kind::Input, prompt, title, initialText, {}};
+}
+Shown Shown::openFile(const QString& filter, int selected) {
+    return {Kind::OpenFile, filter, {}, QString::number(selected), {}};
+}
+Shown Shown::font(int flags) {
+    return {Kind::Font, {}, {}, QString::number(flags), {}};
+}
+Shown Shown::beep() {
+    return {Kind::Beep, {}, {}, {}, {}};
+}
+Shown Shown::pointer(const QString& window, app::Pointer shape) {
+    return {Kind::Pointer, window, {}, shape == app::Pointer::Hourglass ? "hourglass" : "default", {}};
+}
+
+void PrintTo(const Shown& shown, std::ostream* out) {
+    *out << kindName(shown.kind) << "{";
+    if (!shown.text.isEmpty())
+        *out << "\"" << shown.text.toStdString() << "\"";
+    if (!shown.title.isEmpty())
+        *out << " title \"" << shown.title.toStdString() << "\"";
+    if (!shown.extra.isEmpty())
+        *out << " [" << shown.extra.toStdString() << "]";
+    *out << "}";
+}
+
+FakeDialogs::~FakeDialogs() {
+    for (const Answer& answer : answers_)
+        ADD_FAILURE() << "a scripted answer for a " << kindName(answer.kind) << " was never asked for";
+}
+
+void FakeDialogs::expectQuestion(bool yes) {
+    answers_.push_back({Shown::Kind::Question, yes, {}, {}});
+}
+void FakeDialogs::expectInput(const QString& answer) {
+    answers_.push_back({Shown::Kind::Input, false, answer, {}});
+}
+void FakeDialogs::expectOpenFile(const QString& path) {
+    answers_.push_back({Shown::Kind::OpenFile, false, path, {}});
+}
+void FakeDialogs::expectFont(std::optional<app::FontChoice> choice) {
+    answers_.push_back({Shown::Kind::Font, false, {}, std::move(choice)});
+}
+
+std::optional<FakeDialogs::Answer> FakeDialogs::record(Shown shown, QWidget* parent) {
+    shown.parent = nameOf(parent);
+    events_.push_back(shown);
+    if (answers_.empty() || answers_.front().kind != shown.kind) {
+        ::testing::Message next;
+        if (!answers_.empty())
+            next << " (the next scripted answer is for a " << kindName(answers_.front().kind) << ")";
+        ADD_FAILURE() << "unexpected " << ::testing::PrintToString(shown) << next;
+        return std::nullopt;
+    }
+    Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+std::vector<Shown> FakeDialogs::only(std::initializer_list<Shown::Kind> kinds) const {
+    std::vector<Shown> kept;
+    std::copy_if(events_.begin(), events_.end(), std::back_inserter(kept),
+                 [&](const Shown& shown) { return std::find(kinds.begin(), kinds.end(), shown.kind) != kinds.end(); });
+    return kept;
+}
+
+std::vector<Shown> FakeDialogs::dialogs() const {
+    using K = Shown::Kind;
+    return only({K::Message, K::Question, K::Input, K::OpenFile, K::Font});
+}
+
+std::vector<Shown> FakeDialogs::messages() const {
+    return only({Shown::Kind::Message});
+}
+
+std::vector<Shown> FakeDialogs::pointers() const {
+    return only({Shown::Kind::Pointer});
+}
+
+int FakeDialogs::beeps() const {
+    return static_cast<int>(only({Shown::Kind::Beep}).size());
+}
+
+void FakeDialogs::message(QWidget* parent, const QString& text, const QString& title) {
+    Shown shown = Shown::message(text, title);
+    shown.parent = nameOf(parent);
+    events_.push_back(shown);
+}
+
+bool FakeDialogs::question(QWidget* parent, const QString& text, const QString& title) {
+    const std::optional<Answer> answer = record(Shown::question(text, title), parent);
+    return answer && answer->yes;
+}
+
+QString FakeDialogs::inputBox(QWidget* parent, const QString& prompt, const QString& title,
+                              const QString& initialText) {
+    const std::optional<Answer> answer = record(Shown::input(prompt, title, initialText), parent);
+    return answer ? answer->text : QString();
+}
+
+QString FakeDialogs::openFile(QWidget* parent, const QString& filter, int selected) {
+    const std::optional<Answer> answer = record(Shown::openFile(filter, selected), parent);
+    return answer ? answer->text : QString();
+}
+
+std::optional<app::FontChoice> FakeDialogs::chooseFont(QWidget* parent, int flags) {
+    const std::optional<Answer> answer = record(Shown::font(flags), parent);
+    return answer ? answer->font : std::nullopt;
+}
+
+void FakeDialogs::beep() {
+    events_.push_back(Shown::beep());
+}
+
+void FakeDialogs::setPointer(QWidget* window, app::Pointer pointer) {
+    events_.push_back(Shown::pointer(nameOf(window), pointer));
+}
+
+} // namespace qb::test

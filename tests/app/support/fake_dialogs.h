@@ -1,0 +1,89 @@
+#pragma once
+// Scripted dialogs for the window tests: every dialog, beep and pointer change is recorded in order, and the
+// answers come from a queue the test fills beforehand. A dialog that needs an answer nobody scripted fails the test.
+
+#include <deque>
+#include <iosfwd>
+#include <optional>
+#include <vector>
+
+#include "app/dialogs.h"
+
+namespace qb::test {
+
+/** One thing the program showed or did to the user. */
+struct Shown {
+    enum class Kind { Message, Question, Input, OpenFile, Font, Beep, Pointer };
+    Kind kind = Kind::Message;
+    QString text;   ///< message or question text, input prompt, file filter; for a pointer the window's object name
+    QString title;  ///< the title; empty for the file, font, beep and pointer entries
+    QString extra;  ///< the input box's pre-filled text, the file dialog's selected entry, the font flags, the
+                    ///< pointer shape ("hourglass" or "default")
+    QString parent; ///< the object name of the window the dialog belongs to; not compared
+
+    static Shown message(const QString& text, const QString& title);
+    static Shown question(const QString& text, const QString& title);
+    static Shown input(const QString& prompt, const QString& title, const QString& initialText = {});
+    static Shown openFile(const QString& filter, int selected);
+    static Shown font(int flags = app::kFontDialogFlags);
+    static Shown beep();
+    static Shown pointer(const QString& window, app::Pointer shape);
+
+    friend bool operator==(const Shown& a, const Shown& b) {
+        return a.kind == b.kind && a.text == b.text && a.title == b.title && a.extra == b.extra;
+    }
+};
+
+/** Readable output of a recorded entry in test failures. */
+void PrintTo(const Shown& shown, std::ostream* out);
+
+/** The fake dialogs: records, answers from a script, fails on the unexpected. */
+class FakeDialogs final : public app::Dialogs {
+public:
+    ~FakeDialogs() override;
+
+    /** Scripts the answers, in the order the dialogs will come up. */
+    void expectQuestion(bool yes);
+    void expectInput(const QString& answer);
+    void expectOpenFile(const QString& path);
+    void expectFont(std::optional<app::FontChoice> choice);
+
+    /** Everything in order, pointers and beeps included. */
+    const std::vector<Shown>& events() const { return events_; }
+    /** The dialogs only: messages, questions, input boxes, file and font dialogs. */
+    std::vector<Shown> dialogs() const;
+    /** The message boxes only. */
+    std::vector<Shown> messages() const;
+    /** The pointer changes only. */
+    std::vector<Shown> pointers() const;
+    /** How many beeps sounded. */
+    int beeps() const;
+    /** Forgets what was recorded so far (the script stays). */
+    void clearLog() { events_.clear(); }
+    /** Scripted answers not asked for yet. */
+    std::size_t pendingAnswers() const { return answers_.size(); }
+
+    void message(QWidget* parent, const QString& text, const QString& title) override;
+    bool question(QWidget* parent, const QString& text, const QString& title) override;
+    QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
+    QString openFile(QWidget* parent, const QString& filter, int selected) override;
+    std::optional<app::FontChoice> chooseFont(QWidget* parent, int flags) override;
+    void beep() override;
+    void setPointer(QWidget* window, app::Pointer pointer) override;
+
+private:
+    struct Answer {
+        Shown::Kind kind;
+        bool yes = false;
+        QString text;
+        std::optional<app::FontChoice> font;
+    };
+    /** Records a dialog and takes its scripted answer; nothing when none of that kind is next in the script. */
+    std::optional<Answer> record(Shown shown, QWidget* parent);
+    std::vector<Shown> only(std::initializer_list<Shown::Kind> kinds) const;
+
+    std::vector<Shown> events_;
+    std::deque<Answer> answers_;
+};
+
+} // namespace qb::test
