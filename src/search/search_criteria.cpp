@@ -1,25 +1,33 @@
 #include "search/search_criteria.h"
 
-#include <array>
-
 #include "platform/cp1252.h"
 
 namespace qb::search {
 namespace {
 
-// The upper-case form of every byte, so the inner loop of a search is a table look-up.
-const std::array<unsigned char, 256>& upperTable() {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = platform::cp1252ToUpper(static_cast<unsigned char>(b));
-        return t;
-    }();
-    return table;
+// The upper-case form of a Windows-1252 character, written without branches or tables so that upper-casing a
+// field compiles to vector instructions: a-z and the accented letters à to þ (but not ÷) move down by 32, š œ ž
+// by 16, and ÿ becomes Ÿ.
+constexpr unsigned char upperOf(unsigned char c) {
+    const bool ascii = static_cast<unsigned char>(c - 'a') < 26;
+    const bool latin = static_cast<unsigned char>(c - 0xE0) < 31 && c != 0xF7;
+    const bool caron = c == 0x9A || c == 0x9C || c == 0x9E;
+    const bool yDiaeresis = c == 0xFF;
+    return static_cast<unsigned char>(c - 32 * (ascii | latin) - 16 * caron - 0x60 * yDiaeresis);
 }
 
-bool holds(std::string_view field, const std::string& criterion) {
-    return !criterion.empty() && containsUpperCased(field, criterion);
+// Upper-cases text into out, reusing out's storage.
+std::string_view upperCasedInto(std::string_view text, std::string& out) {
+    out.resize(text.size());
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    auto* to = reinterpret_cast<unsigned char*>(out.data());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        to[i] = upperOf(in[i]);
+    return out;
+}
+
+bool holds(std::string_view upperField, const std::string& criterion) {
+    return !criterion.empty() && upperField.find(criterion) != std::string_view::npos;
 }
 
 } // namespace
@@ -29,30 +37,19 @@ SearchCriteria SearchCriteria::fromTyped(std::string_view text1, std::string_vie
     return {platform::cp1252ToUpper(text1), platform::cp1252ToUpper(text2), platform::cp1252ToUpper(reminderDate)};
 }
 
-bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
-    if (upperNeedle.empty())
+bool RecordMatcher::matches(const store::Record& record) {
+    // A field is upper-cased only when a criterion looks at it.
+    if (!criteria_.reminderDate.empty() &&
+        holds(upperCasedInto(record.reminderDate, upperDate_), criteria_.reminderDate))
         return true;
-    if (upperNeedle.size() > text.size())
+    if (criteria_.text1.empty() && criteria_.text2.empty())
         return false;
-    const auto& upper = upperTable();
-    const auto at = [&](std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char first = at(upperNeedle, 0);
-    const std::size_t last = text.size() - upperNeedle.size();
-    for (std::size_t start = 0; start <= last; ++start) {
-        if (upper[at(text, start)] != first)
-            continue;
-        std::size_t i = 1;
-        while (i < upperNeedle.size() && upper[at(text, start + i)] == at(upperNeedle, i))
-            ++i;
-        if (i == upperNeedle.size())
-            return true;
-    }
-    return false;
+    const std::string_view text = upperCasedInto(record.text, upperText_);
+    return holds(text, criteria_.text1) || holds(text, criteria_.text2);
 }
 
 bool matches(const SearchCriteria& criteria, const store::Record& record) {
-    return holds(record.reminderDate, criteria.reminderDate) || holds(record.text, criteria.text1) ||
-           holds(record.text, criteria.text2);
+    return RecordMatcher(criteria).matches(record);
 }
 
 std::string filePattern(std::string_view directory, std::string_view month, std::string_view day,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/cp1252.h"
 #include "platform/listing.h"
 #include "search/search_criteria.h"
 
@@ -92,4 +93,15 @@ TEST(FilePattern, SelectsRecordNumbersByCreationDate) {
     EXPECT_TRUE(selects("", "25", "", "03251403.059"));  // a day in any month ...
     EXPECT_FALSE(selects("", "25", "", "25031403.059")); // ... not the month 25 position
     EXPECT_FALSE(selects("", "03", "", "03251403.059"));
+}
+
+TEST(MatchRule, UpperCaseAgreesWithTheCodePageForEveryCharacter) {
+    for (int a = 1; a < 256; ++a) {
+        const auto criterion = SearchCriteria::fromTyped(std::string(1, static_cast<char>(a)), "", "");
+        for (int b = 0; b < 256; ++b) {
+            const bool same = qb::platform::cp1252ToUpper(static_cast<unsigned char>(a)) ==
+                              qb::platform::cp1252ToUpper(static_cast<unsigned char>(b));
+            ASSERT_EQ(matches(criterion, Record{"", std::string(1, static_cast<char>(b))}), same) << a << " " << b;
+        }
+    }
 }
