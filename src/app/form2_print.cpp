@@ -15,8 +15,10 @@ void Form2::Command2_Click() {
     if (!list)
         return;
     const platform::LocalDateTime now = services_.clock.now();
-    printAndFinish(services_, this, &mainWindow_,
-                   print::reminderPrintout(*list, platform::dateText(now), platform::timeText(now)));
+    // A printer that failed keeps this window up, so the list can still be printed once the printer is ready.
+    if (!printAndFinish(services_, this, &mainWindow_,
+                        print::reminderPrintout(*list, platform::dateText(now), platform::timeText(now))))
+        return;
     // Leaving after the printout is the same as proceeding: this window hidden, the main window shown and emptied.
     Command1_Click();
 }

@@ -49,13 +49,14 @@ std::optional<std::string> printableText(Services& services, QWidget* parent, QW
     return std::nullopt;
 }
 
-void printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
+bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
     for (const std::string& item : items)
         services.printer.printLine(fromCp1252(item));
-    PrintOutcome outcome = services.printer.endDocument();
+    const PrintOutcome outcome = services.printer.endDocument();
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())
         services.dialogs.message(parent, outcome.message, kAttention);
+    return outcome.ok;
 }
 
 } // namespace qb::app

@@ -32,7 +32,8 @@ std::optional<std::string> printableText(Services& services, QWidget* parent, QW
                                          const QString& plainText);
 
 /** Prints the items, ends the document and puts the default pointer back on the main window; a PDF file instead of
- *  a printer, or a printer that failed, is told to the user in a message owned by parent. */
-void printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items);
+ *  a printer, or a printer that failed, is told to the user in a message owned by parent. False when the printer
+ *  failed. */
+bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items);
 
 } // namespace qb::app
