@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
 #include <unistd.h>
 
 #include "platform/drive_map.h"
@@ -54,7 +55,23 @@ struct SaveFaultTest : ::testing::Test {
     }
 };
 
-bool canMount() { return ::geteuid() == 0; }
+bool canMount() {
+    return ::geteuid() == 0;
+}
+
+// fiu-run preloads libfiu ahead of everything; in a sanitizer build the sanitizer runtime must load first, so the
+// command is started through a shell that puts it back in front. Empty in a normal build.
+std::string sanitizerRuntimeFirst() {
+#if defined(__SANITIZE_ADDRESS__)
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        const auto at = line.find('/');
+        if (at != std::string::npos && line.find("/libasan.so") != std::string::npos)
+            return "sh -c 'LD_PRELOAD=\"" + line.substr(at) + " $LD_PRELOAD\" exec \"$0\" \"$@\"' ";
+    }
+#endif
+    return "";
+}
 
 } // namespace
 
@@ -93,7 +110,7 @@ TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
     if (runCommand("command -v fiu-run >/dev/null") != 0)
         GTEST_SKIP() << "fiu-run (fiu-utils) is not installed";
     writeOldRecord();
-    const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' ";
+    const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' " + sanitizerRuntimeFirst();
     EXPECT_EQ(runCommand(fail + saveCommand(kNumber, "new text")), 1);
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
     EXPECT_EQ(runCommand(fail + saveCommand("-", "new text")), 1);
