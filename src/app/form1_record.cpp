@@ -8,6 +8,7 @@
 #include "app/form_checks.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
+#include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "print/reformat.h"

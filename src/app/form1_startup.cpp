@@ -11,6 +11,7 @@
 #include "app/form_checks.h"
 #include "app/program_exit.h"
 #include "app/text_codec.h"
+#include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
 #include "platform/files.h"

@@ -1,5 +1,6 @@
 #include "app/program_exit.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace qb::app {
