@@ -1,0 +1,150 @@
+// Importing records from a comma-delimited file through the main window: the answer, the dialogs in order, the
+// pointer, the record files and the record on screen.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "app/limited_text_edit.h"
+#include "form_fixture.h"
+
+namespace qb::test {
+namespace {
+
+const Shown kAsk =
+    Shown::input("Enter the number of items/groups in quotes per record (1-100)", "Your input is needed!");
+const Shown kChoose =
+    Shown::message("On the next screen, choose the text file (comma delimited) that you want to open.", "Attention!");
+const Shown kFileDialog = Shown::openFile("all files (*.*)|*.*| Text Files (*.txt)|*.txt", 2);
+const Shown kPatient = Shown::message(
+    "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!", "Attention!");
+const Shown kImported = Shown::message("The records have been imported into the specified directory!", "Attention!");
+const QString kProblemText = QStringLiteral("There was a problem importing your file.  Please read the documention.");
+const Shown kProblem = Shown::message(kProblemText, "Attention");
+const Shown kHourglass = Shown::pointer("Form1", app::Pointer::Hourglass);
+const Shown kDefault = Shown::pointer("Form1", app::Pointer::Default);
+
+const std::string kSmithJones = "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n";
+
+class ImportTest : public FormFixture {
+protected:
+    void SetUp() override {
+        quill = makeQuillFolder();
+        makeForm();
+        writeFile(source, kSmithJones);
+    }
+    /** Scripts one whole run: the answers to the input box, then the file the dialog returns. */
+    void script(std::initializer_list<const char*> answers, const std::string& file) {
+        for (const char* answer : answers)
+            dialogs.expectInput(QString::fromUtf8(answer));
+        dialogs.expectOpenFile(QString::fromStdString(file));
+    }
+    std::string source = workdir / "people.csv";
+    std::string quill;
+};
+
+TEST_F(ImportTest, ARunShowsItsDialogsInOrderAndLeavesTheRecordOnScreen) {
+    form->Text1->setPlainText(QStringLiteral("on screen"));
+    form->Text2->setText(QStringLiteral("12/25/26"));
+    form->Text5->setText(QStringLiteral("01030905.707"));
+    script({"2"}, source);
+    form->Command9_Click();
+
+    EXPECT_EQ(dialogs.events(),
+              (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kImported, kDefault}));
+    EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "12061404.601"}));
+    EXPECT_EQ(readFile(quill + "/12061404.601"), "\"\"\r\n\"Jones\r\n4 Elm Rd\r\n\"\r\n");
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("on screen"));
+    EXPECT_EQ(form->Text2->text(), QStringLiteral("12/25/26"));
+    EXPECT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
+}
+
+TEST_F(ImportTest, AnswersOutsideTheRangeOrNoWholeNumberAreAskedAgainWithoutAMessage) {
+    script({"0", "-1", " 5", "A", "99999", "5x", "1e9", "40000", "2.5"}, source);
+    form->Command9_Click();
+    const std::vector<Shown> shown = dialogs.dialogs();
+    ASSERT_EQ(shown.size(), 13u);
+    for (std::size_t i = 0; i < 9; ++i)
+        EXPECT_EQ(shown[i], kAsk) << i;
+    EXPECT_EQ(shown[9], kChoose);
+    EXPECT_EQ(shown[12], kImported);
+    // 2.5 rounds to two fields a record.
+    ASSERT_EQ(listFolder(quill).size(), 2u);
+    EXPECT_EQ(readFile(quill + "/12061403.659"), "\"\"\r\n\"Smith\r\n12 Oak St\r\n\"\r\n");
+}
+
+TEST_F(ImportTest, AcceptedAnswersGoOnToTheFileDialogAndNoFileEndsQuietly) {
+    for (const char* answer : {"1", "100", "9999", "250", "10000"}) {
+        dialogs.clearLog();
+        script({answer}, "");
+        form->Command9_Click();
+        EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kDefault})) << answer;
+    }
+    EXPECT_TRUE(listFolder(quill).empty());
+}
+
+TEST_F(ImportTest, AnEmptyAnswerEndsQuietly) {
+    dialogs.expectInput(QString());
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kAsk, kDefault}));
+    EXPECT_EQ(dialogs.pendingAnswers(), 0u);
+}
+
+TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
+    form->Combo1->setEditText(QStringLiteral("c:\\nowhere"));
+    script({"2"}, source);
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.events(),
+              (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kProblem, kDefault}));
+    EXPECT_FALSE(std::filesystem::exists(drivePath("c:\\nowhere")));
+}
+
+TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
+    form->Combo1->setEditText(QStringLiteral("C:\\QUILL"));
+    dialogs.expectInput(QStringLiteral("4"));
+    dialogs.expectOpenFile(QStringLiteral("c:\\People.CSV")); // a drive path typed into the dialog
+    writeFile(drivePath("c:\\") + "/people.csv", kSmithJones);
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.messages().back(), kImported);
+    EXPECT_EQ(listFolder(quill), std::vector<std::string>{"12061403.659"});
+}
+
+TEST_F(ImportTest, AFileThatRunsOutOfFieldsKeepsTheWholeRecords) {
+    writeFile(source, "a,b,c,d,e,f,g\r\n");
+    script({"3"}, source);
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.messages().back(), kProblem);
+    EXPECT_EQ(dialogs.events().back(), kDefault);
+    EXPECT_EQ(listFolder(quill).size(), 2u);
+
+    dialogs.clearLog();
+    writeFile(source, "");
+    script({"1"}, source);
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.messages().back(), kProblem);
+    EXPECT_EQ(listFolder(quill).size(), 2u);
+}
+
+TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
+    writeFile(source, "fine,caf\xC3\xA9,done \xE2\x9C\x93\r\n");
+    script({"1"}, source);
+    form->Command9_Click();
+    const Shown problem = dialogs.messages().back();
+    EXPECT_EQ(problem.title, QStringLiteral("Attention"));
+    EXPECT_TRUE(problem.text.startsWith(kProblemText));
+    EXPECT_TRUE(problem.text.contains(QStringLiteral("\u2713 (U+2713)"))) << problem.text.toStdString();
+    EXPECT_TRUE(listFolder(quill).empty());
+
+    // In the folder's name it ends the import before the file is asked for.
+    dialogs.clearLog();
+    form->Combo1->setEditText(QStringLiteral("c:\\\u2713"));
+    dialogs.expectInput(QStringLiteral("1"));
+    form->Command9_Click();
+    ASSERT_EQ(dialogs.events().size(), 3u);
+    EXPECT_TRUE(dialogs.events()[1].text.contains(QStringLiteral("U+2713")));
+    EXPECT_EQ(dialogs.events()[2], kDefault);
+}
+
+} // namespace
+} // namespace qb::test
