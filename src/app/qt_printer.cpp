@@ -147,13 +147,14 @@ PrintOutcome QtPrinter::endDocument() {
                                                    "as the PDF file\n%1");
         return {true, where.arg(document->pdfPath)};
     }
-    // The spooler takes the job even when the printer cannot print it; say so rather than let it wait unseen.
+    // The spooler takes the job even when the printer cannot print it; say so rather than let it wait unseen. The
+    // job is queued, so this is no failure: printing again would only print it twice.
     const QString printerName = document->printer->printerName();
     if (QPrinterInfo::printerInfo(printerName).state() == QPrinter::Error)
-        return {false, QStringLiteral("The printout was sent to the printer \"%1\", but the printer reports a fault: "
-                                      "it may be stopped, off line or out of paper. The printout waits in its queue "
-                                      "until the printer is ready.")
-                           .arg(printerName)};
+        return {true, QStringLiteral("The printout was sent to the printer \"%1\", but the printer reports a fault: "
+                                     "it may be stopped, off line or out of paper. The printout waits in its queue "
+                                     "until the printer is ready.")
+                          .arg(printerName)};
     return {};
 }
 

@@ -1,0 +1,201 @@
+// The two printouts driven through their handlers: the printer calls in order, the font copy, the dialogs and
+// pointers, and what the windows do afterwards.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/form2.h"
+#include "app/limited_text_edit.h"
+#include "support/form_fixture.h"
+
+namespace qb::test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const Calls kSetUp = {"drawing 99 100", "quality high"};
+const Calls kFontCopy = {"font name Liberation Serif", "font size 12.5",      "font bold true", "font italic false",
+                         "font underline true",        "font strikeout true", "color #000080"};
+
+app::FontChoice serifChoice() {
+    app::FontChoice choice;
+    choice.name = "Liberation Serif";
+    choice.pointSize = 12.5;
+    choice.bold = true;
+    choice.underline = true;
+    choice.strikeout = true;
+    choice.color = QColor(0, 0, 0x80);
+    return choice;
+}
+
+Calls joined(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The printer calls that print the texts as items and then end the document.
+Calls printedThenEnded(std::initializer_list<std::string> texts) {
+    Calls calls;
+    for (const std::string& text : texts)
+        calls.push_back("print " + text);
+    calls.push_back("end");
+    return calls;
+}
+
+Calls recordPage(const std::string& dateLine, const std::string& text) {
+    return printedThenEnded({"   ", dateLine, "  ", text, "  ", " "});
+}
+
+class RecordPrintoutTest : public FormFixture {
+protected:
+    RecordPrintoutTest() {
+        makeForm();
+        form->Text2->setText("12/25/26");
+        form->Text1->setPlainText("Buy tickets\nfor the show");
+        form->Text5->setText("120614035.659");
+    }
+};
+
+TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
+    dialogs.expectFont(serifChoice());
+    form->Command8_Click();
+
+    // The text is one item with its line break as CR LF; the record number is not printed.
+    EXPECT_EQ(printer.calls(),
+              joined({kSetUp, kFontCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::pointer("Form1", app::Pointer::Hourglass), Shown::font(),
+                                                    Shown::pointer("Form1", app::Pointer::Default)}));
+    EXPECT_EQ(form->Text1->toPlainText(), "Buy tickets\nfor the show");
+    EXPECT_EQ(form->Text5->text(), "120614035.659");
+}
+
+TEST_F(RecordPrintoutTest, CancelledFontDialogCopiesNothingAndStillPrints) {
+    dialogs.expectFont(std::nullopt);
+    form->Command8_Click();
+    EXPECT_EQ(printer.calls(), joined({kSetUp, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+    EXPECT_TRUE(dialogs.messages().empty());
+}
+
+TEST_F(RecordPrintoutTest, ARefusedCopyStopsTheCopiesAfterIt) {
+    printer.refuse("font italic");
+    dialogs.expectFont(serifChoice());
+    form->Command8_Click();
+    const Calls copied(kFontCopy.begin(), kFontCopy.begin() + 4);
+    EXPECT_EQ(printer.calls(),
+              joined({kSetUp, copied, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+}
+
+TEST_F(RecordPrintoutTest, AnEmptyFormPrintsSixLinesWithEmptyFields) {
+    form->clearForm();
+    dialogs.expectFont(std::nullopt);
+    form->Command8_Click();
+    EXPECT_EQ(printer.printed(), (Calls{"   ", "Reminder date : ", "  ", "", "  ", " "}));
+}
+
+TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
+    for (const app::PrintOutcome& outcome :
+         {app::PrintOutcome{true, "saved as the PDF file\n/x/printouts/p.pdf"}, app::PrintOutcome{false, "no paper"}}) {
+        dialogs.clearLog();
+        printer.setOutcome(outcome);
+        dialogs.expectFont(std::nullopt);
+        form->Command8_Click();
+        EXPECT_EQ(dialogs.events().back(), Shown::message(outcome.message, "Attention!"));
+        EXPECT_EQ(dialogs.events().end()[-2], Shown::pointer("Form1", app::Pointer::Default));
+    }
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Text2->text(), "12/25/26");
+}
+
+TEST_F(RecordPrintoutTest, ACharacterTheCodePageCannotHoldIsRefusedBeforePrinting) {
+    form->Text1->setPlainText(QString::fromUtf8("Snow \u2603 day"));
+    dialogs.expectFont(serifChoice());
+    form->Command8_Click();
+
+    EXPECT_EQ(printer.calls(), joined({kSetUp, kFontCopy}));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_TRUE(dialogs.messages()[0].text.contains(QString::fromUtf8("\u2603")))
+        << dialogs.messages()[0].text.toStdString();
+    EXPECT_EQ(dialogs.pointers().back(), Shown::pointer("Form1", app::Pointer::Default));
+}
+
+class ReminderPrintoutTest : public FormFixture {
+protected:
+    ReminderPrintoutTest() {
+        makeForm();
+        fillMainForm();
+        form->form2().Text1->setPlainText("Reminder dated: 12/06/26\n\nFeed the cat\n");
+    }
+    app::Form2& form2() { return form->form2(); }
+
+    void fillMainForm() {
+        for (QLineEdit* box :
+             {form->Text2, form->text3, form->Text5, form->Text4, form->Text8, form->Text6, form->Text7})
+            box->setText("1");
+        form->Text1->setPlainText("found record");
+        form->Combo1->setEditText("c:\\notes");
+        form->Check1->setChecked(true);
+    }
+    void expectMainFormEmpty() {
+        EXPECT_TRUE(form->Text1->toPlainText().isEmpty());
+        for (QLineEdit* box :
+             {form->Text2, form->text3, form->Text5, form->Text4, form->Text8, form->Text6, form->Text7})
+            EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
+        EXPECT_EQ(form->Combo1->currentText(), "c:\\notes");
+        EXPECT_TRUE(form->Check1->isChecked());
+    }
+};
+
+const Calls kReminderPage = printedThenEnded({"   ", "The set of reminders was printed on: 12-06-2026    14:03:59",
+                                              "  ", "Reminder dated: 12/06/26\r\n\r\nFeed the cat\r\n", " "});
+
+TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWindow) {
+    ASSERT_TRUE(form2().isVisible());
+    dialogs.expectFont(serifChoice());
+    form2().Command2_Click();
+
+    EXPECT_EQ(printer.calls(), joined({kSetUp, kFontCopy, kReminderPage}));
+    // The font dialog belongs to the reminder window; the pointer is the main window's.
+    ASSERT_EQ(dialogs.events().size(), 3u);
+    EXPECT_EQ(dialogs.events()[0], Shown::pointer("Form1", app::Pointer::Hourglass));
+    EXPECT_EQ(dialogs.events()[1], Shown::font());
+    EXPECT_EQ(dialogs.events()[1].parent, "Form2");
+    EXPECT_EQ(dialogs.events()[2], Shown::pointer("Form1", app::Pointer::Default));
+    EXPECT_FALSE(form2().isVisible());
+    EXPECT_TRUE(form->isVisible());
+    expectMainFormEmpty();
+    // The list stays in the hidden window.
+    EXPECT_EQ(form2().Text1->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
+}
+
+TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
+    clock.set({2027, 1, 2, 9, 5, 7});
+    form2().Text1->clear();
+    dialogs.expectFont(std::nullopt);
+    form2().Command2_Click();
+    EXPECT_EQ(printer.calls(),
+              joined({kSetUp, printedThenEnded({"   ", "The set of reminders was printed on: 01-02-2027    09:05:07",
+                                                "  ", "", " "})}));
+    expectMainFormEmpty();
+}
+
+TEST_F(ReminderPrintoutTest, AFailedPrinterKeepsTheReminderWindowForAnotherTry) {
+    printer.setOutcome({false, "The printer is off line."});
+    dialogs.expectFont(std::nullopt);
+    form2().Command2_Click();
+    EXPECT_EQ(dialogs.messages(), (std::vector<Shown>{Shown::message("The printer is off line.", "Attention!")}));
+    EXPECT_TRUE(form2().isVisible());
+    EXPECT_FALSE(form->isVisible());
+
+    printer.setOutcome({});
+    dialogs.expectFont(std::nullopt);
+    form2().Command2_Click();
+    EXPECT_FALSE(form2().isVisible());
+    expectMainFormEmpty();
+}
+
+} // namespace
+} // namespace qb::test
