@@ -12,7 +12,8 @@ platform::Status probeForSave(const platform::DriveMap& drives, const std::strin
 SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
                        const Record& record, const platform::LocalDateTime& now) {
     if (number.empty()) {
-        NewRecordWrite written = writeNewRecordFile(drives.resolve(directory), now, record);
+        // The folder is named as its files are, directory + "\\" + name, so an empty directory is the root of C.
+        NewRecordWrite written = writeNewRecordFile(drives.resolve(directory + "\\."), now, record);
         return {written.status, written.number};
     }
     return {writeRecordFile(drives.resolve(directory + "\\" + number), record), number};
