@@ -1,0 +1,39 @@
+// Loaded into the real program with LD_PRELOAD by the end-to-end tests, so the program runs unchanged: once the
+// top-level window named QUILLBOX_PROBE_WINDOW is visible, writes the text of its multi-line box
+// QUILLBOX_PROBE_CONTROL to the file QUILLBOX_PROBE_OUT and ends the event loop. Gives up after 60 seconds.
+
+#include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+namespace {
+
+void writeAndQuit(const QString& text) {
+    QFile out(qEnvironmentVariable("QUILLBOX_PROBE_OUT"));
+    if (out.open(QIODevice::WriteOnly))
+        out.write(text.toUtf8());
+    out.close();
+    QCoreApplication::exit(0);
+}
+
+void startProbe() {
+    auto* timer = new QTimer(QCoreApplication::instance());
+    auto* waited = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [waited] {
+        const QString window = qEnvironmentVariable("QUILLBOX_PROBE_WINDOW");
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() != window || !top->isVisible())
+                continue;
+            if (auto* box = top->findChild<QPlainTextEdit*>(qEnvironmentVariable("QUILLBOX_PROBE_CONTROL")))
+                return writeAndQuit(box->toPlainText());
+        }
+        if (++*waited > 600)
+            QCoreApplication::exit(3);
+    });
+    timer->start(100);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(startProbe)
