@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "qt_print.h"
 
 namespace qb::test {
 

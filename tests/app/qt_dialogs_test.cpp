@@ -1,0 +1,156 @@
+// The Qt dialogs as the user meets them: one real dialog of each kind, answered while it is open.
+
+#include "app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "support/qt_print.h"
+#include "temp_dir.h"
+
+namespace qb::app {
+namespace {
+
+/**
+ * Answers the next modal dialog with action once it is up. Polls every 20 ms and gives up after five seconds; a
+ * dialog that is still open two seconds after the action is rejected, so a wrong answer fails instead of hanging.
+ */
+template <class Dialog> void answerNextDialog(std::function<void(Dialog*)> action) {
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, action] {
+        QPointer<Dialog> dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (++*tries < 250)
+                return;
+            ADD_FAILURE() << "no dialog came up";
+        } else {
+            action(dialog);
+            QTimer::singleShot(2000, dialog, [dialog] {
+                ADD_FAILURE() << "the dialog is still open after the answer";
+                dialog->reject();
+            });
+        }
+        poll->stop();
+        poll->deleteLater();
+    });
+    poll->start(20);
+}
+
+TEST(QtDialogsTest, MessageHasOneOkButtonAndNoIcon) {
+    QtDialogs dialogs;
+    bool seen = false;
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Saved!"));
+        EXPECT_EQ(box->text(), QStringLiteral("Your record has been saved!"));
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.message(nullptr, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));
+    EXPECT_TRUE(seen);
+}
+
+TEST(QtDialogsTest, QuestionHasYesAsDefaultAndNo) {
+    QtDialogs dialogs;
+    const QString text = QStringLiteral("Record found!  Continue search?");
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Match found"));
+        EXPECT_EQ(box->text(), text);
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QTest::keyClick(box, Qt::Key_Return); // Enter takes the default
+    });
+    EXPECT_TRUE(dialogs.question(nullptr, text, QStringLiteral("Match found")));
+
+    answerNextDialog<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
+    EXPECT_FALSE(dialogs.question(nullptr, text, QStringLiteral("Match found")));
+
+    answerNextDialog<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_FALSE(dialogs.question(nullptr, text, QStringLiteral("Match found"))) << "Escape is not Yes";
+}
+
+TEST(QtDialogsTest, InputBoxShowsPromptAndEntryAndCancelGivesEmptyText) {
+    QtDialogs dialogs;
+    answerNextDialog<QInputDialog>([](QInputDialog* box) {
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Password"));
+        EXPECT_EQ(box->labelText(), QStringLiteral("Please enter the password"));
+        EXPECT_EQ(box->textValue(), QStringLiteral("old"));
+        box->setTextValue(QStringLiteral("new one"));
+        box->accept();
+    });
+    EXPECT_EQ(dialogs.inputBox(nullptr, QStringLiteral("Please enter the password"), QStringLiteral("Password"),
+                               QStringLiteral("old")),
+              QStringLiteral("new one"));
+
+    answerNextDialog<QInputDialog>([](QInputDialog* box) { box->reject(); });
+    const QString cancelled =
+        dialogs.inputBox(nullptr, QStringLiteral("Prompt"), QStringLiteral("Title"), QStringLiteral("kept?"));
+    EXPECT_TRUE(cancelled.isEmpty());
+}
+
+TEST(QtDialogsTest, FileFiltersKeepTheirCaptionsAndAllFilesMeansFilesWithoutADotToo) {
+    EXPECT_EQ(nameFiltersOf(QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*")),
+              (QStringList{"Text files (*.txt) (*.txt)", "All files (*.*) (*)"}));
+    EXPECT_EQ(nameFiltersOf(QStringLiteral("Data|*.csv; *.txt")), (QStringList{"Data (*.csv *.txt)"}));
+    EXPECT_EQ(nameFiltersOf(QStringLiteral("No patterns")), QStringList{});
+}
+
+TEST(QtDialogsTest, FileOpenPreselectsTheEntryAndGivesTheFullPath) {
+    test::TempDir folder;
+    test::writeFile(folder / "notes", "a,b\r\n");
+    const QString filter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    QtDialogs dialogs;
+    answerNextDialog<QFileDialog>([&](QFileDialog* box) {
+        EXPECT_EQ(box->selectedNameFilter(), QStringLiteral("All files (*.*)"));
+        EXPECT_EQ(box->fileMode(), QFileDialog::ExistingFile);
+        auto* name = box->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(folder / "notes")); // as typed by the user
+        static_cast<QDialog*>(box)->accept();                    // the file dialog's own accept checks the chosen file
+    });
+    EXPECT_EQ(dialogs.openFile(nullptr, filter, 2), QString::fromStdString(folder / "notes"));
+
+    answerNextDialog<QFileDialog>([](QFileDialog* box) {
+        EXPECT_EQ(box->selectedNameFilter(), QStringLiteral("Text files (*.txt)"));
+        box->reject();
+    });
+    EXPECT_TRUE(dialogs.openFile(nullptr, filter, 1).isEmpty());
+}
+
+TEST(QtDialogsTest, FontDialogGivesTheConfirmedFontAndNothingOnCancel) {
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("Liberation Mono"), 12));
+    QtDialogs dialogs;
+    answerNextDialog<QDialog>([](QDialog* box) { box->accept(); });
+    const std::optional<FontChoice> chosen = dialogs.chooseFont(&window, kFontDialogFlags);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->name, QStringLiteral("Liberation Mono"));
+    EXPECT_DOUBLE_EQ(chosen->pointSize, 12);
+
+    answerNextDialog<QDialog>([](QDialog* box) { box->reject(); });
+    EXPECT_FALSE(dialogs.chooseFont(&window, kFontDialogFlags).has_value());
+}
+
+TEST(QtDialogsTest, PointerIsTheHourglassUntilSetBackToTheDefault) {
+    QWidget window;
+    QtDialogs dialogs;
+    dialogs.setPointer(&window, Pointer::Hourglass);
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+    dialogs.setPointer(&window, Pointer::Default);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+} // namespace
+} // namespace qb::app
