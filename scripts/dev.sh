@@ -10,22 +10,8 @@ mode="${1:-}"
 run_packages=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime distro-info-data)
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-# Installs the packages that are not installed yet; quick when all are there.
-ensure_packages() {
-    local missing=()
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-    done
-    if [ "${#missing[@]}" -gt 0 ]; then
-        echo "Installing: ${missing[*]}"
-        as_root apt-get update -q
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-    fi
-}
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
 
 configure_and_build() {
     local dir="$1"; shift
