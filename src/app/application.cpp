@@ -20,7 +20,6 @@ namespace qb::app {
 int runQuillbox(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillbox"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
     QApplication::setDesktopFileName(QStringLiteral("quillbox"));
     QApplication::setWindowIcon(applicationIcon());
     // The program ends only through its own exits: Exit, the main window's frame, the password prompt, the splash.
