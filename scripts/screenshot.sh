@@ -5,7 +5,7 @@
 #
 # Starts the virtual X server :99 (Xvfb, 1024x768) and the window manager openbox when they are not running yet,
 # runs COMMAND with DISPLAY=:99, waits SECONDS (default 3), saves the whole screen into shot.png with ImageMagick's
-# import, then ends COMMAND if it is still running. Xvfb and openbox are left running for the next shot.
+# import, then ends COMMAND (and what it started) if it is still running. Xvfb and openbox are left running for the next shot.
 # Needs the Debian packages xvfb, openbox and imagemagick.
 set -eu
 
@@ -39,12 +39,13 @@ if ! pgrep -x openbox >/dev/null 2>&1; then
     sleep 1
 fi
 
-QT_QPA_PLATFORM=xcb "$@" &
+# A session of its own, so the command and whatever it starts can be ended together.
+QT_QPA_PLATFORM=xcb setsid "$@" &
 program=$!
 sleep "$wait_seconds"
 import -window root "$png"
 if kill -0 "$program" 2>/dev/null; then
-    kill "$program" 2>/dev/null || true
+    kill -- "-$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
 fi
 echo "$png"

@@ -51,11 +51,14 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at, const QFont& font) {
     auto* label = new QLabel(caption, parent);
+    label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFocusPolicy(Qt::NoFocus);
     setUpControl(label, name, caption, QString(), at);
+    if (label->sizeHint().width() > label->width())
+        label->resize(label->sizeHint().width(), label->height());
     return label;
 }
 

@@ -33,8 +33,10 @@ void setUpControl(QWidget* control, const char* name, const QString& accessibleN
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& toolTip,
                         const TwipsRect& at);
 
-/** A label; it never takes the focus. */
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at);
+/** A label in a font; it never takes the focus, and it grows to the right when its text would be cut off, since
+ *  the stand-in fonts are a little wider than the ones the layout was drawn for. */
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at,
+                  const QFont& font = defaultFont());
 
 /** A one-line text box in the text box font; maxLength 0 means no limit beyond Qt's own. */
 QLineEdit* makeLineEdit(QWidget* parent, const char* name, const QString& accessibleName, const QString& toolTip,

@@ -102,6 +102,10 @@ void Form1::buildControls() {
 
     Frame1 = new QGroupBox(QStringLiteral("Use when searching - increases speed"), this);
     setUpControl(Frame1, "Frame1", Frame1->title(), QString(), {2880, 2640, 4095, 735});
+    // The caption sits on the frame's top line, so the filters at 240 twips are inside the frame, not on its line.
+    Frame1->setStyleSheet(QStringLiteral("QGroupBox#Frame1 { border: 1px solid palette(mid); margin-top: 6px; }"
+                                         "QGroupBox#Frame1::title { subcontrol-origin: margin; left: 6px; "
+                                         "padding: 0 2px; top: -1px; }"));
     Text4 = makeLineEdit(Frame1, "Text4", QStringLiteral("2-digit month"),
                          QStringLiteral("Enter a 2 digit month here to speed up a search by only searching records "
                                         "made in the entered month"),

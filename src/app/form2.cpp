@@ -37,8 +37,7 @@ void Form2::buildControls() {
     Label1 = makeLabel(this, "Label1",
                        QStringLiteral("Above you will find any records containing a reminder date of today.   "
                                       "Additional searches may be performed later."),
-                       {240, 5640, 10335, 255});
-    Label1->setFont(defaultFont());
+                       {240, 5640, 10335, 255}, defaultFont());
 
     Command2 = makeButton(this, "Command2", QStringLiteral("Print these reminders"),
                           QStringLiteral("Prints out the reminders shown above."), {240, 6000, 2415, 495});

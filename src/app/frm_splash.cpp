@@ -20,8 +20,7 @@ constexpr int kSplashMilliseconds = 5000;
 
 QLabel* splashLabel(QWidget* frame, const char* name, const QString& text, const QFont& font, Qt::Alignment align,
                     const TwipsRect& at) {
-    QLabel* label = makeLabel(frame, name, text, at);
-    label->setFont(font);
+    QLabel* label = makeLabel(frame, name, text, at, font);
     label->setAlignment(align | Qt::AlignVCenter);
     return label;
 }
