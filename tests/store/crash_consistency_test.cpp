@@ -147,7 +147,9 @@ protected:
             return c.name != "execve" && c.line.find(home.path()) != std::string::npos;
         });
         calls.erase(calls.begin(), first);
-        std::erase_if(calls, [](const Call& c) { return c.name == "exit_group"; });
+        // getrandom is left out: the temporary name sometimes draws twice, so its count varies from run to run,
+        // and stopping there is the same as stopping at the next call.
+        std::erase_if(calls, [](const Call& c) { return c.name == "exit_group" || c.name == "getrandom"; });
         reset();
         return calls;
     }
