@@ -446,6 +446,16 @@ TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) 
     EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("d:\\notes"));
     EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n") << "the list stays";
 
+    // With no control holding the focus, the window itself takes Enter to the default button.
+    reminders.show();
+    f.hide();
+    ASSERT_TRUE(showActive(&reminders));
+    if (QApplication::focusWidget())
+        QApplication::focusWidget()->clearFocus();
+    QTest::keyClick(&reminders, Qt::Key_Return);
+    EXPECT_FALSE(reminders.isVisible());
+    EXPECT_TRUE(f.isVisible());
+
     // Through the frame it goes the same way; the window is hidden, not unloaded.
     reminders.show();
     f.hide();
