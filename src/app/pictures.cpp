@@ -113,6 +113,13 @@ void drawBell(QPainter& p, const QPointF& top, double size) {
     p.drawEllipse(top + QPointF(0, size * 0.9), size * 0.1, size * 0.1);
 }
 
+QLinearGradient verticalGradient(double height, const QColor& top, const QColor& bottom) {
+    QLinearGradient gradient(QPointF(0, 0), QPointF(0, height));
+    gradient.setColorAt(0, top);
+    gradient.setColorAt(1, bottom);
+    return gradient;
+}
+
 QPixmap blankPixmap(int width, int height) {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
@@ -125,11 +132,8 @@ QPixmap splashLogo() {
     QPixmap pixmap = blankPixmap(320, 200);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(QPointF(0, 0), QPointF(0, 200));
-    sky.setColorAt(0, QColor(0x1f, 0x3b, 0x5c));
-    sky.setColorAt(1, QColor(0x3f, 0x7c, 0x8c));
     p.setPen(Qt::NoPen);
-    p.setBrush(sky);
+    p.setBrush(verticalGradient(200, QColor(0x1f, 0x3b, 0x5c), QColor(0x3f, 0x7c, 0x8c)));
     p.drawRoundedRect(QRectF(0, 0, 320, 200), 14, 14);
     p.setBrush(QColor(255, 255, 255, 40));
     p.drawEllipse(QRectF(70, 20, 180, 180));
@@ -141,10 +145,7 @@ QPixmap aboutPicture() {
     QPixmap pixmap = blankPixmap(408, 300);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient wall(QPointF(0, 0), QPointF(0, 210));
-    wall.setColorAt(0, QColor(0xe8, 0xf1, 0xf8));
-    wall.setColorAt(1, QColor(0xc9, 0xdc, 0xea));
-    p.fillRect(QRectF(0, 0, 408, 210), wall);
+    p.fillRect(QRectF(0, 0, 408, 210), verticalGradient(210, QColor(0xe8, 0xf1, 0xf8), QColor(0xc9, 0xdc, 0xea)));
     p.fillRect(QRectF(0, 210, 408, 90), QColor(0x9b, 0x6b, 0x43)); // the desk
     p.fillRect(QRectF(0, 210, 408, 6), QColor(0x7a, 0x50, 0x2f));
     drawCalendar(p, QRectF(28, 40, 96, 100));
