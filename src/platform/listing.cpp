@@ -45,6 +45,8 @@ bool isAscii(std::string_view s) {
 } // namespace
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*" || pattern == "*") // every name: the common listing of a whole folder, checked per name
+        return true;
     if (matchFrom(pattern, name))
         return true;
     return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&

@@ -35,7 +35,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::string_view patter
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                        SearchCriteria criteria)
-    : matcher_(std::move(criteria)), path_(folderOf(drives, folderAndName.first)), folderSize_(path_.size()),
+    : criteria_(std::move(criteria)), path_(folderOf(drives, folderAndName.first)), folderSize_(path_.size()),
       listing_(path_, std::move(folderAndName.second)) {}
 
 std::optional<ListedFile> RecordWalk::nextFile() {
@@ -50,7 +50,7 @@ std::optional<ListedFile> RecordWalk::nextFile() {
     file.readable = read.ok() && !holdsNul(read.record.reminderDate) && !holdsNul(read.record.text);
     if (file.readable) {
         file.record = std::move(read.record);
-        file.matches = matcher_.matches(file.record);
+        file.matches = matches(criteria_, file.record);
     }
     return file;
 }

@@ -44,7 +44,7 @@ private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                SearchCriteria criteria);
 
-    RecordMatcher matcher_;
+    SearchCriteria criteria_;
     std::string path_;       // the mapped folder and "/", followed by the current name
     std::size_t folderSize_; // where the name starts in path_
     platform::WildcardListing listing_;

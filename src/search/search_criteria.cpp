@@ -1,33 +1,57 @@
 #include "search/search_criteria.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "platform/cp1252.h"
 
 namespace qb::search {
 namespace {
 
-// The upper-case form of a Windows-1252 character, written without branches or tables so that upper-casing a
-// field compiles to vector instructions: a-z and the accented letters à to þ (but not ÷) move down by 32, š œ ž
-// by 16, and ÿ becomes Ÿ.
-constexpr unsigned char upperOf(unsigned char c) {
-    const bool ascii = static_cast<unsigned char>(c - 'a') < 26;
-    const bool latin = static_cast<unsigned char>(c - 0xE0) < 31 && c != 0xF7;
-    const bool caron = c == 0x9A || c == 0x9C || c == 0x9E;
-    const bool yDiaeresis = c == 0xFF;
-    return static_cast<unsigned char>(c - 32 * (ascii | latin) - 16 * caron - 0x60 * yDiaeresis);
+// The upper-case form of every character.
+const std::array<unsigned char, 256> kUpper = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = platform::cp1252ToUpper(static_cast<unsigned char>(c));
+    return table;
+}();
+
+// For an upper-case letter its lower-case form, for any other character itself: the two characters that
+// upper-case to it.
+const std::array<unsigned char, 256> kLower = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(c);
+    for (int c = 0; c < 256; ++c) {
+        if (kUpper[c] != c)
+            table[kUpper[c]] = static_cast<unsigned char>(c);
+    }
+    return table;
+}();
+
+// Sixteen characters at once (GCC and Clang vector extensions; plain code on machines without vector registers).
+using Bytes = unsigned char __attribute__((vector_size(16)));
+
+Bytes load(const unsigned char* from) {
+    Bytes bytes;
+    std::memcpy(&bytes, from, sizeof bytes);
+    return bytes;
 }
 
-// Upper-cases text into out, reusing out's storage.
-std::string_view upperCasedInto(std::string_view text, std::string& out) {
-    out.resize(text.size());
-    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-    auto* to = reinterpret_cast<unsigned char*>(out.data());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        to[i] = upperOf(in[i]);
-    return out;
+bool any(Bytes bytes) {
+    std::uint64_t halves[2];
+    std::memcpy(halves, &bytes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
 }
 
-bool holds(std::string_view upperField, const std::string& criterion) {
-    return !criterion.empty() && upperField.find(criterion) != std::string_view::npos;
+// Where sixteen characters upper-case to an upper-case character.
+auto equalIgnoringCase(Bytes text, unsigned char upper) {
+    return (text == upper) | (text == kLower[upper]);
+}
+
+bool holds(std::string_view field, const std::string& criterion) {
+    return !criterion.empty() && containsUpperCased(field, criterion);
 }
 
 } // namespace
@@ -37,19 +61,46 @@ SearchCriteria SearchCriteria::fromTyped(std::string_view text1, std::string_vie
     return {platform::cp1252ToUpper(text1), platform::cp1252ToUpper(text2), platform::cp1252ToUpper(reminderDate)};
 }
 
-bool RecordMatcher::matches(const store::Record& record) {
-    // A field is upper-cased only when a criterion looks at it.
-    if (!criteria_.reminderDate.empty() &&
-        holds(upperCasedInto(record.reminderDate, upperDate_), criteria_.reminderDate))
+bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
+    const std::size_t n = upperNeedle.size();
+    if (n == 0)
         return true;
-    if (criteria_.text1.empty() && criteria_.text2.empty())
+    if (n > text.size())
         return false;
-    const std::string_view text = upperCasedInto(record.text, upperText_);
-    return holds(text, criteria_.text1) || holds(text, criteria_.text2);
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* s = reinterpret_cast<const unsigned char*>(upperNeedle.data());
+    const auto middleMatches = [&](std::size_t start) {
+        for (std::size_t i = 1; i + 1 < n; ++i) {
+            if (kUpper[t[start + i]] != s[i])
+                return false;
+        }
+        return true;
+    };
+    const unsigned char first = s[0], last = s[n - 1];
+    if (kUpper[first] != first || kUpper[last] != last)
+        return false; // not found in any upper-cased text
+    const std::size_t starts = text.size() - n + 1;
+    std::size_t start = 0;
+    // Sixteen places at a time: only where the first and the last character both fit is the middle compared.
+    for (; start + 16 <= starts; start += 16) {
+        const auto hits = equalIgnoringCase(load(t + start), first) & equalIgnoringCase(load(t + start + n - 1), last);
+        if (!any((Bytes)hits))
+            continue;
+        for (std::size_t i = 0; i < 16; ++i) {
+            if (hits[i] && middleMatches(start + i))
+                return true;
+        }
+    }
+    for (; start < starts; ++start) {
+        if (kUpper[t[start]] == first && kUpper[t[start + n - 1]] == last && middleMatches(start))
+            return true;
+    }
+    return false;
 }
 
 bool matches(const SearchCriteria& criteria, const store::Record& record) {
-    return RecordMatcher(criteria).matches(record);
+    return holds(record.reminderDate, criteria.reminderDate) || holds(record.text, criteria.text1) ||
+           holds(record.text, criteria.text2);
 }
 
 std::string filePattern(std::string_view directory, std::string_view month, std::string_view day,

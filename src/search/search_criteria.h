@@ -19,24 +19,11 @@ struct SearchCriteria {
     static SearchCriteria fromTyped(std::string_view text1, std::string_view text2, std::string_view reminderDate);
 };
 
-/**
- * The match rule: a record matches when its upper-cased reminder date holds the date criterion, or its upper-cased
- * text holds either string (plain substrings; Windows-1252 letters, accented ones included, ignore case). A matcher
- * keeps its upper-case copies of the fields from one record to the next, so a walk does not allocate per record.
- */
-class RecordMatcher {
-public:
-    explicit RecordMatcher(SearchCriteria criteria) : criteria_(std::move(criteria)) {}
-    /** Whether the record matches. */
-    bool matches(const store::Record& record);
+/** Whether upperNeedle occurs in text once text is upper-cased (Windows-1252 letters, accented ones included).
+ *  The text is neither copied nor upper-cased as a whole: sixteen places are tried at a time. */
+bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
 
-private:
-    SearchCriteria criteria_;
-    std::string upperDate_;
-    std::string upperText_;
-};
-
-/** Whether a record matches the criteria, by the rule of RecordMatcher. */
+/** Whether a record matches: the reminder date holds the date criterion, or the text holds either string. */
 bool matches(const SearchCriteria& criteria, const store::Record& record);
 
 /**

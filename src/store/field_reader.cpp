@@ -43,15 +43,16 @@ bool FieldReader::fill() {
         buffer_.erase(0, pos_);
         pos_ = 0;
     }
-    const std::size_t old = buffer_.size();
-    buffer_.resize(old + kChunk);
+    char chunk[kChunk]; // read beside the buffer, so the buffer never has to be cleared to zeros first
     ssize_t n;
     do {
-        n = ::read(fd_, buffer_.data() + old, kChunk);
+        n = ::read(fd_, chunk, sizeof chunk);
     } while (n < 0 && errno == EINTR);
-    buffer_.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
-    if (n < 0)
+    if (n < 0) {
         ioError_ = true;
+        return false;
+    }
+    buffer_.append(chunk, static_cast<std::size_t>(n));
     return n > 0;
 }
 
@@ -85,9 +86,12 @@ FieldRead FieldReader::read() {
     if (c == '"') {
         field.quoted = true;
         ++pos_;
+        // the text up to the closing quote, taken a buffer at a time
         while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
-            field.text.push_back(static_cast<char>(c));
-            ++pos_;
+            const std::size_t quote = buffer_.find('"', pos_);
+            const std::size_t end = quote == std::string::npos ? buffer_.size() : quote;
+            field.text.append(buffer_, pos_, end - pos_);
+            pos_ = end;
         }
         if (c == '"')
             ++pos_;

@@ -35,9 +35,11 @@ RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
         result.status = RecordReadStatus::NotARecord;
         return result;
     }
+    // Both are general values; a quoted field stays as it is, so it is moved rather than copied.
+    const auto valueOf = [](Field& field) { return field.quoted ? std::move(field.text) : generalValue(field); };
     result.status = RecordReadStatus::Ok;
-    result.record.reminderDate = generalValue(*date.field);
-    result.record.text = generalValue(*text.field);
+    result.record.reminderDate = valueOf(*date.field);
+    result.record.text = valueOf(*text.field);
     return result;
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <random>
 
 #include "platform/cp1252.h"
 #include "platform/listing.h"
@@ -96,12 +97,37 @@ TEST(FilePattern, SelectsRecordNumbersByCreationDate) {
 }
 
 TEST(MatchRule, UpperCaseAgreesWithTheCodePageForEveryCharacter) {
-    for (int a = 1; a < 256; ++a) {
-        const auto criterion = SearchCriteria::fromTyped(std::string(1, static_cast<char>(a)), "", "");
-        for (int b = 0; b < 256; ++b) {
-            const bool same = qb::platform::cp1252ToUpper(static_cast<unsigned char>(a)) ==
-                              qb::platform::cp1252ToUpper(static_cast<unsigned char>(b));
-            ASSERT_EQ(matches(criterion, Record{"", std::string(1, static_cast<char>(b))}), same) << a << " " << b;
+    // Each character as the first and as the last of a criterion, short texts and long ones.
+    const auto upper = [](int c) {
+        return static_cast<char>(qb::platform::cp1252ToUpper(static_cast<unsigned char>(c)));
+    };
+    for (const std::size_t length : {std::size_t{1}, std::size_t{20}}) {
+        for (int a = 1; a < 256; ++a) {
+            for (int b = 0; b < 256; ++b) {
+                const bool same = upper(a) == upper(b);
+                const std::string around(length, static_cast<char>(b));
+                const std::string text = around + "Q" + around;
+                ASSERT_EQ(containsUpperCased(text, std::string(1, upper(a)) + "Q"), same) << a << " " << b;
+                ASSERT_EQ(containsUpperCased(text, std::string("Q") + upper(a)), same) << a << " " << b;
+            }
         }
+    }
+}
+
+TEST(MatchRule, AgreesWithUpperCasingTheWholeText) {
+    // Texts over a few letters, so that partial matches, repeats and overlaps are frequent.
+    std::mt19937 random(7);
+    const std::string letters = "aAbB\xE9\xC9 ";
+    const auto make = [&](std::size_t length) {
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i)
+            s += letters[random() % letters.size()];
+        return s;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = make(random() % 60); // long ones are searched sixteen places at a time
+        const std::string needle = qb::platform::cp1252ToUpper(make(1 + random() % 4));
+        const bool expected = qb::platform::cp1252ToUpper(text).find(needle) != std::string::npos;
+        ASSERT_EQ(found(needle, "", "", Record{"", text}), expected) << text << " / " << needle;
     }
 }
