@@ -1,0 +1,159 @@
+// Settings files that the program never wrote: empty, binary, several megabytes, one long line without a line end,
+// values at and past the longest field a read takes, and settings paths that are a folder, a link to nowhere, a
+// pipe or an unreadable file. The readers must come back, with no value where there is none to take, so that the
+// start-up goes on with its defaults.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "child_process.h"
+#include "platform/drive_map.h"
+#include "store/field_reader.h"
+#include "store/settings.h"
+#include "temp_dir.h"
+
+using namespace qb::store;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+constexpr std::size_t kMegabyte = 1024 * 1024;
+constexpr const char* kFiles[] = {"default.dat", "@.dat", "dirlist.dat"};
+
+struct BadSettingsTest : ::testing::Test {
+    TempDir home;
+    TempDir work;
+    qb::platform::DriveMap drives{home.path(), work.path()};
+    Settings settings{drives};
+
+    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
+    std::string driveC(const std::string& name) const { return home / ("drive_c/" + name); }
+
+    // The same bytes in every settings file the start-up reads.
+    void putEverywhere(const std::string& bytes) {
+        for (const char* name : kFiles)
+            writeFile(driveC(name), bytes);
+        writeFile(work / "dirlist.dat", bytes);
+    }
+    std::vector<std::string> bothLists() const {
+        std::vector<std::string> values = settings.directoryList(settings_paths::kDirectoryList);
+        const std::vector<std::string> local = settings.directoryList(settings_paths::kLocalDirectoryList);
+        values.insert(values.end(), local.begin(), local.end());
+        return values;
+    }
+    void expectNoValues(const std::string& what) {
+        EXPECT_FALSE(settings.defaultDirectory()) << what;
+        EXPECT_FALSE(settings.password()) << what;
+        EXPECT_TRUE(bothLists().empty()) << what;
+    }
+};
+
+} // namespace
+
+TEST_F(BadSettingsTest, EmptyAndBlankFilesHoldNoValue) {
+    putEverywhere("");
+    expectNoValues("empty");
+    EXPECT_TRUE(settings.passwordFileExists()); // it exists, but asks for nothing
+    putEverywhere("   ");
+    EXPECT_FALSE(settings.defaultDirectory());
+    EXPECT_FALSE(settings.password());
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), std::vector<std::string>{""});
+    putEverywhere(",,,\r\n");
+    EXPECT_FALSE(settings.defaultDirectory());
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), (std::vector<std::string>{"", "", "", ""}));
+}
+
+TEST_F(BadSettingsTest, BinaryFilesAreReadByTheFieldRulesLikeAnyOther) {
+    std::string binary = "\x89PNG\r\n\x1a\n";
+    for (int i = 0; i < 64 * 1024; ++i)
+        binary.push_back(static_cast<char>((i * 7919) % 251));
+    binary += std::string("\0\0\0\"", 4); // an unterminated quote at the end
+    putEverywhere(binary);
+    EXPECT_EQ(settings.defaultDirectory(), "\x89PNG");
+    EXPECT_EQ(settings.password(), "\x89PNG");
+    // The list holds exactly what field reads of the bytes give, read here from memory in one piece.
+    FieldReader reader{binary};
+    std::vector<std::string> expected;
+    while (!reader.atEnd())
+        expected.push_back(generalValue(*reader.read().field));
+    ASSERT_GT(expected.size(), 100u);
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), expected);
+}
+
+TEST_F(BadSettingsTest, AValueLongerThanAFieldReadTakesIsNoValue) {
+    putEverywhere(std::string(6 * kMegabyte, 'x') + "\r\n");
+    expectNoValues("6 MB line");
+    putEverywhere("\"" + std::string(5 * kMegabyte, 'q')); // a quote that never ends
+    expectNoValues("5 MB unterminated quote");
+
+    // The edge: the longest value a read takes is accepted, one more character is not.
+    const std::string longest = "c:\\" + std::string(kMaxFieldBytes - 3, 'a');
+    putEverywhere(longest + "\r\n");
+    EXPECT_EQ(settings.defaultDirectory(), longest);
+    EXPECT_EQ(bothLists(), (std::vector<std::string>{longest, longest}));
+    putEverywhere(longest + "a\r\n");
+    expectNoValues("one character past the limit");
+}
+
+TEST_F(BadSettingsTest, OneLongLineWithoutALineEndIsOneValue) {
+    const std::string line = "c:\\" + std::string(kMegabyte, 'd');
+    putEverywhere(line);
+    EXPECT_EQ(settings.defaultDirectory(), line);
+    EXPECT_EQ(settings.password(), line);
+    EXPECT_EQ(bothLists(), (std::vector<std::string>{line, line}));
+}
+
+TEST_F(BadSettingsTest, AHugeDirectoryListIsReadWholeAndAHugeDefaultKeepsItsFirstLine) {
+    std::string list;
+    int lines = 0;
+    for (; list.size() < 5 * kMegabyte; ++lines)
+        list += "c:\\dir" + std::to_string(lines) + "\r\n";
+    putEverywhere(list);
+    EXPECT_EQ(settings.defaultDirectory(), "c:\\dir0");
+    const std::vector<std::string> values = settings.directoryList(settings_paths::kDirectoryList);
+    ASSERT_EQ(values.size(), static_cast<std::size_t>(lines));
+    EXPECT_EQ(values.back(), "c:\\dir" + std::to_string(lines - 1));
+}
+
+TEST_F(BadSettingsTest, SettingsThatAreNoReadableFileCountAsMissing) {
+    // Each reader runs in a child with a time limit: opening the pipe for reading would wait for ever.
+    const auto readAll = [this] {
+        return qb::test::runInChild([this] {
+            std::string seen;
+            seen += settings.defaultDirectory().value_or("<none>") + "|";
+            seen += settings.password().value_or("<none>") + "|";
+            seen += std::to_string(bothLists().size());
+            return seen;
+        });
+    };
+    qb::test::openToOthers(home.path());
+    qb::test::openToOthers(work.path());
+    for (const char* name : kFiles)
+        ASSERT_TRUE(std::filesystem::create_directory(driveC(name))) << name;
+    EXPECT_EQ(readAll(), "<none>|<none>|0") << "folders";
+
+    for (const char* name : kFiles) {
+        std::filesystem::remove(driveC(name));
+        ASSERT_EQ(::symlink("/nonexistent/settings", driveC(name).c_str()), 0);
+    }
+    EXPECT_EQ(readAll(), "<none>|<none>|0") << "links to nowhere";
+
+    for (const char* name : kFiles) {
+        std::filesystem::remove(driveC(name));
+        ASSERT_EQ(::mkfifo(driveC(name).c_str(), 0644), 0);
+    }
+    EXPECT_EQ(readAll(), "<none>|<none>|0") << "pipes";
+
+    if (!qb::test::canMakeFilesUnreadable())
+        GTEST_SKIP() << "running as root without the right to change user: cannot make a file unreadable";
+    for (const char* name : kFiles) {
+        std::filesystem::remove(driveC(name));
+        writeFile(driveC(name), "c:\\secret\r\n");
+        ::chmod(driveC(name).c_str(), 0);
+    }
+    EXPECT_EQ(readAll(), "<none>|<none>|0") << "unreadable files";
+}
