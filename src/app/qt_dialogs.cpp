@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QWidget>
 
 #include "app/font_dialog.h"
@@ -26,13 +29,33 @@ QStringList nameFiltersOf(const QString& filter) {
     return filters;
 }
 
+namespace {
+
+// The width a dialog needs so that the window manager does not cut its title short.
+int titleRoom(const QWidget& box, const QString& title) {
+    return QFontMetrics(box.font()).horizontalAdvance(title) + 140;
+}
+
+// A short message would make a box too narrow for its title; a spacer row widens it.
+void makeRoomForTitle(QMessageBox& box, const QString& title) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleRoom(box, title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
+
+} // namespace
+
 void QtDialogs::message(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    makeRoomForTitle(box, title);
     box.exec();
 }
 
 bool QtDialogs::question(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    makeRoomForTitle(box, title);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
@@ -41,8 +64,10 @@ QString QtDialogs::inputBox(QWidget* parent, const QString& prompt, const QStrin
     QInputDialog box(parent);
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(title);
-    box.setLabelText(prompt);
+    // The prompt's label has a buddy, so a lone "&" would turn into an access key: double it to show it.
+    box.setLabelText(QString(prompt).replace(QLatin1Char('&'), QStringLiteral("&&")));
     box.setTextValue(initialText);
+    box.setMinimumWidth(titleRoom(box, title));
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -94,9 +95,15 @@ TEST(QtDialogsTest, InputBoxShowsPromptAndEntryAndCancelGivesEmptyText) {
                                QStringLiteral("old")),
               QStringLiteral("new one"));
 
-    answerNextDialog<QInputDialog>([](QInputDialog* box) { box->reject(); });
-    const QString cancelled =
-        dialogs.inputBox(nullptr, QStringLiteral("Prompt"), QStringLiteral("Title"), QStringLiteral("kept?"));
+    answerNextDialog<QInputDialog>([](QInputDialog* box) {
+        // the ampersand is shown, not taken as an access key
+        const QLabel* label = box->findChild<QLabel*>();
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), QStringLiteral("Enter a P/W && click OK"));
+        box->reject();
+    });
+    const QString cancelled = dialogs.inputBox(nullptr, QStringLiteral("Enter a P/W & click OK"),
+                                               QStringLiteral("Title"), QStringLiteral("kept?"));
     EXPECT_TRUE(cancelled.isEmpty());
 }
 
