@@ -1,0 +1,10 @@
+#!/bin/sh
+# Builds the benchmarks in Release mode in build-bench and runs them. Arguments go to each benchmark (for
+# search_bench: a work folder to keep the record folders in between runs).
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_BENCH=ON -DQUILLBOX_TESTS=OFF
+ninja -C "$root/build-bench" search_bench
+status=0
+"$root/build-bench/bench/search_bench" "$@" || status=1
+exit $status

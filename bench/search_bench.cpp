@@ -1,0 +1,300 @@
+// The search and the start-up reminder check against a baseline loop that lists a folder and opens, reads and
+// closes every file with plain POSIX calls, measured in the same run on the same folders.
+//
+//   search_bench [work-folder]
+//
+// Folders of 1,000, 10,000 and 100,000 record files are made once under the work folder (default: a fresh folder
+// under $TMPDIR, removed at the end; a folder given on the command line is kept and reused by later runs). Each
+// figure is the median of several rounds in which the baseline and the measured code take turns, all warm; the
+// verdicts use the process's CPU time (user and system), which a busy machine does not stretch, and the
+// wall-clock ratios are printed beside them.
+// Peak memory is the VmHWM of a child process that runs the search and the check once over one folder; the growth
+// is the difference between the child for 100,000 records and the child for 1,000.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/printer.h"
+#include "app/program_exit.h"
+#include "bench_util.h"
+#include "platform/clock.h"
+#include "platform/drive_map.h"
+#include "store/record_file.h"
+
+namespace {
+
+using namespace qb;
+
+constexpr int kSizes[] = {1000, 10000, 100000};
+constexpr int kRounds = 7;
+const std::string kToday = "12/06/26";
+
+// ---- The record folders
+
+// Record i is made on one of 100 days (January to April, days 1 to 25), so a month and day filter selects 1%.
+std::string numberOf(int i) {
+    const int day = i % 100, later = i / 100;
+    return store::recordNumber({2026, 1 + day / 25, 1 + day % 25, later % 24, (later / 24) % 60, (later / 1440) % 60});
+}
+
+// One record in ten is due today; the others have no reminder date or another date.
+std::string reminderOf(int i) {
+    if (i % 10 == 0)
+        return kToday;
+    return i % 10 < 5 ? std::string() : "11/" + std::to_string(10 + i % 10) + "/26";
+}
+
+// A text of one to eight lines of ordinary words.
+std::string textOf(std::mt19937& rng) {
+    static const char* const words[] = {"meeting", "call",  "Ann",     "car",    "tickets", "show",   "dentist",
+                                        "buy",     "milk",  "garden",  "report", "lunch",   "Friday", "garage",
+                                        "invoice", "train", "station", "the",    "for",     "and",    "caf\xE9"};
+    std::string text;
+    const int lines = 1 + static_cast<int>(rng() % 8);
+    for (int line = 0; line < lines; ++line) {
+        if (line > 0)
+            text += "\r\n";
+        const int count = 3 + static_cast<int>(rng() % 8);
+        for (int w = 0; w < count; ++w) {
+            if (w > 0)
+                text += ' ';
+            text += words[rng() % std::size(words)];
+        }
+    }
+    return text;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::close(fd) != 0) {
+        std::perror(path.c_str());
+        std::exit(2);
+    }
+}
+
+// Makes the folder of count records unless an earlier run finished it (the hidden marker is never listed).
+void makeFolder(const std::string& folder, int count) {
+    const std::string marker = folder + "/.complete";
+    if (std::filesystem::exists(marker))
+        return;
+    std::filesystem::create_directories(folder);
+    std::mt19937 rng(static_cast<unsigned>(count));
+    for (int i = 0; i < count; ++i)
+        writeBytes(folder + "/" + numberOf(i), store::recordFileBytes({reminderOf(i), textOf(rng)}));
+    writeBytes(marker, "");
+}
+
+// ---- The baseline: list the folder, open, read and close every file
+
+std::size_t baseline(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    std::string path = folder + "/";
+    const std::size_t base = path.size();
+    static char buffer[65536];
+    std::size_t total = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        path.resize(base);
+        path += entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        total += n > 0 ? static_cast<std::size_t>(n) : 0;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return total;
+}
+
+// ---- The program's own code, through the main window with silent dialogs
+
+class SilentDialogs final : public app::Dialogs {
+public:
+    void message(QWidget*, const QString&, const QString&) override {}
+    bool question(QWidget*, const QString&, const QString&) override {
+        ++questions;
+        return true;
+    }
+    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFile(QWidget*, const QString&, int) override { return {}; }
+    std::optional<app::FontChoice> chooseFont(QWidget*, int) override { return std::nullopt; }
+    void beep() override {}
+    void setPointer(QWidget*, app::Pointer) override {}
+    int questions = 0;
+};
+
+class NoPrinter final : public app::Printer {
+public:
+    void setDrawingSettings(float, float) override {}
+    void setHighQuality() override {}
+    bool setFontName(const QString&) override { return true; }
+    bool setFontSize(double) override { return true; }
+    bool setFontBold(bool) override { return true; }
+    bool setFontItalic(bool) override { return true; }
+    bool setFontUnderline(bool) override { return true; }
+    bool setFontStrikeout(bool) override { return true; }
+    bool setTextColor(const QColor&) override { return true; }
+    void printLine(const QString&) override {}
+    app::PrintOutcome endDocument() override { return {}; }
+};
+
+class NoExit final : public app::ProgramExit {
+public:
+    void endNow() override {}
+};
+
+struct World {
+    explicit World(const std::string& home) : drives(home, home) {}
+    platform::DriveMap drives;
+    platform::SystemClock clock;
+    SilentDialogs dialogs;
+    NoPrinter printer;
+    NoExit exit;
+    app::Services services{drives, clock, dialogs, printer, exit};
+};
+
+QString programPathOf(int count) {
+    return QStringLiteral("c:\\bench%1").arg(count);
+}
+
+// (a) criteria that match nothing, so every file is read; (b) the same with a filter that lists 1% of the files.
+void search(app::Form1& form, int count, bool filtered) {
+    form.Combo1->setEditText(programPathOf(count));
+    form.text3->setText(QStringLiteral("zqxj"));
+    form.Text7->setText(QStringLiteral("never written"));
+    form.Text2->setText(QStringLiteral("99/99/99"));
+    form.Text4->setText(filtered ? QStringLiteral("01") : QString());
+    form.Text8->setText(filtered ? QStringLiteral("05") : QString());
+    form.Command1_Click();
+}
+
+// (c) the reminder check on a fresh main window; a tenth of the records are due today.
+bench::Timing timedCheck(World& world, int count) {
+    app::Form1 form(world.services);
+    form.Combo1->setEditText(programPathOf(count));
+    const bench::Timing timing = bench::timed([&] { form.runReminderCheck(kToday); });
+    if (form.form2().Text1->toPlainText().isEmpty() || form.Text5->text().isEmpty()) {
+        std::fprintf(stderr, "the reminder check found nothing in %d records\n", count);
+        std::exit(2);
+    }
+    return timing;
+}
+
+// Peak memory of a child that runs the search and the check once over one folder.
+long childPeakKiB(int argc, char** argv, const std::string& home, int count) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        QApplication application(argc, argv);
+        World world(home);
+        app::Form1 form(world.services);
+        search(form, count, false);
+        form.runReminderCheck(kToday);
+        const long kib = bench::peakResidentKiB();
+        const bool written = ::write(fds[1], &kib, sizeof kib) == sizeof kib;
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(fds[1]);
+    long kib = -1;
+    if (::read(fds[0], &kib, sizeof kib) != sizeof kib)
+        kib = -1;
+    ::close(fds[0]);
+    ::waitpid(pid, nullptr, 0);
+    return kib;
+}
+
+// The medians over the rounds: times in ms, and the ratios of each round, by CPU time and by wall-clock time.
+struct Figures {
+    double baseMs = 0, allMs = 0, filteredMs = 0, checkMs = 0;
+    double allToBase = 0, filteredToAll = 0, checkToAll = 0;             // CPU time
+    double allToBaseWall = 0, filteredToAllWall = 0, checkToAllWall = 0; // wall-clock time
+};
+
+Figures measure(World& world, const std::string& folder, int count) {
+    app::Form1 form(world.services);
+    std::vector<double> base, all, filtered, check, ratios[6];
+    for (int round = -1; round < kRounds; ++round) { // round -1 warms the caches and is not counted
+        bench::Timing b, a, f, c;
+        const auto runBaseline = [&] { b = bench::timed([&] { baseline(folder); }); };
+        const auto runAll = [&] { a = bench::timed([&] { search(form, count, false); }); };
+        const auto runFiltered = [&] { f = bench::timed([&] { search(form, count, true); }); };
+        const auto runCheck = [&] { c = timedCheck(world, count); };
+        if (round % 2 == 0) { // the order changes from round to round, so neither side always goes first
+            runBaseline(), runAll(), runFiltered(), runCheck();
+        } else {
+            runCheck(), runFiltered(), runAll(), runBaseline();
+        }
+        if (round < 0)
+            continue;
+        base.push_back(b.wall * 1e3), all.push_back(a.wall * 1e3), filtered.push_back(f.wall * 1e3);
+        check.push_back(c.wall * 1e3);
+        ratios[0].push_back(a.cpu / b.cpu), ratios[1].push_back(f.cpu / a.cpu), ratios[2].push_back(c.cpu / a.cpu);
+        ratios[3].push_back(a.wall / b.wall), ratios[4].push_back(f.wall / a.wall);
+        ratios[5].push_back(c.wall / a.wall);
+    }
+    if (world.dialogs.questions != 0 || !form.Text5->text().isEmpty()) {
+        std::fprintf(stderr, "the searches that should match nothing found a record\n");
+        std::exit(2);
+    }
+    using bench::median;
+    return {median(base),      median(all),       median(filtered),  median(check),     median(ratios[0]),
+            median(ratios[1]), median(ratios[2]), median(ratios[3]), median(ratios[4]), median(ratios[5])};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool keep = argc > 1;
+    const std::string home =
+        keep ? std::string(argv[1]) : (std::filesystem::temp_directory_path() / "quillbox-search-bench").string();
+    std::printf("Making the record folders in %s ...\n", home.c_str());
+    for (int count : kSizes)
+        makeFolder(home + "/drive_c/bench" + std::to_string(count), count);
+
+    // Memory first, in children, before this process starts Qt.
+    const long small = childPeakKiB(argc, argv, home, kSizes[0]);
+    const long large = childPeakKiB(argc, argv, home, kSizes[2]);
+
+    QApplication application(argc, argv);
+    World world(home);
+    std::printf("\nMedians of %d rounds; ratios by CPU time (wall-clock time in brackets)\n", kRounds);
+    std::printf("%8s %10s %10s %10s %10s %16s %16s %16s\n", "records", "base ms", "(a) ms", "(b) ms", "(c) ms",
+                "(a)/base", "(b)/(a)", "(c)/(a)");
+    Figures last;
+    for (int count : kSizes) {
+        last = measure(world, home + "/drive_c/bench" + std::to_string(count), count);
+        std::printf("%8d %10.1f %10.1f %10.1f %10.1f %7.3f (%6.3f) %7.3f (%6.3f) %7.3f (%6.3f)\n", count, last.baseMs,
+                    last.allMs, last.filteredMs, last.checkMs, last.allToBase, last.allToBaseWall, last.filteredToAll,
+                    last.filteredToAllWall, last.checkToAll, last.checkToAllWall);
+    }
+    std::printf("\nAt %d records (CPU time):\n", kSizes[2]);
+    bool pass = bench::verdict("(a) search reading every file / baseline", last.allToBase, 1.15, "x");
+    pass &= bench::verdict("(b) search with a 1% name filter / (a)", last.filteredToAll, 0.10, "x");
+    pass &= bench::verdict("(c) reminder check, 10% matching, filling Form2 / (a)", last.checkToAll, 1.5, "x");
+    std::printf("Peak memory (VmHWM of a child): %ld KiB at %d records, %ld KiB at %d records\n", small, kSizes[0],
+                large, kSizes[2]);
+    pass &= small > 0 && large > 0 &&
+            bench::verdict("peak memory growth from 1,000 to 100,000 records", (large - small) / 1024.0, 16, " MiB");
+    if (!keep)
+        std::filesystem::remove_all(home);
+    return pass ? 0 : 1;
+}
