@@ -4,7 +4,8 @@
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_BENCH=ON -DQUILLBOX_TESTS=OFF
-ninja -C "$root/build-bench" search_bench
+ninja -C "$root/build-bench" search_bench reformat_bench
 status=0
 "$root/build-bench/bench/search_bench" "$@" || status=1
+"$root/build-bench/bench/reformat_bench" || status=1
 exit $status

@@ -16,8 +16,8 @@ QString fromCp1252(const std::string& bytes);
 
 /** The result of turning widget text into Windows-1252. */
 struct BoxText {
-    std::string bytes;                  ///< complete only when unmappable is empty
-    std::optional<QString> unmappable;  ///< a readable name of the first character the code page cannot hold
+    std::string bytes;                 ///< complete only when unmappable is empty
+    std::optional<QString> unmappable; ///< a readable name of the first character the code page cannot hold
 };
 
 /** A QString as Windows-1252; stops at the first character the code page cannot hold. */
