@@ -25,26 +25,6 @@ protected:
     }
     std::string quill() const { return home.path() + "/drive_c/quill"; }
 
-    // The names the walk hands out from next(), sorted (the folder's own order is not fixed).
-    std::vector<std::string> matchingNames(const std::string& pattern, const SearchCriteria& criteria) {
-        RecordWalk walk(drives, pattern, criteria);
-        std::vector<std::string> names;
-        while (auto file = walk.next()) {
-            EXPECT_TRUE(file->readable && file->matches);
-            names.push_back(file->number);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::vector<std::string> listedNames(const std::string& pattern) {
-        RecordWalk walk(drives, pattern, {});
-        std::vector<std::string> names;
-        while (auto file = walk.nextFile())
-            names.push_back(file->number);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     TempDir home;
     DriveMap drives{home.path(), home.path()};
 };
@@ -81,22 +61,6 @@ TEST_F(RecordWalkTest, EveryListedFileIsReadWhenNothingMatches) {
         ++readable;
     }
     EXPECT_EQ(readable, 2);
-}
-
-TEST_F(RecordWalkTest, CreationDateFiltersNarrowTheListing) {
-    for (const char* name : {"12251403.659", "12250101.600", "12251403.759", "12241403.659", "05011403.059",
-                             "03251200.100", "11250000.612"})
-        put(name, {"", "x"});
-    const auto pattern = [](const char* m, const char* d, const char* y) { return filePattern("c:\\quill", m, d, y); };
-    EXPECT_EQ(listedNames(pattern("12", "25", "26")), (Names{"12250101.600", "12251403.659"}));
-    EXPECT_EQ(listedNames(pattern("12", "25", "6")), listedNames(pattern("12", "25", "26")));
-    EXPECT_EQ(listedNames(pattern("", "", "26")),
-              (Names{"11250000.612", "12241403.659", "12250101.600", "12251403.659"}));
-    EXPECT_EQ(listedNames(pattern("5", "", "")), Names{});
-    EXPECT_EQ(listedNames(pattern("05", "", "")), Names{"05011403.059"});
-    EXPECT_EQ(listedNames(pattern("", "25", "")),
-              (Names{"03251200.100", "11250000.612", "12250101.600", "12251403.659", "12251403.759"}));
-    EXPECT_EQ(listedNames(pattern("", "", "")).size(), 7u);
 }
 
 TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOver) {

@@ -2,7 +2,6 @@
 #include <random>
 
 #include "platform/cp1252.h"
-#include "platform/listing.h"
 #include "search/search_criteria.h"
 
 using namespace qb::search;
@@ -76,24 +75,6 @@ TEST(FilePattern, IsPlainConcatenationWithTheLastYearCharacter) {
     EXPECT_EQ(filePattern("c:\\quill", "5", "", ""), "c:\\quill\\5*.*"); // as typed, not padded
     EXPECT_EQ(filePattern("c:\\quill", " 1", "", ""), "c:\\quill\\ 1*.*");
     EXPECT_EQ(filePattern("c:\\quill", "", "25", ""), "c:\\quill\\??25*.*");
-}
-
-TEST(FilePattern, SelectsRecordNumbersByCreationDate) {
-    using qb::platform::wildcardMatch;
-    const auto selects = [](std::string_view month, std::string_view day, std::string_view year,
-                            std::string_view number) {
-        const std::string pattern = filePattern("", month, day, year);
-        return wildcardMatch(std::string_view(pattern).substr(1), number);
-    };
-    EXPECT_TRUE(selects("12", "25", "26", "12251403.659"));  // made in 2016, 2026 or 2036
-    EXPECT_FALSE(selects("12", "25", "26", "12251403.759")); // another year digit
-    EXPECT_FALSE(selects("12", "25", "", "12241403.659"));
-    EXPECT_TRUE(selects("12", "", "", "12011403.059"));
-    EXPECT_FALSE(selects("5", "", "", "05011403.059")); // one-character month
-    EXPECT_TRUE(selects("05", "", "", "05011403.059"));
-    EXPECT_TRUE(selects("", "25", "", "03251403.059"));  // a day in any month ...
-    EXPECT_FALSE(selects("", "25", "", "25031403.059")); // ... not the month 25 position
-    EXPECT_FALSE(selects("", "03", "", "03251403.059"));
 }
 
 TEST(MatchRule, UpperCaseAgreesWithTheCodePageForEveryCharacter) {
