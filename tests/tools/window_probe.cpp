@@ -1,6 +1,7 @@
 // Loaded into the real program with LD_PRELOAD by the end-to-end tests, so the program runs unchanged: once the
 // top-level window named QUILLBOX_PROBE_WINDOW is visible, writes the text of its multi-line box
-// QUILLBOX_PROBE_CONTROL to the file QUILLBOX_PROBE_OUT and ends the event loop. Gives up after 60 seconds.
+// QUILLBOX_PROBE_CONTROL to the file QUILLBOX_PROBE_OUT and ends the event loop. Without QUILLBOX_PROBE_CONTROL it
+// writes the window's title instead, which tells that the window came up. Gives up after 60 seconds.
 
 #include <QApplication>
 #include <QFile>
@@ -22,10 +23,13 @@ void startProbe() {
     auto* waited = new int(0);
     QObject::connect(timer, &QTimer::timeout, [waited] {
         const QString window = qEnvironmentVariable("QUILLBOX_PROBE_WINDOW");
+        const QString control = qEnvironmentVariable("QUILLBOX_PROBE_CONTROL");
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (top->objectName() != window || !top->isVisible())
                 continue;
-            if (auto* box = top->findChild<QPlainTextEdit*>(qEnvironmentVariable("QUILLBOX_PROBE_CONTROL")))
+            if (control.isEmpty())
+                return writeAndQuit(top->windowTitle());
+            if (auto* box = top->findChild<QPlainTextEdit*>(control))
                 return writeAndQuit(box->toPlainText());
         }
         if (++*waited > 600)

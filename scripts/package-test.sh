@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Checks Quillbox as an installed desktop program:
+#   1. builds a Release tree without tests in build-package/ and installs it into a staging folder; the menu entry
+#      and the software-centre metadata must pass desktop-file-validate and appstreamcli validate;
+#   2. makes the Debian package with `cpack -G DEB` and checks its file list and its Depends;
+#   3. installs the package (apt-get as root, so its Depends must be installable; without root it is unpacked
+#      into a fresh folder with dpkg -x) and starts the installed program offscreen with an empty QUILLBOX_HOME,
+#      until its main window is up;
+#   4. removes the package again, so the machine is left as it was.
+# The package is left in build-package/ for whoever wants it.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-package"
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
+ensure_packages g++ cmake ninja-build qt6-base-dev fonts-liberation pkg-config desktop-file-utils appstream \
+    dpkg-dev file
+
+work="$(mktemp -d)"
+installed_here=no
+cleanup() {
+    if [ "$installed_here" = yes ]; then
+        as_root dpkg -r quillbox >/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "package-test: $*" >&2
+    exit 1
+}
+
+echo "== build and install into a staging folder"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF >/dev/null
+cmake --build "$build"
+stage="$work/stage"
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+for file in usr/bin/quillbox usr/share/applications/quillbox.desktop \
+    usr/share/icons/hicolor/scalable/apps/quillbox.svg usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml; do
+    [ -f "$stage/$file" ] || fail "cmake --install did not install /$file"
+done
+desktop-file-validate "$stage/usr/share/applications/quillbox.desktop"
+appstreamcli validate --no-net "$stage/usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml"
+
+echo "== Debian package"
+rm -f "$build"/quillbox_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb="$(ls "$build"/quillbox_*.deb)"
+echo "$deb"
+depends="$(dpkg-deb -f "$deb" Depends)"
+echo "Depends: $depends"
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 fonts-liberation qt6-qpa-plugins; do
+    grep -qw "$needed" <<<"$depends" || fail "the package does not depend on $needed"
+done
+listing="$(dpkg-deb -c "$deb")"
+for file in ./usr/bin/quillbox ./usr/share/applications/quillbox.desktop \
+    ./usr/share/icons/hicolor/scalable/apps/quillbox.svg ./usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml; do
+    grep -q " $file\$" <<<"$listing" || fail "the package lacks $file"
+done
+
+echo "== install the package and start the installed program"
+if [ "$(id -u)" -eq 0 ]; then
+    if dpkg-query -W -f='${Status}' quillbox 2>/dev/null | grep -q "install ok installed"; then
+        fail "a quillbox package is installed already; remove it first (dpkg -r quillbox)"
+    fi
+    installed_here=yes
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null
+    program=/usr/bin/quillbox
+else
+    # Without root: unpack into a fresh folder; the Depends were checked above and are what this machine runs on.
+    dpkg -x "$deb" "$work/root"
+    program="$work/root/usr/bin/quillbox"
+fi
+
+# The probe is preloaded into the unchanged program: it writes the main window's title once the window is shown.
+g++ -std=c++20 -shared -fPIC -o "$work/window_probe.so" "$root/tests/tools/window_probe.cpp" \
+    $(pkg-config --cflags --libs Qt6Widgets)
+mkdir "$work/home"
+status=0
+env QT_QPA_PLATFORM=offscreen QUILLBOX_HOME="$work/home" LD_PRELOAD="$work/window_probe.so" \
+    QUILLBOX_PROBE_WINDOW=Form1 QUILLBOX_PROBE_OUT="$work/title" timeout 90 "$program" || status=$?
+[ "$status" -eq 0 ] || fail "the installed program did not show its main window (exit status $status)"
+title="$(cat "$work/title")"
+[[ "$title" == "  Quillbox 1.2"* ]] || fail "the main window's title is '$title'"
+[ -d "$work/home/drive_c/quill" ] || fail "the installed program did not create its data folder c:\\quill"
+echo "main window up: '$title'"
+echo "package-test: all checks passed"
