@@ -20,8 +20,7 @@ void writeAndQuit(const QString& text) {
 
 void startProbe() {
     auto* timer = new QTimer(QCoreApplication::instance());
-    auto* waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [waited] {
+    QObject::connect(timer, &QTimer::timeout, [waited = 0]() mutable {
         const QString window = qEnvironmentVariable("QUILLBOX_PROBE_WINDOW");
         const QString control = qEnvironmentVariable("QUILLBOX_PROBE_CONTROL");
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -32,7 +31,7 @@ void startProbe() {
             if (auto* box = top->findChild<QPlainTextEdit*>(control))
                 return writeAndQuit(box->toPlainText());
         }
-        if (++*waited > 600)
+        if (++waited > 600)
             QCoreApplication::exit(3);
     });
     timer->start(100);
