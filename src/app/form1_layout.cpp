@@ -137,6 +137,13 @@ void Form1::buildControls() {
                            {8400, 3240, 375, 255});
     Command11->setAccessibleName(QStringLiteral("Reformat the record text"));
 
+    // Screen readers announce a box together with the label beside it (the directory box is read by its text).
+    const std::pair<QLabel*, QWidget*> labelled[] = {{Label1, Text2},  {Label2, text3}, {Label3, Text5},
+                                                     {Label4, Combo1}, {Label5, Text4}, {Label6, Text6},
+                                                     {Label7, Text8}};
+    for (const auto& [label, box] : labelled)
+        label->setBuddy(box);
+
     // The tab order of the table; labels and the frame take no focus.
     QWidget* const order[] = {Command1, Text1,    Text2,  text3,    Text5,    Command2,  Command3,
                               Command4, Command5, Check1, Command8, Combo1,   Command9,  Text4,
