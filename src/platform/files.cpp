@@ -146,7 +146,10 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes, Writ
         ::unlink(temp.c_str());
         return status;
     }
-    return syncDirectory(dir);
+    // The new content is in place now. A folder that cannot be flushed must not make the caller report "not
+    // saved" for a file the user can see (a retried new record would be saved twice); the rename stands.
+    syncDirectory(dir);
+    return {};
 }
 
 Status writeFileInPlace(const std::string& path, std::string_view bytes) {
@@ -160,9 +163,15 @@ Status writeFileInPlace(const std::string& path, std::string_view bytes) {
 
 Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a named pipe or a device is refused instead of waiting for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return Status::failure(errno, "open");
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Status::failure(EINVAL, "open (not an ordinary file)");
+    }
     char buffer[65536];
     Status status;
     for (;;) {

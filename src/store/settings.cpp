@@ -14,6 +14,11 @@ platform::Status writeSettingsFile(const std::string& path, const std::string& v
     return platform::writeFileAtomically(path, writer.bytes(), platform::WriteMode::Replace, access);
 }
 
+// A value with a NUL byte comes from a binary file, not from an editor; as a path it would be cut short silently.
+bool isPlainText(const std::string& value) {
+    return value.find('\0') == std::string::npos;
+}
+
 } // namespace
 
 std::optional<std::string> Settings::firstValue(const char* path) const {
@@ -27,7 +32,7 @@ std::optional<std::string> Settings::firstValue(const char* path) const {
     if (!read.ok())
         return std::nullopt;
     std::string value = generalValue(*read.field);
-    if (value.empty())
+    if (value.empty() || !isPlainText(value))
         return std::nullopt;
     return value;
 }
@@ -85,7 +90,8 @@ std::vector<std::string> Settings::directoryList(const char* path) const {
         const FieldRead read = reader.read();
         if (!read.ok())
             break;
-        values.push_back(generalValue(*read.field));
+        if (std::string value = generalValue(*read.field); isPlainText(value))
+            values.push_back(std::move(value));
     }
     return values;
 }
@@ -95,6 +101,8 @@ std::optional<std::string> passwordProblem(const std::string& password) {
         return "a password made only of spaces would be read back as no password at all";
     if (password.front() == ' ' || password.back() == ' ')
         return "spaces at its beginning or end would be dropped when it is read back";
+    if (password.find_first_of("\r\n") != std::string::npos)
+        return "a line break would end the password when it is read back";
     if (password.front() == '"')
         return "a password that begins with a double quote would be read back differently";
     if (password.find(',') != std::string::npos)

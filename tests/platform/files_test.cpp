@@ -66,4 +66,7 @@ TEST(Files, ReadWholeFileRefusesOversizedFiles) {
     EXPECT_EQ(readWholeFile(dir / "big", bytes, 99).error, EFBIG);
     EXPECT_TRUE(readWholeFile(dir / "big", bytes, 100).ok());
     EXPECT_EQ(bytes.size(), 100u);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(readWholeFile(dir / "pipe", bytes, 100).error, EINVAL) << "a pipe with no writer must not block";
+    EXPECT_EQ(readWholeFile(dir.path(), bytes, 100).error, EINVAL);
 }

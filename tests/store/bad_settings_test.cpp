@@ -75,11 +75,15 @@ TEST_F(BadSettingsTest, BinaryFilesAreReadByTheFieldRulesLikeAnyOther) {
     putEverywhere(binary);
     EXPECT_EQ(settings.defaultDirectory(), "\x89PNG");
     EXPECT_EQ(settings.password(), "\x89PNG");
-    // The list holds exactly what field reads of the bytes give, read here from memory in one piece.
+    // The list holds exactly what field reads of the bytes give, read here from memory in one piece, less the
+    // values with a NUL byte, which could only cut a path short.
     FieldReader reader{binary};
     std::vector<std::string> expected;
-    while (!reader.atEnd())
-        expected.push_back(generalValue(*reader.read().field));
+    while (!reader.atEnd()) {
+        std::string value = generalValue(*reader.read().field);
+        if (value.find('\0') == std::string::npos)
+            expected.push_back(std::move(value));
+    }
     ASSERT_GT(expected.size(), 100u);
     EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), expected);
 }

@@ -45,6 +45,8 @@ TEST_F(SettingsTest, EmptyOrUnreadableSettingsTakeTheirDefault) {
         EXPECT_FALSE(settings.defaultDirectory()) << content;
         EXPECT_FALSE(settings.password()) << content;
     }
+    writeFile(driveC("default.dat"), std::string("c:\\bi\0nary\r\n", 12)); // binary: no directory at all
+    EXPECT_FALSE(settings.defaultDirectory());
     writeFile(driveC("@.dat"), "007\r\n");
     EXPECT_EQ(*settings.password(), "7"); // a number is seen in its text form
 }
