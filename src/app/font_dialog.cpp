@@ -54,7 +54,8 @@ QFontDialog* makeFontLists(QDialog& owner, int flags) {
         for (QCheckBox* effect : lists->findChildren<QCheckBox*>())
             effect->parentWidget()->hide();
     }
-    // Escape inside the lists closes them as a dialog would; the whole dialog goes with them.
+    // Enter or Escape inside the lists closes them as a dialog would; the whole dialog goes with them.
+    QObject::connect(lists, &QDialog::accepted, &owner, &QDialog::accept);
     QObject::connect(lists, &QDialog::rejected, &owner, &QDialog::reject);
     lists->setVisible(true);
     return lists;

@@ -7,17 +7,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "app/controls.h"
+#include "app/font_dialog.h"
 #include "app/form2.h"
 #include "app/form3.h"
 #include "app/frm_splash.h"
@@ -280,6 +285,47 @@ TEST_F(AccessibilityTest, KeysAloneOpenAndLeaveTheAboutAndReminderWindows) {
     QTest::keyClick(reminders.Command1, Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible()) << "Enter on its button proceeds to the main window";
     EXPECT_TRUE(f.isVisible());
+}
+
+/** Once a modal dialog is up and has the focus, presses key where the focus is and tells where that was; a dialog
+ *  still open half a second later is rejected, so a key that does not close it fails the test instead of hanging. */
+void pressInModalDialog(Qt::Key key, std::function<void(QWidget*)> focusWas, int triesLeft = 200) {
+    QTimer::singleShot(10, [key, focusWas, triesLeft] {
+        QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QWidget* focus = QApplication::focusWidget();
+        if (!dialog || !focus || !dialog->isAncestorOf(focus)) {
+            if (triesLeft > 0)
+                return pressInModalDialog(key, focusWas, triesLeft - 1);
+            ADD_FAILURE() << "no dialog with the focus came up";
+            if (dialog)
+                dialog->reject();
+            return;
+        }
+        focusWas(focus);
+        QTest::keyClick(focus, key);
+        QTimer::singleShot(500, [dialog] {
+            if (dialog && dialog->isVisible()) {
+                ADD_FAILURE() << "the key left the dialog open";
+                dialog->reject();
+            }
+        });
+    });
+}
+
+TEST(FontDialogKeys, EnterInTheFontListsConfirmsTheWholeDialog) {
+    bool inLists = false;
+    pressInModalDialog(Qt::Key_Return, [&](QWidget* focus) {
+        inLists = focus->parentWidget() && qobject_cast<QFontDialog*>(focus->parentWidget()->parentWidget());
+        inLists = inLists || qobject_cast<QFontDialog*>(focus->parentWidget());
+    });
+    const std::optional<app::FontChoice> choice = app::runFontDialog(nullptr, app::kFontDialogFlags);
+    EXPECT_TRUE(inLists) << "the dialog opens with the focus in its font lists";
+    EXPECT_TRUE(choice.has_value()) << "Enter confirms the choice";
+}
+
+TEST(FontDialogKeys, EscapeInTheFontListsCancels) {
+    pressInModalDialog(Qt::Key_Escape, [](QWidget*) {});
+    EXPECT_FALSE(app::runFontDialog(nullptr, app::kFontDialogFlags).has_value());
 }
 
 } // namespace
