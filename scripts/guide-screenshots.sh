@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the user guide (docs/screenshots/) from the real program, as a user sees it: on a
+# virtual screen with a window manager, driven by key presses and clicks, in a throw-away QUILLBOX_HOME that holds
+# a few sample records, one of them due today.
+#
+#   scripts/guide-screenshots.sh [PROGRAM]     (default: build-release/quillbox; scripts/dev.sh run builds it)
+#
+# Uses the virtual X display :97 (QUILLBOX_SHOT_DISPLAY to change it), 2200x1600 so the main window fits at twice
+# its size, and ends what it started. Needs xvfb, openbox, imagemagick, xdotool, x11-utils and poppler-utils.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+program="$(realpath "${1:-$root/build-release/quillbox}")"
+out="$root/docs/screenshots"
+export DISPLAY="${QUILLBOX_SHOT_DISPLAY:-:97}"
+# A fixed folder, so the paths the program shows in the pictures stay the same from one run to the next.
+work=/tmp/quillbox-guide
+rm -rf "$work"
+mkdir "$work"
+started=()
+program_pid=""
+
+cleanup() {
+    stop_program
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "guide-screenshots: $*" >&2
+    exit 1
+}
+
+start_screen() {
+    if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+        Xvfb "$DISPLAY" -screen 0 2200x1600x24 -nolisten tcp >/dev/null 2>&1 &
+        started+=($!)
+        for _ in $(seq 50); do
+            xdotool getdisplaygeometry >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+    fi
+    # A window manager gives the windows their frames and the focus.
+    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+        openbox >/dev/null 2>&1 &
+        started+=($!)
+        sleep 1
+    fi
+}
+
+# Starts the program in a session of its own, so it can be ended with whatever it started.
+start_program() {
+    QT_QPA_PLATFORM=xcb CUPS_SERVER="$work/no-printer.sock" QUILLBOX_HOME="$work" setsid "$@" "$program" \
+        >>"$work/program.log" 2>&1 &
+    program_pid=$!
+}
+
+stop_program() {
+    if [ -n "$program_pid" ]; then
+        kill -- "-$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+        program_pid=""
+    fi
+}
+
+# The newest visible window whose title matches; waits up to 15 seconds for it.
+window() {
+    local id
+    for _ in $(seq 150); do
+        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true)"
+        if [ -n "$id" ]; then
+            sleep 0.4 # let it paint
+            echo "$id"
+            return
+        fi
+        sleep 0.1
+    done
+    fail "no window '$1' came up"
+}
+
+# Waits until a window is closed or hidden, and the windows below it have painted again.
+gone() {
+    for _ in $(seq 150); do
+        if ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; then
+            sleep 0.5
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the window $1 stayed"
+}
+
+# Answers the dialog of this title with keys and waits until it is gone.
+answer() {
+    local id
+    id="$(window "$1")"
+    keys "$id" "${@:2}"
+    gone "$id"
+}
+
+# A window with its frame, as a small palette PNG.
+shoot() {
+    [ -n "$1" ] || fail "no window to take $2 of" # import would wait for a click on a window instead
+    import -window "$1" -frame "$work/shot.png"
+    convert "$work/shot.png" -colors 256 "PNG8:$out/$2"
+    echo "$out/$2"
+}
+
+# Types keys into a window as the user would: the window gets the focus first.
+keys() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    sleep 0.2
+    xdotool key --clearmodifiers "${@:2}"
+    sleep 0.3
+}
+
+# Clicks a point of a window's client area given in twips, as the window layouts are.
+click_twips() {
+    xdotool mousemove --window "$1" $(($2 / 15)) $(($3 / 15)) click 1
+    sleep 0.3
+}
+
+sample_data() {
+    local quill="$work/drive_c/quill" today
+    today="$(date +%m/%d/%y)"
+    mkdir -p "$quill"
+    printf ' \r\n' >"$work/drive_c/flag.dat"
+    printf '"%s"\r\n"Call the plumber about the kitchen tap.\r\nHis number is in the blue address book."\r\n' \
+        "$today" >"$quill/11281415.602"
+    printf '"%s"\r\n"Dentist at 4 pm, bring the insurance card."\r\n' "$today" >"$quill/12010930.611"
+    printf '""\r\n"Books to read: The Long Way Home, Winter Garden, A Short History of Tea."\r\n' \
+        >"$quill/12031702.648"
+    printf '"Smith","12 Oak St","555-0134"\r\n"Jones","4 Elm Rd","555-0178"\r\n' >"$work/addresses.txt"
+}
+
+start_screen
+mkdir -p "$out"
+command -v pdftoppm >/dev/null || fail "pdftoppm (poppler-utils) is missing"
+
+echo "== the user guide's walk through the program"
+sample_data
+start_program
+shoot "$(window '^Quillbox$')" splash.png
+form2="$(window 'Reminder Date Alarm Search Results')"
+shoot "$form2" reminder-window.png
+keys "$form2" Return
+form1="$(window '^  Quillbox 1.2 - ')"
+
+# Recall a record by a word of its text: Tab to the first search box, type, Alt+S, then No and OK.
+keys "$form1" Tab Tab Tab
+xdotool type --delay 30 plumber
+keys "$form1" alt+s
+answer '^Match found$' n
+answer '^Attention$' Return
+shoot "$form1" main-window.png
+
+# Print the record: no printer is reachable here, so the program writes a PDF file and says where.
+keys "$form1" alt+p
+answer '^Font$' Return
+notice="$(window '^Attention!$')"
+shoot "$notice" print-notice.png
+keys "$notice" Return
+gone "$notice"
+pdf="$(ls "$work"/printouts/*.pdf | head -1)"
+pdftoppm -png -r 90 -f 1 -l 1 "$pdf" "$work/page"
+convert "$work"/page*.png -crop 100%x22%+0+0 +repage -bordercolor '#999999' -border 1 -colors 16 \
+    "PNG8:$out/printout.png"
+echo "$out/printout.png"
+
+click_twips "$form1" $((7080 + 1695 / 2)) $((2640 + 495 / 2))
+form3="$(window '^Quillbox 1.2 - The author:$')"
+shoot "$form3" about-window.png
+keys "$form3" space
+gone "$form3"
+
+# Import two records of three fields each.
+keys "$form1" alt+i
+ask="$(window '^Your input is needed!$')"
+xdotool type --delay 30 3
+sleep 0.3
+shoot "$ask" import-count.png
+keys "$ask" Return
+gone "$ask"
+answer '^Attention!$' Return
+files="$(window '^Open$|^Find File$')"
+xdotool type --delay 10 "$work/addresses.txt"
+keys "$files" Return
+gone "$files"
+answer '^Attention!$' Return
+sleep 4 # two seconds a record
+finished="$(window '^Attention!$')"
+shoot "$finished" import-done.png
+keys "$finished" Return
+gone "$finished"
+[ "$(ls "$work/drive_c/quill" | wc -l)" -eq 5 ] || fail "the import did not write two records"
+keys "$form1" alt+x
+stop_program
+
+echo "== the main window at the scale factors 1, 1.5 and 2"
+rm -rf "$work/drive_c"
+for scale in 1 1.5 2; do
+    start_program env QT_SCALE_FACTOR="$scale"
+    shoot "$(window '^  Quillbox 1.2 - ')" "main-window-scale-$scale.png"
+    stop_program
+done
