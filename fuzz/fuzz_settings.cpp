@@ -27,11 +27,16 @@ struct Home {
     std::string driveC(const char* name) const { return root + "/drive_c/" + name; }
 };
 
-// What the first field read of the bytes gives as a general value; nothing for no value or an empty one.
+bool hasNul(const std::string& value) {
+    return value.find('\0') != std::string::npos;
+}
+
+// What the first field read of the bytes gives as a general value; nothing for no value, an empty one or one with
+// a NUL byte (binary, never typed).
 std::optional<std::string> firstValueOf(const std::string& bytes) {
     FieldReader reader{bytes};
     const FieldRead read = reader.read();
-    if (!read.ok() || generalValue(*read.field).empty())
+    if (!read.ok() || generalValue(*read.field).empty() || hasNul(generalValue(*read.field)))
         return std::nullopt;
     return generalValue(*read.field);
 }
@@ -43,7 +48,8 @@ std::vector<std::string> allValuesOf(const std::string& bytes) {
         const FieldRead read = reader.read();
         if (!read.ok())
             break;
-        values.push_back(generalValue(*read.field));
+        if (!hasNul(generalValue(*read.field)))
+            values.push_back(generalValue(*read.field));
     }
     return values;
 }

@@ -103,6 +103,8 @@ std::optional<std::string> passwordProblem(const std::string& password) {
         return "spaces at its beginning or end would be dropped when it is read back";
     if (password.find_first_of("\r\n") != std::string::npos)
         return "a line break would end the password when it is read back";
+    if (!isPlainText(password))
+        return "a NUL character cannot be read back";
     if (password.front() == '"')
         return "a password that begins with a double quote would be read back differently";
     if (password.find(',') != std::string::npos)
