@@ -2,6 +2,7 @@
 // The main window: it holds the record on screen, the search criteria and the data directory in its controls.
 // Its handlers are named after their control and event, as the buttons and boxes are.
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -86,8 +87,9 @@ public:
     void Command10_Click();
     /** Reformat the record text with hard line breaks. */
     void Command11_Click();
-    /** The data directory check, run whenever the directory box loses the focus. */
-    void Combo1_LostFocus();
+    /** The data directory check, run whenever the directory box loses the focus; false when it fell back to the
+     *  program default directory after telling the user. */
+    bool Combo1_LostFocus();
 
     /** The start-up reminder check: collects the records due today into the reminder window and shows it. */
     void runReminderCheck(const std::string& today);
@@ -117,6 +119,13 @@ private:
     void connectHandlers();
     bool askStartupPassword(const store::Settings& settings); // false when the program has been ended
     void ensureProgramDefaultDirectory();
+    bool directoryBoxHasFocus() const;
+    /** Runs the directory check as the focus leaves the directory box; see eventFilter. */
+    void leaveDirectoryBox(Qt::FocusReason reason);
+
+    /** The control whose mouse press moved the focus out of the directory box while the check's messages were up;
+     *  the press itself arrives after them, without its release. */
+    QPointer<QWidget> pressedDuringCheck_;
 
     Services& services_;
     std::unique_ptr<Form2> form2_;

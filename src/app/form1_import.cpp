@@ -6,6 +6,7 @@
 
 #include "app/dialogs.h"
 #include "app/form1.h"
+#include "app/form_checks.h"
 #include "app/text_codec.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"
@@ -40,7 +41,9 @@ std::optional<int> askFieldsPerRecord(Dialogs& dialogs, QWidget* parent) {
 std::string importFilePath(const platform::DriveMap& drives, const QString& chosen) {
     if (chosen.startsWith(QLatin1Char('/')))
         return QFile::encodeName(chosen).toStdString();
-    return drives.resolve(toCp1252(chosen).bytes);
+    // A name the code page cannot hold names no file: opening it fails and the import takes the problem path.
+    const std::optional<std::string> narrowed = toCp1252(chosen);
+    return narrowed ? drives.resolve(*narrowed) : std::string();
 }
 
 QString problemMessage(const std::optional<QString>& unmappable) {
@@ -54,13 +57,13 @@ void runImport(Form1& form) {
     if (!fields)
         return;
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
-    const BoxText directory = toCp1252(form.Combo1->currentText());
-    if (directory.unmappable) {
-        dialogs.message(&form, problemMessage(directory.unmappable), kProblemTitle);
+    const std::optional<std::string> directory = dataDirectoryOf(form);
+    if (!directory) {
+        dialogs.message(&form, problemMessage(unmappableCharacter(form.Combo1->currentText())), kProblemTitle);
         return;
     }
     // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
-    const std::string folder = form.services().drives.resolve(directory.bytes + "\\");
+    const std::string folder = form.services().drives.resolve(*directory + "\\");
 
     dialogs.message(&form,
                     QStringLiteral("On the next screen, choose the text file (comma delimited) that you want to open."),

@@ -1,5 +1,7 @@
 // The main window's controls, their places and tab order, and the wiring of its events to its handlers.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -158,8 +160,10 @@ void Form1::connectHandlers() {
         {Command4, &Form1::Command4_Click},   {Command5, &Form1::Command5_Click},  {Command6, &Form1::Command6_Click},
         {Command7, &Form1::Command7_Click},   {Command8, &Form1::Command8_Click},  {Command9, &Form1::Command9_Click},
         {Command10, &Form1::Command10_Click}, {Command11, &Form1::Command11_Click}};
-    for (const auto& [button, handler] : buttons)
+    for (const auto& [button, handler] : buttons) {
         connect(button, &QPushButton::clicked, this, handler);
+        button->installEventFilter(this); // for its access key, see eventFilter
+    }
     // The directory check runs when the user leaves the box; the focus moves on a button's press or access key,
     // so the check comes before the button's operation.
     Combo1->installEventFilter(this);
@@ -168,12 +172,40 @@ void Form1::connectHandlers() {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && (watched == Combo1 || watched == Combo1->lineEdit())) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A message box coming up or the list dropping down is not the user leaving the box.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Combo1_LostFocus();
+        leaveDirectoryBox(static_cast<QFocusEvent*>(event)->reason());
+    } else if (event->type() == QEvent::Shortcut && directoryBoxHasFocus()) {
+        // An access key presses its button without moving the focus. The user leaves the directory box all the
+        // same, so the focus goes to the button first and the check runs before the button's operation.
+        static_cast<QWidget*>(watched)->setFocus(Qt::ShortcutFocusReason);
+    } else if (event->type() == QEvent::MouseButtonPress && watched == pressedDuringCheck_) {
+        // The press that left the directory box comes in once the check's messages are gone, and its release went
+        // to those messages. Taken as it stands it would leave the button drawn pressed and never clicked; so it is
+        // dropped, and the click the user made is carried out once the press has been dealt with.
+        watched->removeEventFilter(this);
+        pressedDuringCheck_.clear();
+        if (auto* button = qobject_cast<QAbstractButton*>(watched))
+            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::directoryBoxHasFocus() const {
+    const QWidget* focused = QApplication::focusWidget();
+    return focused && (focused == Combo1 || focused == Combo1->lineEdit());
+}
+
+void Form1::leaveDirectoryBox(Qt::FocusReason reason) {
+    // A message box coming up or the list dropping down is not the user leaving the box.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    // The focus has already moved on: on a mouse press it is the control under the mouse, which gets the press
+    // only after the check has run.
+    QWidget* pressed = reason == Qt::MouseFocusReason ? QApplication::focusWidget() : nullptr;
+    if (!Combo1_LostFocus() && pressed && pressed != this) {
+        pressedDuringCheck_ = pressed;
+        pressed->installEventFilter(this);
+    }
 }
 
 void Form1::clearForm() {

@@ -30,20 +30,25 @@ QString notSavedMessage(const QString& directory, const platform::Status& status
 } // namespace
 
 void Form1::Command3_Click() {
-    const std::string directory = dataDirectoryOf(*this).value_or("");
-    const platform::Status probe = store::probeForSave(services_.drives, directory);
-    if (!inputChecksPass(*this)) // also refuses a directory the code page cannot hold
+    // The probe comes first, as it always has; a folder that cannot be written is told once the checks have passed.
+    const std::optional<std::string> probed = dataDirectoryOf(*this);
+    const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
+    if (!inputChecksPass(*this))
         return;
-    if (Text1->toPlainText().isEmpty()) {
+    const QString recordText = storedText(Text1);
+    if (recordText.isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), kAlert);
         return;
     }
-    const store::Record record{toCp1252(Text2->text()).bytes, recordTextOf(Text1).bytes};
+    const auto texts =
+        storableTexts(*this, std::array{Combo1->currentText(), Text5->text(), Text2->text(), recordText});
+    if (!texts)
+        return;
+    const auto& [directory, number, reminderDate, text] = *texts;
     const platform::Status saved =
-        probe.ok() ? store::saveRecord(services_.drives, directory, toCp1252(Text5->text()).bytes, record,
-                                       services_.clock.now())
-                         .status
-                   : probe;
+        probe.ok()
+            ? store::saveRecord(services_.drives, directory, number, {reminderDate, text}, services_.clock.now()).status
+            : probe;
     if (!saved.ok()) {
         services_.dialogs.message(this, notSavedMessage(Combo1->currentText(), saved), kAlert);
         return;
@@ -60,14 +65,15 @@ void Form1::Command4_Click() {
 }
 
 void Form1::Command5_Click() {
-    const std::string directory = toCp1252(Combo1->currentText()).bytes;
-    const std::string number = toCp1252(Text5->text()).bytes;
-    if (number.empty()) {
+    if (Text5->text().isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"), kAttention);
         return;
     }
-    const std::string path = services_.drives.resolve(directory + "\\" + number);
-    if (!platform::fileExists(path)) {
+    // A folder or number that the code page cannot hold names no record file.
+    const std::optional<std::string> directory = dataDirectoryOf(*this);
+    const std::optional<std::string> number = toCp1252(Text5->text());
+    const std::string path = directory && number ? services_.drives.resolve(*directory + "\\" + *number) : "";
+    if (path.empty() || !platform::fileExists(path)) {
         services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), kAttention);
         return;
     }
@@ -82,26 +88,25 @@ void Form1::Command5_Click() {
     clearForm();
 }
 
-void Form1::Combo1_LostFocus() {
+bool Form1::Combo1_LostFocus() {
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     const bool usable =
         directory &&
         store::probeWithFile(services_.drives.resolve(*directory + "\\" + store::kDirectoryProbeName), " \r\n").ok();
     if (usable)
-        return;
+        return true;
     const QString title = QStringLiteral("Attention");
     services_.dialogs.message(
         this, QStringLiteral("The directory you have specified does not exist.  Please create it."), title);
     services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
                               title);
     Combo1->setEditText(QString::fromLatin1(kProgramDefaultDirectory));
+    return false;
 }
 
 void Form1::Command11_Click() {
     // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
-    QString text = Text1->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    const std::u32string result = print::reformatText(text.toStdU32String());
+    const std::u32string result = print::reformatText(storedText(Text1).toStdU32String());
     if (result.size() > print::kRecordTextLimit) {
         services_.dialogs.message(this,
                                   QStringLiteral("The reformatted text would be longer than %1 characters, so the "
@@ -110,9 +115,7 @@ void Form1::Command11_Click() {
                                   kAttention);
         return;
     }
-    QString reformatted = QString::fromStdU32String(result);
-    reformatted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Text1->setPlainText(reformatted);
+    setStoredText(Text1, QString::fromStdU32String(result));
     services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
                               kAttention);
 }

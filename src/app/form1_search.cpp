@@ -17,16 +17,6 @@
 namespace qb::app {
 namespace {
 
-std::string bytesOf(const QLineEdit* box) {
-    return toCp1252(box->text()).bytes;
-}
-
-// The pattern made of the data directory and the three creation-date filters, as typed.
-std::string patternOf(const Form1& form) {
-    return search::filePattern(toCp1252(form.Combo1->currentText()).bytes, bytesOf(form.Text4), bytesOf(form.Text8),
-                               bytesOf(form.Text6));
-}
-
 // Puts a found record on screen as the current record, with its number.
 void showRecord(Form1& form, const search::ListedFile& file) {
     setRecordText(form.Text1, file.record.text);
@@ -48,11 +38,16 @@ void clearCriteria(Form1& form) {
 void Form1::Command1_Click() {
     if (!inputChecksPass(*this))
         return;
+    // The criteria are taken once: the boxes are overwritten by the matches shown.
+    const auto typed = storableTexts(*this, std::array{Combo1->currentText(), Text4->text(), Text8->text(),
+                                                       Text6->text(), text3->text(), Text7->text(), Text2->text()});
+    if (!typed)
+        return;
+    const auto& [directory, month, day, year, string1, string2, reminderDate] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
-    // The criteria are taken once: the boxes are overwritten by the matches shown.
-    search::RecordWalk walk(services_.drives, patternOf(*this),
-                            search::SearchCriteria::fromTyped(bytesOf(text3), bytesOf(Text7), bytesOf(Text2)));
+    search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
+                            search::SearchCriteria::fromTyped(string1, string2, reminderDate));
     while (const std::optional<search::ListedFile> found = walk.next()) {
         showRecord(*this, *found);
         dialogs.setPointer(this, Pointer::Default);
@@ -71,14 +66,18 @@ void Form1::Command1_Click() {
 void Form1::runReminderCheck(const std::string& today) {
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
-    search::RecordWalk walk(services_.drives, patternOf(*this), search::SearchCriteria::fromTyped("", "", today));
     search::ReminderList reminders;
     std::optional<search::ListedFile> last;
-    while (std::optional<search::ListedFile> file = walk.nextFile()) {
-        form2(); // the results window is on screen from the first file on
-        if (file->matches) {
-            reminders.add(file->record);
-            last = std::move(file);
+    // The directory comes from the settings files, which the code page always holds; the filters are empty.
+    if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
+        search::RecordWalk walk(services_.drives, search::filePattern(*directory, "", "", ""),
+                                search::SearchCriteria::fromTyped("", "", today));
+        while (std::optional<search::ListedFile> file = walk.nextFile()) {
+            form2(); // the results window is on screen from the first file on
+            if (file->matches) {
+                reminders.add(file->record);
+                last = std::move(file);
+            }
         }
     }
     // Nothing is drawn while the check runs, so each box is written once, with what the last match left in it.

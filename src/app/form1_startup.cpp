@@ -74,8 +74,8 @@ bool Form1::askStartupPassword(const store::Settings& settings) {
             services_.exit.endNow();
             return false;
         }
-        const BoxText typed = toCp1252(answer);
-        if (!typed.unmappable && platform::cp1252ToUpper(typed.bytes) == expected)
+        const std::optional<std::string> typed = toCp1252(answer);
+        if (typed && platform::cp1252ToUpper(*typed) == expected)
             return true;
     }
 }
@@ -118,18 +118,18 @@ void Form1::Command6_Click() {
                                       kAttention);
             continue;
         }
-        const BoxText password = toCp1252(first);
+        const std::optional<std::string> password = toCp1252(first);
         std::optional<QString> problem;
-        if (password.unmappable)
-            problem = unmappableMessage(*password.unmappable);
-        else if (const auto why = store::passwordProblem(password.bytes))
+        if (!password)
+            problem = unstorableTextMessage(first);
+        else if (const auto why = store::passwordProblem(*password))
             problem = QStringLiteral("This password cannot be used: %1. Please choose another one.")
                           .arg(QString::fromStdString(*why));
         if (problem) {
             services_.dialogs.message(this, *problem, kAttention);
             continue;
         }
-        if (const platform::Status stored = settings.setPassword(password.bytes); !stored.ok()) {
+        if (const platform::Status stored = settings.setPassword(*password); !stored.ok()) {
             services_.dialogs.message(this, settingNotStored(stored), kAttention);
             return;
         }
@@ -142,12 +142,12 @@ void Form1::Command6_Click() {
 void Form1::Command7_Click() {
     if (Combo1->currentText().isEmpty())
         return;
-    const BoxText directory = toCp1252(Combo1->currentText());
-    if (directory.unmappable) {
-        services_.dialogs.message(this, unmappableMessage(*directory.unmappable), kAttention);
+    const std::optional<std::string> directory = dataDirectoryOf(*this);
+    if (!directory) {
+        services_.dialogs.message(this, unstorableTextMessage(Combo1->currentText()), kAttention);
         return;
     }
-    if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(directory.bytes);
+    if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(*directory);
         !stored.ok()) {
         services_.dialogs.message(this, settingNotStored(stored), kAttention);
         return;

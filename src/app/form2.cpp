@@ -5,11 +5,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "app/controls.h"
 #include "app/form1.h"
+#include "app/limited_text_edit.h"
 
 namespace qb::app {
 
@@ -29,9 +29,8 @@ void Form2::buildControls() {
     Command1->setDefault(true);
     Command1->setFont(defaultFont());
 
-    Text1 = new QPlainTextEdit(this);
-    Text1->setTabChangesFocus(true);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1 = new LimitedTextEdit(this);
+    Text1->setEnterPressesDefaultButton(true);
     setUpControl(Text1, "Text1", QStringLiteral("Reminders for today"), QString(), {120, 240, 9285, 5295});
 
     Label1 = makeLabel(this, "Label1",
@@ -67,8 +66,8 @@ void Form2::closeEvent(QCloseEvent* event) {
 }
 
 void Form2::keyPressEvent(QKeyEvent* event) {
-    // Buttons with the focus take Enter themselves and the list makes a new line of it; what reaches the window
-    // goes to the default button.
+    // A button with the focus takes Enter itself; from anywhere else, the list included, Enter reaches the window
+    // and goes to the default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         Command1->click();
         return;

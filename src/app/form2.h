@@ -6,12 +6,12 @@
 #include "app/services.h"
 
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace qb::app {
 
 class Form1;
+class LimitedTextEdit;
 
 /** The reminder results window; only the start-up reminder check shows it. */
 class Form2 : public QWidget {
@@ -20,8 +20,8 @@ public:
     Form2(Services& services, Form1& mainWindow);
     ~Form2() override;
 
-    QPushButton* Command1; ///< "Click here to proceed into the main program", the default button
-    QPlainTextEdit* Text1; ///< the reminder list
+    QPushButton* Command1;  ///< "Click here to proceed into the main program", the default button
+    LimitedTextEdit* Text1; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
     QLabel* Label1;
     QPushButton* Command2; ///< "Print these reminders"
 
@@ -35,7 +35,7 @@ public:
 protected:
     /** Closing through the frame proceeds, as the button does: the program never runs with no window. */
     void closeEvent(QCloseEvent* event) override;
-    /** Enter presses the default button unless the focus is on the list (a new line) or on another button. */
+    /** Enter presses the default button, also from the list; a button with the focus takes Enter itself. */
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

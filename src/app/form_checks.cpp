@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <array>
 
 #include "app/dialogs.h"
 #include "app/form1.h"
@@ -13,49 +12,48 @@
 namespace qb::app {
 namespace {
 
+const QString kAlert = QStringLiteral("Alert!");
+
 // A box's text narrowed for the checks: a character the code page cannot hold becomes a question mark, which
-// keeps the character positions the reminder date check looks at; the caller refuses such text afterwards.
+// keeps the character positions the reminder date check looks at. Whether such text may be stored is up to the
+// operation, after these checks.
 std::string forChecks(const QString& text) {
     std::string out;
-    for (const QChar c : text) {
-        const BoxText narrowed = toCp1252(QString(c));
-        out += narrowed.unmappable ? std::string("?") : narrowed.bytes;
-    }
+    for (const QChar c : text)
+        out += toCp1252(QString(c)).value_or("?");
     return out;
 }
 
 } // namespace
 
 std::optional<std::string> dataDirectoryOf(const Form1& form) {
-    BoxText directory = toCp1252(form.Combo1->currentText());
-    if (directory.unmappable)
-        return std::nullopt;
-    return directory.bytes;
+    return toCp1252(form.Combo1->currentText());
 }
 
 bool inputChecksPass(Form1& form) {
-    const std::array<QString, 9> boxes = {form.Combo1->currentText(), form.Text1->toPlainText(), form.Text2->text(),
-                                          form.text3->text(),         form.Text4->text(),        form.Text5->text(),
-                                          form.Text6->text(),         form.Text7->text(),        form.Text8->text()};
     store::CheckedBoxes checked;
-    checked.directory = forChecks(boxes[0]);
-    checked.reminderDate = forChecks(boxes[2]);
+    checked.directory = forChecks(form.Combo1->currentText());
+    checked.reminderDate = forChecks(form.Text2->text());
+    const QString quoteChecked[] = {storedText(form.Text1), form.Text2->text(), form.text3->text(), form.Text4->text(),
+                                    form.Text5->text(),     form.Text6->text(), form.Text7->text(), form.Text8->text()};
     for (std::size_t i = 0; i < checked.quoteChecked.size(); ++i)
-        checked.quoteChecked[i] = forChecks(boxes[i + 1]);
-    std::optional<QString> refusal;
-    if (const auto failed = store::firstInputRefusal(checked)) {
-        refusal = QString::fromStdString(failed->message);
-    } else {
-        for (const QString& text : boxes) {
-            if (const BoxText narrowed = toCp1252(text); narrowed.unmappable) {
-                refusal = unmappableMessage(*narrowed.unmappable);
-                break;
-            }
-        }
-    }
+        checked.quoteChecked[i] = forChecks(quoteChecked[i]);
+    const std::optional<store::Refusal> refusal = store::firstInputRefusal(checked);
     if (refusal)
-        form.services().dialogs.message(&form, *refusal, QStringLiteral("Alert!"));
+        form.services().dialogs.message(&form, QString::fromStdString(refusal->message), kAlert);
     return !refusal;
+}
+
+bool narrowOrRefuse(Form1& form, const QString* texts, std::string* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        std::optional<std::string> narrowed = toCp1252(texts[i]);
+        if (!narrowed) {
+            form.services().dialogs.message(&form, unstorableTextMessage(texts[i]), kAlert);
+            return false;
+        }
+        out[i] = std::move(*narrowed);
+    }
+    return true;
 }
 
 } // namespace qb::app

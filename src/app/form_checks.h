@@ -1,19 +1,40 @@
 #pragma once
-// The input checks that saving and searching make on the main window, shown to the user when one refuses.
+// The input checks that saving and searching make on the main window, and the refusal of text the record files
+// cannot store, each shown to the user when it refuses.
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
+
+#include <QString>
 
 namespace qb::app {
 
 class Form1;
 
-/** The no-spaces, reminder date and double-quote checks in that order, then a check that every box holds only
- *  characters the record files can store. Shows the first refusal (title "Alert!") and returns false. */
-bool inputChecksPass(Form1& form);
+/** The no-spaces, reminder date and double-quote checks in that order; shows the first refusal (title "Alert!")
+ *  and returns false. */
+[[nodiscard]] bool inputChecksPass(Form1& form);
+
+/** Narrows texts to Windows-1252 into out, in order. On the first text holding a character the code page cannot
+ *  hold, tells the user which character it is (title "Alert!") and returns false. */
+[[nodiscard]] bool narrowOrRefuse(Form1& form, const QString* texts, std::string* out, std::size_t count);
+
+/** The texts as Windows-1252, in order; nothing, once the user has been told, when one of them holds a character
+ *  the record files cannot store. Only the texts an operation reads or writes are given, so a character elsewhere
+ *  on the form never stops it. */
+template <std::size_t N>
+[[nodiscard]] std::optional<std::array<std::string, N>> storableTexts(Form1& form,
+                                                                      const std::array<QString, N>& texts) {
+    std::array<std::string, N> narrowed;
+    if (!narrowOrRefuse(form, texts.data(), narrowed.data(), N))
+        return std::nullopt;
+    return narrowed;
+}
 
 /** The data directory box as Windows-1252, or nothing when it holds a character the code page cannot hold. */
-std::optional<std::string> dataDirectoryOf(const Form1& form);
+[[nodiscard]] std::optional<std::string> dataDirectoryOf(const Form1& form);
 
 /** The program default directory, the fallback of the directory check. */
 inline constexpr const char* kProgramDefaultDirectory = "c:\\quill";

@@ -1,5 +1,6 @@
 #include "app/limited_text_edit.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -11,20 +12,25 @@ namespace qb::app {
 
 namespace {
 
-/** The selection as plain text with its line breaks as '\n' (the cursor reports paragraph separators). */
-QString selectedPlainText(const QTextCursor& cursor) {
-    QString text = cursor.selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+bool isEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
 /** What a key would type into the box, or nothing for keys that edit or move instead. */
 QString typedText(const QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    if (isEnter(event))
         return QStringLiteral("\n");
     const QString text = event->text();
     if (text.isEmpty() || !text.at(0).isPrint())
         return {};
+    return text;
+}
+
+/** Text from outside the program with each of its line breaks as one typed line break. */
+QString withTypedLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QChar lineEnd : {QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
+        text.replace(lineEnd, QLatin1Char('\n'));
     return text;
 }
 
@@ -33,7 +39,7 @@ QString fittingStart(const QString& text, int room) {
     int used = 0;
     qsizetype count = 0;
     for (const QChar c : text) {
-        const int length = c == QLatin1Char('\n') ? 2 : 1;
+        const int length = storedLength(QString(c));
         if (used + length > room)
             break;
         used += length;
@@ -50,11 +56,27 @@ LimitedTextEdit::LimitedTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 int LimitedTextEdit::roomFor() const {
-    const QTextCursor cursor = textCursor();
-    return maxLength_ - storedLength(toPlainText()) + storedLength(selectedPlainText(cursor));
+    return maxLength_ - storedLength(document()->toRawText()) + storedLength(textCursor().selectedText());
+}
+
+void LimitedTextEdit::insertFitting(const QString& text) {
+    QTextCursor cursor = textCursor();
+    cursor.insertText(maxLength_ > 0 ? fittingStart(text, std::max(0, roomFor())) : text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void LimitedTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (isEnter(event)) {
+        if (enterPressesDefault_ && !(event->modifiers() & Qt::ControlModifier)) {
+            event->ignore(); // on to the window, which presses its default button
+            return;
+        }
+        // Every line break typed is a whole one (CR LF), also with Shift or Ctrl held.
+        insertFitting(QStringLiteral("\n"));
+        event->accept();
+        return;
+    }
     const QString typed = typedText(event);
     if (maxLength_ > 0 && !typed.isEmpty() && storedLength(typed) > roomFor()) {
         event->accept(); // the box is full: the character is refused, as a full one-line box refuses it
@@ -64,18 +86,25 @@ void LimitedTextEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void LimitedTextEdit::insertFromMimeData(const QMimeData* source) {
-    if (maxLength_ <= 0 || !source->hasText()) {
+    if (!source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
-    QString text = source->text();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    // A paste that does not fit is cut to the room left, as a one-line box cuts it.
-    QTextCursor cursor = textCursor();
-    cursor.insertText(fittingStart(text, std::max(0, roomFor())));
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    // A paste or drop that does not fit is cut to the room left, as a one-line box cuts it.
+    insertFitting(withTypedLineBreaks(source->text()));
+}
+
+void LimitedTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    // Dead keys, compose sequences and input methods deliver their text here, past the key and paste limits.
+    if (maxLength_ <= 0 || event->commitString().isEmpty()) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    const QString commit = withTypedLineBreaks(event->commitString());
+    QInputMethodEvent fitted(event->preeditString(), event->attributes());
+    fitted.setCommitString(fittingStart(commit, std::max(0, roomFor())), event->replacementStart(),
+                           event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&fitted);
 }
 
 } // namespace qb::app

@@ -1,5 +1,6 @@
 #pragma once
-// A multi-line text box that, like the line edits, refuses typed or pasted characters beyond a length limit.
+// A multi-line text box that, like the line edits, refuses typed, pasted, dropped or composed characters beyond a
+// length limit, and types line breaks the way its window wants them.
 
 #include <QPlainTextEdit>
 
@@ -11,19 +12,25 @@ class LimitedTextEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit LimitedTextEdit(QWidget* parent = nullptr);
-    /** The most characters the user may make the text hold. */
+    /** The most characters the user may make the text hold; 0 means no limit. */
     void setMaxLength(int length) { maxLength_ = length; }
     int maxLength() const { return maxLength_; }
+    /** In a window with a default button, Enter belongs to that button and Ctrl+Enter types a line break. */
+    void setEnterPressesDefaultButton(bool on) { enterPressesDefault_ = on; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     /** How many stored characters may still be typed, counting the selection as given back. */
     int roomFor() const;
+    /** Inserts typed or pasted text at the cursor, cut to the room left. */
+    void insertFitting(const QString& text);
 
-    int maxLength_ = 0; ///< 0: no limit
+    int maxLength_ = 0;
+    bool enterPressesDefault_ = false;
 };
 
 } // namespace qb::app

@@ -5,7 +5,6 @@
 #include "app/dialogs.h"
 #include "app/printer.h"
 #include "app/services.h"
-#include "app/text_codec.h"
 
 namespace qb::app {
 
@@ -34,24 +33,9 @@ void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWind
         copyFontChoice(services.printer, *choice);
 }
 
-std::optional<std::string> printableText(Services& services, QWidget* parent, QWidget* mainWindow,
-                                         const QString& plainText) {
-    QString text = plainText;
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    BoxText converted = toCp1252(text);
-    if (!converted.unmappable)
-        return std::move(converted.bytes);
-    services.dialogs.setPointer(mainWindow, Pointer::Default);
-    services.dialogs.message(parent,
-                             QStringLiteral("The character %1 cannot be printed. Please remove it and print again.")
-                                 .arg(*converted.unmappable),
-                             kAttention);
-    return std::nullopt;
-}
-
 bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
     for (const std::string& item : items)
-        services.printer.printLine(fromCp1252(item));
+        services.printer.printLine(QString::fromStdString(item));
     const PrintOutcome outcome = services.printer.endDocument();
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())

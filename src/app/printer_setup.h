@@ -2,13 +2,8 @@
 // The steps both printouts share: preparing the printer and the font before the first line, and ending the
 // document with a word to the user when it did not simply go to the printer.
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "print/printouts.h"
 
-class QString;
 class QWidget;
 
 namespace qb::app {
@@ -24,12 +19,6 @@ inline constexpr float kPrintStartY = 100.0f;
  *  dialogOwner, and on confirmation the chosen font and colour copied to the printer in the order name, size, bold,
  *  italic, underline, strikeout, colour, stopping at the first copy the printer refuses. */
 void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWindow);
-
-/** A box's text for printing: Windows-1252 with each line break as CR LF. On a character the code page cannot
- *  hold, the printout is given up: the default pointer goes back on the main window, the user is told which
- *  character it is (parent owns the message) and nothing is returned. */
-std::optional<std::string> printableText(Services& services, QWidget* parent, QWidget* mainWindow,
-                                         const QString& plainText);
 
 /** Prints the items, ends the document and puts the default pointer back on the main window; a PDF file instead of
  *  a printer, or a printer that failed, is told to the user in a message owned by parent. False when the printer

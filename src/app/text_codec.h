@@ -5,34 +5,44 @@
 #include <optional>
 #include <string>
 
-class QLineEdit;
 class QPlainTextEdit;
-class QComboBox;
 
 namespace qb::app {
 
 /** Windows-1252 bytes as a QString; line breaks are kept as they are. */
 QString fromCp1252(const std::string& bytes);
 
-/** The result of turning widget text into Windows-1252. */
-struct BoxText {
-    std::string bytes;                 ///< complete only when unmappable is empty
-    std::optional<QString> unmappable; ///< a readable name of the first character the code page cannot hold
-};
+/** A QString as Windows-1252, or nothing when it holds a character the code page cannot hold. */
+[[nodiscard]] std::optional<std::string> toCp1252(const QString& text);
 
-/** A QString as Windows-1252; stops at the first character the code page cannot hold. */
-BoxText toCp1252(const QString& text);
+/** A readable name of the first character of text that Windows-1252 cannot hold, if there is one. */
+[[nodiscard]] std::optional<QString> unmappableCharacter(const QString& text);
 
-/** A multi-line box's text with its line breaks as CR LF, as Windows-1252. */
-BoxText recordTextOf(const QPlainTextEdit* box);
+/**
+ * The text of a multi-line box as a record file keeps it: each line break as CR LF, and a lone LF or lone CR that
+ * came from a file as it was. Unlike toPlainText(), every character comes back unchanged (a no-break space stays
+ * one).
+ */
+[[nodiscard]] QString storedText(const QPlainTextEdit* box);
 
-/** Puts Windows-1252 text with CR LF line breaks into a multi-line box; a lone CR or LF also breaks a line. */
+/** Puts text as a record file keeps it into a multi-line box: CR LF starts a new line, a lone LF shows as a line
+ *  break of its own and a lone CR as the symbol for a carriage return, so that storedText() gives it back whole. */
+void setStoredText(QPlainTextEdit* box, const QString& stored);
+
+/** A multi-line box's text as Windows-1252 with CR LF line breaks, or nothing when the code page cannot hold it. */
+[[nodiscard]] std::optional<std::string> recordTextOf(const QPlainTextEdit* box);
+
+/** Puts Windows-1252 text into a multi-line box; recordTextOf() gives back the same bytes. */
 void setRecordText(QPlainTextEdit* box, const std::string& bytes);
 
-/** The length a multi-line box's text has when stored: each line break counts two (CR LF). */
-int storedLength(const QString& plainText);
+/** The length of a box's text once stored: a line break typed or held in the box (a paragraph break) counts two,
+ *  CR LF; every other character one. */
+[[nodiscard]] int storedLength(const QString& boxText);
 
 /** The message that refuses a character the record files cannot hold. */
 QString unmappableMessage(const QString& character);
+
+/** The message that refuses text holding a character the record files cannot hold, naming the first one. */
+QString unstorableTextMessage(const QString& text);
 
 } // namespace qb::app

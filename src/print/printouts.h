@@ -6,8 +6,9 @@
 
 namespace qb::print {
 
-/** One printout's text items in print order; each item ends its line, and a CR LF inside an item starts a new
- *  line at the left margin. Windows-1252 bytes. */
+/** One printout's text items in print order; each item ends its line, and a line break inside an item starts a
+ *  new line at the left margin. UTF-8 text: a printout shows what the screen shows, which may hold characters the
+ *  record files cannot store. */
 using PrintedItems = std::vector<std::string>;
 
 /** The record printout: spacer lines around the reminder date line and the record text. The record number is not

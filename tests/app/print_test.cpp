@@ -8,6 +8,7 @@
 
 #include "app/form2.h"
 #include "app/limited_text_edit.h"
+#include "app/text_codec.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {
@@ -110,16 +111,29 @@ TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
     EXPECT_EQ(form->Text2->text(), "12/25/26");
 }
 
-TEST_F(RecordPrintoutTest, ACharacterTheCodePageCannotHoldIsRefusedBeforePrinting) {
-    form->Text1->setPlainText(QString::fromUtf8("Snow \u2603 day"));
-    dialogs.expectFont(serifChoice());
+// A printout shows what the screen shows: characters the record files cannot store, a no-break space and a lone
+// line feed from a record file print as they are, in a font of any name.
+TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
+    app::FontChoice anyFont = serifChoice();
+    anyFont.name = QString::fromUtf8("Noto Sans CJK \u65e5\u672c");
+    form->Text2->setText(QString::fromUtf8("12/25/\u2192"));
+    app::setRecordText(form->Text1, "a\xA0"
+                                    "b\nc");
+    form->Text1->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
+    dialogs.expectFont(anyFont);
     form->Command8_Click();
 
-    EXPECT_EQ(printer.calls(), joined({kSetUp, kFontCopy}));
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_TRUE(dialogs.messages()[0].text.contains(QString::fromUtf8("\u2603")))
-        << dialogs.messages()[0].text.toStdString();
-    EXPECT_EQ(dialogs.pointers().back(), Shown::pointer("Form1", app::Pointer::Default));
+    EXPECT_EQ(printer.calls()[2], "font name Noto Sans CJK \u65e5\u672c");
+    EXPECT_EQ(printer.printed(), (Calls{"   ", "Reminder date : 12/25/\u2192", "  ",
+                                        "a\u00a0"
+                                        "b\nc\r\nSnow \u2603 day",
+                                        "  ", " "}));
+    EXPECT_TRUE(dialogs.messages().empty());
+
+    form->form2().Text1->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));
+    dialogs.expectFont(anyFont);
+    form->form2().Command2_Click();
+    EXPECT_EQ(printer.printed().end()[-2], "Reminder dated: 12/06/26\r\n\u2603");
 }
 
 class ReminderPrintoutTest : public FormFixture {

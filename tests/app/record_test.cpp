@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "app/form2.h"
 #include "app/limited_text_edit.h"
+#include "app/text_codec.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
 #include "support/form_fixture.h"
@@ -143,6 +145,44 @@ TEST_F(RecordTest, CharactersTheFilesCannotHoldAreRefusedByName) {
     EXPECT_EQ(quillFiles().size(), 1u);
 }
 
+// Every byte a record text can hold (all but NUL and the double quote), lone CR and LF among them, comes back
+// from the boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte, and the
+// reminder window's list gives back what it was given.
+TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
+    std::string text = "needle\r\nlone\rCR, lone\nLF, CR CR LF\r\r\n, LF CR\n\r end ";
+    for (int byte = 1; byte < 256; ++byte) {
+        if (byte != '"')
+            text += static_cast<char>(byte);
+    }
+    const std::string file = "\"12/25/26\"\r\n\"" + text + "\"\r\n";
+    writeFile(quill + "/01030905.707", file);
+    form->text3->setText(QStringLiteral("NEEDLE"));
+    dialogs.expectQuestion(false);
+    form->Command1_Click();
+    ASSERT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
+    form->Command3_Click();
+    EXPECT_EQ(readFile(quill + "/01030905.707"), file);
+
+    app::setRecordText(form->form2().Text1, text);
+    EXPECT_EQ(app::recordTextOf(form->form2().Text1), text);
+}
+
+// Only what a save writes or uses is narrowed to the code page, after the checks; the other boxes may hold any
+// character.
+TEST_F(RecordTest, OnlyWhatTheSaveWritesMustFitTheCodePage) {
+    form->text3->setText(QStringLiteral("\u2713"));
+    form->Text7->setText(QStringLiteral("\u2192"));
+    form->Text1->setPlainText(QString());
+    form->Command3_Click();
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("You can't save an empty text box!", kAlert)});
+
+    dialogs.clearLog();
+    type(QStringLiteral("kept"));
+    form->Command3_Click();
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kSaved});
+    EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"\"\r\n\"kept\"\r\n");
+}
+
 TEST_F(RecordTest, ASaveThatCannotWriteSaysSoAndKeepsTheBoxes) {
     form->Combo1->setEditText(QStringLiteral("c:\\vanished"));
     type(QStringLiteral("keep me"), QStringLiteral("12/25/26"));
@@ -257,6 +297,12 @@ TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
     form->Text1->setPlainText(line);
     form->Command11_Click();
     EXPECT_EQ(form->Text1->toPlainText(), line.left(70) + "\n" + line.mid(70));
+
+    // Only the space character is a place to break: a no-break space is not, and it stays one.
+    dialogs.clearLog();
+    app::setRecordText(form->Text1, std::string(100, '\xA0'));
+    form->Command11_Click();
+    EXPECT_EQ(app::recordTextOf(form->Text1), std::string(100, '\xA0'));
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(
                                      "The text has been reformatted.  Click SAVE to save changes.", kAttention)});
 

@@ -43,8 +43,8 @@ protected:
     void expectShownRecordIsItsFile() const {
         ASSERT_EQ(records.count(shownNumber()), 1u) << shownNumber();
         const store::Record& record = records.at(shownNumber());
-        EXPECT_EQ(app::recordTextOf(form->Text1).bytes, record.text);
-        EXPECT_EQ(app::toCp1252(form->Text2->text()).bytes, record.reminderDate);
+        EXPECT_EQ(app::recordTextOf(form->Text1).value_or("<unmappable>"), record.text);
+        EXPECT_EQ(app::toCp1252(form->Text2->text()).value_or("<unmappable>"), record.reminderDate);
     }
     void expectCriteriaEmptied() const {
         for (const QLineEdit* box : {form->text3, form->Text4, form->Text8, form->Text6, form->Text7})
@@ -100,6 +100,18 @@ TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
         EXPECT_EQ(form->Text4->text(), QStringLiteral("12"));
         EXPECT_TRUE(form->Text5->text().isEmpty());
     }
+}
+
+// The search reads neither the record text nor the record number, so a character there that the code page cannot
+// hold does not stop it: the match found replaces it.
+TEST_F(SearchTest, TheRecordBoxMayHoldAnyCharacter) {
+    put("12061403.659", {"", "a needle here"});
+    form->Text1->setPlainText(QStringLiteral("typed \u2192"));
+    form->text3->setText(QStringLiteral("needle"));
+    dialogs.expectQuestion(false);
+    form->Command1_Click();
+    EXPECT_EQ(shownNumber(), "12061403.659");
+    expectShownRecordIsItsFile();
 }
 
 TEST_F(SearchTest, EachMatchIsShownAndAskedAboutUntilNo) {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -313,6 +314,14 @@ TEST_F(WindowsTest, FilterBoxesAndRecordTextRefuseCharactersBeyondTheirLimit) {
     f.Text1->paste();
     EXPECT_EQ(f.Text1->toPlainText(), QString(29995, 'a') + "yz\nw");
 
+    // Text committed by an input method (dead keys, compose, IBus) is held to the same limit.
+    f.Text1->setPlainText(QString(29998, 'a'));
+    f.Text1->moveCursor(QTextCursor::End);
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("\u00e9\u00e8\u00ea"));
+    QApplication::sendEvent(f.Text1, &composed);
+    EXPECT_EQ(f.Text1->toPlainText(), QString(29998, 'a') + QStringLiteral("\u00e9\u00e8"));
+
     // The program may put a longer text there; the user cannot make it longer still, but may shorten it.
     f.Text1->setPlainText(QString(30005, 'q'));
     f.Text1->moveCursor(QTextCursor::End);
@@ -425,26 +434,34 @@ TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) 
     EXPECT_FALSE(f.isVisible());
     ASSERT_TRUE(showActive(&reminders));
 
-    // Enter in the list makes a new line there.
+    // The list stays editable: Ctrl+Enter types a line break there, with either Enter key.
     const QString list = QStringLiteral("Reminder dated: 12/06/26");
     reminders.Text1->setPlainText(list);
     reminders.Text1->setFocus();
     reminders.Text1->moveCursor(QTextCursor::End);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_TRUE(reminders.isVisible());
-    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n");
+    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n\n");
 
+    // Enter itself, in the list as on the default button, proceeds.
     f.Text1->setPlainText(QStringLiteral("last reminder found"));
     f.Text5->setText(QStringLiteral("120614.39"));
     f.Combo1->setEditText(QStringLiteral("d:\\notes"));
-    reminders.Command1->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.Text1->toPlainText().isEmpty());
     EXPECT_TRUE(f.Text5->text().isEmpty());
     EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n") << "the list stays";
+    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n\n") << "the list stays";
+
+    reminders.show();
+    f.hide();
+    ASSERT_TRUE(showActive(&reminders));
+    reminders.Command1->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(reminders.isVisible());
 
     // With no control holding the focus, the window itself takes Enter to the default button.
     reminders.show();
@@ -494,8 +511,10 @@ protected:
 TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonClickedWithTheMouse) {
     app::Form1& f = formLeavingAMissingDirectory();
     QTest::mouseClick(f.Command3, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
     EXPECT_EQ(dialogs.messages(), checkThenSave());
     EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_FALSE(f.Command3->isDown());
 }
 
 TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonPressedByItsAccessKey) {
