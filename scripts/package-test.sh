@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Checks Quillbox as an installed desktop program:
 #   1. builds a Release tree without tests in build-package/ and installs it into a staging folder; the menu entry
-#      and the software-centre metadata must pass desktop-file-validate and appstreamcli validate;
-#   2. makes the Debian package with `cpack -G DEB` and checks its file list and its Depends;
+#      and the software-centre metadata must pass desktop-file-validate and appstreamcli validate, and the manual
+#      page must render without a warning;
+#   2. makes the Debian package with `cpack -G DEB`, checks its file list, its Depends and its changelog's version,
+#      and runs lintian on it: any error or warning fails. A tag that cannot apply to a package made by CPack
+#      belongs in a lintian overrides file that the package installs, with the reason, never in a filter here;
+#      none is needed so far;
 #   3. installs the package (apt-get as root, so its Depends must be installable; without root it is unpacked
 #      into a fresh folder with dpkg -x) and starts the installed program offscreen with an empty QUILLBOX_HOME,
 #      until its main window is up;
@@ -15,7 +19,7 @@ build="$root/build-package"
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
 ensure_packages g++ cmake ninja-build qt6-base-dev fonts-liberation pkg-config desktop-file-utils appstream \
-    dpkg-dev file
+    dpkg-dev file man-db lintian
 
 work="$(mktemp -d)"
 installed_here=no
@@ -33,16 +37,24 @@ fail() {
 }
 
 echo "== build and install into a staging folder"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF >/dev/null
+# Built with Debian's compiler and linker flags (fortified functions, full RELRO), as a Debian package is.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(cd "$root" && echo "$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)")"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF -DCMAKE_CXX_FLAGS="$cxxflags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build"
 stage="$work/stage"
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
-for file in usr/bin/quillbox usr/share/applications/quillbox.desktop \
-    usr/share/icons/hicolor/scalable/apps/quillbox.svg usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml; do
+installed_files=(usr/bin/quillbox usr/share/man/man1/quillbox.1.gz usr/share/applications/quillbox.desktop
+    usr/share/icons/hicolor/scalable/apps/quillbox.svg usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml
+    usr/share/doc/quillbox/copyright usr/share/doc/quillbox/changelog.gz)
+for file in "${installed_files[@]}"; do
     [ -f "$stage/$file" ] || fail "cmake --install did not install /$file"
 done
 desktop-file-validate "$stage/usr/share/applications/quillbox.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml"
+man_warnings="$(MANWIDTH=80 man --warnings -l "$stage/usr/share/man/man1/quillbox.1.gz" 2>&1 >/dev/null)"
+[ -z "$man_warnings" ] || fail "the manual page renders with warnings: $man_warnings"
 
 echo "== Debian package"
 rm -f "$build"/quillbox_*.deb
@@ -55,10 +67,15 @@ for needed in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 fonts-li
     grep -qw "$needed" <<<"$depends" || fail "the package does not depend on $needed"
 done
 listing="$(dpkg-deb -c "$deb")"
-for file in ./usr/bin/quillbox ./usr/share/applications/quillbox.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/quillbox.svg ./usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml; do
-    grep -q " $file\$" <<<"$listing" || fail "the package lacks $file"
+for file in "${installed_files[@]}"; do
+    grep -q " ./$file\$" <<<"$listing" || fail "the package lacks /$file"
 done
+version="$(dpkg-deb -f "$deb" Version)"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/quillbox/changelog.gz | gzip -dc >"$work/changelog"
+changelog_version="$(dpkg-parsechangelog -l "$work/changelog" -S Version)"
+[ "$changelog_version" = "$version" ] || fail "the changelog's last entry is $changelog_version, the package $version"
+echo "== lintian"
+lintian --fail-on error,warning --info "$deb" || fail "lintian reports errors or warnings"
 
 echo "== install the package and start the installed program"
 if [ "$(id -u)" -eq 0 ]; then
@@ -73,6 +90,11 @@ else
     dpkg -x "$deb" "$work/root"
     program="$work/root/usr/bin/quillbox"
 fi
+
+# As over ssh: no display at all.
+answer="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version)"
+[ "$answer" = "quillbox $version" ] || fail "the installed program's --version says '$answer'"
+echo "without a display: '$answer'"
 
 # The probe is preloaded into the unchanged program: it writes the main window's title once the window is shown.
 g++ -std=c++20 -shared -fPIC -o "$work/window_probe.so" "$root/tests/tools/window_probe.cpp" \

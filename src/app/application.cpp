@@ -1,10 +1,12 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
 #include <QMessageBox>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/frm_splash.h"
 #include "app/pictures.h"
@@ -18,7 +20,13 @@
 namespace qb::app {
 
 int runQuillbox(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // The command line is read before the window system is touched, so --help and --version work without a display.
+    const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv));
+    if (commandLine.action != CommandLine::Action::Run)
+        return answerWithoutRunning(commandLine);
+
+    int qtArgc = 1; // every argument was the program's own: Qt sees only the program's name
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("quillbox"));
     QApplication::setDesktopFileName(QStringLiteral("quillbox"));
     QApplication::setWindowIcon(applicationIcon());
@@ -29,7 +37,9 @@ int runQuillbox(int argc, char** argv) {
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
-    platform::DriveMap drives(platform::DriveMap::homeFromEnvironment(), platform::DriveMap::currentWorkingDirectory());
+    const std::string home = commandLine.home.isEmpty() ? platform::DriveMap::homeFromEnvironment()
+                                                        : QFile::encodeName(commandLine.home).toStdString();
+    platform::DriveMap drives(home, platform::DriveMap::currentWorkingDirectory());
     if (!drives.ensureDriveC())
         QMessageBox::warning(nullptr, QStringLiteral("Quillbox"),
                              QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")

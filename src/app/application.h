@@ -3,7 +3,8 @@
 
 namespace qb::app {
 
-/** Runs Quillbox: the splash window first, then the main window; returns the exit code. */
+/** Runs Quillbox as its command line asks: prints the help or the version, refuses a wrong command line, or shows
+ *  the splash window first, then the main window; returns the exit status. */
 int runQuillbox(int argc, char** argv);
 
 } // namespace qb::app

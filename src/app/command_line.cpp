@@ -1,0 +1,79 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+namespace qb::app {
+namespace {
+
+const QString kProgram = QStringLiteral("quillbox");
+
+QString helpText(const QCommandLineParser& parser) {
+    // The parser learns the program's name from the application object, which does not exist yet: the command line
+    // is read before the window system is touched.
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgram);
+}
+
+CommandLine refuse(const QString& reason, const QCommandLineParser& parser) {
+    return {CommandLine::Action::Refuse,
+            {},
+            kProgram + QStringLiteral(": ") + reason + QLatin1Char('\n') + helpText(parser)};
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Short notes with reminder dates, each a small text file in a data folder.\n"
+                       "Without options Quillbox opens its windows."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Keep the drive folders (drive_c for drive C: and so on) in DIR; "
+                                                 "this wins over QUILLBOX_HOME."),
+                                  QStringLiteral("DIR"));
+    parser.addOptions({help, version, home});
+
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText(), parser);
+    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty())
+        return refuse(QStringLiteral("Unexpected argument '%1'.").arg(stray.first()), parser);
+    if (parser.isSet(help))
+        return {CommandLine::Action::Answer, {}, helpText(parser)};
+    if (parser.isSet(version))
+        return {CommandLine::Action::Answer, {}, kProgram + QStringLiteral(" " QUILLBOX_VERSION "\n")};
+    if (parser.isSet(home)) {
+        const QString folder = parser.value(home);
+        if (folder.isEmpty())
+            return refuse(QStringLiteral("The folder after '--home' is empty."), parser);
+        return {CommandLine::Action::Run, QDir::cleanPath(QDir::current().absoluteFilePath(folder)), {}};
+    }
+    return {};
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    return arguments;
+}
+
+int answerWithoutRunning(const CommandLine& commandLine) {
+    const bool refused = commandLine.action == CommandLine::Action::Refuse;
+    std::FILE* stream = refused ? stderr : stdout;
+    const QByteArray text = commandLine.text.toLocal8Bit();
+    const bool written = std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stream) ==
+                             static_cast<std::size_t>(text.size()) &&
+                         std::fflush(stream) == 0;
+    if (refused)
+        return 2;
+    // Help or version text that could not be written (to a full disk, say) is a failure, as with any other tool.
+    return written ? 0 : 1;
+}
+
+} // namespace qb::app

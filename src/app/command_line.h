@@ -1,0 +1,35 @@
+#pragma once
+// The program's command line: --help, --version and --home DIR. It is read before any window system is touched,
+// so the answers to --help and --version also work without a display.
+
+#include <QString>
+#include <QStringList>
+
+namespace qb::app {
+
+/** What the command line asks for. */
+struct CommandLine {
+    /** What the program does next. */
+    enum class Action {
+        Run,    ///< start the program
+        Answer, ///< print text to standard output and end with status 0 (--help, --version)
+        Refuse, ///< print text to standard error and end with status 2 (an unknown option, a stray argument)
+    };
+
+    Action action = Action::Run;
+    /** The folder that holds the drive folders, from --home, made absolute; empty when the option is not given. */
+    QString home;
+    /** What to print when the program does not run: the help, the version, or an error line followed by the usage. */
+    QString text;
+};
+
+/** Reads the program's arguments, its own name first; Qt's own options are not taken. */
+[[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
+
+/** The arguments of main() as text, each decoded as a file name. */
+[[nodiscard]] QStringList argumentsOf(int argc, char** argv);
+
+/** Prints the text of a command line that does not run the program and returns the exit status to end with. */
+int answerWithoutRunning(const CommandLine& commandLine);
+
+} // namespace qb::app
