@@ -2,24 +2,14 @@
 // The modal dialogs, the beep and the mouse pointer, behind one facade: the program uses Qt's, the tests a
 // scripted fake that records what was shown and answers from a queue.
 
-#include <QColor>
 #include <QString>
 #include <optional>
+
+#include "app/font_choice.h"
 
 class QWidget;
 
 namespace qb::app {
-
-/** The font and colour a user confirmed in the font dialog. */
-struct FontChoice {
-    QString name;
-    double pointSize = 8.25;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikeout = false;
-    QColor color = Qt::black;
-};
 
 /** The choose-font flags the printouts ask for: screen and printer fonts (1, 2) and the effects (0x100). */
 inline constexpr int kFontDialogFlags = 259;
@@ -41,8 +31,9 @@ public:
     /** A file-open dialog; filter is "caption|patterns|caption|patterns", selected the 1-based entry shown
      *  first. The full path of the chosen file, or empty text when none was chosen. */
     virtual QString openFile(QWidget* parent, const QString& filter, int selected) = 0;
-    /** The font dialog with choose-font flags; nothing when the user cancels. */
-    virtual std::optional<FontChoice> chooseFont(QWidget* parent, int flags) = 0;
+    /** The font dialog with choose-font flags, opened on the current font with everything preselected; the font
+     *  confirmed, or nothing when the user cancels. */
+    virtual std::optional<FontChoice> chooseFont(QWidget* parent, int flags, const FontChoice& current) = 0;
     /** The system beep. */
     virtual void beep() = 0;
     /** Sets the mouse pointer of a window. */

@@ -2,4 +2,6 @@
 
 #include "app/application.h"
 
-int main(int argc, char** argv) { return qb::app::runQuillbox(argc, argv); }
+int main(int argc, char** argv) {
+    return qb::app::runQuillbox(argc, argv);
+}

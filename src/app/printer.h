@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QString>
 
+#include "app/font_choice.h"
+
 namespace qb::app {
 
 /** The outcome of ending a print document. */
@@ -28,6 +30,8 @@ public:
     virtual bool setFontUnderline(bool on) = 0;
     virtual bool setFontStrikeout(bool on) = 0;
     virtual bool setTextColor(const QColor& color) = 0;
+    /** The font and colour the next line prints in: initialPrinterFont() until one is set. */
+    [[nodiscard]] virtual FontChoice currentFont() const = 0;
     /** Prints one text item at the current position and moves to the start of the next line; each CR LF in the
      *  text starts a new line at the left margin. */
     virtual void printLine(const QString& text) = 0;

@@ -29,7 +29,9 @@ void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWind
     services.printer.setDrawingSettings(kPrintStartX, kPrintStartY);
     services.printer.setHighQuality();
     services.dialogs.setPointer(mainWindow, Pointer::Hourglass);
-    if (std::optional<FontChoice> choice = services.dialogs.chooseFont(dialogOwner, kFontDialogFlags))
+    // The dialog opens on the printer's font, so confirming it unchanged prints as a cancel does.
+    if (std::optional<FontChoice> choice =
+            services.dialogs.chooseFont(dialogOwner, kFontDialogFlags, services.printer.currentFont()))
         copyFontChoice(services.printer, *choice);
 }
 

@@ -85,8 +85,8 @@ QString QtDialogs::openFile(QWidget* parent, const QString& filter, int selected
     return box.selectedFiles().constFirst();
 }
 
-std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent, int flags) {
-    return runFontDialog(parent, flags);
+std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent, int flags, const FontChoice& current) {
+    return runFontDialog(parent, flags, current);
 }
 
 void QtDialogs::beep() {

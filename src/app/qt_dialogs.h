@@ -18,7 +18,7 @@ public:
     bool question(QWidget* parent, const QString& text, const QString& title) override;
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
     QString openFile(QWidget* parent, const QString& filter, int selected) override;
-    std::optional<FontChoice> chooseFont(QWidget* parent, int flags) override;
+    std::optional<FontChoice> chooseFont(QWidget* parent, int flags, const FontChoice& current) override;
     void beep() override;
     void setPointer(QWidget* window, Pointer pointer) override;
 };

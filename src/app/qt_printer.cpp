@@ -25,13 +25,6 @@ struct QtPrinter::Document {
 
 namespace {
 
-// The first font the printer has, before a font dialog changes it: the face of the program's text boxes.
-QFont initialFont() {
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSizeF(10);
-    return font;
-}
-
 // Paper has a border a printer cannot reach; a PDF file has none, so it gets one of about the same size.
 const QMarginsF kPdfMarginsMm(15, 15, 15, 15);
 
@@ -63,7 +56,8 @@ void clipToPage(QPainter& painter, const QPrinter& printer) {
 } // namespace
 
 QtPrinter::QtPrinter(QString printoutsFolder, const platform::Clock& clock, Destination destination)
-    : printoutsFolder_(std::move(printoutsFolder)), clock_(clock), destination_(destination), font_(initialFont()) {}
+    : printoutsFolder_(std::move(printoutsFolder)), clock_(clock), destination_(destination),
+      font_(qtFontOf(initialPrinterFont())), color_(initialPrinterFont().color) {}
 
 // A document left open is ended by its painter's destructor, which closes a half-made PDF file properly.
 QtPrinter::~QtPrinter() = default;
@@ -117,6 +111,11 @@ bool QtPrinter::setTextColor(const QColor& color) {
         return false;
     color_ = color;
     return true;
+}
+
+FontChoice QtPrinter::currentFont() const {
+    return {font_.family(),    font_.pointSizeF(), font_.bold(), font_.italic(),
+            font_.underline(), font_.strikeOut(),  color_};
 }
 
 void QtPrinter::printLine(const QString& text) {

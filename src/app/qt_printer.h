@@ -40,6 +40,7 @@ public:
     bool setFontUnderline(bool on) override;
     bool setFontStrikeout(bool on) override;
     bool setTextColor(const QColor& color) override;
+    FontChoice currentFont() const override;
     void printLine(const QString& text) override;
     PrintOutcome endDocument() override;
 
@@ -60,7 +61,7 @@ private:
     const platform::Clock& clock_;
     Destination destination_;
     QFont font_;
-    QColor color_ = Qt::black;
+    QColor color_;
     float startXTwips_ = 0;
     float startYTwips_ = 0;
     bool highQuality_ = false;

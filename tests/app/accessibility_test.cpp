@@ -318,14 +318,15 @@ TEST(FontDialogKeys, EnterInTheFontListsConfirmsTheWholeDialog) {
         inLists = focus->parentWidget() && qobject_cast<QFontDialog*>(focus->parentWidget()->parentWidget());
         inLists = inLists || qobject_cast<QFontDialog*>(focus->parentWidget());
     });
-    const std::optional<app::FontChoice> choice = app::runFontDialog(nullptr, app::kFontDialogFlags);
+    const std::optional<app::FontChoice> choice =
+        app::runFontDialog(nullptr, app::kFontDialogFlags, app::initialPrinterFont());
     EXPECT_TRUE(inLists) << "the dialog opens with the focus in its font lists";
     EXPECT_TRUE(choice.has_value()) << "Enter confirms the choice";
 }
 
 TEST(FontDialogKeys, EscapeInTheFontListsCancels) {
     pressInModalDialog(Qt::Key_Escape, [](QWidget*) {});
-    EXPECT_FALSE(app::runFontDialog(nullptr, app::kFontDialogFlags).has_value());
+    EXPECT_FALSE(app::runFontDialog(nullptr, app::kFontDialogFlags, app::initialPrinterFont()).has_value());
 }
 
 } // namespace

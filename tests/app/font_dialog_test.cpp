@@ -55,7 +55,7 @@ TEST(FontDialog, ConfirmedChoiceCarriesFontEffectsAndColour) {
         colors->setCurrentIndex(colors->findText("Navy"));
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    const std::optional<FontChoice> choice = runFontDialog(nullptr, kFontDialogFlags);
+    const std::optional<FontChoice> choice = runFontDialog(nullptr, kFontDialogFlags, initialPrinterFont());
 
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->name, "Liberation Serif");
@@ -67,10 +67,31 @@ TEST(FontDialog, ConfirmedChoiceCarriesFontEffectsAndColour) {
     EXPECT_EQ(choice->color, QColor(0x00, 0x00, 0x80));
 }
 
+// The dialog opens on the font it is given, everything preselected, and OK without a change gives it back exactly,
+// also a name the system only has a stand-in for.
+TEST(FontDialog, OpensOnTheGivenFontAndOkUnchangedGivesItBack) {
+    FontChoice given = initialPrinterFont();
+    given.bold = true;
+    given.strikeout = true;
+    given.color = QColor(0x00, 0x00, 0x80);
+    whenDialogOpens([](QDialog& dialog) {
+        const QFont shown = dialog.findChild<QFontDialog*>()->currentFont();
+        EXPECT_EQ(shown.pointSizeF(), 10);
+        EXPECT_TRUE(shown.bold());
+        EXPECT_TRUE(shown.strikeOut());
+        if (QCheckBox* strikeout = effectBox(dialog, "Strikeout"))
+            EXPECT_TRUE(strikeout->isChecked());
+        if (auto* colors = dialog.findChild<QComboBox*>("colorBox"))
+            EXPECT_EQ(colors->currentText(), "Navy");
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_EQ(runFontDialog(nullptr, kFontDialogFlags, given), given);
+}
+
 TEST(FontDialog, CancelGivesNothing) {
     whenDialogOpens(
         [](QDialog& dialog) { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); });
-    EXPECT_FALSE(runFontDialog(nullptr, kFontDialogFlags).has_value());
+    EXPECT_FALSE(runFontDialog(nullptr, kFontDialogFlags, initialPrinterFont()).has_value());
 }
 
 TEST(FontDialog, WithoutTheEffectsFlagOffersNoEffectsOrColour) {
@@ -80,7 +101,7 @@ TEST(FontDialog, WithoutTheEffectsFlagOffersNoEffectsOrColour) {
             EXPECT_FALSE(effect->isVisibleTo(&dialog)) << effect->text().toStdString();
         dialog.accept();
     });
-    const std::optional<FontChoice> choice = runFontDialog(nullptr, 3);
+    const std::optional<FontChoice> choice = runFontDialog(nullptr, 3, initialPrinterFont());
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->color, QColor(Qt::black));
 }

@@ -74,6 +74,27 @@ TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
     EXPECT_EQ(form->Text5->text(), "120614035.659");
 }
 
+// The font dialog opens on the printer's font: Courier New 10 in black at first, then the last font chosen. OK
+// without a change copies exactly that, so the page is the one a cancel prints.
+TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
+    const Calls courier = {"font name Courier New", "font size 10",         "font bold false", "font italic false",
+                           "font underline false",  "font strikeout false", "color #000000"};
+    dialogs.expectFontUnchanged();
+    form->Command8_Click();
+    EXPECT_EQ(printer.calls(),
+              joined({kSetUp, courier, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+
+    dialogs.expectFont(serifChoice());
+    form->Command8_Click();
+    dialogs.expectFontUnchanged();
+    form->form2().Command2_Click();
+    ASSERT_EQ(dialogs.fontsOffered().size(), 3u);
+    EXPECT_EQ(dialogs.fontsOffered()[0], app::initialPrinterFont());
+    EXPECT_EQ(dialogs.fontsOffered()[1], app::initialPrinterFont());
+    EXPECT_EQ(dialogs.fontsOffered()[2], serifChoice()) << "the reminder printout opens on the font chosen before";
+    EXPECT_EQ(printer.currentFont(), serifChoice());
+}
+
 TEST_F(RecordPrintoutTest, CancelledFontDialogCopiesNothingAndStillPrints) {
     dialogs.expectFont(std::nullopt);
     form->Command8_Click();

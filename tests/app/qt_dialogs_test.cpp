@@ -138,16 +138,15 @@ TEST(QtDialogsTest, FileOpenPreselectsTheEntryAndGivesTheFullPath) {
 
 TEST(QtDialogsTest, FontDialogGivesTheConfirmedFontAndNothingOnCancel) {
     QWidget window;
-    window.setFont(QFont(QStringLiteral("Liberation Mono"), 12));
+    FontChoice mono = initialPrinterFont();
+    mono.name = QStringLiteral("Liberation Mono");
+    mono.pointSize = 12;
     QtDialogs dialogs;
     answerNextDialog<QDialog>([](QDialog* box) { box->accept(); });
-    const std::optional<FontChoice> chosen = dialogs.chooseFont(&window, kFontDialogFlags);
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(chosen->name, QStringLiteral("Liberation Mono"));
-    EXPECT_DOUBLE_EQ(chosen->pointSize, 12);
+    EXPECT_EQ(dialogs.chooseFont(&window, kFontDialogFlags, mono), mono);
 
     answerNextDialog<QDialog>([](QDialog* box) { box->reject(); });
-    EXPECT_FALSE(dialogs.chooseFont(&window, kFontDialogFlags).has_value());
+    EXPECT_FALSE(dialogs.chooseFont(&window, kFontDialogFlags, initialPrinterFont()).has_value());
 }
 
 TEST(QtDialogsTest, PointerIsTheHourglassUntilSetBackToTheDefault) {

@@ -86,6 +86,10 @@ void FakeDialogs::expectFont(std::optional<app::FontChoice> choice) {
     answers_.push_back({Shown::Kind::Font, false, {}, std::move(choice)});
 }
 
+void FakeDialogs::expectFontUnchanged() {
+    answers_.push_back({Shown::Kind::Font, false, {}, std::nullopt, true});
+}
+
 std::optional<FakeDialogs::Answer> FakeDialogs::record(Shown shown, QWidget* parent) {
     shown.parent = nameOf(parent);
     events_.push_back(shown);
@@ -147,8 +151,11 @@ QString FakeDialogs::openFile(QWidget* parent, const QString& filter, int select
     return answer ? answer->text : QString();
 }
 
-std::optional<app::FontChoice> FakeDialogs::chooseFont(QWidget* parent, int flags) {
+std::optional<app::FontChoice> FakeDialogs::chooseFont(QWidget* parent, int flags, const app::FontChoice& current) {
+    fontsOffered_.push_back(current);
     const std::optional<Answer> answer = record(Shown::font(flags), parent);
+    if (answer && answer->unchanged)
+        return current;
     return answer ? answer->font : std::nullopt;
 }
 

@@ -48,6 +48,8 @@ public:
     void expectInput(const QString& answer);
     void expectOpenFile(const QString& path);
     void expectFont(std::optional<app::FontChoice> choice);
+    /** Scripts OK in the font dialog without a change: the answer is the font it was opened on. */
+    void expectFontUnchanged();
 
     /** Everything in order, pointers and beeps included. */
     const std::vector<Shown>& events() const { return events_; }
@@ -61,6 +63,8 @@ public:
     int beeps() const;
     /** Forgets what was recorded so far (the script stays). */
     void clearLog() { events_.clear(); }
+    /** The fonts the font dialogs were opened on, in order. */
+    const std::vector<app::FontChoice>& fontsOffered() const { return fontsOffered_; }
     /** Scripted answers not asked for yet. */
     std::size_t pendingAnswers() const { return answers_.size(); }
 
@@ -68,7 +72,7 @@ public:
     bool question(QWidget* parent, const QString& text, const QString& title) override;
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
     QString openFile(QWidget* parent, const QString& filter, int selected) override;
-    std::optional<app::FontChoice> chooseFont(QWidget* parent, int flags) override;
+    std::optional<app::FontChoice> chooseFont(QWidget* parent, int flags, const app::FontChoice& current) override;
     void beep() override;
     void setPointer(QWidget* window, app::Pointer pointer) override;
 
@@ -78,6 +82,7 @@ private:
         bool yes = false;
         QString text;
         std::optional<app::FontChoice> font;
+        bool unchanged = false; ///< a font dialog answered with the font it was opened on
     };
     /** Records a dialog and takes its scripted answer; nothing when none of that kind is next in the script. */
     std::optional<Answer> record(Shown shown, QWidget* parent);
@@ -85,6 +90,7 @@ private:
 
     std::vector<Shown> events_;
     std::deque<Answer> answers_;
+    std::vector<app::FontChoice> fontsOffered_;
 };
 
 } // namespace qb::test

@@ -40,25 +40,29 @@ void RecordingPrinter::setHighQuality() {
 }
 
 bool RecordingPrinter::setFontName(const QString& name) {
-    return recordSetting("font name " + name.toStdString());
+    return keep("font name " + name.toStdString(), font_.name, name);
 }
 bool RecordingPrinter::setFontSize(double points) {
-    return recordSetting("font size " + numberText(points));
+    return keep("font size " + numberText(points), font_.pointSize, points);
 }
 bool RecordingPrinter::setFontBold(bool on) {
-    return recordSetting("font bold " + onOff(on));
+    return keep("font bold " + onOff(on), font_.bold, on);
 }
 bool RecordingPrinter::setFontItalic(bool on) {
-    return recordSetting("font italic " + onOff(on));
+    return keep("font italic " + onOff(on), font_.italic, on);
 }
 bool RecordingPrinter::setFontUnderline(bool on) {
-    return recordSetting("font underline " + onOff(on));
+    return keep("font underline " + onOff(on), font_.underline, on);
 }
 bool RecordingPrinter::setFontStrikeout(bool on) {
-    return recordSetting("font strikeout " + onOff(on));
+    return keep("font strikeout " + onOff(on), font_.strikeout, on);
 }
 bool RecordingPrinter::setTextColor(const QColor& color) {
-    return recordSetting("color " + color.name().toStdString());
+    return keep("color " + color.name().toStdString(), font_.color, color);
+}
+
+app::FontChoice RecordingPrinter::currentFont() const {
+    return font_;
 }
 
 void RecordingPrinter::printLine(const QString& text) {

@@ -30,16 +30,25 @@ public:
     bool setFontUnderline(bool on) override;
     bool setFontStrikeout(bool on) override;
     bool setTextColor(const QColor& color) override;
+    app::FontChoice currentFont() const override;
     void printLine(const QString& text) override;
     app::PrintOutcome endDocument() override;
 
 private:
     /** Records a setter's call; false when the test made it refuse. */
     bool recordSetting(const std::string& call);
+    /** Records a setter's call and, unless refused, takes the value into the printer's font. */
+    template <typename T> bool keep(const std::string& call, T& setting, const T& value) {
+        if (!recordSetting(call))
+            return false;
+        setting = value;
+        return true;
+    }
 
     std::vector<std::string> calls_;
     std::vector<std::string> refused_;
     app::PrintOutcome outcome_;
+    app::FontChoice font_ = app::initialPrinterFont();
 };
 
 } // namespace qb::test
