@@ -34,8 +34,7 @@ std::string cp1252(const std::string& utf8) {
 } // namespace
 
 TEST(RealFiles, SpreadsheetCsvWithMarkAndLineBreaksInCells) {
-    const std::string csv =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "spreadsheet_contacts.csv").string();
+    const std::string csv = QUILLBOX_TEST_DATA "/spreadsheet_contacts.csv";
     test::TempDir dir;
     test::ManualClock clock;
     const import::ImportResult result = import::importRecords(csv, 4, dir.path(), clock);
