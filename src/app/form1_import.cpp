@@ -43,8 +43,15 @@ std::string importFilePath(const platform::DriveMap& drives, const QString& chos
     return drives.resolve(toCp1252(chosen).bytes);
 }
 
-QString problemMessage(const std::optional<QString>& unmappable) {
-    return unmappable ? kProblem + QStringLiteral("\n\n") + unmappableMessage(*unmappable) : kProblem;
+// The problem message, with the reason after it when there is one to tell.
+QString problemMessage(const QString& reason) {
+    return reason.isEmpty() ? kProblem : kProblem + QStringLiteral("\n\n") + reason;
+}
+
+QString reasonOf(const import::ImportResult& result) {
+    if (result.unmappable)
+        return unmappableMessage(QString::fromStdString(platform::describeCodePoint(*result.unmappable)));
+    return QString::fromStdString(import::unreadableTextReason(result.problem));
 }
 
 // The import up to its last message; the caller sets the default pointer back however it ends.
@@ -56,7 +63,7 @@ void runImport(Form1& form) {
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
     const BoxText directory = toCp1252(form.Combo1->currentText());
     if (directory.unmappable) {
-        dialogs.message(&form, problemMessage(directory.unmappable), kProblemTitle);
+        dialogs.message(&form, problemMessage(unmappableMessage(*directory.unmappable)), kProblemTitle);
         return;
     }
     // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
@@ -82,10 +89,7 @@ void runImport(Form1& form) {
                         kAttention);
         return;
     }
-    std::optional<QString> unmappable;
-    if (result.unmappable)
-        unmappable = QString::fromStdString(platform::describeCodePoint(*result.unmappable));
-    dialogs.message(&form, problemMessage(unmappable), kProblemTitle);
+    dialogs.message(&form, problemMessage(reasonOf(result)), kProblemTitle);
 }
 
 } // namespace
