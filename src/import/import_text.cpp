@@ -17,7 +17,8 @@ ImportText refused(ImportProblem problem, std::optional<char32_t> unmappable = s
     return {std::string(), problem, unmappable};
 }
 
-// UTF-16 code units after the byte-order mark as Windows-1252; surrogates must come in pairs.
+// UTF-16 code units after the byte-order mark as Windows-1252; surrogates must come in pairs, and U+0000 is a
+// NUL byte as in any other file.
 ImportText fromUtf16(std::string_view units, bool bigEndian) {
     if (units.size() % 2 != 0)
         return refused(ImportProblem::BadUtf16);
@@ -39,6 +40,8 @@ ImportText fromUtf16(std::string_view units, bool bigEndian) {
             codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00);
             i += 2;
         }
+        if (codePoint == 0)
+            return refused(ImportProblem::NulByte);
         const std::optional<unsigned char> byte = platform::unicodeToCp1252(codePoint);
         if (!byte)
             return refused(ImportProblem::Unmappable, codePoint);
@@ -69,17 +72,15 @@ ImportText fromUtf8OrWindows1252(std::string_view file) {
 } // namespace
 
 ImportText decodeImportFile(std::string_view file) {
-    ImportText text;
     if (file.starts_with("\xFF\xFE"))
-        text = fromUtf16(file.substr(2), false);
-    else if (file.starts_with("\xFE\xFF"))
-        text = fromUtf16(file.substr(2), true);
-    else
-        text = fromUtf8OrWindows1252(file);
-    // A NUL byte would make a record that the search and the reminder check skip.
-    if (text.ok() && text.bytes.find('\0') != std::string::npos)
+        return fromUtf16(file.substr(2), false);
+    if (file.starts_with("\xFE\xFF"))
+        return fromUtf16(file.substr(2), true);
+    // A NUL byte would make a record that the search and the reminder check skip; it also means the file is no
+    // text at all, which says more than any character the file might hold besides.
+    if (file.find('\0') != std::string_view::npos)
         return refused(ImportProblem::NulByte);
-    return text;
+    return fromUtf8OrWindows1252(file);
 }
 
 std::string withoutDoubleQuotes(std::string text) {
