@@ -1,9 +1,11 @@
 // The comma-delimited import on arbitrary answers and files. The first line is the answer to "how many fields per
 // record"; the rest is the import file. The answer must convert only when it is plain decimal notation, to the
 // nearest whole number within range. The import (with a clock whose waits are instant, and at most six fields per
-// record) must write exactly the records it reports, each holding the next run of fields in file order, numbered
-// two seconds apart, and leave no other file behind.
+// record) must write exactly the records it reports, each holding the next run of fields in file order (a doubled
+// double quote in a quoted field standing for one), numbered two seconds apart, and leave no other file behind. A
+// file that holds a NUL byte outside UTF-16 writes no record at all.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -39,6 +41,40 @@ int checkAnswer(std::string_view answer) {
     return *count;
 }
 
+// The fields of a decoded file as a spreadsheet writes them: spaces in front of a field are skipped; a quoted
+// field runs to a double quote that is not one of a doubled pair (a pair stands for one quote), and whatever
+// follows it up to the delimiter is dropped; a plain field runs to a comma or a line end (CR LF, CR or LF) and loses
+// its trailing spaces. Each field consumes its delimiter, and a field starts wherever bytes remain.
+std::vector<std::string> spreadsheetFields(std::string_view s) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && s[i] == ' ')
+            ++i;
+        std::string field;
+        if (i < s.size() && s[i] == '"') {
+            for (++i; i < s.size(); ++i) {
+                if (s[i] != '"')
+                    field += s[i];
+                else if (i + 1 < s.size() && s[i + 1] == '"')
+                    field += s[i++];
+                else
+                    break;
+            }
+            i = std::min(s.find_first_of(",\r\n", i), s.size());
+        } else {
+            const std::size_t end = std::min(s.find_first_of(",\r\n", i), s.size());
+            field = s.substr(i, end - i);
+            field.erase(field.find_last_not_of(' ') + 1);
+            i = end;
+        }
+        if (i < s.size())
+            i += s.substr(i, 2) == "\r\n" ? 2 : 1;
+        fields.push_back(std::move(field));
+    }
+    return fields;
+}
+
 // The records the file should give: each run of `count` fields, double quotes made single, each field and CR LF.
 struct Expected {
     std::vector<std::string> texts;
@@ -46,22 +82,18 @@ struct Expected {
 };
 
 Expected expectedRecords(const std::string& decoded, int count) {
+    const std::vector<std::string> fields = spreadsheetFields(decoded);
+    const auto perRecord = static_cast<std::size_t>(count);
     Expected expected;
-    qb::store::FieldReader reader{decoded};
-    for (;;) {
+    for (std::size_t first = 0; first + perRecord <= fields.size(); first += perRecord) {
         std::string text;
-        for (int i = 0; i < count; ++i) {
-            qb::store::FieldRead read = reader.read();
-            if (!read.ok())
-                return expected;
-            text += withoutDoubleQuotes(read.field->text) + "\r\n";
-        }
+        for (std::size_t i = first; i < first + perRecord; ++i)
+            text += fields[i] + "\r\n";
+        std::replace(text.begin(), text.end(), '"', '\'');
         expected.texts.push_back(text);
-        if (reader.atEnd()) {
-            expected.complete = true;
-            return expected;
-        }
     }
+    expected.complete = !fields.empty() && fields.size() % perRecord == 0;
+    return expected;
 }
 
 void checkImport(const std::string& file, int count) {
@@ -74,9 +106,12 @@ void checkImport(const std::string& file, int count) {
 
     const ImportText decoded = decodeImportFile(file);
     std::vector<std::string> names = qb::fuzz::folderNames(folder);
+    const bool utf16 = file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF");
+    if (!utf16 && file.find('\0') != std::string::npos)
+        check(decoded.problem == ImportProblem::NulByte, "a file that is not UTF-16 and holds a NUL byte is refused");
     if (!decoded.ok()) {
-        check(result.problem == ImportProblem::Unmappable && names.empty(),
-              "a character Windows-1252 cannot hold stops the import before any record");
+        check(result.problem == decoded.problem && names.empty(),
+              "a file whose text cannot become records stops the import before any record");
         return;
     }
     const Expected expected = expectedRecords(decoded.bytes, count);
@@ -91,6 +126,7 @@ void checkImport(const std::string& file, int count) {
         const qb::store::RecordRead read = qb::store::readRecordFile(reader, folder + "/" + number);
         check(read.ok() && read.record == qb::store::Record{"", expected.texts[i]},
               "each record holds its run of fields, one per line, and no reminder date", number);
+        check(read.record.text.find('\0') == std::string::npos, "no record holds a NUL byte the search would skip");
         check(qb::fuzz::fileBytes(folder + "/" + number) == qb::store::recordFileBytes(read.record),
               "each record file is exactly two quoted lines");
     }

@@ -46,8 +46,15 @@ std::string importFilePath(const platform::DriveMap& drives, const QString& chos
     return narrowed ? drives.resolve(*narrowed) : std::string();
 }
 
-QString problemMessage(const std::optional<QString>& unmappable) {
-    return unmappable ? kProblem + QStringLiteral("\n\n") + unmappableMessage(*unmappable) : kProblem;
+// The problem message, with the reason after it when there is one to tell.
+QString problemMessage(const QString& reason) {
+    return reason.isEmpty() ? kProblem : kProblem + QStringLiteral("\n\n") + reason;
+}
+
+QString reasonOf(const import::ImportResult& result) {
+    if (result.unmappable)
+        return unmappableMessage(QString::fromStdString(platform::describeCodePoint(*result.unmappable)));
+    return QString::fromStdString(import::unreadableTextReason(result.problem));
 }
 
 // The import up to its last message; the caller sets the default pointer back however it ends.
@@ -59,7 +66,7 @@ void runImport(Form1& form) {
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
     const std::optional<std::string> directory = dataDirectoryOf(form);
     if (!directory) {
-        dialogs.message(&form, problemMessage(unmappableCharacter(form.Combo1->currentText())), kProblemTitle);
+        dialogs.message(&form, problemMessage(unstorableTextMessage(form.Combo1->currentText())), kProblemTitle);
         return;
     }
     // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
@@ -85,10 +92,7 @@ void runImport(Form1& form) {
                         kAttention);
         return;
     }
-    std::optional<QString> unmappable;
-    if (result.unmappable)
-        unmappable = QString::fromStdString(platform::describeCodePoint(*result.unmappable));
-    dialogs.message(&form, problemMessage(unmappable), kProblemTitle);
+    dialogs.message(&form, problemMessage(reasonOf(result)), kProblemTitle);
 }
 
 } // namespace

@@ -90,9 +90,7 @@ void Form1::Command5_Click() {
 
 bool Form1::Combo1_LostFocus() {
     const std::optional<std::string> directory = dataDirectoryOf(*this);
-    const bool usable =
-        directory &&
-        store::probeWithFile(services_.drives.resolve(*directory + "\\" + store::kDirectoryProbeName), " \r\n").ok();
+    const bool usable = directory && store::probeDataDirectory(services_.drives, *directory).ok();
     if (usable)
         return true;
     const QString title = QStringLiteral("Attention");

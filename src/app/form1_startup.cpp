@@ -14,7 +14,6 @@
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
-#include "platform/files.h"
 #include "store/directory_probe.h"
 #include "store/settings.h"
 
@@ -81,11 +80,7 @@ bool Form1::askStartupPassword(const store::Settings& settings) {
 }
 
 void Form1::ensureProgramDefaultDirectory() {
-    const std::string probe = services_.drives.resolve("c:\\quill\\testdir");
-    if (store::probeWithFile(probe, " \r\n").ok())
-        return;
-    // Creating it may fail too (a read-only home); the program goes on without it.
-    platform::makeDirectories(services_.drives.resolve(kProgramDefaultDirectory));
+    store::ensureDataDirectory(services_.drives, kProgramDefaultDirectory);
 }
 
 void Form1::Command2_Click() {

@@ -65,12 +65,13 @@ ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, c
     ImportText text = decodeImportFile(file);
     file.clear();
     if (!text.ok()) {
-        result.problem = ImportProblem::Unmappable;
+        result.problem = text.problem;
         result.unmappable = text.unmappable;
         return result;
     }
 
-    store::FieldReader reader(std::move(text.bytes));
+    // A spreadsheet writes a double quote inside a quoted cell as two.
+    store::FieldReader reader(std::move(text.bytes), store::QuoteRule::DoubledQuote);
     store::Record record;
     for (;;) {
         result.problem = readRecordText(reader, fieldsPerRecord, record.text);

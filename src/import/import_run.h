@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "import/import_problem.h"
 #include "platform/clock.h"
 #include "platform/status.h"
 
@@ -18,18 +19,6 @@ inline constexpr std::size_t kMaxImportedRecordBytes = 1024 * 1024;
 
 /** The time each record waits after its number was made, so that no two records of a run share a number. */
 inline constexpr std::chrono::seconds kRecordSpacing{2};
-
-/** Why an import stopped before the end of its file. */
-enum class ImportProblem {
-    None,
-    CannotRead,    ///< the import file could not be opened or read
-    FileTooLarge,  ///< the import file is larger than kMaxImportFileBytes
-    Unmappable,    ///< the file holds a character Windows-1252 cannot hold; no record was written
-    ShortRecord,   ///< the file ran out of fields in the middle of a record (an empty file included)
-    FieldTooLong,  ///< a field longer than a field read takes
-    RecordTooLong, ///< a record text longer than kMaxImportedRecordBytes
-    CannotWrite,   ///< a record file could not be created or written
-};
 
 /** What an import did. */
 struct ImportResult {

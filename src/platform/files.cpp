@@ -75,6 +75,17 @@ Status publish(const std::string& temp, const std::string& path, WriteMode mode)
     return {};
 }
 
+// Writes the bytes into a file that was just created and closes it; on a failure the file is deleted again.
+Status fillCreatedFile(int fd, const std::string& path, std::string_view bytes) {
+    Status status = writeAll(fd, bytes);
+    const Status closed = closeChecked(fd);
+    if (status.ok())
+        status = closed;
+    if (!status.ok())
+        ::unlink(path.c_str());
+    return status;
+}
+
 Status writeTemporary(int fd, std::string_view bytes, FileAccess access) {
     if (access == FileAccess::Shared) {
         const mode_t mask = ::umask(0);
@@ -152,13 +163,23 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes, Writ
     return {};
 }
 
-Status writeFileInPlace(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+Status createNewFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return Status::failure(errno, "create");
-    const Status written = writeAll(fd, bytes);
-    const Status closed = closeChecked(fd);
-    return written.ok() ? closed : written;
+    return fillCreatedFile(fd, path, bytes);
+}
+
+CreatedFile createHiddenFile(const std::string& folder, std::string_view stem, std::string_view bytes) {
+    CreatedFile created;
+    created.path = folder + "/." + std::string(stem) + ".XXXXXX";
+    const int fd = ::mkostemp(created.path.data(), O_CLOEXEC); // O_EXCL, and a new name on each clash
+    if (fd < 0) {
+        created.status = Status::failure(errno, "create");
+        return created;
+    }
+    created.status = fillCreatedFile(fd, created.path, bytes);
+    return created;
 }
 
 Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {

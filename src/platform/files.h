@@ -43,8 +43,24 @@ enum class FileAccess {
 Status writeFileAtomically(const std::string& path, std::string_view bytes, WriteMode mode,
                            FileAccess access = FileAccess::Shared);
 
-/** Creates or empties a file and writes the bytes in place, every call checked; used for probe files only. */
-Status writeFileInPlace(const std::string& path, std::string_view bytes);
+/**
+ * Creates a file that does not exist yet and writes the bytes, every call checked; used for probe files only. A name
+ * that is taken by anything (a file, a folder, a link) fails with EEXIST and is left as it is; a file that this call
+ * created but could not write is deleted again.
+ */
+[[nodiscard]] Status createNewFile(const std::string& path, std::string_view bytes);
+
+/** A file created under a name of its own. */
+struct CreatedFile {
+    Status status;
+    std::string path; ///< the file's path, when status is ok
+};
+
+/**
+ * Creates a hidden file in the folder, named "." + stem + "." and six random characters, under a name that nothing
+ * has yet (created exclusively, another name tried on a clash), and writes the bytes as createNewFile() does.
+ */
+[[nodiscard]] CreatedFile createHiddenFile(const std::string& folder, std::string_view stem, std::string_view bytes);
 
 /** Reads a whole file of at most maxBytes; EFBIG when it is larger. */
 Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);

@@ -1,16 +1,50 @@
 #include "store/directory_probe.h"
 
+#include <cerrno>
+#include <string_view>
+
+#include "platform/drive_map.h"
 #include "platform/files.h"
 
 namespace qb::store {
+namespace {
 
-platform::Status probeWithFile(const std::string& path, std::string_view bytes) {
-    const platform::Status written = platform::writeFileInPlace(path, bytes);
-    if (!written.ok()) {
-        platform::removeFile(path); // a half-made probe must not stay behind
-        return written;
+constexpr const char* kSaveProbeName = "testit.dat";
+constexpr const char* kDirectoryProbeName = "testdir";
+constexpr std::string_view kDirectoryProbeBytes = " \r\n";
+
+// Writes a probe file into the directory and deletes it again. A file or folder of the user's that has the probe's
+// name is left as it is: the probe then goes under a hidden name of its own, which tells just as well whether the
+// directory can be written.
+platform::Status probeWithFile(const platform::DriveMap& drives, const std::string& directory, const char* name,
+                               std::string_view bytes) {
+    std::string path = drives.resolve(directory + "\\" + name);
+    platform::Status made = platform::createNewFile(path, bytes);
+    if (made.error == EEXIST) {
+        platform::CreatedFile hidden = platform::createHiddenFile(path.substr(0, path.rfind('/')), name, bytes);
+        made = hidden.status;
+        path = std::move(hidden.path);
     }
+    if (!made.ok())
+        return made;
     return platform::removeFile(path);
+}
+
+} // namespace
+
+platform::Status probeForSave(const platform::DriveMap& drives, const std::string& directory) {
+    return probeWithFile(drives, directory, kSaveProbeName, "");
+}
+
+platform::Status probeDataDirectory(const platform::DriveMap& drives, const std::string& directory) {
+    return probeWithFile(drives, directory, kDirectoryProbeName, kDirectoryProbeBytes);
+}
+
+void ensureDataDirectory(const platform::DriveMap& drives, const std::string& directory) {
+    if (probeDataDirectory(drives, directory).ok())
+        return;
+    // Creating it may fail too (a read-only home); the caller goes on without it.
+    (void)platform::makeDirectories(drives.resolve(directory));
 }
 
 } // namespace qb::store

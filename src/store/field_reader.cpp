@@ -15,7 +15,7 @@ bool isLineEnd(int c) {
 
 } // namespace
 
-FieldReader::FieldReader(std::string bytes) : buffer_(std::move(bytes)) {}
+FieldReader::FieldReader(std::string bytes, QuoteRule quoteRule) : buffer_(std::move(bytes)), quoteRule_(quoteRule) {}
 FieldReader::FieldReader() = default;
 FieldReader::~FieldReader() {
     close();
@@ -86,15 +86,22 @@ FieldRead FieldReader::read() {
     if (c == '"') {
         field.quoted = true;
         ++pos_;
-        // the text up to the closing quote, taken a buffer at a time
-        while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
-            const std::size_t quote = buffer_.find('"', pos_);
-            const std::size_t end = quote == std::string::npos ? buffer_.size() : quote;
-            field.text.append(buffer_, pos_, end - pos_);
-            pos_ = end;
-        }
-        if (c == '"')
+        for (;;) {
+            // the text up to the next quote, taken a buffer at a time
+            while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
+                const std::size_t quote = buffer_.find('"', pos_);
+                const std::size_t end = quote == std::string::npos ? buffer_.size() : quote;
+                field.text.append(buffer_, pos_, end - pos_);
+                pos_ = end;
+            }
+            if (c != '"')
+                break;
+            ++pos_; // the closing quote, unless the rule makes it and a second one a quote of the text
+            if (quoteRule_ != QuoteRule::DoubledQuote || peek() != '"')
+                break;
+            field.text.push_back('"');
             ++pos_;
+        }
         // whatever follows the closing quote up to the delimiter is skipped
         while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c))
             ++pos_;

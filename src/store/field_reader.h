@@ -1,6 +1,7 @@
 #pragma once
 // Sequential text files read field by field: a quoted field runs to the next double quote (commas and line
-// breaks included), a plain one to the next comma or line end with its trailing spaces removed.
+// breaks included), a plain one to the next comma or line end with its trailing spaces removed. The import reads
+// spreadsheet files, where two double quotes in a row inside a quoted field stand for one.
 
 #include <cstddef>
 #include <optional>
@@ -26,6 +27,12 @@ enum class ReadFailure {
     IoError, ///< the system could not read the file
 };
 
+/** What a double quote inside a quoted field means. */
+enum class QuoteRule {
+    NextQuoteEnds, ///< the next double quote ends the field, as in the program's own files
+    DoubledQuote,  ///< two double quotes in a row stand for one, as spreadsheets write a quote inside a cell
+};
+
 /** The result of one field read: a field, or why there is none. */
 struct FieldRead {
     std::optional<Field> field;
@@ -41,7 +48,7 @@ struct FieldRead {
 class FieldReader {
 public:
     /** A reader over bytes in memory, for imports and tests. */
-    explicit FieldReader(std::string bytes);
+    explicit FieldReader(std::string bytes, QuoteRule quoteRule = QuoteRule::NextQuoteEnds);
     /** A reader with no file; open() gives it one. */
     FieldReader();
     ~FieldReader();
@@ -66,6 +73,7 @@ private:
     std::string buffer_;
     std::size_t pos_ = 0;
     bool ioError_ = false;
+    QuoteRule quoteRule_ = QuoteRule::NextQuoteEnds;
 };
 
 /** The text form of a plain field that reads as a number, or nothing when it does not. A number is an optional

@@ -1,13 +1,8 @@
 #include "store/record_store.h"
 
 #include "platform/drive_map.h"
-#include "store/directory_probe.h"
 
 namespace qb::store {
-
-platform::Status probeForSave(const platform::DriveMap& drives, const std::string& directory) {
-    return probeWithFile(drives.resolve(directory + "\\" + kSaveProbeName), "");
-}
 
 SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
                        const Record& record, const platform::LocalDateTime& now) {

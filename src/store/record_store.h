@@ -19,9 +19,6 @@ struct SaveOutcome {
     std::string number;
 };
 
-/** Probes a data directory the way saving does: creates the empty file testit.dat in it and deletes it again. */
-platform::Status probeForSave(const platform::DriveMap& drives, const std::string& directory);
-
 /**
  * Saves a record into a data directory (a program path). With an empty number it is a new record: it gets the
  * number of the moment `now`, or of the next free second, and never replaces a file. With a number it is a resave

@@ -139,5 +139,16 @@ TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
     EXPECT_EQ(dialogs.events()[2], kDefault);
 }
 
+TEST_F(ImportTest, AFileThatIsNoTextSaysWhy) {
+    writeFile(source, std::string("Smith,\0\0\0\r\n", 10));
+    script({"1"}, source);
+    form->Command9_Click();
+    const Shown problem = dialogs.messages().back();
+    EXPECT_EQ(problem.title, QStringLiteral("Attention"));
+    EXPECT_TRUE(problem.text.startsWith(kProblemText + QStringLiteral("\n\nThe file holds NUL bytes")))
+        << problem.text.toStdString();
+    EXPECT_TRUE(listFolder(quill).empty());
+}
+
 } // namespace
 } // namespace qb::test

@@ -16,6 +16,17 @@ namespace {
 
 const std::string kSmithJones = "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n";
 
+// UTF-16 with its byte-order mark, as spreadsheets save "Unicode text".
+std::string utf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 class ImportRun : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory(folder); }
@@ -163,6 +174,53 @@ TEST_F(ImportRun, ACharacterWindows1252CannotHoldStopsTheImportBeforeAnyRecord) 
     EXPECT_EQ(result.problem, ImportProblem::Unmappable);
     EXPECT_EQ(result.unmappable, U'\u2713');
     EXPECT_TRUE(test::listFolder(folder).empty());
+}
+
+TEST_F(ImportRun, DoubledQuotesInAQuotedCellStandForOneQuoteKeptAsASingleQuote) {
+    ImportResult result = run("\"a \"\"b, c\"\" d\",\"e\"\r\n\"f\",\"g\"\r\n", 2);
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.numbers.size(), 2u);
+    EXPECT_EQ(textOf(result.numbers[0]), "a 'b, c' d\r\ne\r\n");
+    EXPECT_EQ(textOf(result.numbers[1]), "f\r\ng\r\n");
+
+    // An empty quoted cell, a cell of one quote, quotes at both ends of a cell; a plain field keeps each quote.
+    result = run("\"\",\"\"\"\",\"\"\"x\"\"\",a\"\"b\r\n", 4);
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.numbers.size(), 1u);
+    EXPECT_EQ(textOf(result.numbers[0]), "\r\n'\r\n'x'\r\na''b\r\n");
+}
+
+TEST_F(ImportRun, Utf16WithAByteOrderMarkIsStoredInWindows1252) {
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian);
+        const ImportResult result =
+            run(utf16(u"\"caf\u00e9\",M\u00fcller\r\n5 \u20ac,\"a \"\"q\"\"\"\r\n", bigEndian), 2);
+        ASSERT_TRUE(result.ok());
+        ASSERT_EQ(result.numbers.size(), 2u);
+        EXPECT_EQ(textOf(result.numbers[0]), "caf\xE9\r\nM\xFCller\r\n");
+        EXPECT_EQ(textOf(result.numbers[1]), "5 \x80\r\na 'q'\r\n");
+    }
+}
+
+TEST_F(ImportRun, AFileHoldingANulByteWritesNoRecord) {
+    const ImportResult result = run(std::string("one\r\ntwo\r\nth\0ree\r\n", 17), 1);
+    EXPECT_EQ(result.problem, ImportProblem::NulByte);
+    EXPECT_TRUE(test::listFolder(folder).empty());
+}
+
+TEST(ImportText, RefusesNulBytesAndBrokenUtf16AndNamesWhatWindows1252CannotHold) {
+    using import::decodeImportFile;
+    EXPECT_EQ(decodeImportFile(std::string("\xE2\x9C\x93\0", 4)).problem, ImportProblem::NulByte); // not U+2713
+    EXPECT_EQ(decodeImportFile(std::string("o\0n\0e\0", 6)).problem, ImportProblem::NulByte); // UTF-16 with no mark
+    EXPECT_EQ(decodeImportFile(utf16(std::u16string_view(u"a\0b", 3), false)).problem, ImportProblem::NulByte);
+    EXPECT_EQ(decodeImportFile(utf16(u"ab", false) + "c").problem, ImportProblem::BadUtf16);   // half a unit
+    EXPECT_EQ(decodeImportFile(utf16(u"a\xDC00", true)).problem, ImportProblem::BadUtf16);     // a lone low half
+    EXPECT_EQ(decodeImportFile(utf16(u"\xD83D\x61", false)).problem, ImportProblem::BadUtf16); // a high half alone
+    EXPECT_EQ(decodeImportFile(utf16(u"a\xD83D", true)).problem, ImportProblem::BadUtf16);     // ... at the end
+    const import::ImportText pair = decodeImportFile(utf16(u"ok \U0001F600", false));
+    EXPECT_EQ(pair.problem, ImportProblem::Unmappable);
+    EXPECT_TRUE(pair.unmappable == U'\U0001F600');
+    EXPECT_TRUE(decodeImportFile(utf16(u"", true)).ok());
 }
 
 TEST(ImportText, ChoosesUtf8OnlyForValidUtf8BeyondAscii) {

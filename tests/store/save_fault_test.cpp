@@ -10,6 +10,7 @@
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
+#include "store/directory_probe.h"
 #include "store/record_store.h"
 #include "temp_dir.h"
 
@@ -97,13 +98,16 @@ TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
     if (!canMount())
         GTEST_SKIP() << "a read-only bind mount needs root (root ignores mode bits)";
     writeOldRecord();
+    writeFile(folder + "/testit.dat", "the user's notes"); // a taken probe name changes nothing here
     ScopedMount readOnly = ScopedMount::readOnly(folder);
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
     EXPECT_EQ(probeForSave(drives, "c:\\quill").error, EROFS);
+    EXPECT_EQ(probeDataDirectory(drives, "c:\\quill").error, EROFS);
     EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow).status.error, EROFS);
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
-    EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
+    EXPECT_EQ(readFile(folder + "/testit.dat"), "the user's notes");
+    EXPECT_EQ(listFolder(folder), (std::vector<std::string>{kNumber, "testit.dat"}));
 }
 
 TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "store/directory_probe.h"
 #include "store/record_store.h"
 
 int main(int argc, char** argv) {

@@ -1,0 +1,65 @@
+// The probes of saving, the directory check and start-up: they tell whether a data directory can be written, and
+// never empty, replace or delete a file or folder of the user's that bears a probe's name.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "store/directory_probe.h"
+#include "temp_dir.h"
+
+using namespace qb;
+using test::writeFile;
+
+namespace {
+
+// Every name under a folder, hidden ones included, with each file's bytes ("<folder>" for a folder).
+std::map<std::string, std::string> contents(const std::string& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = std::filesystem::relative(entry.path(), folder).string();
+        found[name] = entry.is_directory() ? "<folder>" : test::readFile(entry.path().string());
+    }
+    return found;
+}
+
+class DirectoryProbe : public ::testing::Test {
+protected:
+    test::TempDir home;
+    platform::DriveMap drives{home.path(), home.path()};
+    std::string quill = home / "drive_c/quill";
+};
+
+} // namespace
+
+TEST_F(DirectoryProbe, AUsersFilesAndFoldersWithAProbesNameSurviveEveryProbe) {
+    // Files with the probe names; an empty one in other letter case beside a folder testdir.
+    const std::vector<std::map<std::string, std::string>> layouts = {
+        {{"testit.dat", "my notes\r\n"}, {"testdir", "more notes"}},
+        {{"TESTIT.DAT", ""}, {"testdir/inside.txt", "kept"}},
+    };
+    for (const auto& layout : layouts) {
+        std::filesystem::remove_all(quill);
+        for (const auto& [name, bytes] : layout)
+            writeFile(quill + "/" + name, bytes);
+        const std::map<std::string, std::string> before = contents(quill);
+        SCOPED_TRACE(before.begin()->first);
+
+        EXPECT_TRUE(store::probeForSave(drives, "c:\\quill").ok());
+        EXPECT_TRUE(store::probeDataDirectory(drives, "C:\\Quill").ok());
+        store::ensureDataDirectory(drives, "c:\\quill");
+        EXPECT_EQ(contents(quill), before); // byte for byte, and no hidden probe file left behind
+    }
+}
+
+TEST_F(DirectoryProbe, AMissingDirectoryFailsEveryProbeAndIsCreatedAtStartUp) {
+    EXPECT_EQ(store::probeForSave(drives, "c:\\quill").error, ENOENT);
+    EXPECT_EQ(store::probeDataDirectory(drives, "c:\\quill").error, ENOENT);
+    store::ensureDataDirectory(drives, "c:\\quill");
+    EXPECT_TRUE(platform::directoryExists(quill));
+    EXPECT_TRUE(test::listFolder(quill).empty());
+}
