@@ -42,7 +42,7 @@ void readWholeFile(int folder, const std::string& name, WholeFile& file);
 class ReadAhead {
 public:
     /** How many names the window holds at most. */
-    static constexpr std::size_t kWindow = 256;
+    static constexpr std::size_t kWindow = 512;
 
     /** Starts up to threads readers over a folder (an open descriptor that must outlive this object). When the
      *  system refuses a thread, fewer read, or none, and the walk reads the rest itself. */
