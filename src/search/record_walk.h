@@ -2,12 +2,15 @@
 // The walk over a data directory that both the search and the reminder check make: one listing, kept open while
 // the caller asks the user, each listed file read as a record and closed before it is handed out.
 
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/drive_map.h"
 #include "platform/listing.h"
+#include "search/read_ahead.h"
 #include "search/search_criteria.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
@@ -22,33 +25,69 @@ struct ListedFile {
     store::Record record;  ///< both fields as read, not upper-cased; empty when the file was not readable
 };
 
+/** When a walk reads files ahead of the one it is at. */
+enum class ReadAheadMode {
+    Off,      ///< never: each file is read when the walk reaches it
+    WhenSlow, ///< from the moment the walk's own reads have to wait for the disk
+    Always,   ///< from the start
+};
+
+/** How a walk reads its files; the files, their contents and their order are the same in every mode. */
+struct WalkOptions {
+    ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
+    unsigned readers = 32; ///< reader threads when reading ahead, each with one read in flight
+};
+
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
  * the file system once; each file is opened, read by two field reads and closed before the walk returns it.
  * A file that cannot be opened, holds fewer than two fields, a field too long or a NUL byte (a binary file) is
  * not a record: it is passed over and the walk goes on.
+ *
+ * On a cold disk the walk reads a window of the next files ahead with reader threads. Nothing read ahead outlives
+ * a question to the user: next() holds the readers while its match is out, and the next call reads the window
+ * again, so each file is seen as it stands when the walk reaches it. The readers end with the walk.
  */
 class RecordWalk {
 public:
     /** Starts a walk over the files that pattern (a program path whose last component may hold wildcards)
      *  selects. A folder that does not exist gives an empty walk. */
-    RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria);
+    RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria,
+               WalkOptions options = {});
+    ~RecordWalk();
+    RecordWalk(const RecordWalk&) = delete;
+    RecordWalk& operator=(const RecordWalk&) = delete;
 
-    /** The next listed file, matching or not, or nothing when the listing is used up. */
+    /** The next listed file, matching or not, or nothing when the listing is used up. For a walk that runs without
+     *  asking the user: files read ahead while earlier ones were handed out are used as read. */
     std::optional<ListedFile> nextFile();
 
-    /** The next listed file that matches, or nothing when the listing is used up. */
+    /** The next listed file that matches, or nothing when the listing is used up. For a walk that asks the user
+     *  after each match: nothing is read while the match is out, and nothing read before is used after it. */
     std::optional<ListedFile> next();
 
 private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
-               SearchCriteria criteria);
+               SearchCriteria criteria, WalkOptions options);
+
+    std::optional<ListedFile> advance(bool matchesOnly);
+    ListedFile listedFile(std::string number, WholeFile& content, bool matchesOnly);
+    void startReadAheadWhenSlow();
 
     SearchCriteria criteria_;
+    WalkOptions options_;
     std::string path_;       // the mapped folder and "/", followed by the current name
     std::size_t folderSize_; // where the name starts in path_
     platform::WildcardListing listing_;
+    int folder_;                // the listed folder, open, for reading its files by name
     store::FieldReader reader_; // reused, so its buffer is not allocated per file
+    WholeFile content_;         // the file the walk read itself, reused likewise
+    bool matchOut_ = false;     // next() handed out a match and the user may have been asked since
+    int filesSinceProbe_ = 0;   // files the walk read itself since it last asked whether they came from the disk
+    long diskReads_ = 0;        // the blocks this thread had read from the disk at that moment
+    std::unique_ptr<ReadAhead> readAhead_;
+    std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
+    bool listingEnded_ = false;             // the listing gave no more names to fill the window with
 };
 
 } // namespace qb::search

@@ -54,6 +54,16 @@ bool holds(std::string_view field, const std::string& criterion) {
     return !criterion.empty() && containsUpperCased(field, criterion);
 }
 
+// Whether a criterion could occur in the number form of a plain field (1.5E+20), which the file need not hold as
+// such: it consists of the characters of that form only.
+bool fitsNumberForm(const std::string& criterion) {
+    return criterion.find_first_not_of("0123456789.+-E") == std::string::npos;
+}
+
+bool mayHold(std::string_view bytes, const std::string& criterion) {
+    return !criterion.empty() && (fitsNumberForm(criterion) || containsUpperCased(bytes, criterion));
+}
+
 } // namespace
 
 SearchCriteria SearchCriteria::fromTyped(std::string_view text1, std::string_view text2,
@@ -101,6 +111,12 @@ bool containsUpperCased(std::string_view text, std::string_view upperNeedle) {
 bool matches(const SearchCriteria& criteria, const store::Record& record) {
     return holds(record.reminderDate, criteria.reminderDate) || holds(record.text, criteria.text1) ||
            holds(record.text, criteria.text2);
+}
+
+bool mayMatch(const SearchCriteria& criteria, std::string_view fileBytes) {
+    // A field's value is a part of the bytes, but for a plain field that reads as a number.
+    return mayHold(fileBytes, criteria.reminderDate) || mayHold(fileBytes, criteria.text1) ||
+           mayHold(fileBytes, criteria.text2);
 }
 
 std::string filePattern(std::string_view directory, std::string_view month, std::string_view day,

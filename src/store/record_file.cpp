@@ -22,15 +22,10 @@ std::string recordFileBytes(const Record& record) {
     return writer.bytes();
 }
 
-RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
+RecordRead readRecord(FieldReader& reader) {
     RecordRead result;
-    if (reader.open(path) != 0) {
-        reader.close();
-        return result;
-    }
     FieldRead date = reader.read();
     FieldRead text = date.ok() ? reader.read() : FieldRead{};
-    reader.close();
     if (!date.ok() || !text.ok()) {
         result.status = RecordReadStatus::NotARecord;
         return result;
@@ -40,6 +35,16 @@ RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
     result.status = RecordReadStatus::Ok;
     result.record.reminderDate = valueOf(*date.field);
     result.record.text = valueOf(*text.field);
+    return result;
+}
+
+RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
+    if (reader.open(path) != 0) {
+        reader.close();
+        return {};
+    }
+    RecordRead result = readRecord(reader);
+    reader.close();
     return result;
 }
 

@@ -38,6 +38,10 @@ struct RecordRead {
     bool ok() const { return status == RecordReadStatus::Ok; }
 };
 
+/** Reads a record by two field reads (reminder date, then text, as general values) from a reader that is open on
+ *  its bytes. */
+RecordRead readRecord(FieldReader& reader);
+
 /** Reads a record file by two field reads (reminder date, then text, as general values) and closes it. The reader
  *  is passed in so a walk over many files reuses its buffer. */
 RecordRead readRecordFile(FieldReader& reader, const std::string& path);

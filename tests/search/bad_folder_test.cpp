@@ -131,11 +131,11 @@ protected:
 
     // Walks the folder in a child process (as another user when root) and reports each listed file as
     // "name readable matches", then the reminder list a reminder check builds from the same walk.
-    std::optional<std::string> walkInChild(const SearchCriteria& criteria) {
+    std::optional<std::string> walkInChild(const SearchCriteria& criteria, ReadAheadMode readAhead) {
         return qb::test::runInChild([&] {
             std::string report;
             ReminderList reminders;
-            RecordWalk walk(drives, filePattern("C:\\Quill", "", "", ""), criteria);
+            RecordWalk walk(drives, filePattern("C:\\Quill", "", "", ""), criteria, {readAhead});
             while (auto file = walk.nextFile()) {
                 report += file->number + " " + std::to_string(file->readable) + " " + std::to_string(file->matches);
                 report += "\n";
@@ -180,11 +180,13 @@ protected:
         return names;
     }
 
-    // A walk that must list every ordinary file, good or bad, and leave the folder as it found it.
+    // A walk that must list every ordinary file, good or bad, and leave the folder as it found it; reading ahead
+    // changes nothing of it.
     Walked walkChecked(const SearchCriteria& criteria) {
         const std::string before = folderFingerprint(home.path());
-        const auto report = walkInChild(criteria);
+        const auto report = walkInChild(criteria, ReadAheadMode::Off);
         EXPECT_TRUE(report) << "the walk crashed or hung";
+        EXPECT_EQ(walkInChild(criteria, ReadAheadMode::Always), report) << "reading ahead changed the walk";
         const Walked walked = parse(report.value_or("--\n"));
         EXPECT_EQ(walked.listed, expectedListed());
         EXPECT_EQ(folderFingerprint(home.path()), before);

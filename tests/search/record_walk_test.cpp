@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
+#include <thread>
 
 #include "platform/drive_map.h"
 #include "search/record_walk.h"
@@ -104,4 +108,120 @@ TEST_F(RecordWalkTest, EachFileIsReadWhenTheWalkReachesIt) {
             put(name, {"", "changed"});
     }
     EXPECT_FALSE(walk.next());
+}
+
+TEST_F(RecordWalkTest, APlainFieldIsMatchedInTheNumberFormItIsReadAs) {
+    writeFile(quill() + "/12061403.659", "12/06/26,15e19\r\n");
+    writeFile(quill() + "/12061404.659", "\"12/06/26\",\"15e19\"\r\n");
+    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("1.5e+20", "", ""));
+    const auto found = walk.next();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->number, "12061403.659");
+    EXPECT_EQ(found->record.text, "1.5E+20");
+    EXPECT_FALSE(walk.next());
+}
+
+namespace {
+
+// Folders of hay records with needles at chosen places of their listing, walked as a search that asks after each
+// match. At the first question some files ahead of the walk change; the walk must see each as it stands then.
+class ChangingFolderTest : public RecordWalkTest {
+protected:
+    static constexpr int kFiles = 600;
+
+    // Fills the data directory folder (in drive c) and gives its listing order.
+    Names prepare(const std::string& folder) {
+        for (int i = 0; i < kFiles; ++i)
+            writeFile(home / ("drive_c/" + folder + "/1206" + std::to_string(1000 + i) + ".659"),
+                      recordFileBytes({"", "hay"}));
+        Names order;
+        RecordWalk listing(drives, "c:\\" + folder + "\\*.*", {}, {ReadAheadMode::Off});
+        while (auto file = listing.nextFile())
+            order.push_back(file->number);
+        for (int at : {100, 102, 103, 104, 250, 599})
+            writeFile(home / ("drive_c/" + folder + "/" + order.at(at)), recordFileBytes({"", "needle " + order[at]}));
+        return order;
+    }
+
+    // Each question as "number: text", answering Yes throughout.
+    Names search(const std::string& folder, const Names& order, ReadAheadMode mode) {
+        const auto put = [&](const std::string& name, const Record& record) {
+            writeFile(home / ("drive_c/" + folder + "/" + name), recordFileBytes(record));
+        };
+        RecordWalk walk(drives, "c:\\" + folder + "\\*.*", SearchCriteria::fromTyped("needle", "", ""), {mode});
+        Names questions;
+        while (auto found = walk.next()) {
+            questions.push_back(found->number + ": " + found->record.text);
+            if (questions.size() == 1) {
+                put(order[101], {"", "needle rewritten"}); // hay before, a match now
+                put(order[102], {"", "hay now"});          // a match before, hay now
+                std::remove((home / ("drive_c/" + folder + "/" + order[103])).c_str());
+                put(order[104], {"", "needle after"});
+                put("12069999.659", {"", "needle added"});
+            }
+        }
+        return questions;
+    }
+};
+
+} // namespace
+
+TEST_F(ChangingFolderTest, ReadingAheadAsksTheSameQuestionsAsReadingOneFileAfterAnother) {
+    const Names order = prepare("alone");
+    ASSERT_EQ(order.size(), static_cast<std::size_t>(kFiles));
+    ASSERT_EQ(prepare("ahead"), order); // two folders made alike list alike
+    const Names alone = search("alone", order, ReadAheadMode::Off);
+    const Names ahead = search("ahead", order, ReadAheadMode::Always);
+    EXPECT_EQ(ahead, alone);
+    const Names expected{order[100] + ": needle " + order[100], order[101] + ": needle rewritten",
+                         order[104] + ": needle after", order[250] + ": needle " + order[250],
+                         order[599] + ": needle " + order[599]};
+    Names seen = ahead;
+    // Whether a file added during the walk is listed is up to the file system; it is the same with both readings.
+    std::erase(seen, "12069999.659: needle added");
+    EXPECT_EQ(seen, expected);
+}
+
+namespace {
+
+// The threads of this process.
+int threadCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+// Waits a bounded while for the threads of this process to come down to a number; the number it ends at.
+int threadCountComingDownTo(int expected) {
+    int count = threadCount();
+    for (int tries = 0; count != expected && tries < 2000; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        count = threadCount();
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(RecordWalkTest, NoAtTheFirstMatchEndsEveryReaderAndAWarmWalkReadsAlone) {
+    for (int i = 0; i < 2000; ++i)
+        put("1206" + std::to_string(1000 + i) + ".659", {"", "needle"});
+    std::thread([] {}).join(); // helpers a runtime starts with the first thread are counted in before
+    const int before = threadCount();
+    {
+        RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""),
+                        {ReadAheadMode::Always, 8});
+        ASSERT_TRUE(walk.next());
+        EXPECT_EQ(threadCount(), before + 8); // the readers are there while the user is asked
+    }                                         // "No": the walk ends here
+    EXPECT_EQ(threadCountComingDownTo(before), before);
+
+    // The folder is in the page cache: the walk reads it by itself, without starting a reader.
+    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""));
+    int files = 0;
+    while (walk.nextFile())
+        ++files;
+    EXPECT_EQ(files, 2000);
+    EXPECT_EQ(threadCount(), before);
 }

@@ -1,0 +1,92 @@
+#pragma once
+// Reading the files of one folder ahead of a walk: a few reader threads keep many reads in flight, since on a cold
+// disk the time goes into waiting for it, one file after another, rather than into the work done with each file.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qb::search {
+
+/** The largest file read whole; a larger one is left to a streaming read. */
+inline constexpr std::size_t kMaxWholeFileBytes = 64 * 1024;
+
+/** A file's content, read whole, or why it was not. */
+struct [[nodiscard]] WholeFile {
+    /** What the read gave. */
+    enum class Outcome {
+        Read,     ///< bytes holds the whole file
+        TooLarge, ///< the file has more than kMaxWholeFileBytes
+        Failed,   ///< the file could not be opened or read
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string bytes;
+};
+
+/** Reads a file of a folder (an open descriptor) whole into file, reusing the room its bytes have. The file is
+ *  opened without waiting for a writer, so a pipe put in a file's place cannot hold the read up. */
+void readWholeFile(int folder, const std::string& name, WholeFile& file);
+
+/**
+ * A window of the files a walk is about to take, in its order, read ahead by reader threads. The walk (one thread)
+ * adds the names it lists and takes them back from the front with their contents; a file no reader has started
+ * on yet is read by the walk itself, so the walk never waits for a reader that is busy elsewhere. Memory stays
+ * bounded by the window's length and by the bytes it may hold. The destructor stops the readers and waits for the
+ * reads in flight, so nothing is read once it returns.
+ */
+class ReadAhead {
+public:
+    /** How many names the window holds at most. */
+    static constexpr std::size_t kWindow = 512;
+
+    /** Starts up to threads readers over a folder (an open descriptor that must outlive this object). When the
+     *  system refuses a thread, fewer read, or none, and the walk reads the rest itself. */
+    ReadAhead(int folder, unsigned threads);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    /** How many names the window takes now: none while it is more than half full, so that names come in batches
+     *  and the readers wake once for many files. */
+    [[nodiscard]] std::size_t room() const;
+    /** Puts the next names of the walk (as the folder spells them) at the end of the window. */
+    void add(std::vector<std::string> names);
+    /** Takes the first name of the window and gives its content; the window must not be empty. */
+    WholeFile take();
+    /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
+    void pause();
+    /** Forgets every content read so far, so that each file still in the window is read again, and lets the readers
+     *  go on. After the user was asked, the files are read as they stand then. */
+    void resume();
+
+private:
+    enum class State { Waiting, Reading, Read };
+    struct Slot {
+        std::string name;
+        State state = State::Waiting;
+        WholeFile content;
+    };
+
+    void readLoop();
+    bool readerMayStart() const; // with mutex_ held
+
+    const int folder_;
+    mutable std::mutex mutex_;
+    std::condition_variable work_;    // a reader may start a read, or must stop
+    std::condition_variable arrived_; // the first slot was read
+    std::deque<Slot> slots_;
+    std::uint64_t first_ = 0;      // the walk's position of slots_.front()
+    std::uint64_t nextRead_ = 0;   // the position of the next slot to read: slots before it are being read or read
+    std::uint64_t generation_ = 0; // counts resume(); a read begun before one is dropped
+    std::size_t heldBytes_ = 0;
+    bool paused_ = false;
+    bool stopping_ = false;
+    std::vector<std::thread> readers_;
+};
+
+} // namespace qb::search
