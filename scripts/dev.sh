@@ -7,9 +7,6 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 mode="${1:-}"
 
-run_packages=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
-test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data)
-
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
 

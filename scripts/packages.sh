@@ -1,6 +1,14 @@
 # Sourced by the check scripts: installs the Debian packages that are missing, through sudo when not root.
 # Quick when everything is installed already.
 
+# What building and running Quillbox needs.
+run_packages=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
+# What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
+# manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
+# and take screenshots of failures (imagemagick).
+test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
+    imagemagick)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }

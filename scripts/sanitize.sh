@@ -9,8 +9,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILLBOX_ASAN_BUILD:-$root/build-asan}"
 source "$root/scripts/packages.sh"
 
-ensure_packages g++ cmake ninja-build qt6-base-dev fonts-liberation libgtest-dev poppler-utils fiu-utils faketime \
-    distro-info-data strace
+ensure_packages "${run_packages[@]}" "${test_packages[@]}"
 
 # -O1 keeps the stacks readable and the instrumented tests quick enough.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \

@@ -1,0 +1,104 @@
+// A record typed, saved, found by a search, saved again unchanged and deleted, through the real windows and message
+// boxes; the record files are compared byte for byte at each step.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "live_session.h"
+#include "temp_dir.h"
+
+namespace qb::e2e {
+namespace {
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> filesOf(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : test::listFolder(folder))
+        files[name] = test::readFile(folder + "/" + name);
+    return files;
+}
+
+// Searches for text in search string 1, answering the match questions in turn (true: go on), then closes
+// "Search complete!".
+void search(LiveSession& session, const std::string& text, std::initializer_list<bool> answers) {
+    ASSERT_TRUE(session.click("Form1", "text3"));
+    ASSERT_TRUE(session.type("Form1", text));
+    ASSERT_TRUE(session.click("Form1", "&Search"));
+    for (bool goOn : answers)
+        ASSERT_TRUE(session.answer("Match found", "Record found!  Continue search?", goOn ? "&Yes" : "&No"));
+    ASSERT_TRUE(session.answer("Attention", "Search complete!", "OK"));
+}
+
+// Saves the record on screen and waits until the form has been emptied.
+void save(LiveSession& session) {
+    ASSERT_TRUE(session.click("Form1", "Sa&ve Record"));
+    ASSERT_TRUE(session.answer("Saved!", "Your record has been saved!", "OK"));
+    ASSERT_TRUE(session.waitUntil("the record text emptied after the save",
+                                  [](const Snapshot& seen) { return seen.text("Form1", "Text1") == ""; }));
+}
+
+std::string recordOnScreen(LiveSession& session) {
+    return session.snapshot().text("Form1", "Text5").value_or("");
+}
+
+TEST(EndToEndRecord, SaveSearchResaveUnchangedAndDelete) {
+    test::TempDir home, work;
+    const std::string quill = home / "drive_c/quill";
+    test::writeFile(quill + "/12011000.611", "\"12/24/26\"\r\n\"Anna: tea, milk\r\n  and bread\"\r\n");
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+
+    ASSERT_TRUE(session.click("Form1", "Text1"));
+    ASSERT_TRUE(session.type("Form1", "Call Anna"));
+    ASSERT_TRUE(session.key("Form1", "Return"));
+    ASSERT_TRUE(session.type("Form1", "about the tickets"));
+    ASSERT_TRUE(session.click("Form1", "Text2"));
+    ASSERT_TRUE(session.type("Form1", "12/25/26"));
+    save(session);
+    std::map<std::string, std::string> files = filesOf(quill);
+    ASSERT_EQ(files.size(), 2u);
+    files.erase("12011000.611");
+    EXPECT_EQ(files.begin()->second, "\"12/25/26\"\r\n\"Call Anna\r\nabout the tickets\"\r\n");
+
+    // Both records match; the second one found stays on screen and is saved again as it is.
+    search(session, "anna", {true, false});
+    const std::string recalled = recordOnScreen(session);
+    ASSERT_EQ(filesOf(quill).count(recalled), 1u) << "record number on screen: " << recalled;
+    const std::map<std::string, std::string> beforeResave = filesOf(quill);
+    save(session);
+    EXPECT_EQ(filesOf(quill), beforeResave) << "a resave of an unchanged record must keep every byte";
+
+    search(session, "ANNA", {false});
+    const std::string deleted = recordOnScreen(session);
+    ASSERT_TRUE(session.click("Form1", "&Delete record"));
+    ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
+    std::map<std::string, std::string> left = beforeResave;
+    EXPECT_EQ(left.erase(deleted), 1u) << "record number on screen: " << deleted;
+    EXPECT_EQ(filesOf(quill), left);
+    EXPECT_TRUE(session.waitUntil("the record number emptied after the delete",
+                                  [](const Snapshot& seen) { return seen.text("Form1", "Text5") == ""; }));
+}
+
+// A record holding no-break spaces (byte 0xA0) and other Windows-1252 letters, found and saved again unchanged.
+TEST(EndToEndRecord, NoBreakSpacesSurviveASearchAndResaveByteForByte) {
+    test::TempDir home, work;
+    const std::string quill = home / "drive_c/quill";
+    const std::string record = "\"\"\r\n\"Tea\xA0"
+                               "for\xA0"
+                               "two at the caf\xE9\r\n10\xA0\x80\"\r\n";
+    test::writeFile(quill + "/12011000.611", record);
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+
+    search(session, "caf", {false});
+    ASSERT_EQ(recordOnScreen(session), "12011000.611");
+    save(session);
+    EXPECT_EQ(test::readFile(quill + "/12011000.611"), record) << "the record file changed on a resave without edit";
+    EXPECT_EQ(test::listFolder(quill).size(), 1u);
+}
+
+} // namespace
+} // namespace qb::e2e

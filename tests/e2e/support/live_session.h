@@ -1,0 +1,82 @@
+#pragma once
+// The real quillbox executable on a virtual X screen (Xvfb) with a window manager (openbox), driven by real key
+// presses and clicks (xdotool) and read through the window probe's snapshots. Every wait is bounded; a failed wait
+// says what was on screen and saves a screenshot of the whole screen and the programs' output into the build folder.
+//
+//   LiveSession session({.home = home.path(), .workdir = work.path()});
+//   ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+//   ASSERT_TRUE(session.click("Form1", "Sa&ve Record"));
+//   ASSERT_TRUE(session.answer("Alert!", "You can't save an empty text box!", "OK"));
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "screen_snapshot.h"
+#include "temp_dir.h"
+
+namespace qb::e2e {
+
+/** Seconds to wait for the first window: the splash window alone stays up for five. */
+inline constexpr double kStartUp = 30;
+
+/** How the program is started. */
+struct StartOptions {
+    std::string home;                    ///< QUILLBOX_HOME, the folder that holds the drives
+    std::string workdir;                 ///< the program's working directory
+    std::vector<std::string> extraEnv{}; ///< more NAME=value settings for the program
+};
+
+/** One run of the program on a screen of its own; everything started is ended with its process group. */
+class LiveSession {
+public:
+    explicit LiveSession(const StartOptions& options);
+    ~LiveSession();
+    LiveSession(const LiveSession&) = delete;
+    LiveSession& operator=(const LiveSession&) = delete;
+
+    /** Whether the screen, the window manager and the program were started. */
+    testing::AssertionResult started() const;
+
+    /** The probe's latest snapshot. */
+    Snapshot snapshot() const;
+    /** Waits until condition holds for a snapshot; on timeout fails with what (the state awaited) and the screen. */
+    testing::AssertionResult waitUntil(const std::string& what, const std::function<bool(const Snapshot&)>& condition,
+                                       double seconds = 5);
+    /** Waits for a window (title, object name or class) showing text (a control's whole text; any when empty). */
+    testing::AssertionResult waitForWindow(std::string_view window, std::string_view text = {}, double seconds = 5);
+    /** Waits for the window to be active and the control (object name or caption) to stand still, then clicks it. */
+    testing::AssertionResult click(std::string_view window, std::string_view control);
+    /** Waits for the window to be active, then sends keys in xdotool's names ("alt+v", "ctrl+Return"). */
+    testing::AssertionResult key(std::string_view window, std::string_view keys);
+    /** Waits for the window to be active, then types text into its focused control. */
+    testing::AssertionResult type(std::string_view window, std::string_view text);
+    /** Waits for a message box showing text and clicks its button. */
+    testing::AssertionResult answer(std::string_view title, std::string_view text, std::string_view button);
+    /** Saves a picture of the whole screen in the build folder (e2e-failures); returns its path, or why not. */
+    std::string screenshot();
+
+private:
+    std::string startScreen(int log);
+    testing::AssertionResult clickIn(std::string_view window, std::string_view text, std::string_view control,
+                                     bool newWindow);
+    testing::AssertionResult whenActive(std::string_view window, const std::vector<std::string>& command);
+    testing::AssertionResult xdotool(const std::string& what, std::vector<std::string> command);
+    testing::AssertionResult failure(const std::string& what, const Snapshot& seen);
+    std::string failureFile(const char* extension) const;
+    std::vector<std::string> environment() const;
+
+    test::TempDir scratch_; // HOME of every process started here, the logs and the snapshots
+    std::string display_;
+    std::string startError_;
+    pid_t screen_ = -1, windowManager_ = -1, program_ = -1;
+    std::string programEnded_; // how the program ended, once it has
+    std::string lastAnswered_; // the X window id of the last box answered
+    int screenshots_ = 0;
+};
+
+} // namespace qb::e2e
