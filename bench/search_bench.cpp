@@ -33,8 +33,8 @@
 #include <unistd.h>
 
 #include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/form2.h"
+#include "app/main_window.h"
+#include "app/reminder_window.h"
 #include "app/printer.h"
 #include "app/program_exit.h"
 #include "bench_util.h"

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/command_line.h"
-#include "app/form1.h"
-#include "app/frm_splash.h"
+#include "app/main_window.h"
+#include "app/splash_window.h"
 #include "app/pictures.h"
 #include "app/program_exit.h"
 #include "app/qt_dialogs.h"

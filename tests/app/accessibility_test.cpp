@@ -23,9 +23,9 @@
 
 #include "app/controls.h"
 #include "app/font_dialog.h"
-#include "app/form2.h"
-#include "app/form3.h"
-#include "app/frm_splash.h"
+#include "app/reminder_window.h"
+#include "app/about_window.h"
+#include "app/splash_window.h"
 #include "app/limited_text_edit.h"
 #include "support/form_fixture.h"
 

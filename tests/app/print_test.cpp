@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/form2.h"
+#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "support/form_fixture.h"

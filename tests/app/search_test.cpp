@@ -9,7 +9,7 @@
 #include <QTest>
 #include <map>
 
-#include "app/form2.h"
+#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "store/record_file.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/form2.h"
+#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
 #include "platform/files.h"
 #include "support/form_fixture.h"

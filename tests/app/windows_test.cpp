@@ -20,9 +20,9 @@
 #include <QTimer>
 #include <cmath>
 
-#include "app/form2.h"
-#include "app/form3.h"
-#include "app/frm_splash.h"
+#include "app/reminder_window.h"
+#include "app/about_window.h"
+#include "app/splash_window.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "support/form_fixture.h"

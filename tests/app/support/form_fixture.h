@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/services.h"
 #include "fake_dialogs.h"
 #include "fake_exit.h"

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 
 #include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/form_checks.h"
+#include "app/main_window.h"
+#include "app/main_window_checks.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "platform/clock.h"

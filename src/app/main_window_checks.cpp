@@ -1,10 +1,10 @@
-#include "app/form_checks.h"
+#include "app/main_window_checks.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "app/dialogs.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "store/input_checks.h"

@@ -14,9 +14,9 @@
 
 #include "app/controls.h"
 #include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form3.h"
+#include "app/main_window.h"
+#include "app/reminder_window.h"
+#include "app/about_window.h"
 #include "app/limited_text_edit.h"
 
 namespace qb::app {

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/form2.h"
-#include "app/form_checks.h"
+#include "app/main_window.h"
+#include "app/reminder_window.h"
+#include "app/main_window_checks.h"
 #include "app/program_exit.h"
 #include "app/text_codec.h"
 #include "platform/clock.h"

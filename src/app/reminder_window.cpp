@@ -1,6 +1,6 @@
 // The reminder results window: its controls, and leaving it for the main window.
 
-#include "app/form2.h"
+#include "app/reminder_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "app/controls.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/limited_text_edit.h"
 
 namespace qb::app {

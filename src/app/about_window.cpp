@@ -1,12 +1,12 @@
 // The about window: a picture, five lines about the program and a button back to the main window.
 
-#include "app/form3.h"
+#include "app/about_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/controls.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/pictures.h"
 
 namespace qb::app {

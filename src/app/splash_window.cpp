@@ -1,6 +1,6 @@
 // The splash window: the first thing on screen; its timer starts the main window, an early key or click ends all.
 
-#include "app/frm_splash.h"
+#include "app/splash_window.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include <QLineEdit>
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/limited_text_edit.h"
 #include "app/printer_setup.h"
 #include "app/text_codec.h"

@@ -5,8 +5,8 @@
 #include <QFile>
 
 #include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/form_checks.h"
+#include "app/main_window.h"
+#include "app/main_window_checks.h"
 #include "app/text_codec.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"

@@ -1,5 +1,5 @@
-#include "app/form1.h"
-#include "app/form2.h"
+#include "app/main_window.h"
+#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
 #include "app/printer_setup.h"
 #include "app/text_codec.h"
