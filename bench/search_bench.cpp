@@ -34,9 +34,9 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/reminder_window.h"
 #include "app/printer.h"
 #include "app/program_exit.h"
+#include "app/reminder_window.h"
 #include "bench_util.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
@@ -222,22 +222,22 @@ QString programPathOf(int count) {
 }
 
 // (a) criteria that match nothing, so every file is read; (b) the same with a filter that lists 1% of the files.
-void search(app::Form1& form, int count, bool filtered) {
-    form.Combo1->setEditText(programPathOf(count));
-    form.text3->setText(QStringLiteral("zqxj"));
-    form.Text7->setText(QStringLiteral("never written"));
-    form.Text2->setText(QStringLiteral("99/99/99"));
-    form.Text4->setText(filtered ? QStringLiteral("01") : QString());
-    form.Text8->setText(filtered ? QStringLiteral("05") : QString());
-    form.Command1_Click();
+void search(app::MainWindow& form, int count, bool filtered) {
+    form.dataDirectory->setEditText(programPathOf(count));
+    form.searchString1->setText(QStringLiteral("zqxj"));
+    form.searchString2->setText(QStringLiteral("never written"));
+    form.reminderDate->setText(QStringLiteral("99/99/99"));
+    form.monthFilter->setText(filtered ? QStringLiteral("01") : QString());
+    form.dayFilter->setText(filtered ? QStringLiteral("05") : QString());
+    form.search();
 }
 
 // (c) the reminder check on a fresh main window; a tenth of the records are due today.
 bench::Timing timedCheck(World& world, int count) {
-    app::Form1 form(world.services);
-    form.Combo1->setEditText(programPathOf(count));
+    app::MainWindow form(world.services);
+    form.dataDirectory->setEditText(programPathOf(count));
     const bench::Timing timing = bench::timed([&] { form.runReminderCheck(kToday); });
-    if (form.form2().Text1->toPlainText().isEmpty() || form.Text5->text().isEmpty()) {
+    if (form.reminderWindow().reminderList->toPlainText().isEmpty() || form.recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the reminder check found nothing in %d records\n", count);
         std::exit(2);
     }
@@ -254,7 +254,7 @@ long childPeakKiB(int argc, char** argv, const std::string& home, int count, boo
         ::close(fds[0]);
         QApplication application(argc, argv);
         World world(home);
-        app::Form1 form(world.services);
+        app::MainWindow form(world.services);
         search(form, count, false);
         form.runReminderCheck(kToday);
         const long kib = bench::peakResidentKiB();
@@ -278,7 +278,7 @@ struct Figures {
 };
 
 Figures measure(World& world, const std::string& folder, int count) {
-    app::Form1 form(world.services);
+    app::MainWindow form(world.services);
     std::vector<double> base, all, filtered, check, ratios[6];
     for (int round = -1; round < kRounds; ++round) { // round -1 warms the caches and is not counted
         bench::Timing b, a, f, c;
@@ -299,7 +299,7 @@ Figures measure(World& world, const std::string& folder, int count) {
         ratios[3].push_back(a.wall / b.wall), ratios[4].push_back(f.wall / a.wall);
         ratios[5].push_back(c.wall / a.wall);
     }
-    if (world.dialogs.questions != 0 || !form.Text5->text().isEmpty()) {
+    if (world.dialogs.questions != 0 || !form.recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the searches that should match nothing found a record\n");
         std::exit(2);
     }
@@ -315,7 +315,7 @@ struct ColdFigures {
 };
 
 ColdFigures measureCold(World& world, const std::string& folder, int count) {
-    app::Form1 form(world.services);
+    app::MainWindow form(world.services);
     std::vector<double> base, all, check, parallel, ratios[3];
     for (int round = 0; round < kColdRounds; ++round) {
         double b = 0, a = 0, c = 0, p = 0;
@@ -388,7 +388,7 @@ int main(int argc, char** argv) {
     std::printf("\nAt %d records (warm: CPU time):\n", kSizes[2]);
     bool pass = bench::verdict("(a) search reading every file / baseline", last.allToBase, 1.10, "x");
     pass &= bench::verdict("(b) search with a 1% name filter / (a)", last.filteredToAll, 0.10, "x");
-    pass &= bench::verdict("(c) reminder check, 10% matching, filling Form2 / (a)", last.checkToAll, 1.5, "x");
+    pass &= bench::verdict("(c) reminder check, 10% matching, filling ReminderWindow / (a)", last.checkToAll, 1.5, "x");
     if (coldFigures) {
         std::printf("At %d records (cold: wall-clock time):\n", kSizes[2]);
         pass &= bench::verdict("(a) cold search reading every file / cold baseline", coldFigures->allToBase, 0.20, "x");

@@ -144,21 +144,21 @@ echo "== the user guide's walk through the program"
 sample_data
 start_program
 shoot "$(window '^Quillbox$')" splash.png
-form2="$(window 'Reminder Date Alarm Search Results')"
-shoot "$form2" reminder-window.png
-keys "$form2" Return
-form1="$(window '^  Quillbox 1.2 - ')"
+reminderWindow="$(window 'Reminder Date Alarm Search Results')"
+shoot "$reminderWindow" reminder-window.png
+keys "$reminderWindow" Return
+main_window="$(window '^  Quillbox 1.2 - ')"
 
 # Recall a record by a word of its text: Tab to the first search box, type, Alt+S, then No and OK.
-keys "$form1" Tab Tab Tab
+keys "$main_window" Tab Tab Tab
 xdotool type --delay 30 plumber
-keys "$form1" alt+s
+keys "$main_window" alt+s
 answer '^Match found$' n
 answer '^Attention$' Return
-shoot "$form1" main-window.png
+shoot "$main_window" main-window.png
 
 # Print the record: no printer is reachable here, so the program writes a PDF file and says where.
-keys "$form1" alt+p
+keys "$main_window" alt+p
 answer '^Font$' Return
 notice="$(window '^Attention!$')"
 shoot "$notice" print-notice.png
@@ -170,14 +170,14 @@ convert "$work"/page*.png -crop 100%x22%+0+0 +repage -bordercolor '#999999' -bor
     "PNG8:$out/printout.png"
 echo "$out/printout.png"
 
-click_twips "$form1" $((7080 + 1695 / 2)) $((2640 + 495 / 2))
-form3="$(window '^Quillbox 1.2 - The author:$')"
-shoot "$form3" about-window.png
-keys "$form3" space
-gone "$form3"
+click_twips "$main_window" $((7080 + 1695 / 2)) $((2640 + 495 / 2))
+aboutWindow="$(window '^Quillbox 1.2 - The author:$')"
+shoot "$aboutWindow" about-window.png
+keys "$aboutWindow" space
+gone "$aboutWindow"
 
 # Import two records of three fields each.
-keys "$form1" alt+i
+keys "$main_window" alt+i
 ask="$(window '^Your input is needed!$')"
 xdotool type --delay 30 3
 sleep 0.3
@@ -196,7 +196,7 @@ shoot "$finished" import-done.png
 keys "$finished" Return
 gone "$finished"
 [ "$(ls "$work/drive_c/quill" | wc -l)" -eq 5 ] || fail "the import did not write two records"
-keys "$form1" alt+x
+keys "$main_window" alt+x
 stop_program
 
 echo "== the main window at the scale factors 1, 1.5 and 2"

@@ -102,7 +102,7 @@ g++ -std=c++20 -shared -fPIC -o "$work/window_probe.so" "$root/tests/tools/windo
 mkdir "$work/home"
 status=0
 env QT_QPA_PLATFORM=offscreen QUILLBOX_HOME="$work/home" LD_PRELOAD="$work/window_probe.so" \
-    QUILLBOX_PROBE_WINDOW=Form1 QUILLBOX_PROBE_OUT="$work/title" timeout 90 "$program" || status=$?
+    QUILLBOX_PROBE_WINDOW=MainWindow QUILLBOX_PROBE_OUT="$work/title" timeout 90 "$program" || status=$?
 [ "$status" -eq 0 ] || fail "the installed program did not show its main window (exit status $status)"
 title="$(cat "$work/title")"
 [[ "$title" == "  Quillbox 1.2"* ]] || fail "the main window's title is '$title'"

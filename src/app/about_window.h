@@ -8,28 +8,28 @@ class QPushButton;
 
 namespace qb::app {
 
-class Form1;
+class MainWindow;
 
 /** The about window, shown by "About the author" beside the main window. */
-class Form3 : public QWidget {
+class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(Form1& mainWindow);
-    ~Form3() override;
+    explicit AboutWindow(MainWindow& mainWindow);
+    ~AboutWindow() override;
 
-    QLabel* Image1; ///< the picture
-    QLabel* Label1; ///< product, version and credit
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QPushButton* Command1; ///< "Click here to return to the program"
+    QLabel* picture;    ///< the picture
+    QLabel* creditLine; ///< product, version and credit
+    QLabel* summaryLine;
+    QLabel* licenceLine;
+    QLabel* contactLine;
+    QLabel* bugsLine;
+    QPushButton* returnButton; ///< "Click here to return to the program"
 
     /** Return: bring the main window to the front and unload this window. */
-    void Command1_Click();
+    void returnToProgram();
 
 private:
-    Form1& mainWindow_;
+    MainWindow& mainWindow_;
 };
 
 } // namespace qb::app

@@ -8,12 +8,12 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/splash_window.h"
 #include "app/pictures.h"
 #include "app/program_exit.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_printer.h"
 #include "app/services.h"
+#include "app/splash_window.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 
@@ -50,11 +50,11 @@ int runQuillbox(int argc, char** argv) {
     ProcessExit exit;
     Services services{drives, clock, dialogs, printer, exit};
 
-    std::unique_ptr<Form1> mainWindow;
-    frmSplash splash(
+    std::unique_ptr<MainWindow> mainWindow;
+    SplashWindow splash(
         [&] {
-            mainWindow = std::make_unique<Form1>(services);
-            mainWindow->Form_Load();
+            mainWindow = std::make_unique<MainWindow>(services);
+            mainWindow->startUp();
         },
         exit);
     splash.show();

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: it holds the record on screen, the search criteria and the data directory in its controls.
-// Its handlers are named after their control and event, as the buttons and boxes are.
+// Its handlers are named for what they do: each reads the controls, calls the pure layers and writes the controls back.
 
 #include <QPointer>
 #include <QWidget>
@@ -21,75 +21,73 @@ class Settings;
 
 namespace qb::app {
 
-class Form2;
-class Form3;
+class ReminderWindow;
+class AboutWindow;
 class LimitedTextEdit;
 
 /** The main window of Quillbox. */
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(Services& services, QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Controls, in tab order.
-    QPushButton* Command1;  ///< "&Search"
-    LimitedTextEdit* Text1; ///< the record text
-    QLineEdit* Text2;       ///< the reminder date
-    QLineEdit* text3;       ///< search string 1
-    QLineEdit* Text5;       ///< the record number, read-only
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QPushButton* Command2; ///< "E&xit"
-    QPushButton* Command3; ///< "Sa&ve Record"
-    QPushButton* Command4; ///< "&Clear form"
-    QPushButton* Command5; ///< "&Delete record"
-    QCheckBox* Check1;     ///< "Check alarms"
-    QPushButton* Command8; ///< "&Print current record"
-    QComboBox* Combo1;     ///< the data directory
-    QPushButton* Command9; ///< "&Import records"
-    QGroupBox* Frame1;     ///< holds the three creation-date filters
-    QLineEdit* Text4;      ///< month filter
-    QLabel* Label5;
-    QLineEdit* Text6; ///< year filter
-    QLabel* Label6;
-    QLineEdit* Text7; ///< search string 2
-    QLineEdit* Text8; ///< day filter
-    QLabel* Label7;
-    QPushButton* Command6;  ///< "Password"
-    QPushButton* Command7;  ///< "Set as default"
-    QPushButton* Command10; ///< "About the author"
-    QPushButton* Command11; ///< "R", reformat
+    QPushButton* searchButton;   ///< "&Search"
+    LimitedTextEdit* recordText; ///< at most 30000 characters once stored
+    QLineEdit* reminderDate;     ///< mm/dd/yy, or empty for a record without a reminder
+    QLineEdit* searchString1;
+    QLineEdit* recordNumber; ///< read-only; the number of a recalled record, empty for a new one
+    QLabel* reminderDateLabel;
+    QLabel* searchStringsLabel;
+    QLabel* recordNumberLabel;
+    QLabel* dataDirectoryLabel;
+    QPushButton* exitButton;    ///< "E&xit"
+    QPushButton* saveButton;    ///< "Sa&ve Record"
+    QPushButton* clearButton;   ///< "&Clear form"
+    QPushButton* deleteButton;  ///< "&Delete record"
+    QCheckBox* checkAlarms;     ///< "Check alarms": the reminder check at the next start
+    QPushButton* printButton;   ///< "&Print current record"
+    QComboBox* dataDirectory;   ///< the folder of the record files, editable, with the folders start-up listed
+    QPushButton* importButton;  ///< "&Import records"
+    QGroupBox* creationFilters; ///< holds the three creation-date filters
+    QLineEdit* monthFilter;     ///< two characters: the record number's month
+    QLabel* monthLabel;
+    QLineEdit* yearFilter; ///< two characters: its last one is the record number's year digit
+    QLabel* yearLabel;
+    QLineEdit* searchString2;
+    QLineEdit* dayFilter; ///< two characters: the record number's day
+    QLabel* dayLabel;
+    QPushButton* passwordButton;   ///< "Password"
+    QPushButton* setDefaultButton; ///< "Set as default"
+    QPushButton* aboutButton;      ///< "About the author"
+    QPushButton* reformatButton;   ///< "R"
 
     /** The start-up procedure: settings, password, directory list, then the main window or the reminder check. */
-    void Form_Load();
+    void startUp();
     /** Search. */
-    void Command1_Click();
+    void search();
     /** Exit: stores the alarm flag and ends the program. */
-    void Command2_Click();
+    void exitProgram();
     /** Save or resave the record on screen. */
-    void Command3_Click();
-    /** Clear the form. */
-    void Command4_Click();
+    void saveRecord();
     /** Delete the record on screen. */
-    void Command5_Click();
+    void deleteRecord();
     /** Set or delete the password. */
-    void Command6_Click();
+    void changePassword();
     /** Set the data directory as the default. */
-    void Command7_Click();
+    void setDefaultDirectory();
     /** Print the record on screen. */
-    void Command8_Click();
+    void printRecord();
     /** Import records from a comma-delimited file. */
-    void Command9_Click();
+    void importRecords();
     /** Show the about window. */
-    void Command10_Click();
+    void showAbout();
     /** Reformat the record text with hard line breaks. */
-    void Command11_Click();
+    void reformatText();
     /** The data directory check, run whenever the directory box loses the focus; false when it fell back to the
      *  program default directory after telling the user. */
-    bool Combo1_LostFocus();
+    bool checkDataDirectory();
 
     /** The start-up reminder check: collects the records due today into the reminder window and shows it. */
     void runReminderCheck(const std::string& today);
@@ -98,13 +96,13 @@ public:
     void clearForm();
 
     /** The reminder window, loaded (and so shown) on first use. */
-    Form2& form2();
+    ReminderWindow& reminderWindow();
     /** Unloads the reminder window. */
-    void unloadForm2();
+    void unloadReminderWindow();
     /** The about window while it is loaded, else null. */
-    Form3* form3() const { return form3_.get(); }
+    AboutWindow* aboutWindow() const { return aboutWindow_.get(); }
     /** Unloads the about window; safe to call from the about window's own handlers. */
-    void unloadForm3();
+    void unloadAboutWindow();
 
     /** The connections to the world this window was given. */
     Services& services() { return services_; }
@@ -128,8 +126,8 @@ private:
     QPointer<QWidget> pressedDuringCheck_;
 
     Services& services_;
-    std::unique_ptr<Form2> form2_;
-    std::unique_ptr<Form3> form3_;
+    std::unique_ptr<ReminderWindow> reminderWindow_;
+    std::unique_ptr<AboutWindow> aboutWindow_;
 };
 
 } // namespace qb::app

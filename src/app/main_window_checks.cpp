@@ -4,8 +4,8 @@
 #include <QLineEdit>
 
 #include "app/dialogs.h"
-#include "app/main_window.h"
 #include "app/limited_text_edit.h"
+#include "app/main_window.h"
 #include "app/text_codec.h"
 #include "store/input_checks.h"
 
@@ -26,16 +26,17 @@ std::string forChecks(const QString& text) {
 
 } // namespace
 
-std::optional<std::string> dataDirectoryOf(const Form1& form) {
-    return toCp1252(form.Combo1->currentText());
+std::optional<std::string> dataDirectoryOf(const MainWindow& form) {
+    return toCp1252(form.dataDirectory->currentText());
 }
 
-bool inputChecksPass(Form1& form) {
+bool inputChecksPass(MainWindow& form) {
     store::CheckedBoxes checked;
-    checked.directory = forChecks(form.Combo1->currentText());
-    checked.reminderDate = forChecks(form.Text2->text());
-    const QString quoteChecked[] = {storedText(form.Text1), form.Text2->text(), form.text3->text(), form.Text4->text(),
-                                    form.Text5->text(),     form.Text6->text(), form.Text7->text(), form.Text8->text()};
+    checked.directory = forChecks(form.dataDirectory->currentText());
+    checked.reminderDate = forChecks(form.reminderDate->text());
+    const QString quoteChecked[] = {storedText(form.recordText), form.reminderDate->text(), form.searchString1->text(),
+                                    form.monthFilter->text(),    form.recordNumber->text(), form.yearFilter->text(),
+                                    form.searchString2->text(),  form.dayFilter->text()};
     for (std::size_t i = 0; i < checked.quoteChecked.size(); ++i)
         checked.quoteChecked[i] = forChecks(quoteChecked[i]);
     const std::optional<store::Refusal> refusal = store::firstInputRefusal(checked);
@@ -44,7 +45,7 @@ bool inputChecksPass(Form1& form) {
     return !refusal;
 }
 
-bool narrowOrRefuse(Form1& form, const QString* texts, std::string* out, std::size_t count) {
+bool narrowOrRefuse(MainWindow& form, const QString* texts, std::string* out, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         std::optional<std::string> narrowed = toCp1252(texts[i]);
         if (!narrowed) {

@@ -58,7 +58,7 @@ QString reasonOf(const import::ImportResult& result) {
 }
 
 // The import up to its last message; the caller sets the default pointer back however it ends.
-void runImport(Form1& form) {
+void runImport(MainWindow& form) {
     Dialogs& dialogs = form.services().dialogs;
     const std::optional<int> fields = askFieldsPerRecord(dialogs, &form);
     if (!fields)
@@ -66,7 +66,7 @@ void runImport(Form1& form) {
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
     const std::optional<std::string> directory = dataDirectoryOf(form);
     if (!directory) {
-        dialogs.message(&form, problemMessage(unstorableTextMessage(form.Combo1->currentText())), kProblemTitle);
+        dialogs.message(&form, problemMessage(unstorableTextMessage(form.dataDirectory->currentText())), kProblemTitle);
         return;
     }
     // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
@@ -97,7 +97,7 @@ void runImport(Form1& form) {
 
 } // namespace
 
-void Form1::Command9_Click() {
+void MainWindow::importRecords() {
     runImport(*this);
     services_.dialogs.setPointer(this, Pointer::Default);
 }

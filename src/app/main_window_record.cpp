@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "app/dialogs.h"
+#include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
-#include "app/limited_text_edit.h"
 #include "app/text_codec.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
@@ -29,49 +29,44 @@ QString notSavedMessage(const QString& directory, const platform::Status& status
 
 } // namespace
 
-void Form1::Command3_Click() {
+void MainWindow::saveRecord() {
     // The probe comes first, as it always has; a folder that cannot be written is told once the checks have passed.
     const std::optional<std::string> probed = dataDirectoryOf(*this);
     const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
     if (!inputChecksPass(*this))
         return;
-    const QString recordText = storedText(Text1);
-    if (recordText.isEmpty()) {
+    const QString typed = storedText(recordText);
+    if (typed.isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), kAlert);
         return;
     }
-    const auto texts =
-        storableTexts(*this, std::array{Combo1->currentText(), Text5->text(), Text2->text(), recordText});
+    const auto texts = storableTexts(
+        *this, std::array{dataDirectory->currentText(), recordNumber->text(), reminderDate->text(), typed});
     if (!texts)
         return;
-    const auto& [directory, number, reminderDate, text] = *texts;
+    const auto& [directory, number, date, text] = *texts;
     const platform::Status saved =
-        probe.ok()
-            ? store::saveRecord(services_.drives, directory, number, {reminderDate, text}, services_.clock.now()).status
-            : probe;
+        probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text}, services_.clock.now()).status
+                   : probe;
     if (!saved.ok()) {
-        services_.dialogs.message(this, notSavedMessage(Combo1->currentText(), saved), kAlert);
+        services_.dialogs.message(this, notSavedMessage(dataDirectory->currentText(), saved), kAlert);
         return;
     }
     services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));
-    Text2->clear();
-    text3->clear();
-    Text5->clear();
-    Text1->clear();
+    reminderDate->clear();
+    searchString1->clear();
+    recordNumber->clear();
+    recordText->clear();
 }
 
-void Form1::Command4_Click() {
-    clearForm();
-}
-
-void Form1::Command5_Click() {
-    if (Text5->text().isEmpty()) {
+void MainWindow::deleteRecord() {
+    if (recordNumber->text().isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"), kAttention);
         return;
     }
     // A folder or number that the code page cannot hold names no record file.
     const std::optional<std::string> directory = dataDirectoryOf(*this);
-    const std::optional<std::string> number = toCp1252(Text5->text());
+    const std::optional<std::string> number = toCp1252(recordNumber->text());
     const std::string path = directory && number ? services_.drives.resolve(*directory + "\\" + *number) : "";
     if (path.empty() || !platform::fileExists(path)) {
         services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), kAttention);
@@ -80,7 +75,7 @@ void Form1::Command5_Click() {
     if (const platform::Status removed = platform::removeFile(path); !removed.ok()) {
         services_.dialogs.message(this,
                                   QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
-                                      .arg(Text5->text(), QString::fromStdString(removed.describe())),
+                                      .arg(recordNumber->text(), QString::fromStdString(removed.describe())),
                                   kAttention);
         return;
     }
@@ -88,7 +83,7 @@ void Form1::Command5_Click() {
     clearForm();
 }
 
-bool Form1::Combo1_LostFocus() {
+bool MainWindow::checkDataDirectory() {
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     const bool usable = directory && store::probeDataDirectory(services_.drives, *directory).ok();
     if (usable)
@@ -98,13 +93,13 @@ bool Form1::Combo1_LostFocus() {
         this, QStringLiteral("The directory you have specified does not exist.  Please create it."), title);
     services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
                               title);
-    Combo1->setEditText(QString::fromLatin1(kProgramDefaultDirectory));
+    dataDirectory->setEditText(QString::fromLatin1(kProgramDefaultDirectory));
     return false;
 }
 
-void Form1::Command11_Click() {
+void MainWindow::reformatText() {
     // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
-    const std::u32string result = print::reformatText(storedText(Text1).toStdU32String());
+    const std::u32string result = print::reformatText(storedText(recordText).toStdU32String());
     if (result.size() > print::kRecordTextLimit) {
         services_.dialogs.message(this,
                                   QStringLiteral("The reformatted text would be longer than %1 characters, so the "
@@ -113,7 +108,7 @@ void Form1::Command11_Click() {
                                   kAttention);
         return;
     }
-    setStoredText(Text1, QString::fromStdU32String(result));
+    setStoredText(recordText, QString::fromStdU32String(result));
     services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
                               kAttention);
 }

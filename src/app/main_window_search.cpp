@@ -6,10 +6,10 @@
 #include <QPlainTextEdit>
 
 #include "app/dialogs.h"
-#include "app/main_window.h"
-#include "app/reminder_window.h"
-#include "app/main_window_checks.h"
 #include "app/limited_text_edit.h"
+#include "app/main_window.h"
+#include "app/main_window_checks.h"
+#include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "search/record_walk.h"
 #include "search/reminder_list.h"
@@ -18,36 +18,37 @@ namespace qb::app {
 namespace {
 
 // Puts a found record on screen as the current record, with its number.
-void showRecord(Form1& form, const search::ListedFile& file) {
-    setRecordText(form.Text1, file.record.text);
-    form.Text2->setText(fromCp1252(file.record.reminderDate));
-    form.Text5->setText(fromCp1252(file.number));
+void showRecord(MainWindow& form, const search::ListedFile& file) {
+    setRecordText(form.recordText, file.record.text);
+    form.reminderDate->setText(fromCp1252(file.record.reminderDate));
+    form.recordNumber->setText(fromCp1252(file.number));
 }
 
 // After a walk the search strings and filters are empty; the record on screen stays.
-void clearCriteria(Form1& form) {
-    form.text3->clear();
-    form.Text4->clear();
-    form.Text8->clear();
-    form.Text6->clear();
-    form.Text7->clear();
+void clearCriteria(MainWindow& form) {
+    form.searchString1->clear();
+    form.monthFilter->clear();
+    form.dayFilter->clear();
+    form.yearFilter->clear();
+    form.searchString2->clear();
 }
 
 } // namespace
 
-void Form1::Command1_Click() {
+void MainWindow::search() {
     if (!inputChecksPass(*this))
         return;
     // The criteria are taken once: the boxes are overwritten by the matches shown.
-    const auto typed = storableTexts(*this, std::array{Combo1->currentText(), Text4->text(), Text8->text(),
-                                                       Text6->text(), text3->text(), Text7->text(), Text2->text()});
+    const auto typed = storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(),
+                                                       dayFilter->text(), yearFilter->text(), searchString1->text(),
+                                                       searchString2->text(), reminderDate->text()});
     if (!typed)
         return;
-    const auto& [directory, month, day, year, string1, string2, reminderDate] = *typed;
+    const auto& [directory, month, day, year, string1, string2, date] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
     search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
-                            search::SearchCriteria::fromTyped(string1, string2, reminderDate));
+                            search::SearchCriteria::fromTyped(string1, string2, date));
     while (const std::optional<search::ListedFile> found = walk.next()) {
         showRecord(*this, *found);
         dialogs.setPointer(this, Pointer::Default);
@@ -63,7 +64,7 @@ void Form1::Command1_Click() {
     clearCriteria(*this);
 }
 
-void Form1::runReminderCheck(const std::string& today) {
+void MainWindow::runReminderCheck(const std::string& today) {
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
     search::ReminderList reminders;
@@ -73,7 +74,7 @@ void Form1::runReminderCheck(const std::string& today) {
         search::RecordWalk walk(services_.drives, search::filePattern(*directory, "", "", ""),
                                 search::SearchCriteria::fromTyped("", "", today));
         while (std::optional<search::ListedFile> file = walk.nextFile()) {
-            form2(); // the results window is on screen from the first file on
+            reminderWindow(); // the results window is on screen from the first file on
             if (file->matches) {
                 reminders.add(file->record);
                 last = std::move(file);
@@ -83,11 +84,11 @@ void Form1::runReminderCheck(const std::string& today) {
     // Nothing is drawn while the check runs, so each box is written once, with what the last match left in it.
     if (last)
         showRecord(*this, *last);
-    setRecordText(form2().Text1, reminders.text());
+    setRecordText(reminderWindow().reminderList, reminders.text());
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
     clearCriteria(*this);
-    form2().show();
+    reminderWindow().show();
 }
 
 } // namespace qb::app

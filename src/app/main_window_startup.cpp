@@ -7,9 +7,9 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/reminder_window.h"
 #include "app/main_window_checks.h"
 #include "app/program_exit.h"
+#include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
@@ -35,24 +35,24 @@ QString settingNotStored(const platform::Status& status) {
 
 } // namespace
 
-void Form1::Form_Load() {
+void MainWindow::startUp() {
     const store::Settings settings(services_.drives);
-    services_.dialogs.setPointer(&form2(), Pointer::Hourglass);
-    unloadForm2();
-    Combo1->addItem(QString::fromLatin1(kProgramDefaultDirectory));
+    services_.dialogs.setPointer(&reminderWindow(), Pointer::Hourglass);
+    unloadReminderWindow();
+    dataDirectory->addItem(QString::fromLatin1(kProgramDefaultDirectory));
     if (const auto directory = settings.defaultDirectory()) {
-        Combo1->addItem(fromCp1252(*directory));
-        Combo1->setEditText(fromCp1252(*directory));
+        dataDirectory->addItem(fromCp1252(*directory));
+        dataDirectory->setEditText(fromCp1252(*directory));
     }
-    Check1->setChecked(settings.alarmFlag());
+    checkAlarms->setChecked(settings.alarmFlag());
     if (!askStartupPassword(settings))
         return;
     for (const char* list : {store::settings_paths::kDirectoryList, store::settings_paths::kLocalDirectoryList}) {
         for (const std::string& directory : settings.directoryList(list))
-            Combo1->addItem(fromCp1252(directory));
+            dataDirectory->addItem(fromCp1252(directory));
     }
     const std::string today = todaysReminderDate(services_.clock.now());
-    if (Check1->isChecked())
+    if (checkAlarms->isChecked())
         runReminderCheck(today);
     else
         show();
@@ -60,7 +60,7 @@ void Form1::Form_Load() {
     services_.dialogs.setPointer(this, Pointer::Default);
 }
 
-bool Form1::askStartupPassword(const store::Settings& settings) {
+bool MainWindow::askStartupPassword(const store::Settings& settings) {
     const std::optional<std::string> stored = settings.password();
     if (!stored) // no password file, or one that holds no password: nothing to ask
         return true;
@@ -79,18 +79,18 @@ bool Form1::askStartupPassword(const store::Settings& settings) {
     }
 }
 
-void Form1::ensureProgramDefaultDirectory() {
+void MainWindow::ensureProgramDefaultDirectory() {
     store::ensureDataDirectory(services_.drives, kProgramDefaultDirectory);
 }
 
-void Form1::Command2_Click() {
+void MainWindow::exitProgram() {
     const store::Settings settings(services_.drives);
-    if (const platform::Status stored = settings.storeAlarmFlag(Check1->isChecked()); !stored.ok())
+    if (const platform::Status stored = settings.storeAlarmFlag(checkAlarms->isChecked()); !stored.ok())
         services_.dialogs.message(this, settingNotStored(stored), kAttention);
     services_.exit.endNow();
 }
 
-void Form1::Command6_Click() {
+void MainWindow::changePassword() {
     const store::Settings settings(services_.drives);
     for (;;) {
         const QString first =
@@ -134,12 +134,12 @@ void Form1::Command6_Click() {
     }
 }
 
-void Form1::Command7_Click() {
-    if (Combo1->currentText().isEmpty())
+void MainWindow::setDefaultDirectory() {
+    if (dataDirectory->currentText().isEmpty())
         return;
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     if (!directory) {
-        services_.dialogs.message(this, unstorableTextMessage(Combo1->currentText()), kAttention);
+        services_.dialogs.message(this, unstorableTextMessage(dataDirectory->currentText()), kAttention);
         return;
     }
     if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(*directory);
@@ -150,7 +150,7 @@ void Form1::Command7_Click() {
     services_.dialogs.message(this, QStringLiteral("New default directory set!"), kAttention);
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     services_.exit.endNow();
 }

@@ -8,68 +8,71 @@
 #include <QPushButton>
 
 #include "app/controls.h"
-#include "app/main_window.h"
 #include "app/limited_text_edit.h"
+#include "app/main_window.h"
 
 namespace qb::app {
 
-Form2::Form2(Services& services, Form1& mainWindow) : services_(services), mainWindow_(mainWindow) {
-    setObjectName(QStringLiteral("Form2"));
+ReminderWindow::ReminderWindow(Services& services, MainWindow& mainWindow)
+    : services_(services), mainWindow_(mainWindow) {
+    setObjectName(QStringLiteral("ReminderWindow"));
     setWindowTitle(QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
     setFont(textBoxFont());
     buildControls();
     sizeAndCentre(this, 9480, 6795);
 }
 
-Form2::~Form2() = default;
+ReminderWindow::~ReminderWindow() = default;
 
-void Form2::buildControls() {
-    Command1 = makeButton(this, "Command1", QStringLiteral("Click here to proceed into the main program"),
-                          QStringLiteral("Click here after viewing any alarms from today"), {3360, 6000, 3735, 495});
-    Command1->setDefault(true);
-    Command1->setFont(defaultFont());
+void ReminderWindow::buildControls() {
+    proceedButton =
+        makeButton(this, "proceedButton", QStringLiteral("Click here to proceed into the main program"),
+                   QStringLiteral("Click here after viewing any alarms from today"), {3360, 6000, 3735, 495});
+    proceedButton->setDefault(true);
+    proceedButton->setFont(defaultFont());
 
-    Text1 = new LimitedTextEdit(this);
-    Text1->setEnterPressesDefaultButton(true);
-    setUpControl(Text1, "Text1", QStringLiteral("Reminders for today"), QString(), {120, 240, 9285, 5295});
+    reminderList = new LimitedTextEdit(this);
+    reminderList->setEnterPressesDefaultButton(true);
+    setUpControl(reminderList, "reminderList", QStringLiteral("Reminders for today"), QString(),
+                 {120, 240, 9285, 5295});
 
-    Label1 = makeLabel(this, "Label1",
-                       QStringLiteral("Above you will find any records containing a reminder date of today.   "
-                                      "Additional searches may be performed later."),
-                       {240, 5640, 10335, 255}, defaultFont());
+    explanation = makeLabel(this, "explanation",
+                            QStringLiteral("Above you will find any records containing a reminder date of today.   "
+                                           "Additional searches may be performed later."),
+                            {240, 5640, 10335, 255}, defaultFont());
 
-    Command2 = makeButton(this, "Command2", QStringLiteral("Print these reminders"),
-                          QStringLiteral("Prints out the reminders shown above."), {240, 6000, 2415, 495});
-    Command2->setFont(defaultFont());
+    printButton = makeButton(this, "printButton", QStringLiteral("Print these reminders"),
+                             QStringLiteral("Prints out the reminders shown above."), {240, 6000, 2415, 495});
+    printButton->setFont(defaultFont());
 
-    setTabOrder(Command1, Text1);
-    setTabOrder(Text1, Command2);
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    setTabOrder(proceedButton, reminderList);
+    setTabOrder(reminderList, printButton);
+    connect(proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
+    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
 }
 
-void Form2::Form_Load() {
+void ReminderWindow::showInsteadOfMainWindow() {
     show();
     mainWindow_.hide();
 }
 
-void Form2::Command1_Click() {
+void ReminderWindow::proceed() {
     hide();
     mainWindow_.show();
     mainWindow_.clearForm();
 }
 
-void Form2::closeEvent(QCloseEvent* event) {
+void ReminderWindow::closeEvent(QCloseEvent* event) {
     // The main window is hidden while this one is shown; closing this one must not leave the user with none.
     event->ignore();
-    Command1_Click();
+    proceed();
 }
 
-void Form2::keyPressEvent(QKeyEvent* event) {
+void ReminderWindow::keyPressEvent(QKeyEvent* event) {
     // A button with the focus takes Enter itself; from anywhere else, the list included, Enter reaches the window
     // and goes to the default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Command1->click();
+        proceedButton->click();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -10,27 +10,27 @@ class QPushButton;
 
 namespace qb::app {
 
-class Form1;
+class MainWindow;
 class LimitedTextEdit;
 
 /** The reminder results window; only the start-up reminder check shows it. */
-class Form2 : public QWidget {
+class ReminderWindow : public QWidget {
     Q_OBJECT
 public:
-    Form2(Services& services, Form1& mainWindow);
-    ~Form2() override;
+    ReminderWindow(Services& services, MainWindow& mainWindow);
+    ~ReminderWindow() override;
 
-    QPushButton* Command1;  ///< "Click here to proceed into the main program", the default button
-    LimitedTextEdit* Text1; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
-    QLabel* Label1;
-    QPushButton* Command2; ///< "Print these reminders"
+    QPushButton* proceedButton;    ///< "Click here to proceed into the main program", the default button
+    LimitedTextEdit* reminderList; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
+    QLabel* explanation;
+    QPushButton* printButton; ///< "Print these reminders"
 
     /** Shows this window and hides the main window. */
-    void Form_Load();
+    void showInsteadOfMainWindow();
     /** Proceed: hide this window, show the main window with its boxes empty. */
-    void Command1_Click();
+    void proceed();
     /** Print the list, then proceed. */
-    void Command2_Click();
+    void printReminders();
 
 protected:
     /** Closing through the frame proceeds, as the button does: the program never runs with no window. */
@@ -42,7 +42,7 @@ private:
     void buildControls();
 
     Services& services_;
-    Form1& mainWindow_;
+    MainWindow& mainWindow_;
 };
 
 } // namespace qb::app

@@ -13,33 +13,31 @@ namespace qb::app {
 class ProgramExit;
 
 /** The splash window, without a title bar, centred. */
-class frmSplash : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
     /** startMain creates and loads the main window; exit ends the program on an early key or click. */
-    frmSplash(std::function<void()> startMain, ProgramExit& exit);
-    ~frmSplash() override;
+    SplashWindow(std::function<void()> startMain, ProgramExit& exit);
+    ~SplashWindow() override;
 
-    QFrame* Frame1;
-    QLabel* imgLogo;
-    QLabel* lblProductName;
-    QLabel* lblCompanyProduct;
-    QLabel* lblPlatform;
-    QLabel* lblVersion;
-    QLabel* lblSlogan;
-    QLabel* lblCompany;
-    QLabel* lblCopyright;
-    QLabel* lblContact;
-    QTimer* Timer1; ///< 5000 ms, started with the window
+    QFrame* frame;
+    QLabel* logo;
+    QLabel* productName;
+    QLabel* presenting;
+    QLabel* platformLine;
+    QLabel* version;
+    QLabel* slogan;
+    QLabel* maker;
+    QLabel* copyright;
+    QLabel* contact;
+    QTimer* timer; ///< 5000 ms, started with the window
 
-    /** Does nothing. */
-    void Form_Load() {}
     /** The first expiry starts the main window, once, then closes this window. */
-    void Timer1_Timer();
+    void startMainWindow();
     /** A key that produces a character ends the program before the main window exists. */
-    void Form_KeyPress();
+    void endOnKeyPress();
     /** A click on the bare frame ends the program before the main window exists. */
-    void Frame1_Click();
+    void endOnFrameClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -10,8 +10,9 @@ namespace qb::store {
 /** The texts of the main window that the checks read (Windows-1252). */
 struct CheckedBoxes {
     std::string directory;    ///< the data directory box
-    std::string reminderDate; ///< Text2
-    /** Text1, Text2, text3, Text4, Text5, Text6, Text7, Text8: the order in which double quotes are looked for. */
+    std::string reminderDate; ///< the reminder date box
+    /** The record text, reminder date, search string 1, month filter, record number, year filter, search string 2
+     *  and day filter: the order in which double quotes are looked for. */
     std::array<std::string, 8> quoteChecked;
 };
 

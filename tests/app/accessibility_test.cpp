@@ -21,24 +21,22 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/about_window.h"
 #include "app/controls.h"
 #include "app/font_dialog.h"
-#include "app/reminder_window.h"
-#include "app/about_window.h"
-#include "app/splash_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
+#include "app/splash_window.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {
 namespace {
 
-/** The controls of a window as its tables name them (the timer is no widget). */
+/** The controls of a window: the widgets the program named (Qt's own parts are unnamed or named qt_...). */
 QList<QWidget*> namedControls(const QWidget* window) {
-    static const QRegularExpression controlName(
-        QStringLiteral("^(Command\\d+|Text\\d+|text3|Label\\d+|Combo1|Check1|Frame1|Image1|imgLogo|lbl\\w+)$"));
     QList<QWidget*> controls;
     for (QWidget* child : window->findChildren<QWidget*>())
-        if (controlName.match(child->objectName()).hasMatch())
+        if (!child->objectName().isEmpty() && !child->objectName().startsWith(QStringLiteral("qt_")))
             controls.append(child);
     return controls;
 }
@@ -163,12 +161,16 @@ protected:
 
 TEST_F(AccessibilityTest, EveryControlOfTheFourWindowsHasANameTheAccessibilityTreeReads) {
     QAccessible::setActive(true);
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     expectReadable(&f, 29);
     // A box without a caption of its own is named after the label beside it, and the tree relates the two.
-    const std::pair<QWidget*, QLabel*> labelled[] = {{f.Text2, f.Label1},  {f.text3, f.Label2}, {f.Text5, f.Label3},
-                                                     {f.Combo1, f.Label4}, {f.Text4, f.Label5}, {f.Text6, f.Label6},
-                                                     {f.Text8, f.Label7}};
+    const std::pair<QWidget*, QLabel*> labelled[] = {{f.reminderDate, f.reminderDateLabel},
+                                                     {f.searchString1, f.searchStringsLabel},
+                                                     {f.recordNumber, f.recordNumberLabel},
+                                                     {f.dataDirectory, f.dataDirectoryLabel},
+                                                     {f.monthFilter, f.monthLabel},
+                                                     {f.yearFilter, f.yearLabel},
+                                                     {f.dayFilter, f.dayLabel}};
     for (const auto& [box, label] : labelled) {
         SCOPED_TRACE(box->objectName().toStdString());
         // The filters are related to their frame as well.
@@ -180,13 +182,13 @@ TEST_F(AccessibilityTest, EveryControlOfTheFourWindowsHasANameTheAccessibilityTr
     }
     for (const auto& [box, label] : {labelled[0], labelled[2], labelled[3], labelled[4], labelled[6]})
         EXPECT_EQ(box->accessibleName(), label->text()) << box->objectName().toStdString();
-    EXPECT_EQ(f.Command11->accessibleName(), QStringLiteral("Reformat the record text")) << "not just \"R\"";
+    EXPECT_EQ(f.reformatButton->accessibleName(), QStringLiteral("Reformat the record text")) << "not just \"R\"";
 
-    expectReadable(&f.form2(), 4);
-    f.Command10_Click();
-    ASSERT_NE(f.form3(), nullptr);
-    expectReadable(f.form3(), 7);
-    app::frmSplash splash([] {}, exit);
+    expectReadable(&f.reminderWindow(), 4);
+    f.showAbout();
+    ASSERT_NE(f.aboutWindow(), nullptr);
+    expectReadable(f.aboutWindow(), 7);
+    app::SplashWindow splash([] {}, exit);
     splash.show();
     expectReadable(&splash, 10);
     QAccessible::setActive(false);
@@ -194,17 +196,17 @@ TEST_F(AccessibilityTest, EveryControlOfTheFourWindowsHasANameTheAccessibilityTr
 
 TEST_F(AccessibilityTest, EveryButtonIsInTheTabChainOrHasAUniqueAccessKey) {
     makeQuillFolder(); // passing the directory box checks it
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     expectButtonsReachable(&f);
-    expectButtonsReachable(&f.form2());
-    f.Command10_Click();
-    ASSERT_NE(f.form3(), nullptr);
-    expectButtonsReachable(f.form3());
+    expectButtonsReachable(&f.reminderWindow());
+    f.showAbout();
+    ASSERT_NE(f.aboutWindow(), nullptr);
+    expectButtonsReachable(f.aboutWindow());
 }
 
 TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
     makeQuillFolder();
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     ASSERT_TRUE(showActive(&f));
 
     struct Operation {
@@ -215,19 +217,20 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
     const auto nothing = [] {};
     const auto cancelInput = [this] { dialogs.expectInput(QString()); };
     const Operation operations[] = {
-        {f.Command1, nothing, [&] { return shows(QStringLiteral("Search complete!")); }},
-        {f.Command3, nothing, [&] { return shows(QStringLiteral("You can't save an empty text box!")); }},
-        {f.Command4, [&] { f.Text1->setPlainText(QStringLiteral("to be cleared")); },
-         [&] { return std::function<bool()>([&] { return f.Text1->toPlainText().isEmpty(); }); }},
-        {f.Command5, nothing, [&] { return shows(QStringLiteral("There is no record number specified to delete!")); }},
-        {f.Command8, [this] { dialogs.expectFont(std::nullopt); }, [&] { return shows(Shown::font().text); }},
-        {f.Command9, cancelInput,
+        {f.searchButton, nothing, [&] { return shows(QStringLiteral("Search complete!")); }},
+        {f.saveButton, nothing, [&] { return shows(QStringLiteral("You can't save an empty text box!")); }},
+        {f.clearButton, [&] { f.recordText->setPlainText(QStringLiteral("to be cleared")); },
+         [&] { return std::function<bool()>([&] { return f.recordText->toPlainText().isEmpty(); }); }},
+        {f.deleteButton, nothing,
+         [&] { return shows(QStringLiteral("There is no record number specified to delete!")); }},
+        {f.printButton, [this] { dialogs.expectFont(std::nullopt); }, [&] { return shows(Shown::font().text); }},
+        {f.importButton, cancelInput,
          [&] { return shows(QStringLiteral("Enter the number of items/groups in quotes per record (1-100)")); }},
-        {f.Command6, cancelInput, [&] { return shows(QStringLiteral("Password was deleted!")); }},
-        {f.Command7, nothing, [&] { return shows(QStringLiteral("New default directory set!")); }},
-        {f.Command11, nothing,
+        {f.passwordButton, cancelInput, [&] { return shows(QStringLiteral("Password was deleted!")); }},
+        {f.setDefaultButton, nothing, [&] { return shows(QStringLiteral("New default directory set!")); }},
+        {f.reformatButton, nothing,
          [&] { return shows(QStringLiteral("The text has been reformatted.  Click SAVE to save changes.")); }},
-        {f.Command2, nothing,
+        {f.exitButton, nothing,
          [&] { return std::function<bool()>([&, before = exit.calls()] { return exit.calls() > before; }); }},
     };
 
@@ -248,7 +251,7 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
         if (accessKey.isEmpty())
             continue;
         ++accessKeys;
-        ASSERT_TRUE(tabTo(f.Text1));
+        ASSERT_TRUE(tabTo(f.recordText));
         operation.prepare();
         const std::function<bool()> ran = operation.watch();
         QTest::keySequence(&f, accessKey);
@@ -261,28 +264,28 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
 }
 
 TEST_F(AccessibilityTest, KeysAloneOpenAndLeaveTheAboutAndReminderWindows) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     ASSERT_TRUE(showActive(&f));
-    ASSERT_TRUE(tabTo(f.Command10));
-    QTest::keyClick(f.Command10, Qt::Key_Return);
-    app::Form3* about = f.form3();
+    ASSERT_TRUE(tabTo(f.aboutButton));
+    QTest::keyClick(f.aboutButton, Qt::Key_Return);
+    app::AboutWindow* about = f.aboutWindow();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(showActive(about));
-    ASSERT_TRUE(tabTo(about->Command1));
-    QTest::keyClick(about->Command1, Qt::Key_Space);
-    EXPECT_EQ(f.form3(), nullptr) << "Space on its button leaves the about window";
+    ASSERT_TRUE(tabTo(about->returnButton));
+    QTest::keyClick(about->returnButton, Qt::Key_Space);
+    EXPECT_EQ(f.aboutWindow(), nullptr) << "Space on its button leaves the about window";
 
-    app::Form2& reminders = f.form2();
+    app::ReminderWindow& reminders = f.reminderWindow();
     ASSERT_TRUE(showActive(&reminders));
     dialogs.expectFont(std::nullopt);
-    ASSERT_TRUE(tabTo(reminders.Command2));
-    QTest::keyClick(reminders.Command2, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(reminders.printButton));
+    QTest::keyClick(reminders.printButton, Qt::Key_Space);
     EXPECT_FALSE(printer.calls().empty()) << "Space on \"Print these reminders\" prints";
     EXPECT_FALSE(reminders.isVisible()) << "and proceeds to the main window";
 
     ASSERT_TRUE(showActive(&reminders));
-    ASSERT_TRUE(tabTo(reminders.Command1));
-    QTest::keyClick(reminders.Command1, Qt::Key_Return);
+    ASSERT_TRUE(tabTo(reminders.proceedButton));
+    QTest::keyClick(reminders.proceedButton, Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible()) << "Enter on its button proceeds to the main window";
     EXPECT_TRUE(f.isVisible());
 }

@@ -86,7 +86,7 @@ TEST(CommandLine, HomeOptionWinsOverTheVariableAndIsRelativeToTheWorkingFolder) 
     env.insert("QUILLBOX_HOME", QString::fromStdString(scratch / "from-variable"));
     // The probe ends the program once the splash window is up; the drive folders are made before it shows.
     env.insert("LD_PRELOAD", QUILLBOX_WINDOW_PROBE);
-    env.insert("QUILLBOX_PROBE_WINDOW", "frmSplash");
+    env.insert("QUILLBOX_PROBE_WINDOW", "SplashWindow");
     env.insert("QUILLBOX_PROBE_OUT", QString::fromStdString(scratch / "title"));
     QProcess program;
     program.setProcessEnvironment(env);

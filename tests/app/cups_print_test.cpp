@@ -65,14 +65,14 @@ TEST_F(CupsPrintTest, RecordPrintedFromTheMainWindowArrivesAsATwoPagePdf) {
 
     app::QtPrinter realPrinter(QString::fromStdString(home / "printouts"), clock);
     app::Services realServices{drives, clock, dialogs, realPrinter, exit};
-    app::Form1 window(realServices);
-    window.Text2->setText("12/25/26");
+    app::MainWindow window(realServices);
+    window.reminderDate->setText("12/25/26");
     QString text = "Buy tickets\nfor the show";
     for (int line = 1; line <= 90; ++line)
         text += QString("\nline %1").arg(line);
-    window.Text1->setPlainText(text);
+    window.recordText->setPlainText(text);
     dialogs.expectFont(std::nullopt);
-    window.Command8_Click();
+    window.printRecord();
     EXPECT_TRUE(dialogs.messages().empty()) << dialogs.messages().front().text.toStdString();
     EXPECT_FALSE(QDir(QString::fromStdString(home / "printouts")).exists()) << "went to a PDF file, not the spooler";
 

@@ -22,7 +22,7 @@ TEST(EndToEnd, AlarmCheckAtStartUpListsTheRecordsDueToday) {
     writeFile(home / "drive_c/quill/12011000.611", "\"12/06/26\"\r\n\"Buy tickets\r\nfor the show\"\r\n");
     writeFile(home / "drive_c/quill/12021000.611", "\"12/07/26\"\r\n\"tomorrow\"\r\n");
     writeFile(home / "drive_c/quill/12031000.611", "\"12/06/26\"\r\n\"Call Anna\"\r\n");
-    const QString out = QString::fromStdString(workdir / "form2.txt");
+    const QString out = QString::fromStdString(workdir / "reminderWindow.txt");
 
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -31,8 +31,8 @@ TEST(EndToEnd, AlarmCheckAtStartUpListsTheRecordsDueToday) {
     env.insert("LD_PRELOAD", QString::fromLatin1(kFakeTime) + " " + QUILLBOX_WINDOW_PROBE);
     env.insert("FAKETIME", "@2026-12-06 10:00:00");
     env.insert("DONT_FAKE_MONOTONIC", "1");
-    env.insert("QUILLBOX_PROBE_WINDOW", "Form2");
-    env.insert("QUILLBOX_PROBE_CONTROL", "Text1");
+    env.insert("QUILLBOX_PROBE_WINDOW", "ReminderWindow");
+    env.insert("QUILLBOX_PROBE_CONTROL", "reminderList");
     env.insert("QUILLBOX_PROBE_OUT", out);
     program.setProcessEnvironment(env);
     program.setWorkingDirectory(QString::fromStdString(workdir.path()));
@@ -40,7 +40,7 @@ TEST(EndToEnd, AlarmCheckAtStartUpListsTheRecordsDueToday) {
     ASSERT_TRUE(program.waitForFinished(90'000)) << "the program did not end";
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
 
-    const std::string list = readFile(workdir / "form2.txt");
+    const std::string list = readFile(workdir / "reminderWindow.txt");
     EXPECT_NE(list.find("Reminder dated: 12/06/26\n\nBuy tickets\nfor the show\n\n--------------------"),
               std::string::npos)
         << list;

@@ -22,8 +22,8 @@ const Shown kPatient = Shown::message(
 const Shown kImported = Shown::message("The records have been imported into the specified directory!", "Attention!");
 const QString kProblemText = QStringLiteral("There was a problem importing your file.  Please read the documention.");
 const Shown kProblem = Shown::message(kProblemText, "Attention");
-const Shown kHourglass = Shown::pointer("Form1", app::Pointer::Hourglass);
-const Shown kDefault = Shown::pointer("Form1", app::Pointer::Default);
+const Shown kHourglass = Shown::pointer("MainWindow", app::Pointer::Hourglass);
+const Shown kDefault = Shown::pointer("MainWindow", app::Pointer::Default);
 
 const std::string kSmithJones = "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n";
 
@@ -45,24 +45,24 @@ protected:
 };
 
 TEST_F(ImportTest, ARunShowsItsDialogsInOrderAndLeavesTheRecordOnScreen) {
-    form->Text1->setPlainText(QStringLiteral("on screen"));
-    form->Text2->setText(QStringLiteral("12/25/26"));
-    form->Text5->setText(QStringLiteral("01030905.707"));
+    form->recordText->setPlainText(QStringLiteral("on screen"));
+    form->reminderDate->setText(QStringLiteral("12/25/26"));
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
     script({"2"}, source);
-    form->Command9_Click();
+    form->importRecords();
 
     EXPECT_EQ(dialogs.events(),
               (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kImported, kDefault}));
     EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "12061404.601"}));
     EXPECT_EQ(readFile(quill + "/12061404.601"), "\"\"\r\n\"Jones\r\n4 Elm Rd\r\n\"\r\n");
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("on screen"));
-    EXPECT_EQ(form->Text2->text(), QStringLiteral("12/25/26"));
-    EXPECT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("on screen"));
+    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26"));
+    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
 }
 
 TEST_F(ImportTest, AnswersOutsideTheRangeOrNoWholeNumberAreAskedAgainWithoutAMessage) {
     script({"0", "-1", " 5", "A", "99999", "5x", "1e9", "40000", "2.5"}, source);
-    form->Command9_Click();
+    form->importRecords();
     const std::vector<Shown> shown = dialogs.dialogs();
     ASSERT_EQ(shown.size(), 13u);
     for (std::size_t i = 0; i < 9; ++i)
@@ -78,7 +78,7 @@ TEST_F(ImportTest, AcceptedAnswersGoOnToTheFileDialogAndNoFileEndsQuietly) {
     for (const char* answer : {"1", "100", "9999", "250", "10000"}) {
         dialogs.clearLog();
         script({answer}, "");
-        form->Command9_Click();
+        form->importRecords();
         EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kDefault})) << answer;
     }
     EXPECT_TRUE(listFolder(quill).empty());
@@ -86,26 +86,26 @@ TEST_F(ImportTest, AcceptedAnswersGoOnToTheFileDialogAndNoFileEndsQuietly) {
 
 TEST_F(ImportTest, AnEmptyAnswerEndsQuietly) {
     dialogs.expectInput(QString());
-    form->Command9_Click();
+    form->importRecords();
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kAsk, kDefault}));
     EXPECT_EQ(dialogs.pendingAnswers(), 0u);
 }
 
 TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
-    form->Combo1->setEditText(QStringLiteral("c:\\nowhere"));
+    form->dataDirectory->setEditText(QStringLiteral("c:\\nowhere"));
     script({"2"}, source);
-    form->Command9_Click();
+    form->importRecords();
     EXPECT_EQ(dialogs.events(),
               (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kProblem, kDefault}));
     EXPECT_FALSE(std::filesystem::exists(drivePath("c:\\nowhere")));
 }
 
 TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
-    form->Combo1->setEditText(QStringLiteral("C:\\QUILL"));
+    form->dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
     dialogs.expectInput(QStringLiteral("4"));
     dialogs.expectOpenFile(QStringLiteral("c:\\People.CSV")); // a drive path typed into the dialog
     writeFile(drivePath("c:\\") + "/people.csv", kSmithJones);
-    form->Command9_Click();
+    form->importRecords();
     EXPECT_EQ(dialogs.messages().back(), kImported);
     EXPECT_EQ(listFolder(quill), std::vector<std::string>{"12061403.659"});
 }
@@ -113,7 +113,7 @@ TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
 TEST_F(ImportTest, AFileThatRunsOutOfFieldsKeepsTheWholeRecords) {
     writeFile(source, "a,b,c,d,e,f,g\r\n");
     script({"3"}, source);
-    form->Command9_Click();
+    form->importRecords();
     EXPECT_EQ(dialogs.messages(), (std::vector<Shown>{kChoose, kPatient, kProblem}));
     EXPECT_EQ(dialogs.events().back(), kDefault);
     EXPECT_EQ(listFolder(quill).size(), 2u);
@@ -122,7 +122,7 @@ TEST_F(ImportTest, AFileThatRunsOutOfFieldsKeepsTheWholeRecords) {
 TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
     writeFile(source, "fine,caf\xC3\xA9,done \xE2\x9C\x93\r\n");
     script({"1"}, source);
-    form->Command9_Click();
+    form->importRecords();
     const Shown problem = dialogs.messages().back();
     EXPECT_EQ(problem.title, QStringLiteral("Attention"));
     EXPECT_TRUE(problem.text.startsWith(kProblemText));
@@ -131,9 +131,9 @@ TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
 
     // In the folder's name it ends the import before the file is asked for.
     dialogs.clearLog();
-    form->Combo1->setEditText(QStringLiteral("c:\\\u2713"));
+    form->dataDirectory->setEditText(QStringLiteral("c:\\\u2713"));
     dialogs.expectInput(QStringLiteral("1"));
-    form->Command9_Click();
+    form->importRecords();
     ASSERT_EQ(dialogs.events().size(), 3u);
     EXPECT_TRUE(dialogs.events()[1].text.contains(QStringLiteral("U+2713")));
     EXPECT_EQ(dialogs.events()[2], kDefault);
@@ -142,7 +142,7 @@ TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
 TEST_F(ImportTest, AFileThatIsNoTextSaysWhy) {
     writeFile(source, std::string("Smith,\0\0\0\r\n", 10));
     script({"1"}, source);
-    form->Command9_Click();
+    form->importRecords();
     const Shown problem = dialogs.messages().back();
     EXPECT_EQ(problem.title, QStringLiteral("Attention"));
     EXPECT_TRUE(problem.text.startsWith(kProblemText + QStringLiteral("\n\nThe file holds NUL bytes")))

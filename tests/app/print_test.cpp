@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "support/form_fixture.h"
 
@@ -55,23 +55,24 @@ class RecordPrintoutTest : public FormFixture {
 protected:
     RecordPrintoutTest() {
         makeForm();
-        form->Text2->setText("12/25/26");
-        form->Text1->setPlainText("Buy tickets\nfor the show");
-        form->Text5->setText("120614035.659");
+        form->reminderDate->setText("12/25/26");
+        form->recordText->setPlainText("Buy tickets\nfor the show");
+        form->recordNumber->setText("120614035.659");
     }
 };
 
 TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
     dialogs.expectFont(serifChoice());
-    form->Command8_Click();
+    form->printRecord();
 
     // The text is one item with its line break as CR LF; the record number is not printed.
     EXPECT_EQ(printer.calls(),
               joined({kSetUp, kFontCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
-    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::pointer("Form1", app::Pointer::Hourglass), Shown::font(),
-                                                    Shown::pointer("Form1", app::Pointer::Default)}));
-    EXPECT_EQ(form->Text1->toPlainText(), "Buy tickets\nfor the show");
-    EXPECT_EQ(form->Text5->text(), "120614035.659");
+    EXPECT_EQ(dialogs.events(),
+              (std::vector<Shown>{Shown::pointer("MainWindow", app::Pointer::Hourglass), Shown::font(),
+                                  Shown::pointer("MainWindow", app::Pointer::Default)}));
+    EXPECT_EQ(form->recordText->toPlainText(), "Buy tickets\nfor the show");
+    EXPECT_EQ(form->recordNumber->text(), "120614035.659");
 }
 
 // The font dialog opens on the printer's font: Courier New 10 in black at first, then the last font chosen. OK
@@ -80,14 +81,14 @@ TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
     const Calls courier = {"font name Courier New", "font size 10",         "font bold false", "font italic false",
                            "font underline false",  "font strikeout false", "color #000000"};
     dialogs.expectFontUnchanged();
-    form->Command8_Click();
+    form->printRecord();
     EXPECT_EQ(printer.calls(),
               joined({kSetUp, courier, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
 
     dialogs.expectFont(serifChoice());
-    form->Command8_Click();
+    form->printRecord();
     dialogs.expectFontUnchanged();
-    form->form2().Command2_Click();
+    form->reminderWindow().printReminders();
     ASSERT_EQ(dialogs.fontsOffered().size(), 3u);
     EXPECT_EQ(dialogs.fontsOffered()[0], app::initialPrinterFont());
     EXPECT_EQ(dialogs.fontsOffered()[1], app::initialPrinterFont());
@@ -97,7 +98,7 @@ TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
 
 TEST_F(RecordPrintoutTest, CancelledFontDialogCopiesNothingAndStillPrints) {
     dialogs.expectFont(std::nullopt);
-    form->Command8_Click();
+    form->printRecord();
     EXPECT_EQ(printer.calls(), joined({kSetUp, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
     EXPECT_TRUE(dialogs.messages().empty());
 }
@@ -105,7 +106,7 @@ TEST_F(RecordPrintoutTest, CancelledFontDialogCopiesNothingAndStillPrints) {
 TEST_F(RecordPrintoutTest, ARefusedCopyStopsTheCopiesAfterIt) {
     printer.refuse("font italic");
     dialogs.expectFont(serifChoice());
-    form->Command8_Click();
+    form->printRecord();
     const Calls copied(kFontCopy.begin(), kFontCopy.begin() + 4);
     EXPECT_EQ(printer.calls(),
               joined({kSetUp, copied, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
@@ -114,7 +115,7 @@ TEST_F(RecordPrintoutTest, ARefusedCopyStopsTheCopiesAfterIt) {
 TEST_F(RecordPrintoutTest, AnEmptyFormPrintsSixLinesWithEmptyFields) {
     form->clearForm();
     dialogs.expectFont(std::nullopt);
-    form->Command8_Click();
+    form->printRecord();
     EXPECT_EQ(printer.printed(), (Calls{"   ", "Reminder date : ", "  ", "", "  ", " "}));
 }
 
@@ -124,12 +125,12 @@ TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
         dialogs.clearLog();
         printer.setOutcome(outcome);
         dialogs.expectFont(std::nullopt);
-        form->Command8_Click();
+        form->printRecord();
         EXPECT_EQ(dialogs.events().back(), Shown::message(outcome.message, "Attention!"));
-        EXPECT_EQ(dialogs.events().end()[-2], Shown::pointer("Form1", app::Pointer::Default));
+        EXPECT_EQ(dialogs.events().end()[-2], Shown::pointer("MainWindow", app::Pointer::Default));
     }
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->Text2->text(), "12/25/26");
+    EXPECT_EQ(form->reminderDate->text(), "12/25/26");
 }
 
 // A printout shows what the screen shows: characters the record files cannot store, a no-break space and a lone
@@ -137,12 +138,12 @@ TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
 TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     app::FontChoice anyFont = serifChoice();
     anyFont.name = QString::fromUtf8("Noto Sans CJK \u65e5\u672c");
-    form->Text2->setText(QString::fromUtf8("12/25/\u2192"));
-    app::setRecordText(form->Text1, "a\xA0"
-                                    "b\nc");
-    form->Text1->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
+    form->reminderDate->setText(QString::fromUtf8("12/25/\u2192"));
+    app::setRecordText(form->recordText, "a\xA0"
+                                         "b\nc");
+    form->recordText->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
     dialogs.expectFont(anyFont);
-    form->Command8_Click();
+    form->printRecord();
 
     EXPECT_EQ(printer.calls()[2], "font name Noto Sans CJK \u65e5\u672c");
     EXPECT_EQ(printer.printed(), (Calls{"   ", "Reminder date : 12/25/\u2192", "  ",
@@ -151,9 +152,9 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
                                         "  ", " "}));
     EXPECT_TRUE(dialogs.messages().empty());
 
-    form->form2().Text1->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));
+    form->reminderWindow().reminderList->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));
     dialogs.expectFont(anyFont);
-    form->form2().Command2_Click();
+    form->reminderWindow().printReminders();
     EXPECT_EQ(printer.printed().end()[-2], "Reminder dated: 12/06/26\r\n\u2603");
 }
 
@@ -162,25 +163,25 @@ protected:
     ReminderPrintoutTest() {
         makeForm();
         fillMainForm();
-        form->form2().Text1->setPlainText("Reminder dated: 12/06/26\n\nFeed the cat\n");
+        form->reminderWindow().reminderList->setPlainText("Reminder dated: 12/06/26\n\nFeed the cat\n");
     }
-    app::Form2& form2() { return form->form2(); }
+    app::ReminderWindow& reminderWindow() { return form->reminderWindow(); }
 
     void fillMainForm() {
-        for (QLineEdit* box :
-             {form->Text2, form->text3, form->Text5, form->Text4, form->Text8, form->Text6, form->Text7})
+        for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
+                               form->dayFilter, form->yearFilter, form->searchString2})
             box->setText("1");
-        form->Text1->setPlainText("found record");
-        form->Combo1->setEditText("c:\\notes");
-        form->Check1->setChecked(true);
+        form->recordText->setPlainText("found record");
+        form->dataDirectory->setEditText("c:\\notes");
+        form->checkAlarms->setChecked(true);
     }
     void expectMainFormEmpty() {
-        EXPECT_TRUE(form->Text1->toPlainText().isEmpty());
-        for (QLineEdit* box :
-             {form->Text2, form->text3, form->Text5, form->Text4, form->Text8, form->Text6, form->Text7})
+        EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
+        for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
+                               form->dayFilter, form->yearFilter, form->searchString2})
             EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-        EXPECT_EQ(form->Combo1->currentText(), "c:\\notes");
-        EXPECT_TRUE(form->Check1->isChecked());
+        EXPECT_EQ(form->dataDirectory->currentText(), "c:\\notes");
+        EXPECT_TRUE(form->checkAlarms->isChecked());
     }
 };
 
@@ -188,29 +189,29 @@ const Calls kReminderPage = printedThenEnded({"   ", "The set of reminders was p
                                               "  ", "Reminder dated: 12/06/26\r\n\r\nFeed the cat\r\n", " "});
 
 TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWindow) {
-    ASSERT_TRUE(form2().isVisible());
+    ASSERT_TRUE(reminderWindow().isVisible());
     dialogs.expectFont(serifChoice());
-    form2().Command2_Click();
+    reminderWindow().printReminders();
 
     EXPECT_EQ(printer.calls(), joined({kSetUp, kFontCopy, kReminderPage}));
     // The font dialog belongs to the reminder window; the pointer is the main window's.
     ASSERT_EQ(dialogs.events().size(), 3u);
-    EXPECT_EQ(dialogs.events()[0], Shown::pointer("Form1", app::Pointer::Hourglass));
+    EXPECT_EQ(dialogs.events()[0], Shown::pointer("MainWindow", app::Pointer::Hourglass));
     EXPECT_EQ(dialogs.events()[1], Shown::font());
-    EXPECT_EQ(dialogs.events()[1].parent, "Form2");
-    EXPECT_EQ(dialogs.events()[2], Shown::pointer("Form1", app::Pointer::Default));
-    EXPECT_FALSE(form2().isVisible());
+    EXPECT_EQ(dialogs.events()[1].parent, "ReminderWindow");
+    EXPECT_EQ(dialogs.events()[2], Shown::pointer("MainWindow", app::Pointer::Default));
+    EXPECT_FALSE(reminderWindow().isVisible());
     EXPECT_TRUE(form->isVisible());
     expectMainFormEmpty();
     // The list stays in the hidden window.
-    EXPECT_EQ(form2().Text1->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
+    EXPECT_EQ(reminderWindow().reminderList->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
 }
 
 TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
     clock.set({2027, 1, 2, 9, 5, 7});
-    form2().Text1->clear();
+    reminderWindow().reminderList->clear();
     dialogs.expectFont(std::nullopt);
-    form2().Command2_Click();
+    reminderWindow().printReminders();
     EXPECT_EQ(printer.calls(),
               joined({kSetUp, printedThenEnded({"   ", "The set of reminders was printed on: 01-02-2027    09:05:07",
                                                 "  ", "", " "})}));
@@ -220,15 +221,15 @@ TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
 TEST_F(ReminderPrintoutTest, AFailedPrinterKeepsTheReminderWindowForAnotherTry) {
     printer.setOutcome({false, "The printer is off line."});
     dialogs.expectFont(std::nullopt);
-    form2().Command2_Click();
+    reminderWindow().printReminders();
     EXPECT_EQ(dialogs.messages(), (std::vector<Shown>{Shown::message("The printer is off line.", "Attention!")}));
-    EXPECT_TRUE(form2().isVisible());
+    EXPECT_TRUE(reminderWindow().isVisible());
     EXPECT_FALSE(form->isVisible());
 
     printer.setOutcome({});
     dialogs.expectFont(std::nullopt);
-    form2().Command2_Click();
-    EXPECT_FALSE(form2().isVisible());
+    reminderWindow().printReminders();
+    EXPECT_FALSE(reminderWindow().isVisible());
     expectMainFormEmpty();
 }
 

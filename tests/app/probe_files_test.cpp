@@ -15,11 +15,11 @@ TEST_F(FormFixture, AUsersTestitDatAndTestdirSurviveSaveDirectoryCheckAndStartUp
     writeFile(quill + "/testdir/plan.txt", "a folder of the user's");
     makeForm();
 
-    form->Text1->setPlainText(QStringLiteral("a new record"));
-    form->Command3_Click();
-    form->Combo1_LostFocus();
+    form->recordText->setPlainText(QStringLiteral("a new record"));
+    form->saveRecord();
+    form->checkDataDirectory();
     form->hide();
-    form->Form_Load();
+    form->startUp();
 
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("Your record has been saved!", "Saved!")});
     EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "testdir", "testit.dat"}));

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
@@ -29,8 +29,8 @@ protected:
     }
     /** Fills the boxes the way a user would before saving. */
     void type(const QString& text, const QString& date = {}) {
-        form->Text1->setPlainText(text);
-        form->Text2->setText(date);
+        form->recordText->setPlainText(text);
+        form->reminderDate->setText(date);
     }
     std::vector<std::string> quillFiles() const { return listFolder(quill); }
     std::string quill;
@@ -38,23 +38,23 @@ protected:
 
 TEST_F(RecordTest, NewRecordIsWrittenByteExactAndFourBoxesAreEmptied) {
     type(QStringLiteral("Buy tickets\nfor the show"), QStringLiteral("12/25/26"));
-    form->text3->setText(QStringLiteral("first"));
-    form->Text7->setText(QStringLiteral("second"));
-    form->Text4->setText(QStringLiteral("12"));
-    form->Check1->setChecked(true);
-    form->Command3_Click();
+    form->searchString1->setText(QStringLiteral("first"));
+    form->searchString2->setText(QStringLiteral("second"));
+    form->monthFilter->setText(QStringLiteral("12"));
+    form->checkAlarms->setChecked(true);
+    form->saveRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kSaved});
     EXPECT_EQ(quillFiles(), std::vector<std::string>{kFirstNumber});
     EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"12/25/26\"\r\n\"Buy tickets\r\nfor the show\"\r\n");
-    for (QLineEdit* emptied : {form->Text2, form->text3, form->Text5})
+    for (QLineEdit* emptied : {form->reminderDate, form->searchString1, form->recordNumber})
         EXPECT_TRUE(emptied->text().isEmpty()) << emptied->objectName().toStdString();
-    EXPECT_TRUE(form->Text1->toPlainText().isEmpty());
-    EXPECT_EQ(form->Text7->text(), QStringLiteral("second"));
-    EXPECT_EQ(form->Text4->text(), QStringLiteral("12"));
-    EXPECT_TRUE(form->Check1->isChecked());
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
+    EXPECT_EQ(form->searchString2->text(), QStringLiteral("second"));
+    EXPECT_EQ(form->monthFilter->text(), QStringLiteral("12"));
+    EXPECT_TRUE(form->checkAlarms->isChecked());
+    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
 
-    form->Command3_Click(); // the text is empty now
+    form->saveRecord(); // the text is empty now
     EXPECT_EQ(dialogs.dialogs().back(), Shown::message("You can't save an empty text box!", kAlert));
 }
 
@@ -77,13 +77,13 @@ TEST_F(RecordTest, ChecksRunInOrderAndOnlyTheFirstRefusalIsShown) {
     };
     for (const Case& c : cases) {
         dialogs.clearLog();
-        form->Combo1->setEditText(c.directory);
+        form->dataDirectory->setEditText(c.directory);
         type(c.text, c.date);
-        form->Text8->setText(c.filter);
-        form->Command3_Click();
+        form->dayFilter->setText(c.filter);
+        form->saveRecord();
         EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(c.message, kAlert)}) << c.message.toStdString();
-        EXPECT_EQ(form->Text1->toPlainText(), c.text) << "a refusal leaves the boxes as they were";
-        EXPECT_EQ(form->Text2->text(), c.date);
+        EXPECT_EQ(form->recordText->toPlainText(), c.text) << "a refusal leaves the boxes as they were";
+        EXPECT_EQ(form->reminderDate->text(), c.date);
     }
     EXPECT_TRUE(quillFiles().empty()) << "nothing written, the probe file gone";
 }
@@ -92,7 +92,7 @@ TEST_F(RecordTest, ShapeOnlyDatesAndASingleSpaceAreSaved) {
     const char* dates[] = {"12/25/26", "12/25/2", "12/25/", "ab/cd/ef", ""};
     for (const char* date : dates) {
         type(QStringLiteral(" "), QString::fromLatin1(date));
-        form->Command3_Click();
+        form->saveRecord();
         clock.advance(std::chrono::seconds(1));
     }
     EXPECT_EQ(quillFiles().size(), 5u);
@@ -103,18 +103,18 @@ TEST_F(RecordTest, ShapeOnlyDatesAndASingleSpaceAreSaved) {
 TEST_F(RecordTest, ResaveReplacesTheFileUnderItsNumberAndAnotherFolderGetsACopy) {
     writeFile(quill + "/01030905.707", "\"\"\r\n\"old\"\r\n");
     type(QStringLiteral("new text"), QStringLiteral("01/04/27"));
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->Command3_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->saveRecord();
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"01030905.707"});
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
-    EXPECT_TRUE(form->Text5->text().isEmpty());
+    EXPECT_TRUE(form->recordNumber->text().isEmpty());
 
     const std::string other = drivePath("d:\\other");
     ASSERT_TRUE(platform::makeDirectories(other).ok());
     type(QStringLiteral("moved"));
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->Combo1->setEditText(QStringLiteral("D:\\OTHER"));
-    form->Command3_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->dataDirectory->setEditText(QStringLiteral("D:\\OTHER"));
+    form->saveRecord();
     EXPECT_EQ(readFile(other + "/01030905.707"), "\"\"\r\n\"moved\"\r\n");
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
 }
@@ -123,7 +123,7 @@ TEST_F(RecordTest, ASecondSaveInTheSameSecondTakesTheNextFreeSecond) {
     writeFile(quill + "/12061404.600", "\"\"\r\n\"made ten years ago\"\r\n");
     for (const char* text : {"one", "two", "three"}) {
         type(QString::fromLatin1(text));
-        form->Command3_Click();
+        form->saveRecord();
     }
     EXPECT_EQ(quillFiles(), (std::vector<std::string>{"12061403.659", "12061404.600", "12061404.601", "12061404.602"}));
     EXPECT_EQ(readFile(quill + "/12061404.600"), "\"\"\r\n\"made ten years ago\"\r\n");
@@ -132,16 +132,16 @@ TEST_F(RecordTest, ASecondSaveInTheSameSecondTakesTheNextFreeSecond) {
 
 TEST_F(RecordTest, CharactersTheFilesCannotHoldAreRefusedByName) {
     type(QStringLiteral("caf\u00E9 \u20AC ok"));
-    form->Command3_Click();
+    form->saveRecord();
     EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"\"\r\n\"caf\xE9 \x80 ok\"\r\n");
 
     dialogs.clearLog();
     type(QStringLiteral("tick \u2713"));
-    form->Command3_Click();
+    form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("\u2713 (U+2713)")));
     EXPECT_EQ(dialogs.dialogs()[0].title, kAlert);
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("tick \u2713"));
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("tick \u2713"));
     EXPECT_EQ(quillFiles().size(), 1u);
 }
 
@@ -156,41 +156,41 @@ TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
     }
     const std::string file = "\"12/25/26\"\r\n\"" + text + "\"\r\n";
     writeFile(quill + "/01030905.707", file);
-    form->text3->setText(QStringLiteral("NEEDLE"));
+    form->searchString1->setText(QStringLiteral("NEEDLE"));
     dialogs.expectQuestion(false);
-    form->Command1_Click();
-    ASSERT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
-    form->Command3_Click();
+    form->search();
+    ASSERT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
+    form->saveRecord();
     EXPECT_EQ(readFile(quill + "/01030905.707"), file);
 
-    app::setRecordText(form->form2().Text1, text);
-    EXPECT_EQ(app::recordTextOf(form->form2().Text1), text);
+    app::setRecordText(form->reminderWindow().reminderList, text);
+    EXPECT_EQ(app::recordTextOf(form->reminderWindow().reminderList), text);
 }
 
 // Only what a save writes or uses is narrowed to the code page, after the checks; the other boxes may hold any
 // character.
 TEST_F(RecordTest, OnlyWhatTheSaveWritesMustFitTheCodePage) {
-    form->text3->setText(QStringLiteral("\u2713"));
-    form->Text7->setText(QStringLiteral("\u2192"));
-    form->Text1->setPlainText(QString());
-    form->Command3_Click();
+    form->searchString1->setText(QStringLiteral("\u2713"));
+    form->searchString2->setText(QStringLiteral("\u2192"));
+    form->recordText->setPlainText(QString());
+    form->saveRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("You can't save an empty text box!", kAlert)});
 
     dialogs.clearLog();
     type(QStringLiteral("kept"));
-    form->Command3_Click();
+    form->saveRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kSaved});
     EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"\"\r\n\"kept\"\r\n");
 }
 
 TEST_F(RecordTest, ASaveThatCannotWriteSaysSoAndKeepsTheBoxes) {
-    form->Combo1->setEditText(QStringLiteral("c:\\vanished"));
+    form->dataDirectory->setEditText(QStringLiteral("c:\\vanished"));
     type(QStringLiteral("keep me"), QStringLiteral("12/25/26"));
-    form->Command3_Click();
+    form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.startsWith(QStringLiteral("Your record could not be saved in c:\\vanished")));
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("keep me"));
-    EXPECT_EQ(form->Text2->text(), QStringLiteral("12/25/26"));
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("keep me"));
+    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26"));
     EXPECT_FALSE(platform::directoryExists(drivePath("c:\\vanished")));
 }
 
@@ -202,40 +202,41 @@ TEST_F(RecordTest, AResaveIntoAReadOnlyFolderKeepsTheOldFile) {
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
     type(QStringLiteral("new"));
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->Command3_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("Read-only file system")));
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"\"\r\n\"old\"\r\n");
-    EXPECT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
 }
 
 TEST_F(RecordTest, DeleteNeedsANumberAndAFileAndThenClearsAllEightBoxes) {
-    form->Command5_Click();
+    form->deleteRecord();
     EXPECT_EQ(dialogs.dialogs(),
               std::vector<Shown>{Shown::message("There is no record number specified to delete!", kAttention)});
 
     dialogs.clearLog();
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->text3->setText(QStringLiteral("kept"));
-    form->Command5_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->searchString1->setText(QStringLiteral("kept"));
+    form->deleteRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("Cannot find that file to delete", kAttention)});
-    EXPECT_EQ(form->text3->text(), QStringLiteral("kept"));
+    EXPECT_EQ(form->searchString1->text(), QStringLiteral("kept"));
 
     dialogs.clearLog();
     writeFile(quill + "/01030905.707", "\"\"\r\n\"x\"\r\n");
     writeFile(quill + "/12061403.659", "\"\"\r\n\"other\"\r\n");
-    form->Combo1->setEditText(QStringLiteral("C:\\Quill"));
-    form->Check1->setChecked(true);
-    form->Text7->setText(QStringLiteral("s2"));
-    form->Text6->setText(QStringLiteral("26"));
-    form->Command5_Click();
+    form->dataDirectory->setEditText(QStringLiteral("C:\\Quill"));
+    form->checkAlarms->setChecked(true);
+    form->searchString2->setText(QStringLiteral("s2"));
+    form->yearFilter->setText(QStringLiteral("26"));
+    form->deleteRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("Record deleted!", kAttention)});
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"12061403.659"});
-    for (QLineEdit* box : {form->Text2, form->text3, form->Text5, form->Text4, form->Text8, form->Text6, form->Text7})
+    for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
+                           form->dayFilter, form->yearFilter, form->searchString2})
         EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("C:\\Quill"));
-    EXPECT_TRUE(form->Check1->isChecked());
+    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("C:\\Quill"));
+    EXPECT_TRUE(form->checkAlarms->isChecked());
 }
 
 TEST_F(RecordTest, ADeleteThatFailsSaysSoAndKeepsTheRecordOnScreen) {
@@ -245,23 +246,23 @@ TEST_F(RecordTest, ADeleteThatFailsSaysSoAndKeepsTheRecordOnScreen) {
     ScopedMount readOnly = ScopedMount::readOnly(quill);
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->Text1->setPlainText(QStringLiteral("x"));
-    form->Command5_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->recordText->setPlainText(QStringLiteral("x"));
+    form->deleteRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.startsWith(QStringLiteral("The record 01030905.707 could not be deleted")));
-    EXPECT_EQ(form->Text5->text(), QStringLiteral("01030905.707"));
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("x"));
+    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("x"));
 }
 
 TEST_F(RecordTest, ClearFormTouchesNoFileAndShowsNothing) {
     writeFile(quill + "/01030905.707", "\"\"\r\n\"x\"\r\n");
-    form->Text5->setText(QStringLiteral("01030905.707"));
-    form->Text1->setPlainText(QStringLiteral("x"));
-    form->Command4_Click();
-    form->Command4_Click();
+    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->recordText->setPlainText(QStringLiteral("x"));
+    form->clearForm();
+    form->clearForm();
     EXPECT_TRUE(dialogs.events().empty());
-    EXPECT_TRUE(form->Text5->text().isEmpty());
+    EXPECT_TRUE(form->recordNumber->text().isEmpty());
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"01030905.707"});
 }
 
@@ -271,38 +272,38 @@ TEST_F(RecordTest, DirectoryCheckFallsBackOnlyWhenTheProbeFails) {
         Shown::message("The directory you have specified does not exist.  Please create it.", attention),
         Shown::message("Directory being changed back to program default of C:\\QUILL", attention)};
 
-    form->Combo1->setEditText(QStringLiteral("C:\\QUILL"));
-    form->Combo1_LostFocus();
+    form->dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
+    form->checkDataDirectory();
     EXPECT_TRUE(dialogs.events().empty());
     EXPECT_TRUE(quillFiles().empty()) << "the probe file is gone again";
 
     ASSERT_TRUE(platform::makeDirectories(drivePath("c:\\my notes")).ok());
-    form->Combo1->setEditText(QStringLiteral("c:\\my notes"));
-    form->Combo1_LostFocus();
-    form->Combo1->setEditText(QString()); // probes \testdir, in the root of drive C
-    form->Combo1_LostFocus();
+    form->dataDirectory->setEditText(QStringLiteral("c:\\my notes"));
+    form->checkDataDirectory();
+    form->dataDirectory->setEditText(QString()); // probes \testdir, in the root of drive C
+    form->checkDataDirectory();
     EXPECT_TRUE(dialogs.events().empty());
 
-    form->Combo1->setEditText(QStringLiteral("e:\\nowhere"));
-    form->Combo1_LostFocus();
+    form->dataDirectory->setEditText(QStringLiteral("e:\\nowhere"));
+    form->checkDataDirectory();
     EXPECT_EQ(dialogs.dialogs(), fallback);
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("c:\\quill"));
-    EXPECT_EQ(form->Combo1->count(), 0) << "the list is not changed";
+    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_EQ(form->dataDirectory->count(), 0) << "the list is not changed";
 }
 
 TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
     QString line;
     for (int i = 0; i < 20; ++i)
         line += QStringLiteral("abcd ");
-    form->Text1->setPlainText(line);
-    form->Command11_Click();
-    EXPECT_EQ(form->Text1->toPlainText(), line.left(70) + "\n" + line.mid(70));
+    form->recordText->setPlainText(line);
+    form->reformatText();
+    EXPECT_EQ(form->recordText->toPlainText(), line.left(70) + "\n" + line.mid(70));
 
     // Only the space character is a place to break: a no-break space is not, and it stays one.
     dialogs.clearLog();
-    app::setRecordText(form->Text1, std::string(100, '\xA0'));
-    form->Command11_Click();
-    EXPECT_EQ(app::recordTextOf(form->Text1), std::string(100, '\xA0'));
+    app::setRecordText(form->recordText, std::string(100, '\xA0'));
+    form->reformatText();
+    EXPECT_EQ(app::recordTextOf(form->recordText), std::string(100, '\xA0'));
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(
                                      "The text has been reformatted.  Click SAVE to save changes.", kAttention)});
 
@@ -311,9 +312,9 @@ TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
     while (full.size() < 29990)
         full += line; // 30000 characters of 66-character lines gain a break each: too long for the box
     full.truncate(29990);
-    form->Text1->setPlainText(full);
-    form->Command11_Click();
-    EXPECT_EQ(form->Text1->toPlainText(), full) << "nothing of the user's text is dropped";
+    form->recordText->setPlainText(full);
+    form->reformatText();
+    EXPECT_EQ(form->recordText->toPlainText(), full) << "nothing of the user's text is dropped";
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("longer than 30000 characters")));
     EXPECT_EQ(dialogs.dialogs()[0].title, kAttention);

@@ -9,8 +9,8 @@
 #include <QTest>
 #include <map>
 
-#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "store/record_file.h"
 #include "support/form_fixture.h"
@@ -20,8 +20,8 @@ namespace {
 
 using app::Pointer;
 
-const Shown kHourglass = Shown::pointer("Form1", Pointer::Hourglass);
-const Shown kArrow = Shown::pointer("Form1", Pointer::Default);
+const Shown kHourglass = Shown::pointer("MainWindow", Pointer::Hourglass);
+const Shown kArrow = Shown::pointer("MainWindow", Pointer::Default);
 const Shown kContinue = Shown::question("Record found!  Continue search?", "Match found");
 const Shown kComplete = Shown::message("Search complete!", "Attention");
 
@@ -30,7 +30,7 @@ protected:
     SearchTest() {
         folder = makeQuillFolder();
         makeForm();
-        form->Combo1->setEditText(QStringLiteral("c:\\quill"));
+        form->dataDirectory->setEditText(QStringLiteral("c:\\quill"));
     }
 
     void put(const std::string& number, const store::Record& record) {
@@ -39,27 +39,29 @@ protected:
     }
 
     // The record on screen, read back from the boxes.
-    std::string shownNumber() const { return form->Text5->text().toStdString(); }
+    std::string shownNumber() const { return form->recordNumber->text().toStdString(); }
     void expectShownRecordIsItsFile() const {
         ASSERT_EQ(records.count(shownNumber()), 1u) << shownNumber();
         const store::Record& record = records.at(shownNumber());
-        EXPECT_EQ(app::recordTextOf(form->Text1).value_or("<unmappable>"), record.text);
-        EXPECT_EQ(app::toCp1252(form->Text2->text()).value_or("<unmappable>"), record.reminderDate);
+        EXPECT_EQ(app::recordTextOf(form->recordText).value_or("<unmappable>"), record.text);
+        EXPECT_EQ(app::toCp1252(form->reminderDate->text()).value_or("<unmappable>"), record.reminderDate);
     }
     void expectCriteriaEmptied() const {
-        for (const QLineEdit* box : {form->text3, form->Text4, form->Text8, form->Text6, form->Text7})
+        for (const QLineEdit* box :
+             {form->searchString1, form->monthFilter, form->dayFilter, form->yearFilter, form->searchString2})
             EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-        EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("c:\\quill"));
+        EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
     }
     // The numbers of the records a search finds, answering Yes throughout.
     std::vector<std::string> foundNumbers(int expectedMatches) {
         for (int i = 0; i < expectedMatches; ++i)
             dialogs.expectQuestion(true);
         std::vector<std::string> numbers;
-        form->Text5->clear(); // so that every record shown changes it
-        const QMetaObject::Connection watch = QObject::connect(
-            form->Text5, &QLineEdit::textChanged, [&](const QString& text) { numbers.push_back(text.toStdString()); });
-        form->Command1_Click();
+        form->recordNumber->clear(); // so that every record shown changes it
+        const QMetaObject::Connection watch =
+            QObject::connect(form->recordNumber, &QLineEdit::textChanged,
+                             [&](const QString& text) { numbers.push_back(text.toStdString()); });
+        form->search();
         QObject::disconnect(watch);
         std::sort(numbers.begin(), numbers.end());
         return numbers;
@@ -88,17 +90,17 @@ TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
     };
     for (const Case& c : cases) {
         dialogs.clearLog();
-        form->Combo1->setEditText(c.directory);
-        form->Text2->setText(c.date);
-        form->Text1->setPlainText(c.text);
-        form->text3->setText(c.search1);
-        form->Text4->setText(QStringLiteral("12"));
-        form->Command1_Click();
+        form->dataDirectory->setEditText(c.directory);
+        form->reminderDate->setText(c.date);
+        form->recordText->setPlainText(c.text);
+        form->searchString1->setText(c.search1);
+        form->monthFilter->setText(QStringLiteral("12"));
+        form->search();
         EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::message(c.message, "Alert!")}))
             << c.message.toStdString();
-        EXPECT_EQ(form->text3->text(), c.search1) << "the boxes stay as typed";
-        EXPECT_EQ(form->Text4->text(), QStringLiteral("12"));
-        EXPECT_TRUE(form->Text5->text().isEmpty());
+        EXPECT_EQ(form->searchString1->text(), c.search1) << "the boxes stay as typed";
+        EXPECT_EQ(form->monthFilter->text(), QStringLiteral("12"));
+        EXPECT_TRUE(form->recordNumber->text().isEmpty());
     }
 }
 
@@ -106,10 +108,10 @@ TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
 // hold does not stop it: the match found replaces it.
 TEST_F(SearchTest, TheRecordBoxMayHoldAnyCharacter) {
     put("12061403.659", {"", "a needle here"});
-    form->Text1->setPlainText(QStringLiteral("typed \u2192"));
-    form->text3->setText(QStringLiteral("needle"));
+    form->recordText->setPlainText(QStringLiteral("typed \u2192"));
+    form->searchString1->setText(QStringLiteral("needle"));
     dialogs.expectQuestion(false);
-    form->Command1_Click();
+    form->search();
     EXPECT_EQ(shownNumber(), "12061403.659");
     expectShownRecordIsItsFile();
 }
@@ -119,12 +121,12 @@ TEST_F(SearchTest, EachMatchIsShownAndAskedAboutUntilNo) {
     put("12061404.659", {"", "Tickets, again"});
     put("12061405.659", {"", "tickets once more"});
     put("12061406.659", {"", "nothing to see"});
-    form->text3->setText(QStringLiteral("TICKETS"));
-    form->Text7->setText(QStringLiteral("zzz"));
-    form->Text8->setText(QString()); // no filters
+    form->searchString1->setText(QStringLiteral("TICKETS"));
+    form->searchString2->setText(QStringLiteral("zzz"));
+    form->dayFilter->setText(QString()); // no filters
     dialogs.expectQuestion(true);
     dialogs.expectQuestion(false);
-    form->Command1_Click();
+    form->search();
 
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, kArrow, kContinue, kHourglass, kArrow, kContinue,
                                                     kHourglass, Shown::beep(), kArrow, kComplete}));
@@ -136,9 +138,9 @@ TEST_F(SearchTest, EachMatchIsShownAndAskedAboutUntilNo) {
 TEST_F(SearchTest, NoAtTheFirstMatchEndsTheSearchAtOnce) {
     for (const char* number : {"12061403.659", "12061404.659", "12061405.659"})
         put(number, {"", "red car"});
-    form->text3->setText(QStringLiteral("red car"));
+    form->searchString1->setText(QStringLiteral("red car"));
     dialogs.expectQuestion(false);
-    form->Command1_Click();
+    form->search();
     EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kContinue, kComplete}));
     EXPECT_EQ(dialogs.beeps(), 1);
     expectShownRecordIsItsFile();
@@ -148,22 +150,22 @@ TEST_F(SearchTest, NoAtTheFirstMatchEndsTheSearchAtOnce) {
 TEST_F(SearchTest, NothingMatchingLeavesTheRecordBoxesAsTheyWere) {
     put("12061403.659", {"12/24/26", "Red  Car"});
     put("12061404.659", {"", "car red"});
-    form->Text1->setPlainText(QStringLiteral("typed before"));
-    form->Text2->setText(QStringLiteral("12/25/26"));
-    form->text3->setText(QStringLiteral("red car"));
-    form->Text6->setText(QStringLiteral("6"));
-    form->Command1_Click();
+    form->recordText->setPlainText(QStringLiteral("typed before"));
+    form->reminderDate->setText(QStringLiteral("12/25/26"));
+    form->searchString1->setText(QStringLiteral("red car"));
+    form->yearFilter->setText(QStringLiteral("6"));
+    form->search();
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow, kComplete}));
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("typed before"));
-    EXPECT_EQ(form->Text2->text(), QStringLiteral("12/25/26")); // the criterion stays
-    EXPECT_TRUE(form->Text5->text().isEmpty());
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("typed before"));
+    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26")); // the criterion stays
+    EXPECT_TRUE(form->recordNumber->text().isEmpty());
     expectCriteriaEmptied();
 
     // With all three criteria empty nothing matches either, in a folder that does not exist as well.
     dialogs.clearLog();
-    form->Text2->clear();
-    form->Combo1->setEditText(QStringLiteral("c:\\missing"));
-    form->Command1_Click();
+    form->reminderDate->clear();
+    form->dataDirectory->setEditText(QStringLiteral("c:\\missing"));
+    form->search();
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow, kComplete}));
 }
 
@@ -175,16 +177,16 @@ TEST_F(SearchTest, StringsDatesAndAccentedCaseAreMatchedEachInItsField) {
     put("12061407.659", {"", "\x8C"
                              "UVRE and \xC9"
                              "T\xC9"}); // Œ É
-    form->text3->setText(QString::fromUtf8("café"));
+    form->searchString1->setText(QString::fromUtf8("café"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061403.659", "12061406.659"}));
-    form->Text2->clear(); // it shows the last match's reminder date, a criterion of the next search
-    form->Text7->setText(QString::fromUtf8("ŒUVRE"));
+    form->reminderDate->clear(); // it shows the last match's reminder date, a criterion of the next search
+    form->searchString2->setText(QString::fromUtf8("ŒUVRE"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061404.659", "12061407.659"}));
-    form->Text2->setText(QStringLiteral("12/25/"));
+    form->reminderDate->setText(QStringLiteral("12/25/"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061403.659", "12061404.659"}));
-    form->text3->setText(QString::fromUtf8("été"));
-    form->Text7->setText(QString::fromUtf8("CAFÉ NOIR"));
-    form->Text2->setText(QStringLiteral("12/25/26"));
+    form->searchString1->setText(QString::fromUtf8("été"));
+    form->searchString2->setText(QString::fromUtf8("CAFÉ NOIR"));
+    form->reminderDate->setText(QStringLiteral("12/25/26"));
     EXPECT_EQ(foundNumbers(3), (std::vector<std::string>{"12061403.659", "12061406.659", "12061407.659"}));
     expectShownRecordIsItsFile(); // accented text shown as it is stored
 }
@@ -196,10 +198,10 @@ TEST_F(SearchTest, CreationDateFiltersSelectByRecordNumber) {
     writeFile(folder + "/notes.txt", "not a record"); // files that are not records are passed over
     writeFile(folder + "/12259999.6xx", "\"only one field\"\r\n");
     const auto search = [&](const char* month, const char* day, const char* year, int matches) {
-        form->text3->setText(QStringLiteral("note"));
-        form->Text4->setText(QString::fromLatin1(month));
-        form->Text8->setText(QString::fromLatin1(day));
-        form->Text6->setText(QString::fromLatin1(year));
+        form->searchString1->setText(QStringLiteral("note"));
+        form->monthFilter->setText(QString::fromLatin1(month));
+        form->dayFilter->setText(QString::fromLatin1(day));
+        form->yearFilter->setText(QString::fromLatin1(year));
         return foundNumbers(matches);
     };
     EXPECT_EQ(search("12", "25", "26", 2), (std::vector<std::string>{"12250101.600", "12251403.659"}));
@@ -214,7 +216,7 @@ TEST_F(SearchTest, CreationDateFiltersSelectByRecordNumber) {
 
 class ReminderCheckTest : public SearchTest {
 protected:
-    QString reminderList() const { return form->form2().Text1->toPlainText(); }
+    QString reminderList() const { return form->reminderWindow().reminderList->toPlainText(); }
 };
 
 TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
@@ -224,11 +226,11 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     put("12041403.659", {"12/06/26", "Dentist"});
     put("12051403.659", {"06/12/26", "day first"});
     writeFile(folder + "/binary", std::string("\"12/06/26\"\r\n\"\0\"\r\n", 16));
-    form->Text1->setPlainText(QStringLiteral("old"));
-    form->Text4->setText(QString());
+    form->recordText->setPlainText(QStringLiteral("old"));
+    form->monthFilter->setText(QString());
     form->runReminderCheck("12/06/26");
 
-    const app::Form2& reminders = form->form2();
+    const app::ReminderWindow& reminders = form->reminderWindow();
     EXPECT_TRUE(reminders.isVisible());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow}));
@@ -242,29 +244,29 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     expectCriteriaEmptied();
 
     // Enter in the results window proceeds to the main window, emptied.
-    ASSERT_TRUE(showActive(&form->form2()));
-    form->form2().Command1->setFocus();
+    ASSERT_TRUE(showActive(&form->reminderWindow()));
+    form->reminderWindow().proceedButton->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->Text1->toPlainText().isEmpty());
-    EXPECT_TRUE(form->Text5->text().isEmpty());
+    EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
+    EXPECT_TRUE(form->recordNumber->text().isEmpty());
 }
 
 TEST_F(ReminderCheckTest, NothingDueShowsAnEmptyResultsWindow) {
     put("12021403.659", {"12/07/26", "tomorrow"});
     form->runReminderCheck("12/06/26");
-    EXPECT_TRUE(form->form2().isVisible());
+    EXPECT_TRUE(form->reminderWindow().isVisible());
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(reminderList().isEmpty());
-    EXPECT_TRUE(form->Text5->text().isEmpty());
+    EXPECT_TRUE(form->recordNumber->text().isEmpty());
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow}));
 }
 
 TEST_F(ReminderCheckTest, AMissingDirectoryStillShowsTheResultsWindow) {
-    form->Combo1->setEditText(QStringLiteral("d:\\gone"));
+    form->dataDirectory->setEditText(QStringLiteral("d:\\gone"));
     form->runReminderCheck("12/06/26");
-    EXPECT_TRUE(form->form2().isVisible());
+    EXPECT_TRUE(form->reminderWindow().isVisible());
     EXPECT_TRUE(reminderList().isEmpty());
     EXPECT_EQ(dialogs.beeps(), 1);
 }
@@ -277,7 +279,7 @@ TEST_F(ReminderCheckTest, TheListKeepsItsLastThirtyThousandCharacters) {
     const QString list = reminderList();
     EXPECT_EQ(app::storedLength(list), 30000);
     EXPECT_FALSE(list.startsWith(QStringLiteral("Reminder dated"))); // cut mid-entry
-    const QString last = form->Text1->toPlainText();                 // the last match, also the last entry
+    const QString last = form->recordText->toPlainText();            // the last match, also the last entry
     EXPECT_TRUE(list.endsWith(QStringLiteral("\n\n") + last + QStringLiteral("\n\n--------------------\n\n")));
     EXPECT_EQ(list.count(QStringLiteral("Reminder dated: 12/06/26")), 2);
 }

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/reminder_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
 #include "platform/files.h"
 #include "support/form_fixture.h"
 
@@ -21,14 +21,14 @@ protected:
     std::string driveC(const std::string& name) const { return drivePath("c:\\" + name); }
     QStringList comboList() const {
         QStringList items;
-        for (int i = 0; i < form->Combo1->count(); ++i)
-            items << form->Combo1->itemText(i);
+        for (int i = 0; i < form->dataDirectory->count(); ++i)
+            items << form->dataDirectory->itemText(i);
         return items;
     }
-    app::Form1& load() {
-        app::Form1& f = makeForm();
+    app::MainWindow& load() {
+        app::MainWindow& f = makeForm();
         f.hide(); // the main window exists but is not shown until its start-up says so
-        f.Form_Load();
+        f.startUp();
         return f;
     }
     static Shown passwordPrompt() {
@@ -38,37 +38,37 @@ protected:
 };
 
 TEST_F(StartupTest, WithNoSettingsTheMainWindowComesUpOnTheProgramDefault) {
-    app::Form1& f = load();
+    app::MainWindow& f = load();
     EXPECT_EQ(comboList(), QStringList{"c:\\quill"});
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("c:\\quill"));
-    EXPECT_FALSE(f.Check1->isChecked());
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_FALSE(f.checkAlarms->isChecked());
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(dialogs.dialogs().empty());
     EXPECT_TRUE(platform::directoryExists(driveC("quill"))) << "c:\\quill is created when missing";
     EXPECT_TRUE(listFolder(driveC("quill")).empty()) << "no probe file stays behind";
-    EXPECT_EQ(dialogs.pointers(), (std::vector<Shown>{Shown::pointer("Form2", app::Pointer::Hourglass),
-                                                      Shown::pointer("Form1", app::Pointer::Default)}));
+    EXPECT_EQ(dialogs.pointers(), (std::vector<Shown>{Shown::pointer("ReminderWindow", app::Pointer::Hourglass),
+                                                      Shown::pointer("MainWindow", app::Pointer::Default)}));
 }
 
 TEST_F(StartupTest, DefaultDirectoryAndDirectoryListsFillTheListInOrder) {
     writeFile(driveC("default.dat"), "d:\\notes,d:\\ignored\r\n");
     writeFile(driveC("DirList.dat"), "c:\\one\r\nc:\\two, c:\\three\r\n");
     writeFile(workdir / "dirlist.dat", "\"e:\\quoted, with comma\"\r\n007\r\n");
-    app::Form1& f = load();
+    app::MainWindow& f = load();
     EXPECT_EQ(comboList(), (QStringList{"c:\\quill", "d:\\notes", "c:\\one", "c:\\two", "c:\\three",
                                         "e:\\quoted, with comma", "7"}));
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("d:\\notes"));
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("d:\\notes"));
 }
 
 TEST_F(StartupTest, TheDirectoryListIsReadTwiceWhenStartedInTheRootOfDriveC) {
     writeFile(driveC("dirlist.dat"), "c:\\one\r\n");
     platform::DriveMap rooted(home.path(), driveC(""));
     app::Services inDriveC{rooted, clock, dialogs, printer, exit};
-    app::Form1 f(inDriveC);
-    f.Form_Load();
+    app::MainWindow f(inDriveC);
+    f.startUp();
     QStringList items;
-    for (int i = 0; i < f.Combo1->count(); ++i)
-        items << f.Combo1->itemText(i);
+    for (int i = 0; i < f.dataDirectory->count(); ++i)
+        items << f.dataDirectory->itemText(i);
     EXPECT_EQ(items, (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
 }
 
@@ -76,8 +76,8 @@ TEST_F(StartupTest, EmptyOrBrokenSettingsFilesFallBackToDefaults) {
     writeFile(driveC("default.dat"), "\r\n");
     writeFile(driveC("@.dat"), "");
     writeFile(driveC("dirlist.dat"), std::string("\0\x01\x02\xff", 4));
-    app::Form1& f = load();
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("c:\\quill"));
+    app::MainWindow& f = load();
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("c:\\quill"));
     EXPECT_TRUE(dialogs.dialogs().empty()) << "an empty password file asks for nothing";
     EXPECT_TRUE(f.isVisible());
 }
@@ -86,16 +86,16 @@ TEST_F(StartupTest, AnAlarmFlagOfAnyContentRunsTheReminderCheckInstead) {
     writeFile(driveC("FLAG.DAT"), "");
     makeQuillFolder();
     writeFile(driveC("quill/12011000.611"), "\"12/06/26\"\r\n\"due today\"\r\n");
-    app::Form1& f = load();
-    EXPECT_TRUE(f.Check1->isChecked());
+    app::MainWindow& f = load();
+    EXPECT_TRUE(f.checkAlarms->isChecked());
     EXPECT_FALSE(f.isVisible());
-    ASSERT_TRUE(f.form2().isVisible());
-    EXPECT_TRUE(f.form2().Text1->toPlainText().contains(QStringLiteral("Reminder dated: 12/06/26")));
+    ASSERT_TRUE(f.reminderWindow().isVisible());
+    EXPECT_TRUE(f.reminderWindow().reminderList->toPlainText().contains(QStringLiteral("Reminder dated: 12/06/26")));
 }
 
 TEST_F(StartupTest, StartGoesOnWhenTheProgramDefaultCannotBeCreated) {
     writeFile(driveC("quill"), "a file where the folder should be");
-    app::Form1& f = load();
+    app::MainWindow& f = load();
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(platform::directoryExists(driveC("quill")));
 }
@@ -106,7 +106,7 @@ TEST_F(StartupTest, PasswordIsAskedUntilRightInAnyLetterCase) {
     dialogs.expectInput(QStringLiteral("Enter your password here"));
     dialogs.expectInput(QStringLiteral("Secret,ignored"));
     dialogs.expectInput(QStringLiteral("sECRET"));
-    app::Form1& f = load();
+    app::MainWindow& f = load();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>(3, passwordPrompt())) << "wrong answers get no message";
     EXPECT_EQ(exit.calls(), 0);
     EXPECT_TRUE(f.isVisible());
@@ -118,7 +118,7 @@ TEST_F(StartupTest, CancelAtThePasswordPromptEndsTheProgramAtOnce) {
     writeFile(driveC("dirlist.dat"), "c:\\one\r\n");
     dialogs.expectInput(QStringLiteral("007")); // a number is stored without its leading zeros
     dialogs.expectInput(QString());
-    app::Form1& f = load();
+    app::MainWindow& f = load();
     EXPECT_EQ(exit.calls(), 1);
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(comboList(), QStringList{"c:\\quill"}) << "nothing after the prompt ran";
@@ -126,36 +126,36 @@ TEST_F(StartupTest, CancelAtThePasswordPromptEndsTheProgramAtOnce) {
 }
 
 TEST_F(StartupTest, ExitStoresTheAlarmFlagThenEnds) {
-    app::Form1& f = makeForm();
-    f.Check1->setChecked(true);
-    f.Command2_Click();
+    app::MainWindow& f = makeForm();
+    f.checkAlarms->setChecked(true);
+    f.exitProgram();
     EXPECT_EQ(readFile(driveC("flag.dat")), " \r\n");
     EXPECT_EQ(exit.calls(), 1);
 
-    f.Check1->setChecked(false);
-    f.Command2_Click();
+    f.checkAlarms->setChecked(false);
+    f.exitProgram();
     EXPECT_FALSE(platform::fileExists(driveC("flag.dat")));
-    f.Command2_Click(); // no flag file: nothing to delete
+    f.exitProgram(); // no flag file: nothing to delete
     EXPECT_EQ(exit.calls(), 3);
     EXPECT_TRUE(dialogs.events().empty());
 }
 
 TEST_F(StartupTest, ClosingTheMainWindowEndsTheProgramWithoutStoringTheFlag) {
-    app::Form1& f = makeForm();
-    f.Check1->setChecked(true);
+    app::MainWindow& f = makeForm();
+    f.checkAlarms->setChecked(true);
     f.close();
     EXPECT_EQ(exit.calls(), 1);
     EXPECT_FALSE(platform::fileExists(driveC("flag.dat")));
 }
 
 TEST_F(StartupTest, SetAsDefaultStoresTheTextAsTyped) {
-    app::Form1& f = makeForm();
-    f.Combo1->setEditText(QStringLiteral("d:\\my notes"));
-    f.Command7_Click();
+    app::MainWindow& f = makeForm();
+    f.dataDirectory->setEditText(QStringLiteral("d:\\my notes"));
+    f.setDefaultDirectory();
     EXPECT_EQ(readFile(driveC("default.dat")), "d:\\my notes\r\n");
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("New default directory set!", kAttention)});
-    f.Combo1->setEditText(QString());
-    f.Command7_Click();
+    f.dataDirectory->setEditText(QString());
+    f.setDefaultDirectory();
     EXPECT_EQ(readFile(driveC("default.dat")), "d:\\my notes\r\n");
     EXPECT_EQ(dialogs.dialogs().size(), 1u);
 }
@@ -175,10 +175,10 @@ protected:
 };
 
 TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     for (const char* answer : {"Secret", "secret", "Secret", "", "Secret", "Secret"})
         dialogs.expectInput(QString::fromLatin1(answer));
-    f.Command6_Click();
+    f.changePassword();
     EXPECT_EQ(dialogs.dialogs(),
               (std::vector<Shown>{first(), confirm(), mismatch(), first(), confirm(), mismatch(), first(), confirm(),
                                   Shown::message("The new password has been saved!", "Password saved!")}));
@@ -189,26 +189,26 @@ TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
 }
 
 TEST_F(PasswordTest, AnEmptyFirstEntryDeletesThePassword) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     dialogs.expectInput(QString());
-    f.Command6_Click(); // none was set: the same message, no file
+    f.changePassword(); // none was set: the same message, no file
     writeFile(driveC("@.dat"), "old\r\n");
     dialogs.expectInput(QString());
-    f.Command6_Click();
+    f.changePassword();
     EXPECT_FALSE(platform::fileExists(driveC("@.dat")));
     EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{first(), Shown::message("Password was deleted!", kAttention),
                                                      first(), Shown::message("Password was deleted!", kAttention)}));
 }
 
 TEST_F(PasswordTest, PasswordsThatWouldNotReadBackAreRefusedWithAReason) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     for (const char* refused : {" lead", "a,b", "007", "   "}) {
         dialogs.expectInput(QString::fromLatin1(refused));
         dialogs.expectInput(QString::fromLatin1(refused));
     }
     dialogs.expectInput(QStringLiteral("fine 1"));
     dialogs.expectInput(QStringLiteral("fine 1"));
-    f.Command6_Click();
+    f.changePassword();
     const std::vector<Shown> shown = dialogs.messages();
     ASSERT_EQ(shown.size(), 5u);
     for (std::size_t i = 0; i < 4; ++i) {
@@ -220,14 +220,14 @@ TEST_F(PasswordTest, PasswordsThatWouldNotReadBackAreRefusedWithAReason) {
 }
 
 TEST_F(PasswordTest, APasswordSetIsAskedForAtTheNextStart) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     dialogs.expectInput(QStringLiteral("caf\u00E9"));
     dialogs.expectInput(QStringLiteral("caf\u00E9"));
-    f.Command6_Click();
+    f.changePassword();
     form.reset();
     dialogs.clearLog();
     dialogs.expectInput(QStringLiteral("CAF\u00C9"));
-    app::Form1& next = load();
+    app::MainWindow& next = load();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{passwordPrompt()});
     EXPECT_TRUE(next.isVisible());
 }

@@ -20,10 +20,10 @@
 #include <QTimer>
 #include <cmath>
 
-#include "app/reminder_window.h"
 #include "app/about_window.h"
-#include "app/splash_window.h"
 #include "app/limited_text_edit.h"
+#include "app/reminder_window.h"
+#include "app/splash_window.h"
 #include "app/text_codec.h"
 #include "support/form_fixture.h"
 
@@ -105,60 +105,60 @@ const QString kMono = QStringLiteral("Liberation Mono");
 class WindowsTest : public FormFixture {};
 
 TEST_F(WindowsTest, MainWindowFollowsItsTable) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     const QString searchTip = QStringLiteral("Enter a word or exact phrase to search for here. ");
     expectControls(
         &f,
-        {{"Command1", "&Search",
+        {{"searchButton", "&Search",
           "After entering in search string(s) and/or a reminder date, search for matching records by clicking this.",
           2880, 1080, 1695, 495},
-         {"Text1", "", "", 120, 3600, 8895, 2655},
-         {"Text2", "",
+         {"recordText", "", "", 120, 3600, 8895, 2655},
+         {"reminderDate", "",
           "Enter a date here to bring up any records with an alarm set to a particular date or set a date here for a "
           "reminder later",
           120, 2880, 2655, 285},
-         {"text3", "", searchTip, 120, 1440, 1215, 285},
-         {"Text5", "",
+         {"searchString1", "", searchTip, 120, 1440, 1215, 285},
+         {"recordNumber", "",
           "Shows you the record number of a recalled record.  This  number also indicates its creation date and time.",
           120, 480, 2655, 285},
-         {"Label1", "Reminder date mm/dd/yy", "", 360, 2640, 2175, 255},
-         {"Label2", "Search Strings to look for:", "", 360, 1080, 2175, 255},
-         {"Label3", "Record Number", "", 360, 240, 2295, 255},
-         {"Label4", "Location of data i.e., c:\\quill", "", 360, 1920, 2535, 255},
-         {"Command2", "E&xit", "Click here to exit the program!", 7080, 1920, 1695, 495},
-         {"Command3", "Sa&ve Record", "Save or resave the currently displayed record.", 4920, 240, 1815, 495},
-         {"Command4", "&Clear form", "Clear out the current form", 2880, 240, 1695, 495},
-         {"Command5", "&Delete record", "Delete the currently displayed record.", 7080, 240, 1695, 495},
-         {"Check1", "Check alarms",
+         {"reminderDateLabel", "Reminder date mm/dd/yy", "", 360, 2640, 2175, 255},
+         {"searchStringsLabel", "Search Strings to look for:", "", 360, 1080, 2175, 255},
+         {"recordNumberLabel", "Record Number", "", 360, 240, 2295, 255},
+         {"dataDirectoryLabel", "Location of data i.e., c:\\quill", "", 360, 1920, 2535, 255},
+         {"exitButton", "E&xit", "Click here to exit the program!", 7080, 1920, 1695, 495},
+         {"saveButton", "Sa&ve Record", "Save or resave the currently displayed record.", 4920, 240, 1815, 495},
+         {"clearButton", "&Clear form", "Clear out the current form", 2880, 240, 1695, 495},
+         {"deleteButton", "&Delete record", "Delete the currently displayed record.", 7080, 240, 1695, 495},
+         {"checkAlarms", "Check alarms",
           "Click this check box to have the program check for reminders set to this date when the program starts", 7080,
           3240, 1335, 255},
-         {"Command8", "&Print current record", "Print out the current displayed record", 4920, 1080, 1815, 495},
-         {"Combo1", "c:\\quill",
+         {"printButton", "&Print current record", "Print out the current displayed record", 4920, 1080, 1815, 495},
+         {"dataDirectory", "c:\\quill",
           "Choose a directory to save your data in.   See the documentation about how to automatically add "
           "additional directories to this text box!",
           120, 2160, 2655, 330},
-         {"Command9", "&Import records",
+         {"importButton", "&Import records",
           "Import records from other programs.  See the documentation for more information.", 7080, 1080, 1695, 495},
-         {"Frame1", "Use when searching - increases speed", "", 2880, 2640, 4095, 735},
-         {"Text4", "",
+         {"creationFilters", "Use when searching - increases speed", "", 2880, 2640, 4095, 735},
+         {"monthFilter", "",
           "Enter a 2 digit month here to speed up a search by only searching records made in the entered month", 120,
-          240, 375, 285, "Frame1"},
-         {"Label5", "2-digit month", "", 600, 360, 975, 255, "Frame1"},
-         {"Text6", "",
+          240, 375, 285, "creationFilters"},
+         {"monthLabel", "2-digit month", "", 600, 360, 975, 255, "creationFilters"},
+         {"yearFilter", "",
           "Enter a 2 or 4 digit year here to speed up a search by only searching records made in the entered year",
-          3120, 240, 495, 285, "Frame1"},
-         {"Label6", "Yr", "", 3720, 360, 255, 255, "Frame1"},
-         {"Text7", "", searchTip, 1560, 1440, 1215, 285},
-         {"Text8", "",
+          3120, 240, 495, 285, "creationFilters"},
+         {"yearLabel", "Yr", "", 3720, 360, 255, 255, "creationFilters"},
+         {"searchString2", "", searchTip, 1560, 1440, 1215, 285},
+         {"dayFilter", "",
           "Enter a 2 digit day here to speed up a search by only searching records made in the entered day", 1680, 240,
-          375, 285, "Frame1"},
-         {"Label7", "2-digit day", "", 2160, 360, 735, 255, "Frame1"},
-         {"Command6", "Password", "Allows a user to set up or delete a password for entry into the program", 4920, 1920,
-          1815, 495},
-         {"Command7", "Set as default", "Makes the selected directory the default when you start the program.", 2880,
-          1920, 1695, 495},
-         {"Command10", "About the author", "Hey, who is that genius author?", 7080, 2640, 1695, 495},
-         {"Command11", "R",
+          375, 285, "creationFilters"},
+         {"dayLabel", "2-digit day", "", 2160, 360, 735, 255, "creationFilters"},
+         {"passwordButton", "Password", "Allows a user to set up or delete a password for entry into the program", 4920,
+          1920, 1815, 495},
+         {"setDefaultButton", "Set as default", "Makes the selected directory the default when you start the program.",
+          2880, 1920, 1695, 495},
+         {"aboutButton", "About the author", "Hey, who is that genius author?", 7080, 2640, 1695, 495},
+         {"reformatButton", "R",
           "Click here to reformat the text in the large text box adding hard carriage returns to help with printing "
           "at a later time.",
           8400, 3240, 375, 255}});
@@ -167,80 +167,82 @@ TEST_F(WindowsTest, MainWindowFollowsItsTable) {
     EXPECT_GT(f.windowTitle().size(), 20) << "the credit line is missing";
     EXPECT_EQ(f.size(), pixelSize(9045, 6525));
     expectCentred(&f);
-    EXPECT_EQ(f.Text2->accessibleName(), QStringLiteral("Reminder date mm/dd/yy"));
+    EXPECT_EQ(f.reminderDate->accessibleName(), QStringLiteral("Reminder date mm/dd/yy"));
 
-    for (const QWidget* box : std::initializer_list<const QWidget*>{f.Text1, f.Text2, f.text3, f.Text5, f.Text4,
-                                                                    f.Text6, f.Text7, f.Text8, f.Combo1})
+    for (const QWidget* box : std::initializer_list<const QWidget*>{f.recordText, f.reminderDate, f.searchString1,
+                                                                    f.recordNumber, f.monthFilter, f.yearFilter,
+                                                                    f.searchString2, f.dayFilter, f.dataDirectory})
         expectFont(box, kMono, 8.25);
-    for (const QWidget* other :
-         std::initializer_list<const QWidget*>{f.Command1, f.Label1, f.Check1, f.Frame1, f.Label5, f.Command11})
+    for (const QWidget* other : std::initializer_list<const QWidget*>{
+             f.searchButton, f.reminderDateLabel, f.checkAlarms, f.creationFilters, f.monthLabel, f.reformatButton})
         expectFont(other, kSans, 8.25);
 
-    EXPECT_TRUE(f.Combo1->isEditable());
-    EXPECT_EQ(f.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_TRUE(f.Text1->tabChangesFocus());
-    EXPECT_TRUE(f.Text5->isReadOnly());
-    EXPECT_NE(f.Text5->palette().color(QPalette::Base), f.Text2->palette().color(QPalette::Base))
+    EXPECT_TRUE(f.dataDirectory->isEditable());
+    EXPECT_EQ(f.recordText->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(f.recordText->tabChangesFocus());
+    EXPECT_TRUE(f.recordNumber->isReadOnly());
+    EXPECT_NE(f.recordNumber->palette().color(QPalette::Base), f.reminderDate->palette().color(QPalette::Base))
         << "the record number box is not grey";
-    QTest::keyClicks(f.Text5, "1206");
-    EXPECT_EQ(f.Text5->text(), QString());
+    QTest::keyClicks(f.recordNumber, "1206");
+    EXPECT_EQ(f.recordNumber->text(), QString());
 }
 
 TEST_F(WindowsTest, OtherWindowsFollowTheirTables) {
-    app::Form1& f = makeForm();
-    app::Form2& reminders = f.form2();
+    app::MainWindow& f = makeForm();
+    app::ReminderWindow& reminders = f.reminderWindow();
     expectControls(
         &reminders,
-        {{"Command1", "Click here to proceed into the main program", "Click here after viewing any alarms from today",
-          3360, 6000, 3735, 495},
-         {"Text1", "", "", 120, 240, 9285, 5295},
-         {"Label1",
+        {{"proceedButton", "Click here to proceed into the main program",
+          "Click here after viewing any alarms from today", 3360, 6000, 3735, 495},
+         {"reminderList", "", "", 120, 240, 9285, 5295},
+         {"explanation",
           "Above you will find any records containing a reminder date of today.   Additional searches may "
           "be performed later.",
           "", 240, 5640, 10335, 255},
-         {"Command2", "Print these reminders", "Prints out the reminders shown above.", 240, 6000, 2415, 495}});
+         {"printButton", "Print these reminders", "Prints out the reminders shown above.", 240, 6000, 2415, 495}});
     EXPECT_EQ(reminders.windowTitle(), QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
     EXPECT_EQ(reminders.size(), pixelSize(9480, 6795));
     expectCentred(&reminders);
-    EXPECT_TRUE(reminders.Command1->isDefault());
-    expectFont(reminders.Text1, kMono, 8.25);
-    expectFont(reminders.Command1, kSans, 8.25);
-    expectFont(reminders.Label1, kSans, 8.25);
+    EXPECT_TRUE(reminders.proceedButton->isDefault());
+    expectFont(reminders.reminderList, kMono, 8.25);
+    expectFont(reminders.proceedButton, kSans, 8.25);
+    expectFont(reminders.explanation, kSans, 8.25);
 
-    f.Command10_Click();
-    app::Form3* about = f.form3();
+    f.showAbout();
+    app::AboutWindow* about = f.aboutWindow();
     ASSERT_NE(about, nullptr);
-    expectControls(about, {{"Image1", "", "", 120, 120, 4080, 3000},
-                           {"Command1", "Click here to return to the program", "", 120, 5400, 3135, 615}});
+    expectControls(about, {{"picture", "", "", 120, 120, 4080, 3000},
+                           {"returnButton", "Click here to return to the program", "", 120, 5400, 3135, 615}});
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Quillbox 1.2 - The author:"));
     EXPECT_EQ(about->size(), pixelSize(4455, 6225));
-    EXPECT_TRUE(about->Image1->hasScaledContents());
-    for (const QLabel* line : {about->Label1, about->Label2, about->Label3, about->Label4, about->Label5}) {
+    EXPECT_TRUE(about->picture->hasScaledContents());
+    for (const QLabel* line :
+         {about->creditLine, about->summaryLine, about->licenceLine, about->contactLine, about->bugsLine}) {
         EXPECT_FALSE(line->text().isEmpty());
-        EXPECT_GT(line->y(), about->Image1->geometry().bottom()) << "the lines sit below the picture";
-        EXPECT_LT(line->geometry().bottom(), about->Command1->y());
+        EXPECT_GT(line->y(), about->picture->geometry().bottom()) << "the lines sit below the picture";
+        EXPECT_LT(line->geometry().bottom(), about->returnButton->y());
     }
 
-    app::frmSplash splash([] {}, exit);
-    expectControls(&splash, {{"Frame1", "", "", 150, 0, 7080, 4050}});
+    app::SplashWindow splash([] {}, exit);
+    expectControls(&splash, {{"frame", "", "", 150, 0, 7080, 4050}});
     EXPECT_EQ(splash.size(), pixelSize(7380, 4170));
     expectCentred(&splash);
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(splash.imgLogo->pixmap().size(), QSize(320, 200));
-    const std::pair<QLabel*, QString> lettering[] = {{splash.lblProductName, "Quillbox"},
-                                                     {splash.lblCompanyProduct, "Presenting:"},
-                                                     {splash.lblPlatform, "For Windows 95/98/NT"},
-                                                     {splash.lblVersion, "Version 1.2"}};
+    EXPECT_EQ(splash.logo->pixmap().size(), QSize(320, 200));
+    const std::pair<QLabel*, QString> lettering[] = {{splash.productName, "Quillbox"},
+                                                     {splash.presenting, "Presenting:"},
+                                                     {splash.platformLine, "For Windows 95/98/NT"},
+                                                     {splash.version, "Version 1.2"}};
     for (const auto& [label, text] : lettering)
         EXPECT_EQ(label->text(), text);
-    expectFont(splash.lblProductName, kSans, 32.25);
-    expectFont(splash.lblCompanyProduct, kSans, 18);
-    expectFont(splash.lblPlatform, kSans, 15.75);
-    expectFont(splash.lblVersion, kSans, 12);
-    EXPECT_TRUE(splash.lblProductName->font().bold() && splash.lblVersion->font().bold());
-    EXPECT_TRUE(splash.lblPlatform->alignment() & Qt::AlignRight);
-    EXPECT_TRUE(splash.lblVersion->alignment() & Qt::AlignRight);
-    for (QLabel* line : {splash.lblSlogan, splash.lblCompany, splash.lblCopyright, splash.lblContact}) {
+    expectFont(splash.productName, kSans, 32.25);
+    expectFont(splash.presenting, kSans, 18);
+    expectFont(splash.platformLine, kSans, 15.75);
+    expectFont(splash.version, kSans, 12);
+    EXPECT_TRUE(splash.productName->font().bold() && splash.version->font().bold());
+    EXPECT_TRUE(splash.platformLine->alignment() & Qt::AlignRight);
+    EXPECT_TRUE(splash.version->alignment() & Qt::AlignRight);
+    for (QLabel* line : {splash.slogan, splash.maker, splash.copyright, splash.contact}) {
         EXPECT_FALSE(line->text().isEmpty());
         expectFont(line, kSans, 8.25);
     }
@@ -266,90 +268,91 @@ std::vector<QString> tabWalk(std::size_t steps) {
 
 TEST_F(WindowsTest, TabOrderRunsAsInTheTablesFromSearch) {
     makeQuillFolder(); // leaving the directory box checks it
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     ASSERT_TRUE(showActive(&f));
-    const std::vector<QString> mainOrder = {"Command1", "Text1",     "Text2",     "text3",   "Text5",    "Command2",
-                                            "Command3", "Command4",  "Command5",  "Check1",  "Command8", "Combo1",
-                                            "Command9", "Text4",     "Text6",     "Text7",   "Text8",    "Command6",
-                                            "Command7", "Command10", "Command11", "Command1"};
+    const std::vector<QString> mainOrder = {
+        "searchButton",     "recordText",  "reminderDate",   "searchString1", "recordNumber", "exitButton",
+        "saveButton",       "clearButton", "deleteButton",   "checkAlarms",   "printButton",  "dataDirectory",
+        "importButton",     "monthFilter", "yearFilter",     "searchString2", "dayFilter",    "passwordButton",
+        "setDefaultButton", "aboutButton", "reformatButton", "searchButton"};
     EXPECT_EQ(tabWalk(mainOrder.size()), mainOrder);
     EXPECT_EQ(dialogs.events(), std::vector<Shown>{}) << "leaving an existing directory shows nothing";
 
-    app::Form2& reminders = f.form2();
+    app::ReminderWindow& reminders = f.reminderWindow();
     ASSERT_TRUE(showActive(&reminders));
-    EXPECT_EQ(tabWalk(4), (std::vector<QString>{"Command1", "Text1", "Command2", "Command1"}));
+    EXPECT_EQ(tabWalk(4), (std::vector<QString>{"proceedButton", "reminderList", "printButton", "proceedButton"}));
 }
 
 TEST_F(WindowsTest, FilterBoxesAndRecordTextRefuseCharactersBeyondTheirLimit) {
-    app::Form1& f = makeForm();
-    for (QLineEdit* filter : {f.Text4, f.Text8, f.Text6}) {
+    app::MainWindow& f = makeForm();
+    for (QLineEdit* filter : {f.monthFilter, f.dayFilter, f.yearFilter}) {
         QTest::keyClicks(filter, "123");
         EXPECT_EQ(filter->text(), QStringLiteral("12")) << filter->objectName().toStdString();
     }
 
     // A line break is stored as CR LF and counts two.
     const QString start(29997, 'a');
-    f.Text1->setPlainText(start);
-    f.Text1->moveCursor(QTextCursor::End);
-    QTest::keyClick(f.Text1, Qt::Key_Return);
-    QTest::keyClicks(f.Text1, "bcd");
-    EXPECT_EQ(f.Text1->toPlainText(), start + "\nb");
-    QTest::keyClick(f.Text1, Qt::Key_Return);
-    EXPECT_EQ(app::storedLength(f.Text1->toPlainText()), 30000);
+    f.recordText->setPlainText(start);
+    f.recordText->moveCursor(QTextCursor::End);
+    QTest::keyClick(f.recordText, Qt::Key_Return);
+    QTest::keyClicks(f.recordText, "bcd");
+    EXPECT_EQ(f.recordText->toPlainText(), start + "\nb");
+    QTest::keyClick(f.recordText, Qt::Key_Return);
+    EXPECT_EQ(app::storedLength(f.recordText->toPlainText()), 30000);
 
     // Typing over a selection gives its room back; a paste is cut to the room left.
-    f.Text1->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
-    QTest::keyClicks(f.Text1, "x");
-    EXPECT_EQ(f.Text1->toPlainText(), start + "\nx");
-    QTest::keyClick(f.Text1, Qt::Key_Backspace);
+    f.recordText->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
+    QTest::keyClicks(f.recordText, "x");
+    EXPECT_EQ(f.recordText->toPlainText(), start + "\nx");
+    QTest::keyClick(f.recordText, Qt::Key_Backspace);
     QApplication::clipboard()->setText(QStringLiteral("yz\r\nw"));
-    f.Text1->paste();
-    EXPECT_EQ(f.Text1->toPlainText(), start + "\ny");
-    f.Text1->setPlainText(start);
-    f.Text1->moveCursor(QTextCursor::End);
-    f.Text1->paste();
-    EXPECT_EQ(f.Text1->toPlainText(), start + "yz") << "the line break would take two";
-    f.Text1->setPlainText(QString(29995, 'a'));
-    f.Text1->moveCursor(QTextCursor::End);
-    f.Text1->paste();
-    EXPECT_EQ(f.Text1->toPlainText(), QString(29995, 'a') + "yz\nw");
+    f.recordText->paste();
+    EXPECT_EQ(f.recordText->toPlainText(), start + "\ny");
+    f.recordText->setPlainText(start);
+    f.recordText->moveCursor(QTextCursor::End);
+    f.recordText->paste();
+    EXPECT_EQ(f.recordText->toPlainText(), start + "yz") << "the line break would take two";
+    f.recordText->setPlainText(QString(29995, 'a'));
+    f.recordText->moveCursor(QTextCursor::End);
+    f.recordText->paste();
+    EXPECT_EQ(f.recordText->toPlainText(), QString(29995, 'a') + "yz\nw");
 
     // Text committed by an input method (dead keys, compose, IBus) is held to the same limit.
-    f.Text1->setPlainText(QString(29998, 'a'));
-    f.Text1->moveCursor(QTextCursor::End);
+    f.recordText->setPlainText(QString(29998, 'a'));
+    f.recordText->moveCursor(QTextCursor::End);
     QInputMethodEvent composed;
     composed.setCommitString(QStringLiteral("\u00e9\u00e8\u00ea"));
-    QApplication::sendEvent(f.Text1, &composed);
-    EXPECT_EQ(f.Text1->toPlainText(), QString(29998, 'a') + QStringLiteral("\u00e9\u00e8"));
+    QApplication::sendEvent(f.recordText, &composed);
+    EXPECT_EQ(f.recordText->toPlainText(), QString(29998, 'a') + QStringLiteral("\u00e9\u00e8"));
 
     // The program may put a longer text there; the user cannot make it longer still, but may shorten it.
-    f.Text1->setPlainText(QString(30005, 'q'));
-    f.Text1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(f.Text1, "r");
-    f.Text1->paste();
-    EXPECT_EQ(f.Text1->toPlainText(), QString(30005, 'q'));
-    QTest::keyClick(f.Text1, Qt::Key_Backspace);
-    EXPECT_EQ(f.Text1->toPlainText().size(), 30004);
+    f.recordText->setPlainText(QString(30005, 'q'));
+    f.recordText->moveCursor(QTextCursor::End);
+    QTest::keyClicks(f.recordText, "r");
+    f.recordText->paste();
+    EXPECT_EQ(f.recordText->toPlainText(), QString(30005, 'q'));
+    QTest::keyClick(f.recordText, Qt::Key_Backspace);
+    EXPECT_EQ(f.recordText->toPlainText().size(), 30004);
 }
 
 TEST_F(WindowsTest, SplashStartsTheMainWindowOnceAfterFiveSeconds) {
     int starts = 0;
-    app::frmSplash* self = nullptr;
-    app::frmSplash splash(
+    app::SplashWindow* self = nullptr;
+    app::SplashWindow splash(
         [&] {
             ++starts;
-            self->Timer1_Timer(); // the timer firing again while start-up waits at the password prompt
+            self->startMainWindow(); // the timer firing again while start-up waits at the password prompt
         },
         exit);
     self = &splash;
     splash.show();
-    EXPECT_EQ(splash.Timer1->interval(), 5000);
-    EXPECT_TRUE(splash.Timer1->isActive());
+    EXPECT_EQ(splash.timer->interval(), 5000);
+    EXPECT_TRUE(splash.timer->isActive());
 
-    splash.Timer1_Timer();
-    splash.Timer1_Timer();
+    splash.startMainWindow();
+    splash.startMainWindow();
     EXPECT_EQ(starts, 1);
-    EXPECT_FALSE(splash.Timer1->isActive());
+    EXPECT_FALSE(splash.timer->isActive());
     EXPECT_FALSE(splash.isVisible());
     EXPECT_EQ(exit.calls(), 0);
 }
@@ -357,109 +360,112 @@ TEST_F(WindowsTest, SplashStartsTheMainWindowOnceAfterFiveSeconds) {
 TEST_F(WindowsTest, EarlyKeyOrFrameClickEndsTheProgramWithoutStartingIt) {
     int starts = 0;
     {
-        app::frmSplash splash([&] { ++starts; }, exit);
+        app::SplashWindow splash([&] { ++starts; }, exit);
         splash.show();
         QTest::keyClick(&splash, Qt::Key_Shift); // a key without a character does nothing
         EXPECT_EQ(exit.calls(), 0);
         QTest::keyClick(&splash, Qt::Key_A);
         EXPECT_EQ(exit.calls(), 1);
-        EXPECT_FALSE(splash.Timer1->isActive());
-        splash.Timer1_Timer();
+        EXPECT_FALSE(splash.timer->isActive());
+        splash.startMainWindow();
         EXPECT_EQ(starts, 0);
     }
-    app::frmSplash splash([&] { ++starts; }, exit);
+    app::SplashWindow splash([&] { ++starts; }, exit);
     splash.show();
-    QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
-    QTest::mouseClick(splash.imgLogo, Qt::LeftButton);
+    QTest::mouseClick(splash.productName, Qt::LeftButton);
+    QTest::mouseClick(splash.logo, Qt::LeftButton);
     EXPECT_EQ(exit.calls(), 1) << "a click on the lettering or the picture does nothing";
     QPoint bare;
-    for (int x = splash.Frame1->width() - 4; x > 0 && bare.isNull(); x -= 4)
-        if (!splash.Frame1->childAt(x, splash.Frame1->height() / 2))
-            bare = {x, splash.Frame1->height() / 2};
+    for (int x = splash.frame->width() - 4; x > 0 && bare.isNull(); x -= 4)
+        if (!splash.frame->childAt(x, splash.frame->height() / 2))
+            bare = {x, splash.frame->height() / 2};
     ASSERT_FALSE(bare.isNull());
-    QTest::mouseClick(splash.Frame1, Qt::LeftButton, {}, bare);
+    QTest::mouseClick(splash.frame, Qt::LeftButton, {}, bare);
     EXPECT_EQ(exit.calls(), 2);
     EXPECT_EQ(starts, 0);
 }
 
 TEST_F(WindowsTest, AboutWindowOpensBesideTheMainWindowAndReturnUnloadsIt) {
-    app::Form1& f = makeForm();
-    f.Command10->click();
-    QPointer<app::Form3> about = f.form3();
+    app::MainWindow& f = makeForm();
+    f.aboutButton->click();
+    QPointer<app::AboutWindow> about = f.aboutWindow();
     ASSERT_TRUE(about);
     EXPECT_TRUE(about->isVisible());
     EXPECT_FALSE(about->isModal());
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::pointer("Form1", Pointer::Hourglass),
-                                                    Shown::pointer("Form1", Pointer::Default)}));
+    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::pointer("MainWindow", Pointer::Hourglass),
+                                                    Shown::pointer("MainWindow", Pointer::Default)}));
 
     f.hide();
-    about->Command1->click();
+    about->returnButton->click();
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.form3(), nullptr);
+    EXPECT_EQ(f.aboutWindow(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(about.isNull());
 
-    f.Command10->click();
-    ASSERT_NE(f.form3(), nullptr) << "showing it again makes it afresh";
-    EXPECT_TRUE(f.form3()->isVisible());
+    f.aboutButton->click();
+    ASSERT_NE(f.aboutWindow(), nullptr) << "showing it again makes it afresh";
+    EXPECT_TRUE(f.aboutWindow()->isVisible());
 }
 
 TEST_F(WindowsTest, ClearFormEmptiesTheEightBoxesInOrderAndKeepsDirectoryAndAlarms) {
-    app::Form1& f = makeForm();
+    app::MainWindow& f = makeForm();
     std::vector<QString> emptied;
-    const auto lineBoxes = {f.Text2, f.text3, f.Text5, f.Text4, f.Text8, f.Text6, f.Text7};
+    const auto lineBoxes = {f.reminderDate, f.searchString1, f.recordNumber, f.monthFilter,
+                            f.dayFilter,    f.yearFilter,    f.searchString2};
     for (QLineEdit* box : lineBoxes) {
         box->setText(QStringLiteral("12"));
         QObject::connect(box, &QLineEdit::textChanged, [&, box] { emptied.push_back(box->objectName()); });
     }
-    f.Text1->setPlainText(QStringLiteral("a record"));
-    QObject::connect(f.Text1, &QPlainTextEdit::textChanged, [&] { emptied.push_back(QStringLiteral("Text1")); });
-    f.Combo1->setEditText(QStringLiteral("d:\\notes"));
-    f.Check1->setChecked(true);
+    f.recordText->setPlainText(QStringLiteral("a record"));
+    QObject::connect(f.recordText, &QPlainTextEdit::textChanged,
+                     [&] { emptied.push_back(QStringLiteral("recordText")); });
+    f.dataDirectory->setEditText(QStringLiteral("d:\\notes"));
+    f.checkAlarms->setChecked(true);
 
     f.clearForm();
-    EXPECT_EQ(emptied, (std::vector<QString>{"Text1", "Text2", "text3", "Text5", "Text4", "Text8", "Text6", "Text7"}));
+    EXPECT_EQ(emptied, (std::vector<QString>{"recordText", "reminderDate", "searchString1", "recordNumber",
+                                             "monthFilter", "dayFilter", "yearFilter", "searchString2"}));
     for (QLineEdit* box : lineBoxes)
         EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_TRUE(f.Text1->toPlainText().isEmpty());
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_TRUE(f.Check1->isChecked());
+    EXPECT_TRUE(f.recordText->toPlainText().isEmpty());
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("d:\\notes"));
+    EXPECT_TRUE(f.checkAlarms->isChecked());
 }
 
 TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) {
-    app::Form1& f = makeForm();
-    app::Form2& reminders = f.form2();
+    app::MainWindow& f = makeForm();
+    app::ReminderWindow& reminders = f.reminderWindow();
     EXPECT_TRUE(reminders.isVisible());
     EXPECT_FALSE(f.isVisible());
     ASSERT_TRUE(showActive(&reminders));
 
     // The list stays editable: Ctrl+Enter types a line break there, with either Enter key.
     const QString list = QStringLiteral("Reminder dated: 12/06/26");
-    reminders.Text1->setPlainText(list);
-    reminders.Text1->setFocus();
-    reminders.Text1->moveCursor(QTextCursor::End);
+    reminders.reminderList->setPlainText(list);
+    reminders.reminderList->setFocus();
+    reminders.reminderList->moveCursor(QTextCursor::End);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_TRUE(reminders.isVisible());
-    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n\n");
+    EXPECT_EQ(reminders.reminderList->toPlainText(), list + "\n\n");
 
     // Enter itself, in the list as on the default button, proceeds.
-    f.Text1->setPlainText(QStringLiteral("last reminder found"));
-    f.Text5->setText(QStringLiteral("120614.39"));
-    f.Combo1->setEditText(QStringLiteral("d:\\notes"));
+    f.recordText->setPlainText(QStringLiteral("last reminder found"));
+    f.recordNumber->setText(QStringLiteral("120614.39"));
+    f.dataDirectory->setEditText(QStringLiteral("d:\\notes"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(f.Text1->toPlainText().isEmpty());
-    EXPECT_TRUE(f.Text5->text().isEmpty());
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_EQ(reminders.Text1->toPlainText(), list + "\n\n") << "the list stays";
+    EXPECT_TRUE(f.recordText->toPlainText().isEmpty());
+    EXPECT_TRUE(f.recordNumber->text().isEmpty());
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("d:\\notes"));
+    EXPECT_EQ(reminders.reminderList->toPlainText(), list + "\n\n") << "the list stays";
 
     reminders.show();
     f.hide();
     ASSERT_TRUE(showActive(&reminders));
-    reminders.Command1->setFocus();
+    reminders.proceedButton->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(reminders.isVisible());
 
@@ -476,27 +482,27 @@ TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) 
     // Through the frame it goes the same way; the window is hidden, not unloaded.
     reminders.show();
     f.hide();
-    f.Text2->setText(QStringLiteral("12/06/26"));
+    f.reminderDate->setText(QStringLiteral("12/06/26"));
     EXPECT_FALSE(reminders.close());
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(f.Text2->text().isEmpty());
-    EXPECT_EQ(&f.form2(), &reminders);
+    EXPECT_TRUE(f.reminderDate->text().isEmpty());
+    EXPECT_EQ(&f.reminderWindow(), &reminders);
 
-    QPointer<app::Form2> loaded = &reminders;
-    f.unloadForm2();
+    QPointer<app::ReminderWindow> loaded = &reminders;
+    f.unloadReminderWindow();
     EXPECT_TRUE(loaded.isNull());
 }
 
 class DirectoryCheckOrderTest : public FormFixture {
 protected:
     /** The main window, active, with a missing directory typed into the box that has the focus. */
-    app::Form1& formLeavingAMissingDirectory() {
+    app::MainWindow& formLeavingAMissingDirectory() {
         makeQuillFolder();
-        app::Form1& f = makeForm();
+        app::MainWindow& f = makeForm();
         EXPECT_TRUE(showActive(&f));
-        f.Combo1->setFocus();
-        f.Combo1->setEditText(QStringLiteral("c:\\missing"));
+        f.dataDirectory->setFocus();
+        f.dataDirectory->setEditText(QStringLiteral("c:\\missing"));
         return f;
     }
     /** The two directory messages, then the save's refusal of the empty text. */
@@ -509,12 +515,12 @@ protected:
 };
 
 TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonClickedWithTheMouse) {
-    app::Form1& f = formLeavingAMissingDirectory();
-    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    app::MainWindow& f = formLeavingAMissingDirectory();
+    QTest::mouseClick(f.saveButton, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
     EXPECT_EQ(dialogs.messages(), checkThenSave());
-    EXPECT_EQ(f.Combo1->currentText(), QStringLiteral("c:\\quill"));
-    EXPECT_FALSE(f.Command3->isDown());
+    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_FALSE(f.saveButton->isDown());
 }
 
 TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonPressedByItsAccessKey) {
@@ -525,14 +531,14 @@ TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonPressedByItsAccessKey) {
 }
 
 TEST_F(DirectoryCheckOrderTest, AnotherWindowComingUpIsNotLeavingTheBox) {
-    app::Form1& f = formLeavingAMissingDirectory();
+    app::MainWindow& f = formLeavingAMissingDirectory();
     QWidget other;
     other.setObjectName(QStringLiteral("other"));
     ASSERT_TRUE(showActive(&other));
     EXPECT_TRUE(dialogs.messages().empty());
     other.hide();
     ASSERT_TRUE(showActive(&f));
-    ASSERT_EQ(focusedControl(), f.Combo1);
+    ASSERT_EQ(focusedControl(), f.dataDirectory);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialogs.messages().size(), 2u) << "one check per leaving";
 }

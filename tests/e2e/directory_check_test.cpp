@@ -18,12 +18,12 @@ protected:
     void SetUp() override {
         session_.emplace(StartOptions{.home = home_.path(), .workdir = work_.path()});
         ASSERT_TRUE(session_->started());
-        ASSERT_TRUE(session_->waitForWindow("Form1", {}, kStartUp));
-        ASSERT_TRUE(session_->click("Form1", "Combo1"));
-        ASSERT_TRUE(session_->key("Form1", "ctrl+a"));
-        ASSERT_TRUE(session_->type("Form1", "c:\\nosuchdir"));
+        ASSERT_TRUE(session_->waitForWindow("MainWindow", {}, kStartUp));
+        ASSERT_TRUE(session_->click("MainWindow", "dataDirectory"));
+        ASSERT_TRUE(session_->key("MainWindow", "ctrl+a"));
+        ASSERT_TRUE(session_->type("MainWindow", "c:\\nosuchdir"));
         ASSERT_TRUE(session_->waitUntil("c:\\nosuchdir typed into the directory box", [](const Snapshot& seen) {
-            return seen.text("Form1", "Combo1") == "c:\\nosuchdir";
+            return seen.text("MainWindow", "dataDirectory") == "c:\\nosuchdir";
         }));
     }
 
@@ -35,14 +35,14 @@ protected:
         ASSERT_TRUE(
             session_->answer("Attention", "Directory being changed back to program default of C:\\QUILL", "OK"));
         EXPECT_TRUE(session_->waitUntil("c:\\quill back in the directory box", [](const Snapshot& seen) {
-            return seen.text("Form1", "Combo1") == "c:\\quill";
+            return seen.text("MainWindow", "dataDirectory") == "c:\\quill";
         }));
         EXPECT_TRUE(session_->answer("Alert!", "You can't save an empty text box!", "OK"))
             << "the save did not run after the directory check";
         EXPECT_TRUE(
             session_->waitUntil("\"Sa&ve Record\" drawn raised in the active main window", [](const Snapshot& seen) {
-                const Window* main = seen.window("Form1");
-                return main && main->active && !main->control("Command3")->down;
+                const Window* main = seen.window("MainWindow");
+                return main && main->active && !main->control("saveButton")->down;
             }));
         EXPECT_FALSE(std::filesystem::exists(home_ / "drive_c/nosuchdir"));
         EXPECT_TRUE(std::filesystem::is_empty(home_ / "drive_c/quill"));
@@ -53,12 +53,12 @@ protected:
 };
 
 TEST_F(EndToEndDirectoryCheck, SavePressedByItsAccessKeyRunsAfterTheCheck) {
-    ASSERT_TRUE(session_->key("Form1", "alt+v"));
+    ASSERT_TRUE(session_->key("MainWindow", "alt+v"));
     expectTheCheckThenTheSave();
 }
 
 TEST_F(EndToEndDirectoryCheck, SaveClickedWithTheMouseRunsAfterTheCheck) {
-    ASSERT_TRUE(session_->click("Form1", "Sa&ve Record"));
+    ASSERT_TRUE(session_->click("MainWindow", "Sa&ve Record"));
     expectTheCheckThenTheSave();
 }
 

@@ -16,9 +16,9 @@ TEST(EndToEndImport, TwoFieldsPerRecordThroughTheFileDialog) {
     test::writeFile(work / "addresses.txt", "\"Smith\",\"12 Oak St, Leeds\"\r\n\"Jones\",\"4 Elm Rd\"\r\n");
     LiveSession session({.home = home.path(), .workdir = work.path()});
     ASSERT_TRUE(session.started());
-    ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
 
-    ASSERT_TRUE(session.click("Form1", "&Import records"));
+    ASSERT_TRUE(session.click("MainWindow", "&Import records"));
     ASSERT_TRUE(session.waitForWindow("Your input is needed!",
                                       "Enter the number of items/groups in quotes per record (1-100)"));
     ASSERT_TRUE(session.type("Your input is needed!", "2"));

@@ -22,9 +22,9 @@ std::map<std::string, std::string> filesOf(const std::string& folder) {
 // Searches for text in search string 1, answering the match questions in turn (true: go on), then closes
 // "Search complete!".
 void search(LiveSession& session, const std::string& text, std::initializer_list<bool> answers) {
-    ASSERT_TRUE(session.click("Form1", "text3"));
-    ASSERT_TRUE(session.type("Form1", text));
-    ASSERT_TRUE(session.click("Form1", "&Search"));
+    ASSERT_TRUE(session.click("MainWindow", "searchString1"));
+    ASSERT_TRUE(session.type("MainWindow", text));
+    ASSERT_TRUE(session.click("MainWindow", "&Search"));
     for (bool goOn : answers)
         ASSERT_TRUE(session.answer("Match found", "Record found!  Continue search?", goOn ? "&Yes" : "&No"));
     ASSERT_TRUE(session.answer("Attention", "Search complete!", "OK"));
@@ -32,14 +32,14 @@ void search(LiveSession& session, const std::string& text, std::initializer_list
 
 // Saves the record on screen and waits until the form has been emptied.
 void save(LiveSession& session) {
-    ASSERT_TRUE(session.click("Form1", "Sa&ve Record"));
+    ASSERT_TRUE(session.click("MainWindow", "Sa&ve Record"));
     ASSERT_TRUE(session.answer("Saved!", "Your record has been saved!", "OK"));
     ASSERT_TRUE(session.waitUntil("the record text emptied after the save",
-                                  [](const Snapshot& seen) { return seen.text("Form1", "Text1") == ""; }));
+                                  [](const Snapshot& seen) { return seen.text("MainWindow", "recordText") == ""; }));
 }
 
 std::string recordOnScreen(LiveSession& session) {
-    return session.snapshot().text("Form1", "Text5").value_or("");
+    return session.snapshot().text("MainWindow", "recordNumber").value_or("");
 }
 
 TEST(EndToEndRecord, SaveSearchResaveUnchangedAndDelete) {
@@ -48,14 +48,14 @@ TEST(EndToEndRecord, SaveSearchResaveUnchangedAndDelete) {
     test::writeFile(quill + "/12011000.611", "\"12/24/26\"\r\n\"Anna: tea, milk\r\n  and bread\"\r\n");
     LiveSession session({.home = home.path(), .workdir = work.path()});
     ASSERT_TRUE(session.started());
-    ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
 
-    ASSERT_TRUE(session.click("Form1", "Text1"));
-    ASSERT_TRUE(session.type("Form1", "Call Anna"));
-    ASSERT_TRUE(session.key("Form1", "Return"));
-    ASSERT_TRUE(session.type("Form1", "about the tickets"));
-    ASSERT_TRUE(session.click("Form1", "Text2"));
-    ASSERT_TRUE(session.type("Form1", "12/25/26"));
+    ASSERT_TRUE(session.click("MainWindow", "recordText"));
+    ASSERT_TRUE(session.type("MainWindow", "Call Anna"));
+    ASSERT_TRUE(session.key("MainWindow", "Return"));
+    ASSERT_TRUE(session.type("MainWindow", "about the tickets"));
+    ASSERT_TRUE(session.click("MainWindow", "reminderDate"));
+    ASSERT_TRUE(session.type("MainWindow", "12/25/26"));
     save(session);
     std::map<std::string, std::string> files = filesOf(quill);
     ASSERT_EQ(files.size(), 2u);
@@ -72,13 +72,13 @@ TEST(EndToEndRecord, SaveSearchResaveUnchangedAndDelete) {
 
     search(session, "ANNA", {false});
     const std::string deleted = recordOnScreen(session);
-    ASSERT_TRUE(session.click("Form1", "&Delete record"));
+    ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
     ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
     std::map<std::string, std::string> left = beforeResave;
     EXPECT_EQ(left.erase(deleted), 1u) << "record number on screen: " << deleted;
     EXPECT_EQ(filesOf(quill), left);
     EXPECT_TRUE(session.waitUntil("the record number emptied after the delete",
-                                  [](const Snapshot& seen) { return seen.text("Form1", "Text5") == ""; }));
+                                  [](const Snapshot& seen) { return seen.text("MainWindow", "recordNumber") == ""; }));
 }
 
 // A record holding no-break spaces (byte 0xA0) and other Windows-1252 letters, found and saved again unchanged.
@@ -91,7 +91,7 @@ TEST(EndToEndRecord, NoBreakSpacesSurviveASearchAndResaveByteForByte) {
     test::writeFile(quill + "/12011000.611", record);
     LiveSession session({.home = home.path(), .workdir = work.path()});
     ASSERT_TRUE(session.started());
-    ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
 
     search(session, "caf", {false});
     ASSERT_EQ(recordOnScreen(session), "12011000.611");

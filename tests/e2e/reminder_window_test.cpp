@@ -21,10 +21,10 @@ protected:
         session_.emplace(StartOptions{.home = home_.path(), .workdir = work_.path()});
         ASSERT_TRUE(session_->started());
         ASSERT_TRUE(session_->waitForWindow(kReminders, {}, kStartUp));
-        ASSERT_TRUE(session_->click(kReminders, "Text1"));
+        ASSERT_TRUE(session_->click(kReminders, "reminderList"));
         ASSERT_TRUE(session_->waitUntil("the focus in the reminder list", [](const Snapshot& seen) {
             const Window* reminders = seen.window(kReminders);
-            return reminders && reminders->control("Text1")->focus;
+            return reminders && reminders->control("reminderList")->focus;
         }));
     }
 
@@ -35,16 +35,18 @@ protected:
 TEST_F(EndToEndReminderWindow, EnterInTheListProceedsToTheMainWindow) {
     ASSERT_TRUE(session_->key(kReminders, "Return"));
     EXPECT_TRUE(session_->waitUntil("the main window shown and the reminder window hidden", [](const Snapshot& seen) {
-        return seen.window("Form1") && !seen.window("Form2");
+        return seen.window("MainWindow") && !seen.window("ReminderWindow");
     }));
 }
 
 TEST_F(EndToEndReminderWindow, CtrlEnterInTheListTypesALineBreakAndTheWindowStays) {
     ASSERT_TRUE(session_->key(kReminders, "ctrl+Return"));
-    EXPECT_TRUE(session_->waitUntil(
-        "a line break in the reminder list, the reminder window still up and the main "
-        "window hidden",
-        [](const Snapshot& seen) { return seen.text("Form2", "Text1") == "\n" && !seen.window("Form1"); }));
+    EXPECT_TRUE(session_->waitUntil("a line break in the reminder list, the reminder window still up and the main "
+                                    "window hidden",
+                                    [](const Snapshot& seen) {
+                                        return seen.text("ReminderWindow", "reminderList") == "\n" &&
+                                               !seen.window("MainWindow");
+                                    }));
 }
 
 } // namespace

@@ -13,7 +13,8 @@ TEST(RecordPrintout, PrintsTheDateLineAndTheTextAsOneItemBetweenSpacerLines) {
 }
 
 TEST(RecordPrintout, EmptyFieldsKeepAllSixLines) {
-    EXPECT_EQ(recordPrintout("", "Call the bank"), (Items{"   ", "Reminder date : ", "  ", "Call the bank", "  ", " "}));
+    EXPECT_EQ(recordPrintout("", "Call the bank"),
+              (Items{"   ", "Reminder date : ", "  ", "Call the bank", "  ", " "}));
     EXPECT_EQ(recordPrintout("", ""), (Items{"   ", "Reminder date : ", "  ", "", "  ", " "}));
 }
 

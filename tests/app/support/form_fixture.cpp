@@ -26,8 +26,8 @@ FormFixture::~FormFixture() {
         unsetenv("QUILLBOX_HOME");
 }
 
-app::Form1& FormFixture::makeForm() {
-    form = std::make_unique<app::Form1>(services);
+app::MainWindow& FormFixture::makeForm() {
+    form = std::make_unique<app::MainWindow>(services);
     form->show();
     return *form;
 }

@@ -26,8 +26,8 @@ protected:
     FormFixture();
     ~FormFixture() override;
 
-    /** Builds the main window and shows it, without running Form_Load. */
-    app::Form1& makeForm();
+    /** Builds the main window and shows it, without running startUp. */
+    app::MainWindow& makeForm();
     /** The POSIX path of a program path such as "c:\quill\x.dat". */
     std::string drivePath(const std::string& programPath) const { return drives.resolve(programPath); }
     /** Creates c:\quill and returns its POSIX path. */
@@ -43,7 +43,7 @@ protected:
     RecordingPrinter printer;
     FakeExit exit;
     app::Services services{drives, clock, dialogs, printer, exit};
-    std::unique_ptr<app::Form1> form;
+    std::unique_ptr<app::MainWindow> form;
 
 private:
     std::optional<std::string> previousHome_;

@@ -4,8 +4,8 @@
 // says what was on screen and saves a screenshot of the whole screen and the programs' output into the build folder.
 //
 //   LiveSession session({.home = home.path(), .workdir = work.path()});
-//   ASSERT_TRUE(session.waitForWindow("Form1", {}, kStartUp));
-//   ASSERT_TRUE(session.click("Form1", "Sa&ve Record"));
+//   ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+//   ASSERT_TRUE(session.click("MainWindow", "Sa&ve Record"));
 //   ASSERT_TRUE(session.answer("Alert!", "You can't save an empty text box!", "OK"));
 
 #include <gtest/gtest.h>

@@ -11,7 +11,7 @@ namespace qb::e2e {
 /** A label, button, text box or combo box as the probe saw it; geometry in global screen pixels. */
 struct Control {
     std::string className;
-    std::string name; ///< object name, such as "Combo1"
+    std::string name; ///< object name, such as "dataDirectory"
     std::string text; ///< caption of a button or label (with its "&"), text of a box
     int x = 0, y = 0, width = 0, height = 0;
     bool focus = false;
