@@ -1,4 +1,5 @@
 #include "app/main_window_checks.h"
+#include "app/message_titles.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,8 +12,6 @@
 
 namespace qb::app {
 namespace {
-
-const QString kAlert = QStringLiteral("Alert!");
 
 // A box's text narrowed for the checks: a character the code page cannot hold becomes a question mark, which
 // keeps the character positions the reminder date check looks at. Whether such text may be stored is up to the
@@ -41,7 +40,7 @@ bool inputChecksPass(MainWindow& form) {
         checked.quoteChecked[i] = forChecks(quoteChecked[i]);
     const std::optional<store::Refusal> refusal = store::firstInputRefusal(checked);
     if (refusal)
-        form.services().dialogs.message(&form, QString::fromStdString(refusal->message), kAlert);
+        form.services().dialogs.message(&form, QString::fromStdString(refusal->message), titles::kAlert);
     return !refusal;
 }
 
@@ -49,7 +48,7 @@ bool narrowOrRefuse(MainWindow& form, const QString* texts, std::string* out, st
     for (std::size_t i = 0; i < count; ++i) {
         std::optional<std::string> narrowed = toCp1252(texts[i]);
         if (!narrowed) {
-            form.services().dialogs.message(&form, unstorableTextMessage(texts[i]), kAlert);
+            form.services().dialogs.message(&form, unstorableTextMessage(texts[i]), titles::kAlert);
             return false;
         }
         out[i] = std::move(*narrowed);

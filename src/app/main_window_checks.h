@@ -36,7 +36,4 @@ template <std::size_t N>
 /** The data directory box as Windows-1252, or nothing when it holds a character the code page cannot hold. */
 [[nodiscard]] std::optional<std::string> dataDirectoryOf(const MainWindow& form);
 
-/** The program default directory, the fallback of the directory check. */
-inline constexpr const char* kProgramDefaultDirectory = "c:\\quill";
-
 } // namespace qb::app

@@ -7,17 +7,17 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
+#include "app/message_titles.h"
 #include "app/text_codec.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
+#include "store/record_store.h"
 
 namespace qb::app {
 namespace {
 
-const QString kAttention = QStringLiteral("Attention!");
-const QString kProblemTitle = QStringLiteral("Attention");
 const QString kProblem = QStringLiteral("There was a problem importing your file.  Please read the documention.");
 
 // Asks until an answer passes the text test and converts to a count of fields; nothing on Cancel or an empty
@@ -66,15 +66,15 @@ void runImport(MainWindow& form) {
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
     const std::optional<std::string> directory = dataDirectoryOf(form);
     if (!directory) {
-        dialogs.message(&form, problemMessage(unstorableTextMessage(form.dataDirectory->currentText())), kProblemTitle);
+        dialogs.message(&form, problemMessage(unstorableTextMessage(form.dataDirectory->currentText())),
+                        titles::kAttentionPlain);
         return;
     }
-    // A record's path is the directory's text, a backslash and the number, so an empty text means drive C's root.
-    const std::string folder = form.services().drives.resolve(*directory + "\\");
+    const std::string folder = store::dataDirectoryFolder(form.services().drives, *directory);
 
     dialogs.message(&form,
                     QStringLiteral("On the next screen, choose the text file (comma delimited) that you want to open."),
-                    kAttention);
+                    titles::kAttention);
     const QString chosen = dialogs.openFile(&form, QStringLiteral("all files (*.*)|*.*| Text Files (*.txt)|*.txt"), 2);
     if (chosen.isEmpty())
         return;
@@ -82,17 +82,17 @@ void runImport(MainWindow& form) {
         &form,
         QStringLiteral(
             "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!"),
-        kAttention);
+        titles::kAttention);
     dialogs.setPointer(&form, Pointer::Hourglass);
 
     const import::ImportResult result =
         import::importRecords(importFilePath(form.services().drives, chosen), *fields, folder, form.services().clock);
     if (result.ok()) {
         dialogs.message(&form, QStringLiteral("The records have been imported into the specified directory!"),
-                        kAttention);
+                        titles::kAttention);
         return;
     }
-    dialogs.message(&form, problemMessage(reasonOf(result)), kProblemTitle);
+    dialogs.message(&form, problemMessage(reasonOf(result)), titles::kAttentionPlain);
 }
 
 } // namespace

@@ -18,12 +18,13 @@
 #include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/reminder_window.h"
+#include "store/record_file.h"
+#include "store/settings.h"
 
 namespace qb::app {
 
 namespace {
 
-constexpr int kRecordTextLimit = 30000;
 constexpr int kFilterLimit = 2;
 const QString kSearchStringTip = QStringLiteral("Enter a word or exact phrase to search for here. ");
 
@@ -48,7 +49,7 @@ void MainWindow::buildControls() {
 
     recordText = new LimitedTextEdit(this);
     recordText->setFont(textBoxFont());
-    recordText->setMaxLength(kRecordTextLimit);
+    recordText->setMaxLength(static_cast<int>(store::kRecordTextLimit));
     setUpControl(recordText, "recordText", QStringLiteral("Record text"), QString(), {120, 3600, 8895, 2655});
 
     reminderDate =
@@ -97,7 +98,7 @@ void MainWindow::buildControls() {
     dataDirectory->setInsertPolicy(QComboBox::NoInsert); // the list holds only what start-up puts there
     dataDirectory->setCompleter(nullptr);                // typing must not silently change a path's letters
     dataDirectory->setFont(textBoxFont());
-    dataDirectory->setEditText(QStringLiteral("c:\\quill"));
+    dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
     setUpControl(dataDirectory, "dataDirectory", QStringLiteral("Location of data i.e., c:\\quill"),
                  QStringLiteral("Choose a directory to save your data in.   See the documentation about how to "
                                 "automatically add additional directories to this text box!"),

@@ -7,19 +7,18 @@
 #include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
+#include "app/message_titles.h"
 #include "app/text_codec.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
-#include "platform/files.h"
 #include "print/reformat.h"
 #include "store/directory_probe.h"
+#include "store/record_file.h"
 #include "store/record_store.h"
+#include "store/settings.h"
 
 namespace qb::app {
 namespace {
-
-const QString kAlert = QStringLiteral("Alert!");
-const QString kAttention = QStringLiteral("Attention!");
 
 QString notSavedMessage(const QString& directory, const platform::Status& status) {
     return QStringLiteral("Your record could not be saved in %1 (%2). Nothing was written; the record is still on "
@@ -37,7 +36,7 @@ void MainWindow::saveRecord() {
         return;
     const QString typed = storedText(recordText);
     if (typed.isEmpty()) {
-        services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), kAlert);
+        services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), titles::kAlert);
         return;
     }
     const auto texts = storableTexts(
@@ -49,10 +48,10 @@ void MainWindow::saveRecord() {
         probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text}, services_.clock.now()).status
                    : probe;
     if (!saved.ok()) {
-        services_.dialogs.message(this, notSavedMessage(dataDirectory->currentText(), saved), kAlert);
+        services_.dialogs.message(this, notSavedMessage(dataDirectory->currentText(), saved), titles::kAlert);
         return;
     }
-    services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));
+    services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), titles::kSaved);
     reminderDate->clear();
     searchString1->clear();
     recordNumber->clear();
@@ -61,25 +60,28 @@ void MainWindow::saveRecord() {
 
 void MainWindow::deleteRecord() {
     if (recordNumber->text().isEmpty()) {
-        services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"), kAttention);
+        services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"),
+                                  titles::kAttention);
         return;
     }
     // A folder or number that the code page cannot hold names no record file.
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     const std::optional<std::string> number = toCp1252(recordNumber->text());
-    const std::string path = directory && number ? services_.drives.resolve(*directory + "\\" + *number) : "";
-    if (path.empty() || !platform::fileExists(path)) {
-        services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), kAttention);
+    const store::DeleteOutcome deleted = directory && number
+                                             ? store::deleteRecord(services_.drives, *directory, *number)
+                                             : store::DeleteOutcome{store::DeleteOutcome::Result::NotFound, {}};
+    if (deleted.result == store::DeleteOutcome::Result::NotFound) {
+        services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), titles::kAttention);
         return;
     }
-    if (const platform::Status removed = platform::removeFile(path); !removed.ok()) {
+    if (deleted.result == store::DeleteOutcome::Result::Failed) {
         services_.dialogs.message(this,
                                   QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
-                                      .arg(recordNumber->text(), QString::fromStdString(removed.describe())),
-                                  kAttention);
+                                      .arg(recordNumber->text(), QString::fromStdString(deleted.status.describe())),
+                                  titles::kAttention);
         return;
     }
-    services_.dialogs.message(this, QStringLiteral("Record deleted!"), kAttention);
+    services_.dialogs.message(this, QStringLiteral("Record deleted!"), titles::kAttention);
     clearForm();
 }
 
@@ -88,29 +90,29 @@ bool MainWindow::checkDataDirectory() {
     const bool usable = directory && store::probeDataDirectory(services_.drives, *directory).ok();
     if (usable)
         return true;
-    const QString title = QStringLiteral("Attention");
-    services_.dialogs.message(
-        this, QStringLiteral("The directory you have specified does not exist.  Please create it."), title);
+    services_.dialogs.message(this,
+                              QStringLiteral("The directory you have specified does not exist.  Please create it."),
+                              titles::kAttentionPlain);
     services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
-                              title);
-    dataDirectory->setEditText(QString::fromLatin1(kProgramDefaultDirectory));
+                              titles::kAttentionPlain);
+    dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
     return false;
 }
 
 void MainWindow::reformatText() {
     // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
     const std::u32string result = print::reformatText(storedText(recordText).toStdU32String());
-    if (result.size() > print::kRecordTextLimit) {
+    if (result.size() > store::kRecordTextLimit) {
         services_.dialogs.message(this,
                                   QStringLiteral("The reformatted text would be longer than %1 characters, so the "
                                                  "text has been left as it was.")
-                                      .arg(print::kRecordTextLimit),
-                                  kAttention);
+                                      .arg(store::kRecordTextLimit),
+                                  titles::kAttention);
         return;
     }
     setStoredText(recordText, QString::fromStdU32String(result));
     services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
-                              kAttention);
+                              titles::kAttention);
 }
 
 } // namespace qb::app

@@ -9,6 +9,7 @@
 #include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
+#include "app/message_titles.h"
 #include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "search/record_walk.h"
@@ -53,14 +54,14 @@ void MainWindow::search() {
         showRecord(*this, *found);
         dialogs.setPointer(this, Pointer::Default);
         const bool goOn =
-            dialogs.question(this, QStringLiteral("Record found!  Continue search?"), QStringLiteral("Match found"));
+            dialogs.question(this, QStringLiteral("Record found!  Continue search?"), titles::kMatchFound);
         dialogs.setPointer(this, Pointer::Hourglass);
         if (!goOn)
             break;
     }
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
-    dialogs.message(this, QStringLiteral("Search complete!"), QStringLiteral("Attention"));
+    dialogs.message(this, QStringLiteral("Search complete!"), titles::kAttentionPlain);
     clearCriteria(*this);
 }
 

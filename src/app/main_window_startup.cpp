@@ -8,6 +8,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
+#include "app/message_titles.h"
 #include "app/program_exit.h"
 #include "app/reminder_window.h"
 #include "app/text_codec.h"
@@ -19,8 +20,6 @@
 
 namespace qb::app {
 namespace {
-
-const QString kAttention = QStringLiteral("Attention!");
 
 // Today's reminder date: two-digit month, day and year, as reminder dates are typed (12/06/26).
 std::string todaysReminderDate(const platform::LocalDateTime& today) {
@@ -39,7 +38,7 @@ void MainWindow::startUp() {
     const store::Settings settings(services_.drives);
     services_.dialogs.setPointer(&reminderWindow(), Pointer::Hourglass);
     unloadReminderWindow();
-    dataDirectory->addItem(QString::fromLatin1(kProgramDefaultDirectory));
+    dataDirectory->addItem(QString::fromLatin1(store::kProgramDefaultDirectory));
     if (const auto directory = settings.defaultDirectory()) {
         dataDirectory->addItem(fromCp1252(*directory));
         dataDirectory->setEditText(fromCp1252(*directory));
@@ -80,13 +79,13 @@ bool MainWindow::askStartupPassword(const store::Settings& settings) {
 }
 
 void MainWindow::ensureProgramDefaultDirectory() {
-    store::ensureDataDirectory(services_.drives, kProgramDefaultDirectory);
+    store::ensureDataDirectory(services_.drives, store::kProgramDefaultDirectory);
 }
 
 void MainWindow::exitProgram() {
     const store::Settings settings(services_.drives);
     if (const platform::Status stored = settings.storeAlarmFlag(checkAlarms->isChecked()); !stored.ok())
-        services_.dialogs.message(this, settingNotStored(stored), kAttention);
+        services_.dialogs.message(this, settingNotStored(stored), titles::kAttention);
     services_.exit.endNow();
 }
 
@@ -98,10 +97,10 @@ void MainWindow::changePassword() {
                                        QStringLiteral("Please enter a new password below"), QString());
         if (first.isEmpty()) {
             if (const platform::Status deleted = settings.deletePassword(); !deleted.ok()) {
-                services_.dialogs.message(this, settingNotStored(deleted), kAttention);
+                services_.dialogs.message(this, settingNotStored(deleted), titles::kAttention);
                 return;
             }
-            services_.dialogs.message(this, QStringLiteral("Password was deleted!"), kAttention);
+            services_.dialogs.message(this, QStringLiteral("Password was deleted!"), titles::kAttention);
             return;
         }
         const QString again = QStringLiteral("Enter your new password again to confirm");
@@ -110,7 +109,7 @@ void MainWindow::changePassword() {
             services_.dialogs.message(this,
                                       QStringLiteral("The new password did not match the confirming password.  You "
                                                      "will be asked to re-enter them."),
-                                      kAttention);
+                                      titles::kAttention);
             continue;
         }
         const std::optional<std::string> password = toCp1252(first);
@@ -121,15 +120,14 @@ void MainWindow::changePassword() {
             problem = QStringLiteral("This password cannot be used: %1. Please choose another one.")
                           .arg(QString::fromStdString(*why));
         if (problem) {
-            services_.dialogs.message(this, *problem, kAttention);
+            services_.dialogs.message(this, *problem, titles::kAttention);
             continue;
         }
         if (const platform::Status stored = settings.setPassword(*password); !stored.ok()) {
-            services_.dialogs.message(this, settingNotStored(stored), kAttention);
+            services_.dialogs.message(this, settingNotStored(stored), titles::kAttention);
             return;
         }
-        services_.dialogs.message(this, QStringLiteral("The new password has been saved!"),
-                                  QStringLiteral("Password saved!"));
+        services_.dialogs.message(this, QStringLiteral("The new password has been saved!"), titles::kPasswordSaved);
         return;
     }
 }
@@ -139,15 +137,15 @@ void MainWindow::setDefaultDirectory() {
         return;
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     if (!directory) {
-        services_.dialogs.message(this, unstorableTextMessage(dataDirectory->currentText()), kAttention);
+        services_.dialogs.message(this, unstorableTextMessage(dataDirectory->currentText()), titles::kAttention);
         return;
     }
     if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(*directory);
         !stored.ok()) {
-        services_.dialogs.message(this, settingNotStored(stored), kAttention);
+        services_.dialogs.message(this, settingNotStored(stored), titles::kAttention);
         return;
     }
-    services_.dialogs.message(this, QStringLiteral("New default directory set!"), kAttention);
+    services_.dialogs.message(this, QStringLiteral("New default directory set!"), titles::kAttention);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,4 +1,5 @@
 #include "app/printer_setup.h"
+#include "app/message_titles.h"
 
 #include <QString>
 
@@ -9,8 +10,6 @@
 namespace qb::app {
 
 namespace {
-
-const QString kAttention = QStringLiteral("Attention!");
 
 // Each copy runs only when the one before it was accepted, so a refused value leaves the rest as they were.
 void copyFontChoice(Printer& printer, const FontChoice& choice) {
@@ -41,7 +40,7 @@ bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, co
     const PrintOutcome outcome = services.printer.endDocument();
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())
-        services.dialogs.message(parent, outcome.message, kAttention);
+        services.dialogs.message(parent, outcome.message, titles::kAttention);
     return outcome.ok;
 }
 

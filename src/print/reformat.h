@@ -8,9 +8,6 @@ namespace qb::print {
 /** Past this many characters on a line, the next space gets a line break after it. */
 inline constexpr int kBreakThreshold = 65;
 
-/** The most characters the record text box holds. */
-inline constexpr std::size_t kRecordTextLimit = 30000;
-
 /**
  * The text with CR LF added after each space that brings the column counter above 65. The counter starts at 0,
  * counts every character, and a carriage return sets it back before it is counted, so the CR and LF of an

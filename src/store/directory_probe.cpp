@@ -5,6 +5,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "store/record_store.h"
 
 namespace qb::store {
 namespace {
@@ -18,7 +19,7 @@ constexpr std::string_view kDirectoryProbeBytes = " \r\n";
 // directory can be written.
 platform::Status probeWithFile(const platform::DriveMap& drives, const std::string& directory, const char* name,
                                std::string_view bytes) {
-    std::string path = drives.resolve(directory + "\\" + name);
+    std::string path = pathInDataDirectory(drives, directory, name);
     platform::Status made = platform::createNewFile(path, bytes);
     if (made.error == EEXIST) {
         platform::CreatedFile hidden = platform::createHiddenFile(path.substr(0, path.rfind('/')), name, bytes);

@@ -11,12 +11,12 @@ bool reminderDateShapeOk(const std::string& date) {
 
 std::optional<Refusal> firstInputRefusal(const CheckedBoxes& boxes) {
     if (boxes.directory.find(' ') != std::string::npos)
-        return Refusal{"You may not have spaces in the directory name specified", "Alert!"};
+        return Refusal{"You may not have spaces in the directory name specified"};
     if (!reminderDateShapeOk(boxes.reminderDate))
-        return Refusal{"You must enter the date using the format: DD/MM/YY", "Alert!"};
+        return Refusal{"You must enter the date using the format: DD/MM/YY"};
     for (const std::string& text : boxes.quoteChecked) {
         if (text.find('"') != std::string::npos)
-            return Refusal{"You may not use quotation marks in the text boxes", "Alert!"};
+            return Refusal{"You may not use quotation marks in the text boxes"};
     }
     return std::nullopt;
 }

@@ -16,10 +16,9 @@ struct CheckedBoxes {
     std::array<std::string, 8> quoteChecked;
 };
 
-/** A refusal: the message and title to show. */
+/** A refusal: the message to show. */
 struct Refusal {
     std::string message;
-    std::string title;
 };
 
 /** Whether the reminder date has the shape the program stores: empty, or 6 to 8 characters without a space and

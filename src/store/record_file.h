@@ -2,6 +2,7 @@
 // Record files: each record is a file of its own, named by its record number (the creation moment), holding
 // two quoted lines, the reminder date and the record text.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,10 @@
 #include "store/field_reader.h"
 
 namespace qb::store {
+
+/** The most characters a record text holds: the record text box takes no more, and a reformat that would make it
+ *  longer is refused. */
+inline constexpr std::size_t kRecordTextLimit = 30000;
 
 /** A record as it is stored: both fields are Windows-1252 text. */
 struct Record {

@@ -13,8 +13,16 @@ class DriveMap;
 
 namespace qb::store {
 
+/** The POSIX path of a file in a data directory (a program path): the directory's text, a backslash and the name,
+ *  mapped onto the file system. An empty directory names the root of drive C. */
+[[nodiscard]] std::string pathInDataDirectory(const platform::DriveMap& drives, const std::string& directory,
+                                              const std::string& name);
+
+/** The POSIX path of a data directory (a program path) as a folder, named as its files are. */
+[[nodiscard]] std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::string& directory);
+
 /** The outcome of a save: the status and the record number the file has. */
-struct SaveOutcome {
+struct [[nodiscard]] SaveOutcome {
     platform::Status status;
     std::string number;
 };
@@ -26,5 +34,20 @@ struct SaveOutcome {
  */
 SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
                        const Record& record, const platform::LocalDateTime& now);
+
+/** The outcome of deleting a record. */
+struct [[nodiscard]] DeleteOutcome {
+    enum class Result {
+        Deleted,  ///< the record file is gone
+        NotFound, ///< the data directory holds no record file of that number
+        Failed,   ///< the file is there but could not be deleted; status says why
+    };
+    Result result = Result::NotFound;
+    platform::Status status;
+};
+
+/** Deletes the record file of a number from a data directory (a program path); only an ordinary file of exactly
+ *  that name (letter case aside) counts as found. */
+DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number);
 
 } // namespace qb::store

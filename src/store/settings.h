@@ -26,6 +26,10 @@ inline constexpr const char* kDirectoryList = "c:\\dirlist.dat";
 inline constexpr const char* kLocalDirectoryList = "dirlist.dat";
 } // namespace settings_paths
 
+/** The program default directory: the data directory when no default is stored, the fallback of the directory check,
+ *  and created at start-up when missing. */
+inline constexpr const char* kProgramDefaultDirectory = "c:\\quill";
+
 /** Reads and writes the settings files through the drive map. */
 class Settings {
 public:

@@ -19,7 +19,5 @@ TEST(InputChecks, OnlyTheFirstFailingCheckIsReported) {
     boxes.reminderDate = "1/2/26";
     EXPECT_EQ(firstInputRefusal(boxes)->message, "You must enter the date using the format: DD/MM/YY");
     boxes.directory = "c:\\my notes";
-    const auto refusal = firstInputRefusal(boxes);
-    EXPECT_EQ(refusal->message, "You may not have spaces in the directory name specified");
-    EXPECT_EQ(refusal->title, "Alert!");
+    EXPECT_EQ(firstInputRefusal(boxes)->message, "You may not have spaces in the directory name specified");
 }
