@@ -15,7 +15,7 @@ inline constexpr int kMaxFieldsPerRecord = 32767;
  * (the bytes taken unsigned, so UTF-8 sorts by code point), a text that is the beginning of a longer one sorting
  * first. So 250 and 10000 pass while 0, -1, " 5", A and 99999 do not.
  */
-bool answerSortsInRange(std::string_view answer);
+[[nodiscard]] bool answerSortsInRange(std::string_view answer);
 
 /**
  * The number of fields an answer gives: decimal digits with an optional point and fraction, rounded to the
@@ -23,6 +23,6 @@ bool answerSortsInRange(std::string_view answer);
  * answer is written any other way (signs, spaces, exponents, other characters) or when the rounded number is
  * outside 1 to kMaxFieldsPerRecord.
  */
-std::optional<int> fieldsPerRecord(std::string_view answer);
+[[nodiscard]] std::optional<int> fieldsPerRecord(std::string_view answer);
 
 } // namespace qb::import

@@ -21,6 +21,6 @@ enum class ImportProblem {
 
 /** The sentence that tells the user why a file is no text the import can read (a NUL byte, broken UTF-16);
  *  empty for the other problems. */
-std::string unreadableTextReason(ImportProblem problem);
+[[nodiscard]] std::string unreadableTextReason(ImportProblem problem);
 
 } // namespace qb::import

@@ -21,12 +21,12 @@ inline constexpr std::size_t kMaxImportedRecordBytes = 1024 * 1024;
 inline constexpr std::chrono::seconds kRecordSpacing{2};
 
 /** What an import did. */
-struct ImportResult {
+struct [[nodiscard]] ImportResult {
     ImportProblem problem = ImportProblem::None;
     std::vector<std::string> numbers;   ///< the record numbers written, in file order
     std::optional<char32_t> unmappable; ///< with ImportProblem::Unmappable, the character
     platform::Status status;            ///< with CannotRead and CannotWrite, the system's reason
-    bool ok() const { return problem == ImportProblem::None; }
+    [[nodiscard]] bool ok() const { return problem == ImportProblem::None; }
 };
 
 /**
@@ -38,7 +38,7 @@ struct ImportResult {
  * the records already written stay and nothing of the unfinished record is written. A count below 1 is refused
  * as a ShortRecord problem before the file is read.
  */
-ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
-                           platform::Clock& clock);
+[[nodiscard]] ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
+                                         platform::Clock& clock);
 
 } // namespace qb::import

@@ -14,11 +14,11 @@ namespace qb::import {
 inline constexpr std::size_t kMaxImportFileBytes = 64 * 1024 * 1024;
 
 /** An import file's bytes turned into Windows-1252, or why they cannot be. */
-struct ImportText {
+struct [[nodiscard]] ImportText {
     std::string bytes;                           ///< the Windows-1252 text, complete only when ok()
     ImportProblem problem = ImportProblem::None; ///< Unmappable, NulByte or BadUtf16 when the text is unusable
     std::optional<char32_t> unmappable;          ///< with Unmappable, the character Windows-1252 cannot hold
-    bool ok() const { return problem == ImportProblem::None; }
+    [[nodiscard]] bool ok() const { return problem == ImportProblem::None; }
 };
 
 /**
@@ -28,10 +28,10 @@ struct ImportText {
  * spreadsheet writes it on this system; any other file is taken byte for byte as Windows-1252, the code page of
  * the record files. Text that holds a NUL byte is refused, since no record file may hold one.
  */
-ImportText decodeImportFile(std::string_view file);
+[[nodiscard]] ImportText decodeImportFile(std::string_view file);
 
 /** A field's text as an imported record keeps it: each double quote becomes a single quote, since a double quote
  *  would end the record file's quoted text early. */
-std::string withoutDoubleQuotes(std::string text);
+[[nodiscard]] std::string withoutDoubleQuotes(std::string text);
 
 } // namespace qb::import

@@ -22,9 +22,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     /** The present moment of the local clock. */
-    virtual LocalDateTime now() const = 0;
+    [[nodiscard]] virtual LocalDateTime now() const = 0;
     /** A monotonic reading, for measuring elapsed time. */
-    virtual std::chrono::steady_clock::time_point elapsedNow() const = 0;
+    [[nodiscard]] virtual std::chrono::steady_clock::time_point elapsedNow() const = 0;
     /** Blocks until the monotonic reading reaches the deadline; no events are handled meanwhile. */
     virtual void waitUntil(std::chrono::steady_clock::time_point deadline) = 0;
 };
@@ -38,12 +38,12 @@ public:
 };
 
 /** The date as ten characters mm-dd-yyyy, zero-padded whatever the locale. */
-std::string dateText(const LocalDateTime& moment);
+[[nodiscard]] std::string dateText(const LocalDateTime& moment);
 
 /** The time as eight characters hh:mm:ss on the 24-hour clock. */
-std::string timeText(const LocalDateTime& moment);
+[[nodiscard]] std::string timeText(const LocalDateTime& moment);
 
 /** The moment a number of seconds later (or earlier), the calendar carried over. */
-LocalDateTime addSeconds(const LocalDateTime& moment, long long seconds);
+[[nodiscard]] LocalDateTime addSeconds(const LocalDateTime& moment, long long seconds);
 
 } // namespace qb::platform

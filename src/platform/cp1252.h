@@ -8,34 +8,34 @@
 namespace qb::platform {
 
 /** The Unicode code point of a Windows-1252 byte; the five unassigned bytes map to the C1 control of the same value. */
-char32_t cp1252ToUnicode(unsigned char byte);
+[[nodiscard]] char32_t cp1252ToUnicode(unsigned char byte);
 
 /** The Windows-1252 byte for a code point, or nothing when the code page cannot hold it. */
-std::optional<unsigned char> unicodeToCp1252(char32_t codePoint);
+[[nodiscard]] std::optional<unsigned char> unicodeToCp1252(char32_t codePoint);
 
 /** Windows-1252 bytes as UTF-8; every byte has a character, so this never fails. */
-std::string cp1252ToUtf8(std::string_view bytes);
+[[nodiscard]] std::string cp1252ToUtf8(std::string_view bytes);
 
 /** The outcome of turning UTF-8 into Windows-1252. */
-struct Cp1252Conversion {
+struct [[nodiscard]] Cp1252Conversion {
     std::string bytes;                  ///< the converted text, complete only when ok()
     std::optional<char32_t> unmappable; ///< the first character the code page cannot hold (U+FFFD for bad UTF-8)
-    bool ok() const { return !unmappable.has_value(); }
+    [[nodiscard]] bool ok() const { return !unmappable.has_value(); }
 };
 
 /** UTF-8 as Windows-1252; stops at the first character the code page cannot hold or the first invalid sequence. */
-Cp1252Conversion utf8ToCp1252(std::string_view utf8);
+[[nodiscard]] Cp1252Conversion utf8ToCp1252(std::string_view utf8);
 
 /** Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates). */
-bool isValidUtf8(std::string_view bytes);
+[[nodiscard]] bool isValidUtf8(std::string_view bytes);
 
 /** The upper-case form of one Windows-1252 character; accented letters included (é to É, ÿ to Ÿ, œ to Œ). */
-unsigned char cp1252ToUpper(unsigned char byte);
+[[nodiscard]] unsigned char cp1252ToUpper(unsigned char byte);
 
 /** The upper-case form of a Windows-1252 text. */
-std::string cp1252ToUpper(std::string_view text);
+[[nodiscard]] std::string cp1252ToUpper(std::string_view text);
 
 /** How a code point is written for a user: the character itself and its U+ number. */
-std::string describeCodePoint(char32_t codePoint);
+[[nodiscard]] std::string describeCodePoint(char32_t codePoint);
 
 } // namespace qb::platform

@@ -14,20 +14,20 @@ public:
     DriveMap(std::string home, std::string workingDir);
 
     /** The Quillbox home: $QUILLBOX_HOME, else $XDG_DATA_HOME/quillbox, else ~/.local/share/quillbox. */
-    static std::string homeFromEnvironment();
+    [[nodiscard]] static std::string homeFromEnvironment();
 
     /** The process's current working directory. */
-    static std::string currentWorkingDirectory();
+    [[nodiscard]] static std::string currentWorkingDirectory();
 
     /** Creates the home and its drive_c folder when they are missing; false when that fails. */
-    bool ensureDriveC() const;
+    [[nodiscard]] bool ensureDriveC() const;
 
     /**
      * The POSIX path for a program path. "X:\a" lies in the folder of drive X, "\a" on drive C, "/a" stands as it
      * is, anything else is relative to the working directory; "\" and "/" both separate components. Each existing
      * component is found whatever its letter case (the exact spelling first); a missing one keeps its spelling.
      */
-    std::string resolve(std::string_view path) const;
+    [[nodiscard]] std::string resolve(std::string_view path) const;
 
     /** The folder that holds the drive folders. */
     const std::string& home() const { return home_; }
@@ -41,6 +41,6 @@ private:
 
 /** Splits a program path at its last separator into the folder part and the final name; the folder part of a
  *  bare name is empty, and that of "\name" is "\". */
-std::pair<std::string, std::string> splitLastComponent(std::string_view path);
+[[nodiscard]] std::pair<std::string, std::string> splitLastComponent(std::string_view path);
 
 } // namespace qb::platform

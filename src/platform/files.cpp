@@ -159,7 +159,7 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes, Writ
     }
     // The new content is in place now. A folder that cannot be flushed must not make the caller report "not
     // saved" for a file the user can see (a retried new record would be saved twice); the rename stands.
-    syncDirectory(dir);
+    (void)syncDirectory(dir);
     return {};
 }
 

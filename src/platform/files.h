@@ -9,19 +9,19 @@
 namespace qb::platform {
 
 /** Whether an ordinary, visible file exists at the path: folders and names starting with "." do not count. */
-bool fileExists(const std::string& path);
+[[nodiscard]] bool fileExists(const std::string& path);
 
 /** Whether a folder exists at the path. */
-bool directoryExists(const std::string& path);
+[[nodiscard]] bool directoryExists(const std::string& path);
 
 /** Deletes one file. */
-Status removeFile(const std::string& path);
+[[nodiscard]] Status removeFile(const std::string& path);
 
 /** Creates one folder (its parent must exist). */
-Status makeDirectory(const std::string& path);
+[[nodiscard]] Status makeDirectory(const std::string& path);
 
 /** Creates a folder and any missing parents. */
-Status makeDirectories(const std::string& path);
+[[nodiscard]] Status makeDirectories(const std::string& path);
 
 /** How a safe write treats an existing file of the same name. */
 enum class WriteMode {
@@ -40,8 +40,8 @@ enum class FileAccess {
  * same folder is written, flushed to disk and renamed over the target, then the folder is flushed. On failure
  * the old file is untouched and the temporary file is gone.
  */
-Status writeFileAtomically(const std::string& path, std::string_view bytes, WriteMode mode,
-                           FileAccess access = FileAccess::Shared);
+[[nodiscard]] Status writeFileAtomically(const std::string& path, std::string_view bytes, WriteMode mode,
+                                         FileAccess access = FileAccess::Shared);
 
 /**
  * Creates a file that does not exist yet and writes the bytes, every call checked; used for probe files only. A name
@@ -51,7 +51,7 @@ Status writeFileAtomically(const std::string& path, std::string_view bytes, Writ
 [[nodiscard]] Status createNewFile(const std::string& path, std::string_view bytes);
 
 /** A file created under a name of its own. */
-struct CreatedFile {
+struct [[nodiscard]] CreatedFile {
     Status status;
     std::string path; ///< the file's path, when status is ok
 };
@@ -63,6 +63,6 @@ struct CreatedFile {
 [[nodiscard]] CreatedFile createHiddenFile(const std::string& folder, std::string_view stem, std::string_view bytes);
 
 /** Reads a whole file of at most maxBytes; EFBIG when it is larger. */
-Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
+[[nodiscard]] Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes);
 
 } // namespace qb::platform

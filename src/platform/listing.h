@@ -13,7 +13,7 @@ namespace qb::platform {
  * included, "?" any one character, letters match without regard to case, and a pattern ending in ".*" also
  * matches a name without that dot, so "*.*" matches every name.
  */
-bool wildcardMatch(std::string_view pattern, std::string_view name);
+[[nodiscard]] bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 /** The ordinary files of one folder whose names match a pattern, in the order the folder yields them. Folders
  *  and names starting with "." are never listed; a symbolic link counts when it leads to an ordinary file. */
@@ -27,7 +27,7 @@ public:
 
     /** The next matching name, as Windows-1252 text, or nothing when the listing is used up. Names the code page
      *  cannot hold are passed over, since no program path could name them. */
-    std::optional<std::string> next();
+    [[nodiscard]] std::optional<std::string> next();
 
 private:
     struct Impl;

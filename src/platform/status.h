@@ -6,15 +6,15 @@
 namespace qb::platform {
 
 /** Success, or the errno of the first call that failed and what the program was doing then. */
-struct Status {
+struct [[nodiscard]] Status {
     int error = 0;      ///< 0 on success, else an errno value
     std::string action; ///< what failed, for example "write"; empty on success
 
-    bool ok() const { return error == 0; }
+    [[nodiscard]] bool ok() const { return error == 0; }
     /** A failure built from errno-style values. */
-    static Status failure(int error, std::string action) { return Status{error, std::move(action)}; }
+    [[nodiscard]] static Status failure(int error, std::string action) { return Status{error, std::move(action)}; }
     /** A readable sentence: the action and the system's description of the error. */
-    std::string describe() const;
+    [[nodiscard]] std::string describe() const;
 };
 
 } // namespace qb::platform

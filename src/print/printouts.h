@@ -13,11 +13,11 @@ using PrintedItems = std::vector<std::string>;
 
 /** The record printout: spacer lines around the reminder date line and the record text. The record number is not
  *  printed; an empty reminder date leaves "Reminder date : " alone on its line. */
-PrintedItems recordPrintout(const std::string& reminderDate, const std::string& recordText);
+[[nodiscard]] PrintedItems recordPrintout(const std::string& reminderDate, const std::string& recordText);
 
 /** The reminder printout: the line saying when the list was printed (date mm-dd-yyyy, four spaces, time
  *  hh:mm:ss) and the whole reminder list as one item, between spacer lines. */
-PrintedItems reminderPrintout(const std::string& reminderList, const std::string& dateText,
-                              const std::string& timeText);
+[[nodiscard]] PrintedItems reminderPrintout(const std::string& reminderList, const std::string& dateText,
+                                            const std::string& timeText);
 
 } // namespace qb::print

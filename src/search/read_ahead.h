@@ -57,7 +57,7 @@ public:
     /** Puts the next names of the walk (as the folder spells them) at the end of the window. */
     void add(std::vector<std::string> names);
     /** Takes the first name of the window and gives its content; the window must not be empty. */
-    WholeFile take();
+    [[nodiscard]] WholeFile take();
     /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
     void pause();
     /** Forgets every content read so far, so that each file still in the window is read again, and lets the readers
@@ -73,7 +73,7 @@ private:
     };
 
     void readLoop();
-    bool readerMayStart() const; // with mutex_ held
+    [[nodiscard]] bool readerMayStart() const; // with mutex_ held
 
     const int folder_;
     mutable std::mutex mutex_;

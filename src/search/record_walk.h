@@ -60,18 +60,18 @@ public:
 
     /** The next listed file, matching or not, or nothing when the listing is used up. For a walk that runs without
      *  asking the user: files read ahead while earlier ones were handed out are used as read. */
-    std::optional<ListedFile> nextFile();
+    [[nodiscard]] std::optional<ListedFile> nextFile();
 
     /** The next listed file that matches, or nothing when the listing is used up. For a walk that asks the user
      *  after each match: nothing is read while the match is out, and nothing read before is used after it. */
-    std::optional<ListedFile> next();
+    [[nodiscard]] std::optional<ListedFile> next();
 
 private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                SearchCriteria criteria, WalkOptions options);
 
-    std::optional<ListedFile> advance(bool matchesOnly);
-    ListedFile listedFile(std::string number, WholeFile& content, bool matchesOnly);
+    [[nodiscard]] std::optional<ListedFile> advance(bool matchesOnly);
+    [[nodiscard]] ListedFile listedFile(std::string number, WholeFile& content, bool matchesOnly);
     void startReadAheadWhenSlow();
 
     SearchCriteria criteria_;

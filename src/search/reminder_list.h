@@ -13,7 +13,7 @@ namespace qb::search {
 inline constexpr std::size_t kReminderListLimit = 30000;
 
 /** One entry: "Reminder dated: ", the date, a blank line, the text, a blank line, twenty hyphens, a blank line. */
-std::string reminderEntry(const store::Record& record);
+[[nodiscard]] std::string reminderEntry(const store::Record& record);
 
 /**
  * The reminder list being built by a walk. It reads as if every entry were appended and the text cut to its
@@ -28,7 +28,7 @@ public:
     void add(const store::Record& record);
 
     /** The list as Windows-1252 text with CR LF line breaks, at most limit characters. */
-    std::string text() const;
+    [[nodiscard]] std::string text() const;
 
 private:
     std::size_t limit_;

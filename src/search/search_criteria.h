@@ -21,21 +21,21 @@ struct SearchCriteria {
 
 /** Whether upperNeedle occurs in text once text is upper-cased (Windows-1252 letters, accented ones included).
  *  The text is neither copied nor upper-cased as a whole: sixteen places are tried at a time. */
-bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
+[[nodiscard]] bool containsUpperCased(std::string_view text, std::string_view upperNeedle);
 
 /** Whether a record matches: the reminder date holds the date criterion, or the text holds either string. */
-bool matches(const SearchCriteria& criteria, const store::Record& record);
+[[nodiscard]] bool matches(const SearchCriteria& criteria, const store::Record& record);
 
 /** Whether a record file's bytes may hold a match, a quick test made before its fields are read: false only when no
  *  criterion occurs in the bytes and none could appear in the number form a plain field is read as. */
-bool mayMatch(const SearchCriteria& criteria, std::string_view fileBytes);
+[[nodiscard]] bool mayMatch(const SearchCriteria& criteria, std::string_view fileBytes);
 
 /**
  * The file-name pattern of a walk, by plain concatenation: the folder, "\", the month filter, the day filter,
  * "*.", the last character of the year filter, "*". Record numbers begin with the month, so a day given without
  * a month is put behind "??": it then selects that day in every month.
  */
-std::string filePattern(std::string_view directory, std::string_view month, std::string_view day,
-                        std::string_view year);
+[[nodiscard]] std::string filePattern(std::string_view directory, std::string_view month, std::string_view day,
+                                      std::string_view year);
 
 } // namespace qb::search

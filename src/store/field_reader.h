@@ -34,10 +34,10 @@ enum class QuoteRule {
 };
 
 /** The result of one field read: a field, or why there is none. */
-struct FieldRead {
+struct [[nodiscard]] FieldRead {
     std::optional<Field> field;
     ReadFailure failure = ReadFailure::PastEnd; ///< meaningful only without a field
-    bool ok() const { return field.has_value(); }
+    [[nodiscard]] bool ok() const { return field.has_value(); }
 };
 
 /**
@@ -56,17 +56,17 @@ public:
     FieldReader& operator=(const FieldReader&) = delete;
 
     /** Opens a file for reading (closing any open one); the errno on failure, 0 on success. */
-    int open(const std::string& path);
+    [[nodiscard]] int open(const std::string& path);
     /** The next field. */
-    FieldRead read();
+    [[nodiscard]] FieldRead read();
     /** True when no character remains to be read. */
-    bool atEnd();
+    [[nodiscard]] bool atEnd();
     /** Closes the file; a reader over memory just forgets its bytes. */
     void close();
 
 private:
-    bool fill(); // reads more of the file into the buffer; false at its end or on an error
-    int peek();  // the next byte, or -1 at the end
+    [[nodiscard]] bool fill(); // reads more of the file into the buffer; false at its end or on an error
+    [[nodiscard]] int peek();  // the next byte, or -1 at the end
     void consumeLineEnd(int first);
 
     int fd_ = -1;
@@ -80,10 +80,10 @@ private:
  *  sign, digits with an optional decimal point and fraction (or a point and a fraction), and an optional exponent
  *  (E or D, optional sign, digits). Its text form has no leading zeros and no trailing fraction zeros, uses up to
  *  15 significant digits, and switches to the form 1.5E+20 for magnitudes of 1E+15 and above or below 1E-4. */
-std::optional<std::string> numberTextForm(std::string_view plain);
+[[nodiscard]] std::optional<std::string> numberTextForm(std::string_view plain);
 
 /** What a general value keeps of a field: a plain field that reads as a number becomes that number's text form
  *  (so 12 stays 12 and 007 becomes 7); a quoted field and any other plain field stay as they are. */
-std::string generalValue(const Field& field);
+[[nodiscard]] std::string generalValue(const Field& field);
 
 } // namespace qb::store

@@ -23,10 +23,10 @@ struct Refusal {
 
 /** Whether the reminder date has the shape the program stores: empty, or 6 to 8 characters without a space and
  *  with "/" in places 3 and 6. Digits are not checked. */
-bool reminderDateShapeOk(const std::string& date);
+[[nodiscard]] bool reminderDateShapeOk(const std::string& date);
 
 /** The first failing check of no spaces in the directory, the reminder date shape and no double quote in any box,
  *  or nothing when all pass. */
-std::optional<Refusal> firstInputRefusal(const CheckedBoxes& boxes);
+[[nodiscard]] std::optional<Refusal> firstInputRefusal(const CheckedBoxes& boxes);
 
 } // namespace qb::store

@@ -24,10 +24,10 @@ struct Record {
 };
 
 /** The record number of a moment: month, day, hour, minute, ".", last digit of the year, second (12061403.659). */
-std::string recordNumber(const platform::LocalDateTime& moment);
+[[nodiscard]] std::string recordNumber(const platform::LocalDateTime& moment);
 
 /** The exact bytes of a record file: the quoted reminder date and the quoted text, each ended by CR LF. */
-std::string recordFileBytes(const Record& record);
+[[nodiscard]] std::string recordFileBytes(const Record& record);
 
 /** Why a file could not be read as a record. */
 enum class RecordReadStatus {
@@ -37,25 +37,25 @@ enum class RecordReadStatus {
 };
 
 /** The result of reading a record file. */
-struct RecordRead {
+struct [[nodiscard]] RecordRead {
     RecordReadStatus status = RecordReadStatus::CannotOpen;
     Record record;
-    bool ok() const { return status == RecordReadStatus::Ok; }
+    [[nodiscard]] bool ok() const { return status == RecordReadStatus::Ok; }
 };
 
 /** Reads a record by two field reads (reminder date, then text, as general values) from a reader that is open on
  *  its bytes. */
-RecordRead readRecord(FieldReader& reader);
+[[nodiscard]] RecordRead readRecord(FieldReader& reader);
 
 /** Reads a record file by two field reads (reminder date, then text, as general values) and closes it. The reader
  *  is passed in so a walk over many files reuses its buffer. */
-RecordRead readRecordFile(FieldReader& reader, const std::string& path);
+[[nodiscard]] RecordRead readRecordFile(FieldReader& reader, const std::string& path);
 
 /** Writes (or rewrites) the record file at path in one safe write. */
-platform::Status writeRecordFile(const std::string& path, const Record& record);
+[[nodiscard]] platform::Status writeRecordFile(const std::string& path, const Record& record);
 
 /** The outcome of writing a new record. */
-struct NewRecordWrite {
+struct [[nodiscard]] NewRecordWrite {
     platform::Status status;
     std::string number; ///< the record number the file got
 };
@@ -68,7 +68,7 @@ inline constexpr int kMaxRecordNumberTries = 100000;
  * replaced: when the number is taken the record takes the number of the next second whose name is free, so the
  * number still tells the creation time to within seconds.
  */
-NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
-                                  const Record& record);
+[[nodiscard]] NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
+                                                const Record& record);
 
 } // namespace qb::store

@@ -32,8 +32,9 @@ struct [[nodiscard]] SaveOutcome {
  * number of the moment `now`, or of the next free second, and never replaces a file. With a number it is a resave
  * that replaces that record's file in one safe write, so a failure leaves the old file as it was.
  */
-SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
-                       const Record& record, const platform::LocalDateTime& now);
+[[nodiscard]] SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory,
+                                     const std::string& number, const Record& record,
+                                     const platform::LocalDateTime& now);
 
 /** The outcome of deleting a record. */
 struct [[nodiscard]] DeleteOutcome {
@@ -48,6 +49,7 @@ struct [[nodiscard]] DeleteOutcome {
 
 /** Deletes the record file of a number from a data directory (a program path); only an ordinary file of exactly
  *  that name (letter case aside) counts as found. */
-DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number);
+[[nodiscard]] DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory,
+                                         const std::string& number);
 
 } // namespace qb::store

@@ -36,36 +36,36 @@ public:
     explicit Settings(const platform::DriveMap& drives) : drives_(drives) {}
 
     /** The stored default directory; nothing when the file is missing, empty or unreadable. */
-    std::optional<std::string> defaultDirectory() const;
+    [[nodiscard]] std::optional<std::string> defaultDirectory() const;
     /** Stores the default directory as typed, followed by CR LF. */
-    platform::Status setDefaultDirectory(const std::string& directory) const;
+    [[nodiscard]] platform::Status setDefaultDirectory(const std::string& directory) const;
 
     /** Whether the alarm flag file exists (its content is never read). */
-    bool alarmFlag() const;
+    [[nodiscard]] bool alarmFlag() const;
     /** Creates the flag file holding a single space when checked; deletes it when unchecked and present. */
-    platform::Status storeAlarmFlag(bool checked) const;
+    [[nodiscard]] platform::Status storeAlarmFlag(bool checked) const;
 
     /** Whether the password file exists. */
-    bool passwordFileExists() const;
+    [[nodiscard]] bool passwordFileExists() const;
     /** The stored password as a field read gives it; nothing when the file is missing, empty or unreadable. */
-    std::optional<std::string> password() const;
+    [[nodiscard]] std::optional<std::string> password() const;
     /** Stores a password as typed, readable by the owner only. */
-    platform::Status setPassword(const std::string& password) const;
+    [[nodiscard]] platform::Status setPassword(const std::string& password) const;
     /** Deletes the password file when it exists. */
-    platform::Status deletePassword() const;
+    [[nodiscard]] platform::Status deletePassword() const;
 
     /** The values of a directory list file in file order; none when it is missing. A read that fails part-way
      *  keeps the values read before it. */
-    std::vector<std::string> directoryList(const char* path) const;
+    [[nodiscard]] std::vector<std::string> directoryList(const char* path) const;
 
 private:
-    std::optional<std::string> firstValue(const char* path) const;
+    [[nodiscard]] std::optional<std::string> firstValue(const char* path) const;
 
     const platform::DriveMap& drives_;
 };
 
 /** Why a new password would not read back as typed (a field read trims it, cuts it at a comma, takes it as a
  *  quoted field, or turns it into a number), or nothing when it reads back unchanged. */
-std::optional<std::string> passwordProblem(const std::string& password);
+[[nodiscard]] std::optional<std::string> passwordProblem(const std::string& password);
 
 } // namespace qb::store
