@@ -33,6 +33,7 @@
 #include <unistd.h>
 
 #include "app/dialogs.h"
+#include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/printer.h"
 #include "app/program_exit.h"
@@ -142,6 +143,7 @@ std::size_t parallelLoop(const std::string& folder) {
     ::closedir(dir);
     std::atomic<std::size_t> next{0}, total{0};
     std::vector<std::thread> readers;
+    readers.reserve(32);
     for (int i = 0; i < 32; ++i) {
         readers.emplace_back([&] {
             static thread_local char buffer[65536];
@@ -181,7 +183,7 @@ public:
     }
     QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString openFile(QWidget*, const QString&, int) override { return {}; }
-    std::optional<app::FontChoice> chooseFont(QWidget*, int) override { return std::nullopt; }
+    std::optional<app::FontChoice> chooseFont(QWidget*, int, const app::FontChoice&) override { return std::nullopt; }
     void beep() override {}
     void setPointer(QWidget*, app::Pointer) override {}
     int questions = 0;
@@ -198,6 +200,7 @@ public:
     bool setFontUnderline(bool) override { return true; }
     bool setFontStrikeout(bool) override { return true; }
     bool setTextColor(const QColor&) override { return true; }
+    app::FontChoice currentFont() const override { return app::initialPrinterFont(); }
     void printLine(const QString&) override {}
     app::PrintOutcome endDocument() override { return {}; }
 };

@@ -12,19 +12,19 @@ source "$root/scripts/packages.sh"
 
 configure_and_build() {
     local dir="$1"; shift
-    cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S "$root" -B "$dir" "$@" >/dev/null
     cmake --build "$dir"
 }
 
 case "$mode" in
 run)
     ensure_packages "${run_packages[@]}"
-    configure_and_build "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF
+    configure_and_build "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF
     exec "$root/build-release/quillbox"
     ;;
 test)
     ensure_packages "${run_packages[@]}" "${test_packages[@]}"
-    configure_and_build "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLBOX_TESTS=ON
+    configure_and_build "$root/build-test" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLBOX_TESTS=ON
     ctest --test-dir "$root/build-test" --output-on-failure -j2
     ;;
 *)

@@ -11,12 +11,12 @@ build="${QUILLBOX_FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${QUILLBOX_FUZZ_SECONDS:-30}"
 source "$root/scripts/packages.sh"
 
-ensure_packages clang-14 libclang-rt-14-dev cmake ninja-build qt6-base-dev
+ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat)
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets
 

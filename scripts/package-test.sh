@@ -18,8 +18,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-package"
 # shellcheck source=scripts/packages.sh
 source "$root/scripts/packages.sh"
-ensure_packages g++ cmake ninja-build qt6-base-dev fonts-liberation pkg-config desktop-file-utils appstream \
-    dpkg-dev file man-db lintian
+ensure_packages "${run_packages[@]}" "${package_packages[@]}"
 
 work="$(mktemp -d)"
 installed_here=no
@@ -40,7 +39,7 @@ echo "== build and install into a staging folder"
 # Built with Debian's compiler and linker flags (fortified functions, full RELRO), as a Debian package is.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(cd "$root" && echo "$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)")"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF -DCMAKE_CXX_FLAGS="$cxxflags" \
+cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_TESTS=OFF -DCMAKE_CXX_FLAGS="$cxxflags" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build"
 stage="$work/stage"

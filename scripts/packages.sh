@@ -8,10 +8,21 @@ run_packages=(g++ cmake ninja-build qt6-base-dev fonts-liberation)
 # and take screenshots of failures (imagemagick).
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
     imagemagick)
+# The real print spooler of the end-to-end print test.
+print_packages=(cups printer-driver-cups-pdf)
+# The fuzz targets build with clang and its libFuzzer runtime.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
+# Building, validating and installing the Debian package, its manual page and its desktop files.
+package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian)
+# The format and lint gates.
+lint_packages=(clang-format clang-tidy)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
+
+# Builds the project's checks use: warnings are errors there.
+strict_build=(-G Ninja -DQUILLBOX_WERROR=ON)
 
 ensure_packages() {
     local missing=()

@@ -12,7 +12,7 @@ source "$root/scripts/packages.sh"
 ensure_packages "${run_packages[@]}" "${test_packages[@]}"
 
 # -O1 keeps the stacks readable and the instrumented tests quick enough.
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DQUILLBOX_SANITIZE=ON -DQUILLBOX_TESTS=ON >/dev/null
 cmake --build "$build"
 

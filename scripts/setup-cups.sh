@@ -4,19 +4,14 @@
 # its PDF files into (the Out setting of its configuration, before ${HOME} and ${USER} are filled in).
 set -euo pipefail
 
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo)
 fi
-
-missing=()
-for package in cups printer-driver-cups-pdf; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+ensure_packages "${print_packages[@]}" >/dev/null
 
 scheduler_running() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
 

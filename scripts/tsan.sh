@@ -11,9 +11,9 @@ build="${QUILLBOX_TSAN_BUILD:-$root/build-tsan}"
 source "$root/scripts/packages.sh"
 
 # Configuring looks for Qt even though nothing built here uses it.
-ensure_packages g++ cmake ninja-build qt6-base-dev libgtest-dev
+ensure_packages "${run_packages[@]}" libgtest-dev
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DQUILLBOX_TSAN=ON -DQUILLBOX_TESTS=ON >/dev/null
 cmake --build "$build" --target test_search
 

@@ -20,7 +20,7 @@ bool isEnter(const QKeyEvent* event) {
 QString typedText(const QKeyEvent* event) {
     if (isEnter(event))
         return QStringLiteral("\n");
-    const QString text = event->text();
+    QString text = event->text();
     if (text.isEmpty() || !text.at(0).isPrint())
         return {};
     return text;

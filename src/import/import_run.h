@@ -15,7 +15,7 @@
 namespace qb::import {
 
 /** The largest record text an import makes; a longer one takes the problem path. */
-inline constexpr std::size_t kMaxImportedRecordBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxImportedRecordBytes = std::size_t{1024} * 1024;
 
 /** The time each record waits after its number was made, so that no two records of a run share a number. */
 inline constexpr std::chrono::seconds kRecordSpacing{2};

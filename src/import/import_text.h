@@ -11,7 +11,7 @@
 namespace qb::import {
 
 /** The largest import file the program reads; a larger one takes the problem path. */
-inline constexpr std::size_t kMaxImportFileBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxImportFileBytes = std::size_t{64} * 1024 * 1024;
 
 /** An import file's bytes turned into Windows-1252, or why they cannot be. */
 struct [[nodiscard]] ImportText {

@@ -131,11 +131,11 @@ Status makeDirectories(const std::string& path) {
         return {};
     const std::string parent = parentOf(path);
     if (parent != path) {
-        const Status up = makeDirectories(parent);
+        Status up = makeDirectories(parent);
         if (!up.ok())
             return up;
     }
-    const Status made = makeDirectory(path);
+    Status made = makeDirectory(path);
     if (!made.ok() && made.error == EEXIST && directoryExists(path))
         return {};
     return made;

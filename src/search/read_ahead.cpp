@@ -10,7 +10,7 @@ namespace {
 
 // What the window's contents may hold together; each file is at most kMaxWholeFileBytes, so a reader waits while
 // this much is held.
-constexpr std::size_t kMaxHeldBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxHeldBytes = std::size_t{4} * 1024 * 1024;
 
 } // namespace
 

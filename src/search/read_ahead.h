@@ -14,7 +14,7 @@
 namespace qb::search {
 
 /** The largest file read whole; a larger one is left to a streaming read. */
-inline constexpr std::size_t kMaxWholeFileBytes = 64 * 1024;
+inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
 
 /** A file's content, read whole, or why it was not. */
 struct [[nodiscard]] WholeFile {

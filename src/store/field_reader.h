@@ -12,7 +12,7 @@ namespace qb::store {
 
 /** The largest field a read takes into memory; a longer one means the file is not one of ours. Saving writes at
  *  most 30000 characters and an imported record at most kMaxImportedRecordBytes, both far below this. */
-inline constexpr std::size_t kMaxFieldBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxFieldBytes = std::size_t{4} * 1024 * 1024;
 
 /** One field as a field read returns it. */
 struct Field {

@@ -292,7 +292,7 @@ TEST_F(AccessibilityTest, KeysAloneOpenAndLeaveTheAboutAndReminderWindows) {
 
 /** Once a modal dialog is up and has the focus, presses key where the focus is and tells where that was; a dialog
  *  still open half a second later is rejected, so a key that does not close it fails the test instead of hanging. */
-void pressInModalDialog(Qt::Key key, std::function<void(QWidget*)> focusWas, int triesLeft = 200) {
+void pressInModalDialog(Qt::Key key, const std::function<void(QWidget*)>& focusWas, int triesLeft = 200) {
     QTimer::singleShot(10, [key, focusWas, triesLeft] {
         QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         QWidget* focus = QApplication::focusWidget();

@@ -17,7 +17,7 @@ namespace {
 
 // Runs answer on the font dialog once it is up; gives up after about two seconds and rejects whatever modal
 // window is open, so a dialog that never appears fails the test instead of hanging it.
-void whenDialogOpens(std::function<void(QDialog&)> answer, int triesLeft = 200) {
+void whenDialogOpens(const std::function<void(QDialog&)>& answer, int triesLeft = 200) {
     QTimer::singleShot(10, [answer, triesLeft] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog && dialog->findChild<QFontDialog*>()) {
@@ -79,10 +79,12 @@ TEST(FontDialog, OpensOnTheGivenFontAndOkUnchangedGivesItBack) {
         EXPECT_EQ(shown.pointSizeF(), 10);
         EXPECT_TRUE(shown.bold());
         EXPECT_TRUE(shown.strikeOut());
-        if (QCheckBox* strikeout = effectBox(dialog, "Strikeout"))
+        if (QCheckBox* strikeout = effectBox(dialog, "Strikeout")) {
             EXPECT_TRUE(strikeout->isChecked());
-        if (auto* colors = dialog.findChild<QComboBox*>("colorBox"))
+        }
+        if (auto* colors = dialog.findChild<QComboBox*>("colorBox")) {
             EXPECT_EQ(colors->currentText(), "Navy");
+        }
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     EXPECT_EQ(runFontDialog(nullptr, kFontDialogFlags, given), given);

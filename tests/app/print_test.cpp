@@ -146,10 +146,8 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     form->printRecord();
 
     EXPECT_EQ(printer.calls()[2], "font name Noto Sans CJK \u65e5\u672c");
-    EXPECT_EQ(printer.printed(), (Calls{"   ", "Reminder date : 12/25/\u2192", "  ",
-                                        "a\u00a0"
-                                        "b\nc\r\nSnow \u2603 day",
-                                        "  ", " "}));
+    EXPECT_EQ(printer.printed(),
+              (Calls{"   ", "Reminder date : 12/25/\u2192", "  ", "a\u00a0b\nc\r\nSnow \u2603 day", "  ", " "}));
     EXPECT_TRUE(dialogs.messages().empty());
 
     form->reminderWindow().reminderList->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));

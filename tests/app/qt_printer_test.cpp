@@ -18,7 +18,7 @@ namespace qb::app {
 namespace {
 
 // The output of a poppler tool; fails the test when the tool is missing or fails.
-QString popplerOutput(const QString& tool, QStringList arguments) {
+QString popplerOutput(const QString& tool, const QStringList& arguments) {
     QProcess process;
     process.start(tool, arguments);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {

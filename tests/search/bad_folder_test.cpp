@@ -30,7 +30,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-constexpr std::size_t kMegabyte = 1024 * 1024;
+constexpr std::size_t kMegabyte = std::size_t{1024} * 1024;
 
 // Everything a change on disk would alter: each entry's name, type, mode, size, times of change, link target and
 // the bytes of its file.
@@ -86,7 +86,7 @@ protected:
         link("12061406.659", "../../elsewhere/12069999.659");
         put("12061407.659", "\"12/06/26\"\r\n\"needle without its closing quote");
 
-        bad("binary.bin", binaryBytes(64 * 1024));
+        bad("binary.bin", binaryBytes(std::size_t{64} * 1024));
         bad("12061408.659", std::string("\"12/06/26\"\r\n\"needle\0binary\"\r\n", 29)); // a record with a NUL
         bad("huge_plain", std::string(6 * kMegabyte, 'x'));                             // one field, too long
         bad("12061410.659", "\"01/01/27\"\r\n\"" + hay(3 * kMegabyte) + "\"\r\n");      // big but a record
@@ -187,7 +187,7 @@ protected:
         const auto report = walkInChild(criteria, ReadAheadMode::Off);
         EXPECT_TRUE(report) << "the walk crashed or hung";
         EXPECT_EQ(walkInChild(criteria, ReadAheadMode::Always), report) << "reading ahead changed the walk";
-        const Walked walked = parse(report.value_or("--\n"));
+        Walked walked = parse(report.value_or("--\n"));
         EXPECT_EQ(walked.listed, expectedListed());
         EXPECT_EQ(folderFingerprint(home.path()), before);
         return walked;

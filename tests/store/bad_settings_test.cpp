@@ -21,7 +21,7 @@ using qb::test::writeFile;
 
 namespace {
 
-constexpr std::size_t kMegabyte = 1024 * 1024;
+constexpr std::size_t kMegabyte = std::size_t{1024} * 1024;
 constexpr const char* kFiles[] = {"default.dat", "@.dat", "dirlist.dat"};
 
 struct BadSettingsTest : ::testing::Test {

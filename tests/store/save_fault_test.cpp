@@ -79,7 +79,7 @@ std::string sanitizerRuntimeFirst() {
 TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     if (!canMount())
         GTEST_SKIP() << "mounting a small tmpfs needs root";
-    ScopedMount disk = ScopedMount::tmpfs(folder, 64 * 1024);
+    ScopedMount disk = ScopedMount::tmpfs(folder, std::size_t{64} * 1024);
     if (!disk.valid())
         GTEST_SKIP() << "mount not allowed here";
     writeOldRecord();

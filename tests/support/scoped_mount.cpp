@@ -31,7 +31,7 @@ ScopedMount::~ScopedMount() {
 }
 
 std::string fillFileSystem(const std::string& folder) {
-    const std::string path = folder + "/filler";
+    std::string path = folder + "/filler";
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     char block[4096] = {};
     while (fd >= 0 && ::write(fd, block, sizeof block) > 0) {

@@ -90,7 +90,7 @@ void FakeDialogs::expectFontUnchanged() {
     answers_.push_back({Shown::Kind::Font, false, {}, std::nullopt, true});
 }
 
-std::optional<FakeDialogs::Answer> FakeDialogs::record(Shown shown, QWidget* parent) {
+const FakeDialogs::Answer* FakeDialogs::record(Shown shown, QWidget* parent) {
     shown.parent = nameOf(parent);
     events_.push_back(shown);
     if (answers_.empty() || answers_.front().kind != shown.kind) {
@@ -98,11 +98,11 @@ std::optional<FakeDialogs::Answer> FakeDialogs::record(Shown shown, QWidget* par
         if (!answers_.empty())
             next << " (the next scripted answer is for a " << kindName(answers_.front().kind) << ")";
         ADD_FAILURE() << "unexpected " << ::testing::PrintToString(shown) << next;
-        return std::nullopt;
+        return nullptr;
     }
-    Answer answer = answers_.front();
+    lastAnswer_ = std::move(answers_.front());
     answers_.pop_front();
-    return answer;
+    return &lastAnswer_;
 }
 
 std::vector<Shown> FakeDialogs::only(std::initializer_list<Shown::Kind> kinds) const {
@@ -136,24 +136,24 @@ void FakeDialogs::message(QWidget* parent, const QString& text, const QString& t
 }
 
 bool FakeDialogs::question(QWidget* parent, const QString& text, const QString& title) {
-    const std::optional<Answer> answer = record(Shown::question(text, title), parent);
+    const Answer* answer = record(Shown::question(text, title), parent);
     return answer && answer->yes;
 }
 
 QString FakeDialogs::inputBox(QWidget* parent, const QString& prompt, const QString& title,
                               const QString& initialText) {
-    const std::optional<Answer> answer = record(Shown::input(prompt, title, initialText), parent);
+    const Answer* answer = record(Shown::input(prompt, title, initialText), parent);
     return answer ? answer->text : QString();
 }
 
 QString FakeDialogs::openFile(QWidget* parent, const QString& filter, int selected) {
-    const std::optional<Answer> answer = record(Shown::openFile(filter, selected), parent);
+    const Answer* answer = record(Shown::openFile(filter, selected), parent);
     return answer ? answer->text : QString();
 }
 
 std::optional<app::FontChoice> FakeDialogs::chooseFont(QWidget* parent, int flags, const app::FontChoice& current) {
     fontsOffered_.push_back(current);
-    const std::optional<Answer> answer = record(Shown::font(flags), parent);
+    const Answer* answer = record(Shown::font(flags), parent);
     if (answer && answer->unchanged)
         return current;
     return answer ? answer->font : std::nullopt;

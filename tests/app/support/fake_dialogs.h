@@ -78,18 +78,20 @@ public:
 
 private:
     struct Answer {
-        Shown::Kind kind;
+        Shown::Kind kind = Shown::Kind::Message;
         bool yes = false;
         QString text;
         std::optional<app::FontChoice> font;
         bool unchanged = false; ///< a font dialog answered with the font it was opened on
     };
-    /** Records a dialog and takes its scripted answer; nothing when none of that kind is next in the script. */
-    std::optional<Answer> record(Shown shown, QWidget* parent);
+    /** Records a dialog and takes its scripted answer (valid until the next dialog); null when none of that kind is
+     *  next in the script. */
+    const Answer* record(Shown shown, QWidget* parent);
     std::vector<Shown> only(std::initializer_list<Shown::Kind> kinds) const;
 
     std::vector<Shown> events_;
     std::deque<Answer> answers_;
+    Answer lastAnswer_;
     std::vector<app::FontChoice> fontsOffered_;
 };
 

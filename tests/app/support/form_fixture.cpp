@@ -33,7 +33,7 @@ app::MainWindow& FormFixture::makeForm() {
 }
 
 std::string FormFixture::makeQuillFolder() {
-    const std::string folder = drivePath("c:\\quill");
+    std::string folder = drivePath("c:\\quill");
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     EXPECT_FALSE(error) << "cannot create " << folder << ": " << error.message();

@@ -141,9 +141,10 @@ LiveSession::LiveSession(const StartOptions& options) {
         for (std::string& var : env)
             if (var.starts_with("ASAN_OPTIONS="))
                 var += ":strict_string_checks=0";
-        env.insert(env.end(), {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home,
-                               "CUPS_SERVER=" + (scratch_ / "no-printer.sock"), "LD_PRELOAD=" QUILLBOX_WINDOW_PROBE,
-                               "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
+        env.insert(env.end(),
+                   {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home,
+                    "CUPS_SERVER=" + (scratch_ / "no-printer.sock"), std::string("LD_PRELOAD=") + QUILLBOX_WINDOW_PROBE,
+                    "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
         env.insert(env.end(), options.extraEnv.begin(), options.extraEnv.end());
         program_ = spawn({QUILLBOX_EXECUTABLE}, env, options.workdir, log);
     }

@@ -51,7 +51,7 @@ Snapshot Snapshot::parse(const std::string& json) {
         return {};
     Snapshot snapshot;
     snapshot.seq = document["seq"].toInteger(-1);
-    for (const QJsonValue& value : document["windows"].toArray()) {
+    for (const auto& value : document["windows"].toArray()) {
         const QJsonObject json = value.toObject();
         Window window{stringOf(json, "id"),
                       stringOf(json, "title"),
@@ -60,7 +60,7 @@ Snapshot Snapshot::parse(const std::string& json) {
                       json["active"].toBool(),
                       json["modal"].toBool(),
                       {}};
-        for (const QJsonValue& control : json["controls"].toArray())
+        for (const auto& control : json["controls"].toArray())
             window.controls.push_back(controlOf(control.toObject()));
         snapshot.windows.push_back(std::move(window));
     }
