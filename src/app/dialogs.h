@@ -3,11 +3,17 @@
 // scripted fake that records what was shown and answers from a queue.
 
 #include <QString>
+#include <chrono>
+#include <memory>
 #include <optional>
 
 #include "app/font_choice.h"
 
 class QWidget;
+
+namespace qb::platform {
+class Clock;
+}
 
 namespace qb::app {
 
@@ -16,6 +22,19 @@ inline constexpr int kFontDialogFlags = 259;
 
 /** The mouse pointer shapes the program uses. */
 enum class Pointer { Default, Hourglass };
+
+/** A modal window that shows how far a long job has come and offers to stop it. It closes when it is destroyed. */
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    /** Shows a text and a bar of done steps out of total. */
+    virtual void update(const QString& text, int done, int total) = 0;
+    /** Serves the program's windows (painting, timers, the window manager's questions) until the clock reaches the
+     *  deadline, while the rest of the program takes no input; returns early once the user asked to stop. */
+    virtual void waitUntil(platform::Clock& clock, std::chrono::steady_clock::time_point deadline) = 0;
+    /** Whether the user pressed Stop or closed the window. */
+    [[nodiscard]] virtual bool stopRequested() const = 0;
+};
 
 /** Modal dialogs and other user feedback of the program. */
 class Dialogs {
@@ -34,6 +53,9 @@ public:
     /** The font dialog with choose-font flags, opened on the current font with everything preselected; the font
      *  confirmed, or nothing when the user cancels. */
     virtual std::optional<FontChoice> chooseFont(QWidget* parent, int flags, const FontChoice& current) = 0;
+    /** Opens a modal progress window owned by parent, with a title and a first text. */
+    virtual std::unique_ptr<ProgressWindow> showProgress(QWidget* parent, const QString& title,
+                                                         const QString& text) = 0;
     /** The system beep. */
     virtual void beep() = 0;
     /** Sets the mouse pointer of a window. */

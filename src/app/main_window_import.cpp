@@ -3,8 +3,11 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <algorithm>
+#include <memory>
 
 #include "app/dialogs.h"
+#include "app/input_blocker.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
 #include "app/message_titles.h"
@@ -57,6 +60,58 @@ QString reasonOf(const import::ImportResult& result) {
     return QString::fromStdString(import::unreadableTextReason(result.problem));
 }
 
+// Tells the progress window how far the import has come and passes the user's Stop on to the import.
+class ProgressWatcher final : public import::ImportWatcher {
+public:
+    explicit ProgressWatcher(ProgressWindow& window) : window_(window) {}
+    void begin(std::size_t records) override {
+        total_ = records;
+        if (total_ > 0)
+            show(1, 0);
+    }
+    // The text names the record that comes next; after the last one, the wait that ends the import.
+    void recordWritten(std::size_t written) override { show(std::min(written + 1, total_), written); }
+    bool stopRequested() override { return window_.stopRequested(); }
+
+private:
+    void show(std::size_t record, std::size_t written) {
+        window_.update(QString::fromStdString(import::progressText(record, total_)), static_cast<int>(written),
+                       static_cast<int>(total_));
+    }
+    ProgressWindow& window_;
+    std::size_t total_ = 0;
+};
+
+// The import's clock: its two-second waits serve the windows through the progress window.
+class ServingClock final : public platform::Clock {
+public:
+    ServingClock(platform::Clock& clock, ProgressWindow& window) : clock_(clock), window_(window) {}
+    platform::LocalDateTime now() const override { return clock_.now(); }
+    std::chrono::steady_clock::time_point elapsedNow() const override { return clock_.elapsedNow(); }
+    void waitUntil(std::chrono::steady_clock::time_point deadline) override { window_.waitUntil(clock_, deadline); }
+
+private:
+    platform::Clock& clock_;
+    ProgressWindow& window_;
+};
+
+// Runs the import under its progress window. No input reaches the main window meanwhile; the window goes when the
+// import has ended.
+import::ImportResult importWithProgress(MainWindow& form, const std::string& path, int fields,
+                                        const std::string& folder){const InputBlocker blocked(&form);
+const std::unique_ptr<ProgressWindow> window = form.services().dialogs.showProgress(
+    &form, QStringLiteral("Importing records"), QStringLiteral("Reading the file..."));
+ProgressWatcher watcher(*window);
+ServingClock clock(form.services().clock, *window);
+return import::importRecords(path, fields, folder, clock, &watcher);
+} // namespace
+
+QString stoppedMessage(std::size_t imported) {
+    return QStringLiteral("The import was stopped: %1 imported into the specified directory. The rest of the file "
+                          "was not read.")
+        .arg(imported == 1 ? QStringLiteral("1 record was") : QStringLiteral("%1 records were").arg(imported));
+}
+
 // The import up to its last message; the caller sets the default pointer back however it ends.
 void runImport(MainWindow& form) {
     Dialogs& dialogs = form.services().dialogs;
@@ -86,7 +141,11 @@ void runImport(MainWindow& form) {
     dialogs.setPointer(&form, Pointer::Hourglass);
 
     const import::ImportResult result =
-        import::importRecords(importFilePath(form.services().drives, chosen), *fields, folder, form.services().clock);
+        importWithProgress(form, importFilePath(form.services().drives, chosen), *fields, folder);
+    if (result.stopped) {
+        dialogs.message(&form, stoppedMessage(result.numbers.size()), titles::kAttention);
+        return;
+    }
     if (result.ok()) {
         dialogs.message(&form, QStringLiteral("The records have been imported into the specified directory!"),
                         titles::kAttention);
@@ -95,7 +154,7 @@ void runImport(MainWindow& form) {
     dialogs.message(&form, problemMessage(reasonOf(result)), titles::kAttentionPlain);
 }
 
-} // namespace
+} // namespace qb::app
 
 void MainWindow::importRecords() {
     runImport(*this);

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/font_dialog.h"
+#include "app/progress_window.h"
 
 namespace qb::app {
 
@@ -87,6 +88,10 @@ QString QtDialogs::openFile(QWidget* parent, const QString& filter, int selected
 
 std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent, int flags, const FontChoice& current) {
     return runFontDialog(parent, flags, current);
+}
+
+std::unique_ptr<ProgressWindow> QtDialogs::showProgress(QWidget* parent, const QString& title, const QString& text) {
+    return std::make_unique<QtProgressWindow>(parent, title, text);
 }
 
 void QtDialogs::beep() {

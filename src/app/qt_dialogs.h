@@ -19,6 +19,7 @@ public:
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
     QString openFile(QWidget* parent, const QString& filter, int selected) override;
     std::optional<FontChoice> chooseFont(QWidget* parent, int flags, const FontChoice& current) override;
+    std::unique_ptr<ProgressWindow> showProgress(QWidget* parent, const QString& title, const QString& text) override;
     void beep() override;
     void setPointer(QWidget* window, Pointer pointer) override;
 };

@@ -1,5 +1,6 @@
 #include "import/import_run.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "import/import_text.h"
@@ -47,10 +48,41 @@ ImportProblem readRecordText(store::FieldReader& reader, int count, std::string&
     return ImportProblem::None;
 }
 
+// About how long the rest takes, in the largest units that say it: "40 seconds", "15 minutes", "2 hours 5 minutes".
+std::string durationText(long long seconds) {
+    const auto unit = [](long long count, const char* name) {
+        return std::to_string(count) + " " + name + (count == 1 ? "" : "s");
+    };
+    if (seconds < 60)
+        return unit(seconds, "second");
+    const long long minutes = (seconds + 30) / 60;
+    if (minutes < 60)
+        return unit(minutes, "minute");
+    const std::string hours = unit(minutes / 60, "hour");
+    return minutes % 60 == 0 ? hours : hours + " " + unit(minutes % 60, "minute");
+}
+
 } // namespace
 
+std::size_t wholeRecords(const std::string& bytes, int fieldsPerRecord) {
+    if (fieldsPerRecord < 1)
+        return 0;
+    // The import reads on until a read finds the end of the file, testing for the end only after whole records.
+    store::FieldReader reader(bytes, store::QuoteRule::DoubledQuote);
+    std::size_t fields = 0;
+    while (!reader.atEnd() && reader.read().ok())
+        ++fields;
+    return fields / static_cast<std::size_t>(fieldsPerRecord);
+}
+
+std::string progressText(std::size_t record, std::size_t total) {
+    const auto secondsLeft = static_cast<long long>((total - std::min(record, total) + 1) * kRecordSpacing.count());
+    return "Record " + std::to_string(record) + " of " + std::to_string(total) + " - about " +
+           durationText(secondsLeft) + " left";
+}
+
 ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
-                           platform::Clock& clock) {
+                           platform::Clock& clock, ImportWatcher* watcher) {
     ImportResult result;
     if (fieldsPerRecord < 1) { // a record of no fields would never use the file up
         result.problem = ImportProblem::ShortRecord;
@@ -70,6 +102,8 @@ ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, c
         return result;
     }
 
+    if (watcher)
+        watcher->begin(wholeRecords(text.bytes, fieldsPerRecord));
     // A spreadsheet writes a double quote inside a quoted cell as two.
     store::FieldReader reader(std::move(text.bytes), store::QuoteRule::DoubledQuote);
     store::Record record;
@@ -86,9 +120,15 @@ ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, c
             return result;
         }
         result.numbers.push_back(written.number);
+        if (watcher)
+            watcher->recordWritten(result.numbers.size());
         clock.waitUntil(numberMade + kRecordSpacing + std::chrono::seconds(secondsMovedOn(moment, written.number)));
         if (reader.atEnd())
             return result;
+        if (watcher && watcher->stopRequested()) {
+            result.stopped = true;
+            return result;
+        }
     }
 }
 

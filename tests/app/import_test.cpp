@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -34,11 +35,14 @@ protected:
         makeForm();
         writeFile(source, kSmithJones);
     }
-    /** Scripts one whole run: the answers to the input box, then the file the dialog returns. */
+    /** Scripts one whole run: the answers to the input box, then the file the dialog returns and, when there is
+     *  one, the progress window of the import. */
     void script(std::initializer_list<const char*> answers, const std::string& file) {
         for (const char* answer : answers)
             dialogs.expectInput(QString::fromUtf8(answer));
         dialogs.expectOpenFile(QString::fromStdString(file));
+        if (!file.empty())
+            dialogs.expectProgress();
     }
     std::string source = workdir / "people.csv";
     std::string quill;
@@ -51,8 +55,13 @@ TEST_F(ImportTest, ARunShowsItsDialogsInOrderAndLeavesTheRecordOnScreen) {
     script({"2"}, source);
     form->importRecords();
 
-    EXPECT_EQ(dialogs.events(),
-              (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kImported, kDefault}));
+    // The progress window names the record that comes next, and the wait after the last one.
+    EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass,
+                                                    Shown::progress("Reading the file...", "Importing records"),
+                                                    Shown::progress("Record 1 of 2 - about 4 seconds left", {}, "0/2"),
+                                                    Shown::progress("Record 2 of 2 - about 2 seconds left", {}, "1/2"),
+                                                    Shown::progress("Record 2 of 2 - about 2 seconds left", {}, "2/2"),
+                                                    Shown::progress({}, {}, "closed"), kImported, kDefault}));
     EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "12061404.601"}));
     EXPECT_EQ(readFile(quill + "/12061404.601"), "\"\"\r\n\"Jones\r\n4 Elm Rd\r\n\"\r\n");
     EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("on screen"));
@@ -95,8 +104,8 @@ TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
     form->dataDirectory->setEditText(QStringLiteral("c:\\nowhere"));
     script({"2"}, source);
     form->importRecords();
-    EXPECT_EQ(dialogs.events(),
-              (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kHourglass, kProblem, kDefault}));
+    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kProblem}));
+    EXPECT_EQ(dialogs.events().end()[-3], Shown::progress({}, {}, "closed")) << "the problem comes after the window";
     EXPECT_FALSE(std::filesystem::exists(drivePath("c:\\nowhere")));
 }
 
@@ -104,6 +113,7 @@ TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
     form->dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
     dialogs.expectInput(QStringLiteral("4"));
     dialogs.expectOpenFile(QStringLiteral("c:\\People.CSV")); // a drive path typed into the dialog
+    dialogs.expectProgress();
     writeFile(drivePath("c:\\") + "/people.csv", kSmithJones);
     form->importRecords();
     EXPECT_EQ(dialogs.messages().back(), kImported);
@@ -148,6 +158,37 @@ TEST_F(ImportTest, AFileThatIsNoTextSaysWhy) {
     EXPECT_TRUE(problem.text.startsWith(kProblemText + QStringLiteral("\n\nThe file holds NUL bytes")))
         << problem.text.toStdString();
     EXPECT_TRUE(listFolder(quill).empty());
+}
+
+// Stop after the first of three records: that record stays whole, nothing of the others is written, and the user is
+// told. Meanwhile no key reaches the main window.
+TEST_F(ImportTest, StopEndsTheRunAfterTheRecordBeingWrittenAndNoInputReachesTheMainWindow) {
+    writeFile(source, "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n\"Brown\",\"9 Ash Ln\"\r\n");
+    ASSERT_TRUE(showActive(form.get()));
+    form->recordText->setFocus();
+    dialogs.expectInput(QStringLiteral("2"));
+    dialogs.expectOpenFile(QString::fromStdString(source));
+    dialogs.expectProgress(1, [&] {
+        QTest::keyClicks(form->recordText, "typed");
+        QTest::keyClick(form->recordText, Qt::Key_V, Qt::AltModifier); // "Sa&ve Record"
+    });
+    form->importRecords();
+
+    EXPECT_EQ(listFolder(quill), std::vector<std::string>{"12061403.659"});
+    EXPECT_EQ(readFile(quill + "/12061403.659"), "\"\"\r\n\"Smith\r\n12 Oak St\r\n\"\r\n");
+    const std::vector<Shown> progress = dialogs.only({Shown::Kind::Progress});
+    EXPECT_EQ(progress, (std::vector<Shown>{Shown::progress("Reading the file...", "Importing records"),
+                                            Shown::progress("Record 1 of 3 - about 6 seconds left", {}, "0/3"),
+                                            Shown::progress("Record 2 of 3 - about 4 seconds left", {}, "1/3"),
+                                            Shown::progress({}, {}, "closed")}));
+    EXPECT_EQ(dialogs.messages().back(),
+              Shown::message("The import was stopped: 1 record was imported into the specified directory. The rest "
+                             "of the file was not read.",
+                             "Attention!"));
+    EXPECT_TRUE(form->recordText->toPlainText().isEmpty()) << "no key reached the record box";
+
+    QTest::keyClicks(form->recordText, "after");
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("after")) << "input comes back after the import";
 }
 
 } // namespace

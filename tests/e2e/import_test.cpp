@@ -45,5 +45,58 @@ TEST(EndToEndImport, TwoFieldsPerRecordThroughTheFileDialog) {
                                                  "\"\"\r\n\"Smith\r\n12 Oak St, Leeds\r\n\"\r\n"}));
 }
 
+// A long import shows its progress and stops when asked: the records written so far are whole, the rest is not
+// read, and the user is told how many there are.
+TEST(EndToEndImport, StopInTheProgressWindowKeepsWholeRecords) {
+    test::TempDir home, work;
+    const std::string quill = home / "drive_c/quill";
+    std::string file;
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 10; ++i) {
+        file += "\"Name " + std::to_string(i) + "\",\"" + std::to_string(i) + " Oak St\"\r\n";
+        expected.push_back("\"\"\r\n\"Name " + std::to_string(i) + "\r\n" + std::to_string(i) + " Oak St\r\n\"\r\n");
+    }
+    test::writeFile(work / "ten.txt", file);
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+
+    ASSERT_TRUE(session.click("MainWindow", "&Import records"));
+    ASSERT_TRUE(session.waitForWindow("Your input is needed!"));
+    ASSERT_TRUE(session.type("Your input is needed!", "2"));
+    ASSERT_TRUE(session.key("Your input is needed!", "Return"));
+    ASSERT_TRUE(session.answer(
+        "Attention!", "On the next screen, choose the text file (comma delimited) that you want to open.", "OK"));
+    ASSERT_TRUE(session.waitForWindow("QFileDialog"));
+    ASSERT_TRUE(session.type("QFileDialog", work / "ten.txt"));
+    ASSERT_TRUE(session.key("QFileDialog", "Return"));
+    ASSERT_TRUE(session.answer("Attention!",
+                               "The importing process takes a long time (2 seconds/record).  Press Enter to begin - "
+                               "BE PATIENT!",
+                               "OK"));
+
+    ASSERT_TRUE(session.waitForWindow("Importing records", "Record 2 of 10 - about 18 seconds left"));
+    ASSERT_TRUE(session.click("Importing records", "Stop"));
+    ASSERT_TRUE(session.waitUntil("the progress window gone",
+                                  [](const Snapshot& seen) { return !seen.window("Importing records"); }));
+    const std::vector<std::string> names = test::listFolder(quill);
+    ASSERT_GE(names.size(), 1u);
+    ASSERT_LT(names.size(), 10u) << "the rest of the file was not read";
+    const std::string told = names.size() == 1 ? "1 record was" : std::to_string(names.size()) + " records were";
+    ASSERT_TRUE(session.answer("Attention!",
+                               "The import was stopped: " + told +
+                                   " imported into the specified directory. The rest of the file was not read.",
+                               "OK"));
+
+    // The first records of the file, each one whole.
+    std::vector<std::string> records;
+    for (const std::string& name : names)
+        records.push_back(test::readFile(quill + "/" + name));
+    expected.resize(names.size());
+    std::sort(records.begin(), records.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(records, expected);
+}
+
 } // namespace
 } // namespace qb::e2e

@@ -1,6 +1,9 @@
 #include "fake_dialogs.h"
 
 #include <QWidget>
+#include <chrono>
+
+#include "platform/clock.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -25,6 +28,8 @@ const char* kindName(Shown::Kind kind) {
         return "beep";
     case Shown::Kind::Pointer:
         return "pointer";
+    case Shown::Kind::Progress:
+        return "progress window";
     }
     return "?";
 }
@@ -53,6 +58,10 @@ Shown Shown::font(int flags) {
 Shown Shown::beep() {
     return {Kind::Beep, {}, {}, {}, {}};
 }
+Shown Shown::progress(const QString& text, const QString& title, const QString& bar) {
+    return {Kind::Progress, text, title, bar, {}};
+}
+
 Shown Shown::pointer(const QString& window, app::Pointer shape) {
     return {Kind::Pointer, window, {}, shape == app::Pointer::Hourglass ? "hourglass" : "default", {}};
 }
@@ -74,20 +83,73 @@ FakeDialogs::~FakeDialogs() {
 }
 
 void FakeDialogs::expectQuestion(bool yes) {
-    answers_.push_back({Shown::Kind::Question, yes, {}, {}});
+    Answer answer;
+    answer.kind = Shown::Kind::Question;
+    answer.yes = yes;
+    answers_.push_back(std::move(answer));
 }
 void FakeDialogs::expectInput(const QString& answer) {
-    answers_.push_back({Shown::Kind::Input, false, answer, {}});
+    Answer scripted;
+    scripted.kind = Shown::Kind::Input;
+    scripted.text = answer;
+    answers_.push_back(std::move(scripted));
 }
 void FakeDialogs::expectOpenFile(const QString& path) {
-    answers_.push_back({Shown::Kind::OpenFile, false, path, {}});
+    Answer answer;
+    answer.kind = Shown::Kind::OpenFile;
+    answer.text = path;
+    answers_.push_back(std::move(answer));
 }
 void FakeDialogs::expectFont(std::optional<app::FontChoice> choice) {
-    answers_.push_back({Shown::Kind::Font, false, {}, std::move(choice)});
+    Answer answer;
+    answer.kind = Shown::Kind::Font;
+    answer.font = std::move(choice);
+    answers_.push_back(std::move(answer));
+}
+
+void FakeDialogs::expectProgress(std::optional<int> stopAfter, std::function<void()> duringWait) {
+    Answer answer;
+    answer.kind = Shown::Kind::Progress;
+    answer.stopAfter = stopAfter;
+    answer.onWait = std::move(duringWait);
+    answers_.push_back(std::move(answer));
+}
+
+// A progress window that writes down each text and bar it shows, presses Stop when the script says so, and
+// passes its waits on to the clock (a test's manual clock returns at once).
+class FakeDialogs::Progress final : public app::ProgressWindow {
+public:
+    Progress(std::vector<Shown>& events, Answer script) : events_(events), script_(std::move(script)) {}
+    ~Progress() override { events_.push_back(Shown::progress({}, {}, QStringLiteral("closed"))); }
+    void update(const QString& text, int done, int total) override {
+        events_.push_back(Shown::progress(text, {}, QStringLiteral("%1/%2").arg(done).arg(total)));
+        if (script_.stopAfter && done >= *script_.stopAfter)
+            stopped_ = true;
+    }
+    void waitUntil(platform::Clock& clock, std::chrono::steady_clock::time_point deadline) override {
+        if (script_.onWait)
+            script_.onWait();
+        clock.waitUntil(deadline);
+    }
+    bool stopRequested() const override { return stopped_; }
+
+private:
+    std::vector<Shown>& events_;
+    Answer script_;
+    bool stopped_ = false;
+};
+
+std::unique_ptr<app::ProgressWindow> FakeDialogs::showProgress(QWidget* parent, const QString& title,
+                                                               const QString& text) {
+    const Answer* answer = record(Shown::progress(text, title), parent);
+    return std::make_unique<Progress>(events_, answer ? *answer : Answer{});
 }
 
 void FakeDialogs::expectFontUnchanged() {
-    answers_.push_back({Shown::Kind::Font, false, {}, std::nullopt, true});
+    Answer answer;
+    answer.kind = Shown::Kind::Font;
+    answer.unchanged = true;
+    answers_.push_back(std::move(answer));
 }
 
 const FakeDialogs::Answer* FakeDialogs::record(Shown shown, QWidget* parent) {

@@ -3,7 +3,9 @@
 // answers come from a queue the test fills beforehand. A dialog that needs an answer nobody scripted fails the test.
 
 #include <deque>
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -14,7 +16,7 @@ namespace qb::test {
 
 /** One thing the program showed or did to the user. */
 struct Shown {
-    enum class Kind { Message, Question, Input, OpenFile, Font, Beep, Pointer };
+    enum class Kind { Message, Question, Input, OpenFile, Font, Beep, Pointer, Progress };
     Kind kind = Kind::Message;
     QString text;   ///< message or question text, input prompt, file filter; for a pointer the window's object name
     QString title;  ///< the title; empty for the file, font, beep and pointer entries
@@ -29,6 +31,9 @@ struct Shown {
     static Shown font(int flags = app::kFontDialogFlags);
     static Shown beep();
     static Shown pointer(const QString& window, app::Pointer shape);
+    /** A progress window opened with a title and text, or a text shown in it with the bar at done of total ("1/3");
+     *  "closed" when it went. */
+    static Shown progress(const QString& text, const QString& title = {}, const QString& bar = {});
 
     friend bool operator==(const Shown& a, const Shown& b) {
         return a.kind == b.kind && a.text == b.text && a.title == b.title && a.extra == b.extra;
@@ -50,6 +55,9 @@ public:
     void expectFont(std::optional<app::FontChoice> choice);
     /** Scripts OK in the font dialog without a change: the answer is the font it was opened on. */
     void expectFontUnchanged();
+    /** Scripts a progress window. With stopAfter, Stop is pressed once that many steps are done; duringWait runs at
+     *  each of its waits, while the job holds the program. */
+    void expectProgress(std::optional<int> stopAfter = std::nullopt, std::function<void()> duringWait = {});
 
     /** Everything in order, pointers and beeps included. */
     const std::vector<Shown>& events() const { return events_; }
@@ -61,6 +69,8 @@ public:
     std::vector<Shown> pointers() const;
     /** How many beeps sounded. */
     int beeps() const;
+    /** The entries of these kinds only, in order. */
+    std::vector<Shown> only(std::initializer_list<Shown::Kind> kinds) const;
     /** Forgets what was recorded so far (the script stays). */
     void clearLog() { events_.clear(); }
     /** The fonts the font dialogs were opened on, in order. */
@@ -73,6 +83,8 @@ public:
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
     QString openFile(QWidget* parent, const QString& filter, int selected) override;
     std::optional<app::FontChoice> chooseFont(QWidget* parent, int flags, const app::FontChoice& current) override;
+    std::unique_ptr<app::ProgressWindow> showProgress(QWidget* parent, const QString& title,
+                                                      const QString& text) override;
     void beep() override;
     void setPointer(QWidget* window, app::Pointer pointer) override;
 
@@ -82,12 +94,14 @@ private:
         bool yes = false;
         QString text;
         std::optional<app::FontChoice> font;
-        bool unchanged = false; ///< a font dialog answered with the font it was opened on
+        bool unchanged = false;       ///< a font dialog answered with the font it was opened on
+        std::optional<int> stopAfter; ///< a progress window's Stop, once this many steps are done
+        std::function<void()> onWait; ///< what happens during a progress window's waits
     };
+    class Progress;
     /** Records a dialog and takes its scripted answer (valid until the next dialog); null when none of that kind is
      *  next in the script. */
     const Answer* record(Shown shown, QWidget* parent);
-    std::vector<Shown> only(std::initializer_list<Shown::Kind> kinds) const;
 
     std::vector<Shown> events_;
     std::deque<Answer> answers_;
