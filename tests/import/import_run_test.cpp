@@ -259,3 +259,19 @@ TEST(ImportRunRealClock, RecordNumbersAreTwoSecondsApart) {
     EXPECT_LT(offsets[1], 60);
     EXPECT_GE(offsets[1] - offsets[0], 2);
 }
+
+// The total of the progress window counts the records the import makes before it runs out of fields, and the time
+// left is said in the largest units that fit.
+TEST(ImportProgress, CountsWholeRecordsAndSaysTheTimeLeft) {
+    EXPECT_EQ(import::wholeRecords(kSmithJones, 2), 2u);
+    EXPECT_EQ(import::wholeRecords(kSmithJones, 3), 1u) << "a short last record is not counted";
+    EXPECT_EQ(import::wholeRecords(kSmithJones + "\r\n", 1), 5u) << "an empty last line is one more field";
+    EXPECT_EQ(import::wholeRecords("\"a \"\"b, c\"\" d\",\"e\"\r\n", 2), 1u);
+    EXPECT_EQ(import::wholeRecords("", 1), 0u);
+
+    EXPECT_EQ(import::progressText(1, 1), "Record 1 of 1 - about 2 seconds left");
+    EXPECT_EQ(import::progressText(37, 500), "Record 37 of 500 - about 15 minutes left");
+    EXPECT_EQ(import::progressText(470, 500), "Record 470 of 500 - about 1 minute left");
+    EXPECT_EQ(import::progressText(1, 5000), "Record 1 of 5000 - about 2 hours 47 minutes left");
+    EXPECT_EQ(import::progressText(1, 1800), "Record 1 of 1800 - about 1 hour left");
+}
