@@ -3,12 +3,41 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "live_session.h"
 #include "temp_dir.h"
 
 namespace qb::e2e {
 namespace {
+
+// From the main window to the start of an import of a file with two fields per record, through the real input box,
+// message boxes and file dialog.
+testing::AssertionResult startImport(LiveSession& session, const std::string& file) {
+    const char* ask = "Your input is needed!";
+    const char* begin =
+        "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!";
+    const std::function<testing::AssertionResult()> steps[] = {
+        [&] { return session.click("MainWindow", "&Import records"); },
+        [&] { return session.waitForWindow(ask, "Enter the number of items/groups in quotes per record (1-100)"); },
+        [&] { return session.type(ask, "2"); },
+        [&] { return session.key(ask, "Return"); },
+        [&] {
+            return session.answer("Attention!",
+                                  "On the next screen, choose the text file (comma delimited) that you want to open.",
+                                  "OK");
+        },
+        [&] { return session.waitForWindow("QFileDialog"); },
+        [&] { return session.type("QFileDialog", file); },
+        [&] { return session.key("QFileDialog", "Return"); },
+        [&] { return session.answer("Attention!", begin, "OK"); },
+    };
+    for (const auto& step : steps) {
+        if (testing::AssertionResult done = step(); !done)
+            return done;
+    }
+    return testing::AssertionSuccess();
+}
 
 TEST(EndToEndImport, TwoFieldsPerRecordThroughTheFileDialog) {
     test::TempDir home, work;
@@ -18,20 +47,7 @@ TEST(EndToEndImport, TwoFieldsPerRecordThroughTheFileDialog) {
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
 
-    ASSERT_TRUE(session.click("MainWindow", "&Import records"));
-    ASSERT_TRUE(session.waitForWindow("Your input is needed!",
-                                      "Enter the number of items/groups in quotes per record (1-100)"));
-    ASSERT_TRUE(session.type("Your input is needed!", "2"));
-    ASSERT_TRUE(session.key("Your input is needed!", "Return"));
-    ASSERT_TRUE(session.answer(
-        "Attention!", "On the next screen, choose the text file (comma delimited) that you want to open.", "OK"));
-    ASSERT_TRUE(session.waitForWindow("QFileDialog"));
-    ASSERT_TRUE(session.type("QFileDialog", work / "addresses.txt"));
-    ASSERT_TRUE(session.key("QFileDialog", "Return"));
-    const char* begin =
-        "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!";
-    ASSERT_TRUE(session.waitForWindow("Attention!", begin));
-    ASSERT_TRUE(session.key("Attention!", "Return"));
+    ASSERT_TRUE(startImport(session, work / "addresses.txt"));
     // Two records at two seconds each, with the event loop held meanwhile.
     const char* done = "The records have been imported into the specified directory!";
     ASSERT_TRUE(session.waitForWindow("Attention!", done, 20));
@@ -61,19 +77,7 @@ TEST(EndToEndImport, StopInTheProgressWindowKeepsWholeRecords) {
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
 
-    ASSERT_TRUE(session.click("MainWindow", "&Import records"));
-    ASSERT_TRUE(session.waitForWindow("Your input is needed!"));
-    ASSERT_TRUE(session.type("Your input is needed!", "2"));
-    ASSERT_TRUE(session.key("Your input is needed!", "Return"));
-    ASSERT_TRUE(session.answer(
-        "Attention!", "On the next screen, choose the text file (comma delimited) that you want to open.", "OK"));
-    ASSERT_TRUE(session.waitForWindow("QFileDialog"));
-    ASSERT_TRUE(session.type("QFileDialog", work / "ten.txt"));
-    ASSERT_TRUE(session.key("QFileDialog", "Return"));
-    ASSERT_TRUE(session.answer("Attention!",
-                               "The importing process takes a long time (2 seconds/record).  Press Enter to begin - "
-                               "BE PATIENT!",
-                               "OK"));
+    ASSERT_TRUE(startImport(session, work / "ten.txt"));
 
     ASSERT_TRUE(session.waitForWindow("Importing records", "Record 2 of 10 - about 18 seconds left"));
     ASSERT_TRUE(session.click("Importing records", "Stop"));
