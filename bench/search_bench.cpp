@@ -184,6 +184,10 @@ public:
     QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString openFile(QWidget*, const QString&, int) override { return {}; }
     std::optional<app::FontChoice> chooseFont(QWidget*, int, const app::FontChoice&) override { return std::nullopt; }
+    // The benchmarks never import, so no progress window is ever asked for.
+    std::unique_ptr<app::ProgressWindow> showProgress(QWidget*, const QString&, const QString&) override {
+        return nullptr;
+    }
     void beep() override {}
     void setPointer(QWidget*, app::Pointer) override {}
     int questions = 0;
