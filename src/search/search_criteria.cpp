@@ -64,6 +64,16 @@ bool mayHold(std::string_view bytes, const std::string& criterion) {
     return !criterion.empty() && (fitsNumberForm(criterion) || containsUpperCased(bytes, criterion));
 }
 
+// The bytes the first field, the reminder date, is read from: after leading spaces a quoted field runs to the next
+// double quote, a plain one to the first comma or line end.
+std::string_view firstFieldBytes(std::string_view bytes) {
+    const std::size_t start = bytes.find_first_not_of(' ');
+    if (start == std::string_view::npos)
+        return bytes;
+    const std::size_t end = bytes[start] == '"' ? bytes.find('"', start + 1) : bytes.find_first_of(",\r\n", start);
+    return bytes.substr(0, end);
+}
+
 } // namespace
 
 SearchCriteria SearchCriteria::fromTyped(std::string_view text1, std::string_view text2,
@@ -114,8 +124,9 @@ bool matches(const SearchCriteria& criteria, const store::Record& record) {
 }
 
 bool mayMatch(const SearchCriteria& criteria, std::string_view fileBytes) {
-    // A field's value is a part of the bytes, but for a plain field that reads as a number.
-    return mayHold(fileBytes, criteria.reminderDate) || mayHold(fileBytes, criteria.text1) ||
+    // A field's value is a part of the bytes, but for a plain field that reads as a number. The reminder date is
+    // looked for in the first field's bytes only, as a match looks for it in that field only.
+    return mayHold(firstFieldBytes(fileBytes), criteria.reminderDate) || mayHold(fileBytes, criteria.text1) ||
            mayHold(fileBytes, criteria.text2);
 }
 

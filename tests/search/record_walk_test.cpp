@@ -121,6 +121,20 @@ TEST_F(RecordWalkTest, APlainFieldIsMatchedInTheNumberFormItIsReadAs) {
     EXPECT_FALSE(walk.next());
 }
 
+// The quick test before a file's fields are read looks for the reminder date in the first field only; that field
+// may be quoted across a line break or plain between spaces.
+TEST_F(RecordWalkTest, TheReminderDateIsFoundWhereverItsFieldSpreads) {
+    writeFile(quill() + "/12061403.659", "  \"note\r\n12/06/26\"\r\n\"a\"\r\n");
+    writeFile(quill() + "/12061404.659", "  12/06/26  ,b\r\n");
+    writeFile(quill() + "/12061405.659", "\"\"\r\n\"12/06/26 in the text only\"\r\n");
+    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"));
+    std::vector<std::string> found;
+    while (const auto file = walk.next())
+        found.push_back(file->number);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"12061403.659", "12061404.659"}));
+}
+
 namespace {
 
 // Folders of hay records with needles at chosen places of their listing, walked as a search that asks after each
