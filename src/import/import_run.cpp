@@ -76,7 +76,8 @@ std::size_t wholeRecords(const std::string& bytes, int fieldsPerRecord) {
 }
 
 std::string progressText(std::size_t record, std::size_t total) {
-    const auto secondsLeft = static_cast<long long>((total - std::min(record, total) + 1) * kRecordSpacing.count());
+    const long long recordsLeft = static_cast<long long>(total) - static_cast<long long>(std::min(record, total)) + 1;
+    const long long secondsLeft = recordsLeft * kRecordSpacing.count();
     return "Record " + std::to_string(record) + " of " + std::to_string(total) + " - about " +
            durationText(secondsLeft) + " left";
 }

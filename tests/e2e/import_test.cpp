@@ -94,6 +94,7 @@ TEST(EndToEndImport, StopInTheProgressWindowKeepsWholeRecords) {
 
     // The first records of the file, each one whole.
     std::vector<std::string> records;
+    records.reserve(names.size());
     for (const std::string& name : names)
         records.push_back(test::readFile(quill + "/" + name));
     expected.resize(names.size());
