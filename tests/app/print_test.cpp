@@ -19,6 +19,9 @@ using Calls = std::vector<std::string>;
 const Calls kSetUp = {"drawing 99 100", "quality high"};
 const Calls kFontCopy = {"font name Liberation Serif", "font size 12.5",      "font bold true", "font italic false",
                          "font underline true",        "font strikeout true", "color #000080"};
+// The copy of the printer's own font, made when the font dialog is left as it opened at the first printout.
+const Calls kCourierCopy = {"font name Courier New", "font size 10",         "font bold false", "font italic false",
+                            "font underline false",  "font strikeout false", "color #000000"};
 
 app::FontChoice serifChoice() {
     app::FontChoice choice;
@@ -78,12 +81,10 @@ TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
 // The font dialog opens on the printer's font: Courier New 10 in black at first, then the last font chosen. OK
 // without a change copies exactly that, so the page is the one a cancel prints.
 TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
-    const Calls courier = {"font name Courier New", "font size 10",         "font bold false", "font italic false",
-                           "font underline false",  "font strikeout false", "color #000000"};
     dialogs.expectFontUnchanged();
     form->printRecord();
     EXPECT_EQ(printer.calls(),
-              joined({kSetUp, courier, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+              joined({kSetUp, kCourierCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
 
     dialogs.expectFont(serifChoice());
     form->printRecord();
@@ -203,6 +204,13 @@ TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWi
     expectMainFormEmpty();
     // The list stays in the hidden window.
     EXPECT_EQ(reminderWindow().reminderList->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
+}
+
+TEST_F(ReminderPrintoutTest, TheFirstPrintoutWithTheFontLeftAsShownIsInCourierNew10Black) {
+    dialogs.expectFontUnchanged();
+    reminderWindow().printReminders();
+    EXPECT_EQ(dialogs.fontsOffered(), (std::vector<app::FontChoice>{app::initialPrinterFont()}));
+    EXPECT_EQ(printer.calls(), joined({kSetUp, kCourierCopy, kReminderPage}));
 }
 
 TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
