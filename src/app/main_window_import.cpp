@@ -97,14 +97,16 @@ private:
 
 // Runs the import under its progress window. No input reaches the main window meanwhile; the window goes when the
 // import has ended.
-import::ImportResult importWithProgress(MainWindow& form, const std::string& path, int fields,
-                                        const std::string& folder){const InputBlocker blocked(&form);
-const std::unique_ptr<ProgressWindow> window = form.services().dialogs.showProgress(
-    &form, QStringLiteral("Importing records"), QStringLiteral("Reading the file..."));
-ProgressWatcher watcher(*window);
-ServingClock clock(form.services().clock, *window);
-return import::importRecords(path, fields, folder, clock, &watcher);
-} // namespace
+// (The trailing return type keeps the formatter from reading a leading "import" as a module import.)
+auto importWithProgress(MainWindow& form, const std::string& path, int fields, const std::string& folder)
+    -> import::ImportResult {
+    const InputBlocker blocked(&form);
+    const std::unique_ptr<ProgressWindow> window = form.services().dialogs.showProgress(
+        &form, QStringLiteral("Importing records"), QStringLiteral("Reading the file..."));
+    ProgressWatcher watcher(*window);
+    ServingClock clock(form.services().clock, *window);
+    return import::importRecords(path, fields, folder, clock, &watcher);
+}
 
 QString stoppedMessage(std::size_t imported) {
     return QStringLiteral("The import was stopped: %1 imported into the specified directory. The rest of the file "
@@ -154,7 +156,7 @@ void runImport(MainWindow& form) {
     dialogs.message(&form, problemMessage(reasonOf(result)), titles::kAttentionPlain);
 }
 
-} // namespace qb::app
+} // namespace
 
 void MainWindow::importRecords() {
     runImport(*this);
