@@ -8,40 +8,21 @@
 namespace qb::search {
 namespace {
 
-// What the window's contents may hold together; each file is at most kMaxWholeFileBytes, so a reader waits while
-// this much is held.
+// What the window's contents may hold together before the readers wait; a batch that starts below it may take the
+// contents over it by at most BatchReader::kBatch files of kMaxWholeFileBytes.
 constexpr std::size_t kMaxHeldBytes = std::size_t{4} * 1024 * 1024;
 
 } // namespace
 
-void readWholeFile(int folder, const std::string& name, WholeFile& file) {
-    file.outcome = WholeFile::Outcome::Failed;
-    file.bytes.clear();
-    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    // One read asks for a byte more than a whole file may have. A regular file's read returns less than it was
-    // asked for only at the file's end, so a short read is the whole file.
-    char buffer[kMaxWholeFileBytes + 1];
-    ssize_t n;
-    do {
-        n = ::read(fd, buffer, sizeof buffer);
-    } while (n < 0 && errno == EINTR);
-    ::close(fd);
-    if (n < 0)
-        return;
-    if (static_cast<std::size_t>(n) > kMaxWholeFileBytes) {
-        file.outcome = WholeFile::Outcome::TooLarge;
-        return;
-    }
-    file.outcome = WholeFile::Outcome::Read;
-    file.bytes.assign(buffer, static_cast<std::size_t>(n));
-}
-
-ReadAhead::ReadAhead(int folder, unsigned threads) : folder_(folder) {
+ReadAhead::ReadAhead(int folder, bool batches, unsigned threads) : folder_(folder) {
+    for (unsigned i = 0; batches && i < kBatchReaders; ++i)
+        if (std::unique_ptr<BatchReader> reader = BatchReader::create())
+            batchReaders_.push_back(std::move(reader));
     try {
-        for (unsigned i = 0; i < threads; ++i)
-            readers_.emplace_back([this] { readLoop(); });
+        for (const std::unique_ptr<BatchReader>& reader : batchReaders_)
+            readers_.emplace_back([this, batch = reader.get()] { readLoop(batch); });
+        for (unsigned i = 0; batchReaders_.empty() && i < threads; ++i)
+            readers_.emplace_back([this] { readLoop(nullptr); });
     } catch (const std::system_error&) {
         // Fewer readers: the walk reads whatever none of them takes.
     }
@@ -118,29 +99,40 @@ bool ReadAhead::readerMayStart() const {
     return !paused_ && nextRead_ < first_ + slots_.size() && heldBytes_ < kMaxHeldBytes;
 }
 
-void ReadAhead::readLoop() {
+void ReadAhead::readLoop(BatchReader* batch) {
+    const std::size_t most = batch ? BatchReader::kBatch : 1;
+    std::vector<std::string> names;
+    std::vector<WholeFile> contents(most);
     std::unique_lock lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] { return stopping_ || readerMayStart(); });
         if (stopping_)
             return;
-        const std::uint64_t position = nextRead_++;
+        // The reader takes the next files of the window that no one reads yet, in order.
+        const std::uint64_t start = nextRead_;
         const std::uint64_t generation = generation_;
-        Slot& slot = slots_[position - first_];
-        slot.state = State::Reading;
-        const std::string name = slot.name;
+        names.clear();
+        for (; names.size() < most && nextRead_ < first_ + slots_.size(); ++nextRead_) {
+            Slot& slot = slots_[nextRead_ - first_];
+            slot.state = State::Reading;
+            names.push_back(slot.name);
+        }
         lock.unlock();
-        WholeFile content;
-        readWholeFile(folder_, name, content);
+        if (batch)
+            batch->read(folder_, names, contents);
+        else
+            readWholeFile(folder_, names.front(), contents.front());
         lock.lock();
-        // Dropped when resume() came meanwhile: the file was read before the user was asked.
+        // Dropped when resume() came meanwhile: the files were read before the user was asked.
         if (generation != generation_)
             continue;
-        Slot& done = slots_[position - first_];
-        heldBytes_ += content.bytes.size();
-        done.content = std::move(content);
-        done.state = State::Read;
-        if (position == first_)
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            Slot& done = slots_[start + i - first_];
+            heldBytes_ += contents[i].bytes.size();
+            done.content = std::move(contents[i]);
+            done.state = State::Read;
+        }
+        if (start == first_)
             arrived_.notify_one();
     }
 }

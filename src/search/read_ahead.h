@@ -6,47 +6,36 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "search/batch_read.h"
+#include "search/whole_file.h"
+
 namespace qb::search {
 
-/** The largest file read whole; a larger one is left to a streaming read. */
-inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
-
-/** A file's content, read whole, or why it was not. */
-struct [[nodiscard]] WholeFile {
-    /** What the read gave. */
-    enum class Outcome {
-        Read,     ///< bytes holds the whole file
-        TooLarge, ///< the file has more than kMaxWholeFileBytes
-        Failed,   ///< the file could not be opened or read
-    };
-    Outcome outcome = Outcome::Failed;
-    std::string bytes;
-};
-
-/** Reads a file of a folder (an open descriptor) whole into file, reusing the room its bytes have. The file is
- *  opened without waiting for a writer, so a pipe put in a file's place cannot hold the read up. */
-void readWholeFile(int folder, const std::string& name, WholeFile& file);
-
 /**
- * A window of the files a walk is about to take, in its order, read ahead by reader threads. The walk (one thread)
- * adds the names it lists and takes them back from the front with their contents; a file no reader has started
- * on yet is read by the walk itself, so the walk never waits for a reader that is busy elsewhere. Memory stays
- * bounded by the window's length and by the bytes it may hold. The destructor stops the readers and waits for the
- * reads in flight, so nothing is read once it returns.
+ * A window of the files a walk is about to take, in its order, read ahead by reader threads, each taking a batch of
+ * files at a time or one file at a time. The walk (one thread) adds the names it lists and takes them back from the
+ * front with their contents; a file no reader has started on yet is read by the walk itself, so the walk never waits
+ * for a reader that is busy elsewhere. Memory stays bounded by the window's length and by the bytes it may hold. The
+ * destructor stops the readers and waits for the reads in flight, so nothing is read once it returns.
  */
 class ReadAhead {
 public:
     /** How many names the window holds at most. */
     static constexpr std::size_t kWindow = 512;
 
-    /** Starts up to threads readers over a folder (an open descriptor that must outlive this object). When the
-     *  system refuses a thread, fewer read, or none, and the walk reads the rest itself. */
-    ReadAhead(int folder, unsigned threads);
+    /** How many readers take batches. */
+    static constexpr unsigned kBatchReaders = 2;
+
+    /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
+     *  batches when batches are asked for and the system can read them, else threads readers of one file at a
+     *  time. When the system refuses a thread, fewer read, or none, and the walk reads the rest itself. */
+    ReadAhead(int folder, bool batches, unsigned threads);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -72,7 +61,7 @@ private:
         WholeFile content;
     };
 
-    void readLoop();
+    void readLoop(BatchReader* batch);         // batch: nothing for a reader of one file at a time
     [[nodiscard]] bool readerMayStart() const; // with mutex_ held
 
     const int folder_;
@@ -83,9 +72,10 @@ private:
     std::uint64_t first_ = 0;      // the walk's position of slots_.front()
     std::uint64_t nextRead_ = 0;   // the position of the next slot to read: slots before it are being read or read
     std::uint64_t generation_ = 0; // counts resume(); a read begun before one is dropped
-    std::size_t heldBytes_ = 0;
+    std::size_t heldBytes_ = 0;    // a reader starts while less than kMaxHeldBytes is held, so a batch may go over
     bool paused_ = false;
     bool stopping_ = false;
+    std::vector<std::unique_ptr<BatchReader>> batchReaders_;
     std::vector<std::thread> readers_;
 };
 

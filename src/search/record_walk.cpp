@@ -49,7 +49,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
       folderSize_(path_.size()), listing_(path_, std::move(folderAndName.second)),
       folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), diskReads_(diskReadsOfThisThread()) {
     if (options_.readAhead == ReadAheadMode::Always)
-        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.readers);
+        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches, options_.threads);
 }
 
 RecordWalk::~RecordWalk() {
@@ -87,7 +87,7 @@ void RecordWalk::startReadAheadWhenSlow() {
     filesSinceProbe_ = 0;
     const long diskReads = diskReadsOfThisThread();
     if (diskReads > diskReads_)
-        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.readers);
+        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches, options_.threads);
     diskReads_ = diskReads;
 }
 

@@ -35,7 +35,10 @@ enum class ReadAheadMode {
 /** How a walk reads its files; the files, their contents and their order are the same in every mode. */
 struct WalkOptions {
     ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
-    unsigned readers = 32; ///< reader threads when reading ahead, each with one read in flight
+    /** Whether reading ahead submits batches of reads together (io_uring), where the system allows it; this costs
+     *  the kernel far less per file than the same reads made one per thread. */
+    bool batches = true;
+    unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
 };
 
 /**
@@ -44,9 +47,9 @@ struct WalkOptions {
  * A file that cannot be opened, holds fewer than two fields, a field too long or a NUL byte (a binary file) is
  * not a record: it is passed over and the walk goes on.
  *
- * On a cold disk the walk reads a window of the next files ahead with reader threads. Nothing read ahead outlives
- * a question to the user: next() holds the readers while its match is out, and the next call reads the window
- * again, so each file is seen as it stands when the walk reaches it. The readers end with the walk.
+ * On a cold disk the walk reads a window of the next files ahead with reader threads, many reads in flight. Nothing
+ * read ahead outlives a question to the user: next() holds the readers while its match is out, and the next call reads
+ * the window again, so each file is seen as it stands when the walk reaches it. The readers end with the walk.
  */
 class RecordWalk {
 public:

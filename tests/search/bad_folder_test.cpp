@@ -131,11 +131,11 @@ protected:
 
     // Walks the folder in a child process (as another user when root) and reports each listed file as
     // "name readable matches", then the reminder list a reminder check builds from the same walk.
-    std::optional<std::string> walkInChild(const SearchCriteria& criteria, ReadAheadMode readAhead) {
+    std::optional<std::string> walkInChild(const SearchCriteria& criteria, WalkOptions options) {
         return qb::test::runInChild([&] {
             std::string report;
             ReminderList reminders;
-            RecordWalk walk(drives, filePattern("C:\\Quill", "", "", ""), criteria, {readAhead});
+            RecordWalk walk(drives, filePattern("C:\\Quill", "", "", ""), criteria, options);
             while (auto file = walk.nextFile()) {
                 report += file->number + " " + std::to_string(file->readable) + " " + std::to_string(file->matches);
                 report += "\n";
@@ -184,9 +184,11 @@ protected:
     // changes nothing of it.
     Walked walkChecked(const SearchCriteria& criteria) {
         const std::string before = folderFingerprint(home.path());
-        const auto report = walkInChild(criteria, ReadAheadMode::Off);
+        const auto report = walkInChild(criteria, {ReadAheadMode::Off});
         EXPECT_TRUE(report) << "the walk crashed or hung";
-        EXPECT_EQ(walkInChild(criteria, ReadAheadMode::Always), report) << "reading ahead changed the walk";
+        EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always}), report)
+            << "reading ahead in batches changed the walk";
+        EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always, false}), report) << "reading ahead changed the walk";
         Walked walked = parse(report.value_or("--\n"));
         EXPECT_EQ(walked.listed, expectedListed());
         EXPECT_EQ(folderFingerprint(home.path()), before);

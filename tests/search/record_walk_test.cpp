@@ -67,7 +67,7 @@ TEST_F(RecordWalkTest, EveryListedFileIsReadWhenNothingMatches) {
     EXPECT_EQ(readable, 2);
 }
 
-TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOver) {
+TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061403.659", {"12/06/26", "first"});
     writeFile(quill() + "/empty.txt", "");
     writeFile(quill() + "/onefield", "\"12/06/26\"\r\n");
@@ -76,17 +76,24 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOver) {
     writeFile(quill() + "/.hidden", recordFileBytes({"12/06/26", "hidden"}));
     writeFile(quill() + "/sub/12061403.659", recordFileBytes({"12/06/26", "in a subfolder"}));
     put("12061404.659", {"12/06/26", "second"});
+    // Records of the most bytes read in one piece, and of one byte more, which are read as a stream.
+    const std::size_t frame = recordFileBytes({"12/06/26", ""}).size();
+    put("12061405.659", {"12/06/26", std::string(kMaxWholeFileBytes - frame, 'w')});
+    put("12061406.659", {"12/06/26", std::string(kMaxWholeFileBytes + 1 - frame, 's')});
 
-    RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"));
-    Names unreadable, matched;
-    while (auto file = walk.nextFile()) {
-        (file->readable ? matched : unreadable).push_back(file->number);
-        EXPECT_EQ(file->matches, file->readable);
+    for (const WalkOptions options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
+                                      WalkOptions{ReadAheadMode::Always, false}}) {
+        RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"), options);
+        Names unreadable, matched;
+        while (auto file = walk.nextFile()) {
+            (file->readable ? matched : unreadable).push_back(file->number);
+            EXPECT_EQ(file->matches, file->readable);
+        }
+        std::sort(unreadable.begin(), unreadable.end());
+        std::sort(matched.begin(), matched.end());
+        EXPECT_EQ(unreadable, (Names{"binary.bin", "empty.txt", "huge", "onefield"}));
+        EXPECT_EQ(matched, (Names{"12061403.659", "12061404.659", "12061405.659", "12061406.659"}));
     }
-    std::sort(unreadable.begin(), unreadable.end());
-    std::sort(matched.begin(), matched.end());
-    EXPECT_EQ(unreadable, (Names{"binary.bin", "empty.txt", "huge", "onefield"}));
-    EXPECT_EQ(matched, (Names{"12061403.659", "12061404.659"}));
 }
 
 TEST_F(RecordWalkTest, AMissingFolderIsAnEmptyWalk) {
@@ -158,11 +165,11 @@ protected:
     }
 
     // Each question as "number: text", answering Yes throughout.
-    Names search(const std::string& folder, const Names& order, ReadAheadMode mode) {
+    Names search(const std::string& folder, const Names& order, WalkOptions options) {
         const auto put = [&](const std::string& name, const Record& record) {
             writeFile(home / ("drive_c/" + folder + "/" + name), recordFileBytes(record));
         };
-        RecordWalk walk(drives, "c:\\" + folder + "\\*.*", SearchCriteria::fromTyped("needle", "", ""), {mode});
+        RecordWalk walk(drives, "c:\\" + folder + "\\*.*", SearchCriteria::fromTyped("needle", "", ""), options);
         Names questions;
         while (auto found = walk.next()) {
             questions.push_back(found->number + ": " + found->record.text);
@@ -183,10 +190,12 @@ protected:
 TEST_F(ChangingFolderTest, ReadingAheadAsksTheSameQuestionsAsReadingOneFileAfterAnother) {
     const Names order = prepare("alone");
     ASSERT_EQ(order.size(), static_cast<std::size_t>(kFiles));
-    ASSERT_EQ(prepare("ahead"), order); // two folders made alike list alike
-    const Names alone = search("alone", order, ReadAheadMode::Off);
-    const Names ahead = search("ahead", order, ReadAheadMode::Always);
-    EXPECT_EQ(ahead, alone);
+    ASSERT_EQ(prepare("ahead"), order); // folders made alike list alike
+    ASSERT_EQ(prepare("threads"), order);
+    const Names alone = search("alone", order, {ReadAheadMode::Off});
+    const Names ahead = search("ahead", order, {ReadAheadMode::Always});
+    EXPECT_EQ(ahead, alone) << "batches";
+    EXPECT_EQ(search("threads", order, {ReadAheadMode::Always, false}), alone) << "a read per thread";
     const Names expected{order[100] + ": needle " + order[100], order[101] + ": needle rewritten",
                          order[104] + ": needle after", order[250] + ": needle " + order[250],
                          order[599] + ": needle " + order[599]};
@@ -225,11 +234,17 @@ TEST_F(RecordWalkTest, NoAtTheFirstMatchEndsEveryReaderAndAWarmWalkReadsAlone) {
     const int before = threadCount();
     {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""),
-                        {ReadAheadMode::Always, 8});
+                        {ReadAheadMode::Always, false, 8});
         ASSERT_TRUE(walk.next());
         EXPECT_EQ(threadCount(), before + 8); // the readers are there while the user is asked
     }                                         // "No": the walk ends here
     EXPECT_EQ(threadCountComingDownTo(before), before);
+    {
+        RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""), {ReadAheadMode::Always});
+        ASSERT_TRUE(walk.next());
+        EXPECT_GT(threadCount(), before) << "readers of batches";
+    }
+    EXPECT_EQ(threadCountComingDownTo(before), before) << "a reader of batches outlived the walk";
 
     // The folder is in the page cache: the walk reads it by itself, without starting a reader.
     RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""));

@@ -1,0 +1,88 @@
+#include "search/batch_read.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <liburing.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qb::search {
+namespace {
+
+constexpr std::size_t kBufferBytes = kMaxWholeFileBytes + 1;
+
+// A file of the batch as far as it has come.
+struct Entry {
+    int fd = -1;       // open, or -1 when it could not be opened
+    bool read = false; // read through the ring
+};
+
+} // namespace
+
+std::unique_ptr<BatchReader> BatchReader::create() {
+    auto ring = std::make_unique<io_uring>();
+    // Every entry is submitted even when one of them fails, so none is left behind for a later batch.
+    if (io_uring_queue_init(kBatch, ring.get(), IORING_SETUP_SUBMIT_ALL) < 0)
+        return nullptr;
+    return std::unique_ptr<BatchReader>(new BatchReader(std::move(ring)));
+}
+
+BatchReader::BatchReader(std::unique_ptr<io_uring> ring)
+    : ring_(std::move(ring)), buffers_(new char[kBatch * kBufferBytes]) {}
+
+BatchReader::~BatchReader() {
+    io_uring_queue_exit(ring_.get());
+}
+
+void BatchReader::read(int folder, const std::vector<std::string>& names, std::vector<WholeFile>& files) {
+    const std::size_t count = std::min(names.size(), kBatch);
+    files.resize(count);
+    Entry entries[kBatch];
+    unsigned queued = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        entries[i].fd = openWholeFile(folder, names[i]);
+        struct stat status {};
+        // Only regular files go through the ring; a pipe or a device is read below as the walk reads it itself,
+        // so that it cannot keep the batch waiting.
+        if (broken_ || entries[i].fd < 0 || ::fstat(entries[i].fd, &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        io_uring_sqe* entry = io_uring_get_sqe(ring_.get());
+        io_uring_prep_read(entry, entries[i].fd, buffers_.get() + i * kBufferBytes, kBufferBytes, 0);
+        io_uring_sqe_set_data64(entry, i);
+        ++queued;
+    }
+    int submitted = 0;
+    if (queued > 0) {
+        do {
+            submitted = io_uring_submit(ring_.get());
+        } while (submitted == -EINTR);
+    }
+    if (submitted < 0) {
+        // The ring refused the batch; its entries stay unsubmitted, so the ring is not used again and no read of
+        // it can land in a buffer later.
+        broken_ = true;
+        submitted = 0;
+    }
+    for (int waiting = submitted; waiting > 0;) {
+        io_uring_cqe* completion = nullptr;
+        if (io_uring_wait_cqe(ring_.get(), &completion) < 0)
+            continue; // interrupted while the reads are in flight: wait on
+        const auto i = static_cast<std::size_t>(io_uring_cqe_get_data64(completion));
+        const int result = completion->res;
+        io_uring_cqe_seen(ring_.get(), completion);
+        --waiting;
+        // An error from the ring is left to the plain read below, which decides as the walk would.
+        if (result >= 0) {
+            takeRead(result, buffers_.get() + i * kBufferBytes, files[i]);
+            entries[i].read = true;
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!entries[i].read)
+            readOpenFile(entries[i].fd, files[i]); // a descriptor of -1 gives a failed read
+        if (entries[i].fd >= 0)
+            ::close(entries[i].fd);
+    }
+}
+
+} // namespace qb::search

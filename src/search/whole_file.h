@@ -1,0 +1,40 @@
+#pragma once
+// Reading a record-sized file whole in one read.
+
+#include <cstddef>
+#include <string>
+
+namespace qb::search {
+
+/** The largest file read whole; a larger one is left to a streaming read. */
+inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
+
+/** A file's content, read whole, or why it was not. */
+struct [[nodiscard]] WholeFile {
+    /** What the read gave. */
+    enum class Outcome {
+        Read,     ///< bytes holds the whole file
+        TooLarge, ///< the file has more than kMaxWholeFileBytes
+        Failed,   ///< the file could not be opened or read
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string bytes;
+};
+
+/** Opens a file of a folder (an open descriptor) as readWholeFile does: without waiting for a writer, so that a pipe
+ *  put in a file's place cannot hold the read up. The descriptor, or -1. */
+[[nodiscard]] int openWholeFile(int folder, const std::string& name);
+
+/** Reads a file of a folder (an open descriptor) whole into file, reusing the room its bytes have. */
+void readWholeFile(int folder, const std::string& name, WholeFile& file);
+
+/** Reads an open file whole from its start into file, as readWholeFile does; a descriptor of -1 (a file that
+ *  could not be opened) gives a failed read. */
+void readOpenFile(int fd, WholeFile& file);
+
+/** Sets file from what one read of kMaxWholeFileBytes + 1 bytes into buffer gave (a byte count, or below zero for
+ *  an error). A regular file's read returns less than it was asked for only at the file's end, so a short read is
+ *  the whole file. */
+void takeRead(long long result, const char* buffer, WholeFile& file);
+
+} // namespace qb::search
