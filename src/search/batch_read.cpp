@@ -57,11 +57,11 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
             submitted = io_uring_submit(ring_.get());
         } while (submitted == -EINTR);
     }
-    if (submitted < 0) {
-        // The ring refused the batch; its entries stay unsubmitted, so the ring is not used again and no read of
-        // it can land in a buffer later.
+    if (submitted < 0 || static_cast<unsigned>(submitted) < queued) {
+        // The ring refused the batch or a part of it. What it refused stays unsubmitted; the ring is not used again,
+        // so none of it can go in flight later with a descriptor or a buffer that means something else by then.
         broken_ = true;
-        submitted = 0;
+        submitted = std::max(submitted, 0);
     }
     for (int waiting = submitted; waiting > 0;) {
         io_uring_cqe* completion = nullptr;
