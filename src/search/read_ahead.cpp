@@ -1,9 +1,6 @@
 #include "search/read_ahead.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace qb::search {
 namespace {
