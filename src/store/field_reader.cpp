@@ -1,8 +1,10 @@
 #include "store/field_reader.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
+
+#include "platform/read_only_file.h"
 
 namespace qb::store {
 namespace {
@@ -16,6 +18,8 @@ bool isLineEnd(int c) {
 } // namespace
 
 FieldReader::FieldReader(std::string bytes, QuoteRule quoteRule) : buffer_(std::move(bytes)), quoteRule_(quoteRule) {}
+FieldReader::FieldReader(std::string bytes, QuoteRule quoteRule, std::size_t chunkBytes)
+    : pending_(std::move(bytes)), chunk_(std::max<std::size_t>(chunkBytes, 1)), quoteRule_(quoteRule) {}
 FieldReader::FieldReader() = default;
 FieldReader::~FieldReader() {
     close();
@@ -23,8 +27,11 @@ FieldReader::~FieldReader() {
 
 int FieldReader::open(const std::string& path) {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return fd_ < 0 ? errno : 0;
+    platform::ReadOnlyFile file = platform::ReadOnlyFile::open(path);
+    if (!file.ok())
+        return file.status().error;
+    fd_ = file.release();
+    return 0;
 }
 
 void FieldReader::close() {
@@ -34,14 +41,22 @@ void FieldReader::close() {
     buffer_.clear();
     pos_ = 0;
     ioError_ = false;
+    pending_.clear();
+    pendingPos_ = 0;
 }
 
 bool FieldReader::fill() {
-    if (fd_ < 0 || ioError_)
+    if ((fd_ < 0 && pendingPos_ >= pending_.size()) || ioError_)
         return false;
     if (pos_ > 0) { // keep the buffer small: drop what was consumed
         buffer_.erase(0, pos_);
         pos_ = 0;
+    }
+    if (fd_ < 0) {
+        const std::size_t n = std::min(chunk_, pending_.size() - pendingPos_);
+        buffer_.append(pending_, pendingPos_, n);
+        pendingPos_ += n;
+        return true;
     }
     char chunk[kChunk]; // read beside the buffer, so the buffer never has to be cleared to zeros first
     ssize_t n;
@@ -78,11 +93,14 @@ FieldRead FieldReader::read() {
         result.failure = ioError_ ? ReadFailure::IoError : ReadFailure::PastEnd;
         return result;
     }
-    while (peek() == ' ')
-        ++pos_;
     Field field;
-    const auto tooLong = [&] { return field.text.size() > kMaxFieldBytes; };
-    int c = peek();
+    std::size_t skipped = 0; // spaces before the field and what follows its closing quote count as much as its text
+    const auto tooLong = [&] { return skipped + field.text.size() > kMaxFieldBytes; };
+    int c;
+    while ((c = peek()) == ' ' && !tooLong()) {
+        ++pos_;
+        ++skipped;
+    }
     if (c == '"') {
         field.quoted = true;
         ++pos_;
@@ -103,17 +121,17 @@ FieldRead FieldReader::read() {
             ++pos_;
         }
         // whatever follows the closing quote up to the delimiter is skipped
-        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c))
+        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
             ++pos_;
+            ++skipped;
+        }
     } else {
         while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
             field.text.push_back(static_cast<char>(c));
             ++pos_;
         }
-        while (!field.text.empty() && field.text.back() == ' ')
-            field.text.pop_back();
     }
-    if (tooLong()) {
+    if (tooLong()) { // before the trailing spaces go: they were read too
         result.failure = ReadFailure::TooLong;
         return result;
     }
@@ -121,6 +139,8 @@ FieldRead FieldReader::read() {
         result.failure = ReadFailure::IoError;
         return result;
     }
+    if (!field.quoted)
+        field.text.erase(field.text.find_last_not_of(' ') + 1);
     if (c == ',')
         ++pos_;
     else if (isLineEnd(c))

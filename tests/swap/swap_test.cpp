@@ -1,0 +1,109 @@
+// A named pipe renamed over a record or settings file between the moment the program looks at the file and the
+// moment it opens it. This binary puts its own open() in front of the C library's: armed with a path, it renames a
+// pipe over that path just before the real open of it, which is the worst moment there is. Every reader must
+// refuse the pipe and come back at once; each runs in a child process with a time limit, so one that waits for a
+// writer fails its case instead of hanging the run.
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "child_process.h"
+#include "platform/drive_map.h"
+#include "platform/files.h"
+#include "store/field_reader.h"
+#include "store/record_file.h"
+#include "store/settings.h"
+#include "temp_dir.h"
+
+namespace {
+
+std::string swapTarget; // the path whose next open finds a pipe in the file's place
+std::string swapPipe;
+
+int openAfterSwap(const char* name, const char* path, int flags, mode_t mode) {
+    if (!swapTarget.empty() && swapTarget == path) {
+        swapTarget.clear();
+        if (::rename(swapPipe.c_str(), path) != 0)
+            ::_exit(5);
+    }
+    using Open = int (*)(const char*, int, ...);
+    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, name))(path, flags, mode);
+}
+
+mode_t modeArgument(int flags, va_list arguments) {
+    return (flags & (O_CREAT | O_TMPFILE)) != 0 ? static_cast<mode_t>(va_arg(arguments, unsigned)) : 0;
+}
+
+} // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return openAfterSwap("open", path, flags, mode);
+}
+
+extern "C" int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return openAfterSwap("open64", path, flags, mode);
+}
+
+using namespace qb::store;
+using qb::test::TempDir;
+
+TEST(PipeSwappedIn, EveryReaderRefusesItAtOnce) {
+    TempDir home;
+    TempDir work;
+    const qb::platform::DriveMap drives{home.path(), work.path()};
+    ASSERT_TRUE(drives.ensureDriveC());
+    const Settings settings{drives};
+    const auto list = [&](const char* path, ListOwner owner) {
+        const std::vector<std::string> values = settings.directoryList(path, owner);
+        return values.empty() ? std::string("none") : values.front();
+    };
+    const struct {
+        std::string file;
+        std::function<std::string()> read;
+    } cases[] = {
+        {home / "drive_c/12061403.659",
+         [&] {
+             FieldReader reader;
+             const RecordRead read = readRecordFile(reader, home / "drive_c/12061403.659");
+             return read.ok() ? read.record.text : std::string("none");
+         }},
+        {home / "drive_c/default.dat", [&] { return settings.defaultDirectory().value_or("none"); }},
+        {home / "drive_c/@.dat", [&] { return settings.password().value_or("none"); }},
+        {home / "drive_c/dirlist.dat", [&] { return list(settings_paths::kDirectoryList, ListOwner::Anyone); }},
+        {work / "dirlist.dat", [&] { return list(settings_paths::kLocalDirectoryList, ListOwner::ThisUser); }},
+        {work / "import.csv",
+         [&] {
+             std::string bytes;
+             return qb::platform::readWholeFile(work / "import.csv", bytes, 1024).ok() ? bytes : "none";
+         }},
+    };
+    swapPipe = work / "pipe";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        qb::test::writeFile(c.file, "\"a\"\r\n\"value\"\r\n");
+        const std::optional<std::string> plain = qb::test::runInChild(c.read, 10, qb::test::ChildUser::Same);
+        ASSERT_TRUE(plain && *plain != "none") << "the file itself is read";
+        ASSERT_EQ(::mkfifo(swapPipe.c_str(), 0600), 0);
+        swapTarget = c.file; // armed in the child too, which the fork copies it into
+        EXPECT_EQ(qb::test::runInChild(c.read, 10, qb::test::ChildUser::Same), "none");
+        swapTarget.clear();
+        struct stat st {};
+        EXPECT_TRUE(::stat(c.file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "the pipe took the file's place";
+        ::unlink(c.file.c_str());
+        ::unlink(swapPipe.c_str());
+    }
+}
