@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 #include "platform/read_only_file.h"
@@ -13,6 +14,30 @@ constexpr std::size_t kChunk = 16384;
 
 bool isLineEnd(int c) {
     return c == '\r' || c == '\n';
+}
+
+// The next byte from `from` on that is no space; npos when there is none. A NUL byte ends the run of spaces like
+// any other byte; the one that ends c_str() lies past the end.
+std::size_t nextNonSpace(const std::string& buffer, std::size_t from) {
+    const std::size_t at = from + std::strspn(buffer.c_str() + from, " ");
+    return at < buffer.size() ? at : std::string::npos;
+}
+
+std::size_t nextQuote(const std::string& buffer, std::size_t from) {
+    return buffer.find('"', from);
+}
+
+// The next comma or line end from `from` on; npos when there is none. strcspn also stops at a NUL byte, which a
+// binary file may hold anywhere: the search goes on after each one but the NUL that ends c_str().
+std::size_t nextDelimiter(const std::string& buffer, std::size_t from) {
+    const char* const bytes = buffer.c_str();
+    for (std::size_t at = from;; ++at) {
+        at += std::strcspn(bytes + at, ",\r\n");
+        if (at >= buffer.size())
+            return std::string::npos;
+        if (bytes[at] != '\0')
+            return at;
+    }
 }
 
 } // namespace
@@ -52,12 +77,15 @@ bool FieldReader::fill() {
         buffer_.erase(0, pos_);
         pos_ = 0;
     }
-    if (fd_ < 0) {
-        const std::size_t n = std::min(chunk_, pending_.size() - pendingPos_);
-        buffer_.append(pending_, pendingPos_, n);
-        pendingPos_ += n;
-        return true;
-    }
+    if (fd_ >= 0)
+        return readFromFile();
+    const std::size_t n = std::min(chunk_, pending_.size() - pendingPos_);
+    buffer_.append(pending_, pendingPos_, n);
+    pendingPos_ += n;
+    return true;
+}
+
+bool FieldReader::readFromFile() {
     char chunk[kChunk]; // read beside the buffer, so the buffer never has to be cleared to zeros first
     ssize_t n;
     do {
@@ -87,6 +115,22 @@ void FieldReader::consumeLineEnd(int first) {
         ++pos_;
 }
 
+template <typename FindStop> int FieldReader::scan(FindStop findStop, std::string* text, std::size_t& used) {
+    while (used <= kMaxFieldBytes) {
+        if (pos_ >= buffer_.size() && !fill())
+            return -1;
+        const std::size_t stop = findStop(buffer_, pos_);
+        const std::size_t end = std::min(std::min(stop, buffer_.size()), pos_ + (kMaxFieldBytes + 1 - used));
+        if (text)
+            text->append(buffer_, pos_, end - pos_);
+        used += end - pos_;
+        pos_ = end;
+        if (end == stop)
+            return static_cast<unsigned char>(buffer_[pos_]);
+    }
+    return peek();
+}
+
 FieldRead FieldReader::read() {
     FieldRead result;
     if (atEnd()) {
@@ -94,44 +138,27 @@ FieldRead FieldReader::read() {
         return result;
     }
     Field field;
-    std::size_t skipped = 0; // spaces before the field and what follows its closing quote count as much as its text
-    const auto tooLong = [&] { return skipped + field.text.size() > kMaxFieldBytes; };
-    int c;
-    while ((c = peek()) == ' ' && !tooLong()) {
-        ++pos_;
-        ++skipped;
-    }
+    // Every byte the read goes through counts toward the limit, also the spaces before the field and what follows its
+    // closing quote, so that no file, however large, holds up a read for longer than kMaxFieldBytes take.
+    std::size_t used = 0;
+    int c = scan(nextNonSpace, nullptr, used);
     if (c == '"') {
         field.quoted = true;
         ++pos_;
-        for (;;) {
-            // the text up to the next quote, taken a buffer at a time
-            while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
-                const std::size_t quote = buffer_.find('"', pos_);
-                const std::size_t end = quote == std::string::npos ? buffer_.size() : quote;
-                field.text.append(buffer_, pos_, end - pos_);
-                pos_ = end;
-            }
-            if (c != '"')
-                break;
-            ++pos_; // the closing quote, unless the rule makes it and a second one a quote of the text
+        // the text up to the closing quote; under the doubled-quote rule two quotes in a row are one of the text
+        while (scan(nextQuote, &field.text, used) == '"') {
+            ++pos_;
             if (quoteRule_ != QuoteRule::DoubledQuote || peek() != '"')
                 break;
             field.text.push_back('"');
+            ++used;
             ++pos_;
         }
-        // whatever follows the closing quote up to the delimiter is skipped
-        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
-            ++pos_;
-            ++skipped;
-        }
+        c = scan(nextDelimiter, nullptr, used); // whatever follows the closing quote up to the delimiter is skipped
     } else {
-        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
-            field.text.push_back(static_cast<char>(c));
-            ++pos_;
-        }
+        c = scan(nextDelimiter, &field.text, used);
     }
-    if (tooLong()) { // before the trailing spaces go: they were read too
+    if (used > kMaxFieldBytes) { // before a plain field's trailing spaces go: they were read too
         result.failure = ReadFailure::TooLong;
         return result;
     }

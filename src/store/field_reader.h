@@ -72,8 +72,13 @@ public:
 
 private:
     [[nodiscard]] bool fill(); // takes more of the file or of the pending bytes; false at the end or on an error
-    [[nodiscard]] int peek();  // the next byte, or -1 at the end
+    [[nodiscard]] bool readFromFile(); // fill() from the file, apart: its stack buffer is needed only here
+    [[nodiscard]] int peek();          // the next byte, or -1 at the end
     void consumeLineEnd(int first);
+    // Moves on a buffer at a time to the byte findStop(buffer, from) finds, appending what it passes to text when
+    // given, and stops once used (grown by every byte passed) is over kMaxFieldBytes. The byte it stopped at, or -1
+    // at the end.
+    template <typename FindStop> int scan(FindStop findStop, std::string* text, std::size_t& used);
 
     int fd_ = -1;
     std::string buffer_;
