@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
@@ -23,13 +24,15 @@
 
 namespace {
 
-std::string swapTarget; // the path whose next open finds a pipe in the file's place
-std::string swapPipe;
+// The path whose next open finds a pipe in the file's place, and the pipe. Plain pointers, set before any use:
+// open() may be called before the static objects of this file are made.
+const char* swapTarget = nullptr;
+const char* swapPipe = nullptr;
 
 int openAfterSwap(const char* name, const char* path, int flags, mode_t mode) {
-    if (!swapTarget.empty() && swapTarget == path) {
-        swapTarget.clear();
-        if (::rename(swapPipe.c_str(), path) != 0)
+    if (swapTarget && std::strcmp(swapTarget, path) == 0) {
+        swapTarget = nullptr;
+        if (::rename(swapPipe, path) != 0)
             ::_exit(5);
     }
     using Open = int (*)(const char*, int, ...);
@@ -91,19 +94,20 @@ TEST(PipeSwappedIn, EveryReaderRefusesItAtOnce) {
              return qb::platform::readWholeFile(work / "import.csv", bytes, 1024).ok() ? bytes : "none";
          }},
     };
-    swapPipe = work / "pipe";
+    const std::string pipe = work / "pipe";
+    swapPipe = pipe.c_str();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         qb::test::writeFile(c.file, "\"a\"\r\n\"value\"\r\n");
         const std::optional<std::string> plain = qb::test::runInChild(c.read, 10, qb::test::ChildUser::Same);
         ASSERT_TRUE(plain && *plain != "none") << "the file itself is read";
-        ASSERT_EQ(::mkfifo(swapPipe.c_str(), 0600), 0);
-        swapTarget = c.file; // armed in the child too, which the fork copies it into
+        ASSERT_EQ(::mkfifo(swapPipe, 0600), 0);
+        swapTarget = c.file.c_str(); // armed in the child too, which the fork copies it into
         EXPECT_EQ(qb::test::runInChild(c.read, 10, qb::test::ChildUser::Same), "none");
-        swapTarget.clear();
+        swapTarget = nullptr;
         struct stat st {};
         EXPECT_TRUE(::stat(c.file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "the pipe took the file's place";
         ::unlink(c.file.c_str());
-        ::unlink(swapPipe.c_str());
+        ::unlink(swapPipe);
     }
 }
