@@ -14,7 +14,7 @@ source "$root/scripts/packages.sh"
 ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat)
+[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat listing_names)
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null
