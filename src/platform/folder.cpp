@@ -46,7 +46,11 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 int openFolder(int base, const std::string& path) {
-    return ::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that may be written and entered but not read still takes files by name; it only cannot be flushed.
+    if (fd < 0 && errno == EACCES)
+        return ::openat(base, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return fd;
 }
 
 } // namespace
