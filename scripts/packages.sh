@@ -5,9 +5,10 @@
 run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev fonts-liberation)
 # What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
 # manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
-# and take screenshots of failures (imagemagick).
+# and take screenshots of failures (imagemagick); a slow folder for them is mounted through FUSE (libfuse3-dev, found
+# with pkg-config, and fuse3).
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
-    imagemagick)
+    imagemagick pkg-config libfuse3-dev fuse3)
 # The real print spooler of the end-to-end print test.
 print_packages=(cups printer-driver-cups-pdf)
 # The fuzz targets build with clang and its libFuzzer runtime.

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "search/slow_read_watch.h"
+
+using namespace qb::search;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A folder as the walk sees it: what reading file i costs, and the blocks read from a disk after it.
+struct Folder {
+    const char* what;
+    std::function<std::chrono::nanoseconds(int)> readTime;
+    std::function<long(int)> blockInput;
+    int firstSlowFile; // the file after which the watch must have found the reads slow; -1 for never
+};
+
+// The file after which the watch first finds the reads slow, or -1 within files.
+int firstSlowFile(const Folder& folder, int files) {
+    int file = 0;
+    SlowReadWatch watch([&] { return folder.blockInput(file); });
+    std::chrono::nanoseconds group{};
+    for (; file < files; ++file) {
+        group += folder.readTime(file);
+        if ((file + 1) % SlowReadWatch::kGroup != 0)
+            continue;
+        if (watch.slowAfterGroup(group))
+            return file;
+        group = {};
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
+    const auto none = [](int) { return 0L; };
+    const Folder folders[] = {
+        {"warm: page-cache hits", [](int) { return 3us; }, none, -1},
+        {"warm on a busy machine: one read in 50 held up", [](int i) { return i % 50 == 49 ? 5ms : 3us; }, none, -1},
+        {"slow: each read takes 2 ms", [](int) { return 2ms; }, none, 7},
+        {"turns slow after 1000 files", [](int i) { return i < 1000 ? 3us : 2ms; }, none, 1007},
+        {"just below a slow read", [](int) { return 99us; }, none, -1},
+        {"cold disk: quick reads that wait for blocks", [](int) { return 40us; }, [](int i) { return i / 3L; }, 31},
+        {"turns cold after 1000 files", [](int) { return 5us; }, [](int i) { return i < 1000 ? 7L : i; }, 1023},
+    };
+    for (const Folder& folder : folders)
+        EXPECT_EQ(firstSlowFile(folder, 3000), folder.firstSlowFile) << folder.what;
+}
