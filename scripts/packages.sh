@@ -15,6 +15,8 @@ print_packages=(cups printer-driver-cups-pdf)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 # Building, validating and installing the Debian package, its manual page and its desktop files.
 package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian)
+# The benchmarks' network share: sshfs to a loopback sshd (bench/run.sh).
+bench_packages=(sshfs fuse3 openssh-server openssh-client)
 # The format and lint gates.
 lint_packages=(clang-format clang-tidy)
 
