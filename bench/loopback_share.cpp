@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
@@ -15,19 +16,21 @@
 namespace qb::bench {
 namespace {
 
-// Starts a program with its output going to log; its process id, or -1.
+// Starts a program with its output going to log; its process id, or -1. The child only makes calls that are safe
+// after a fork of a process with threads.
 pid_t start(const std::vector<std::string>& argv, const std::string& log) {
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    std::FILE* out = std::fopen(log.c_str(), "a");
-    if (out) {
-        ::dup2(::fileno(out), 1);
-        ::dup2(::fileno(out), 2);
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (out >= 0) {
+        ::dup2(out, 1);
+        ::dup2(out, 2);
     }
     ::execvp(args[0], args.data());
     ::_exit(127);
