@@ -3,64 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <sys/mount.h>
-#include <sys/vfs.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
 #include "live_session.h"
+#include "slow_mount.h"
 #include "temp_dir.h"
 
 namespace qb::e2e {
 namespace {
-
-constexpr long kFuseMagic = 0x65735546;
-
-// The slow_folder tool's view of source at target, each open and read answered after a delay, one at a time.
-class SlowMount {
-public:
-    SlowMount(const std::string& source, const std::string& target, int delayMs) : target_(target) {
-#ifdef QUILLBOX_SLOW_FOLDER
-        tool_ = ::fork();
-        if (tool_ == 0) {
-            ::execl(QUILLBOX_SLOW_FOLDER, QUILLBOX_SLOW_FOLDER, source.c_str(), target.c_str(),
-                    std::to_string(delayMs).c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        for (int tries = 0; tries < 100 && !mounted(); ++tries) {
-            if (::waitpid(tool_, nullptr, WNOHANG) == tool_) {
-                tool_ = -1;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-#else
-        (void)source, (void)delayMs;
-#endif
-    }
-    ~SlowMount() {
-        if (tool_ <= 0)
-            return;
-        ::kill(tool_, SIGTERM); // the tool unmounts as it ends
-        ::waitpid(tool_, nullptr, 0);
-        if (mounted())
-            ::umount2(target_.c_str(), MNT_DETACH);
-    }
-    SlowMount(const SlowMount&) = delete;
-    SlowMount& operator=(const SlowMount&) = delete;
-
-    bool mounted() const {
-        struct statfs status {};
-        return ::statfs(target_.c_str(), &status) == 0 && status.f_type == kFuseMagic;
-    }
-
-private:
-    std::string target_;
-    pid_t tool_ = -1;
-};
 
 TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
     test::TempDir home, work;
@@ -69,7 +17,7 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
         test::writeFile(work / ("source/1206" + std::to_string(1000 + i) + ".659"), "\"\"\r\n\"hay\"\r\n");
     test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
     test::writeFile(home / "drive_c/slow/.keep", "");
-    SlowMount slow(work / "source", home / "drive_c/slow", 20);
+    test::SlowMount slow(work / "source", home / "drive_c/slow", 20);
     if (!slow.mounted())
         GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
 

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "slow_mount.h"
+#include "temp_dir.h"
+
 #include "search/slow_read_watch.h"
 
 using namespace qb::search;
@@ -46,4 +52,18 @@ TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
     };
     for (const Folder& folder : folders)
         EXPECT_EQ(firstSlowFile(folder, 3000), folder.firstSlowFile) << folder.what;
+}
+
+TEST(SlowReadWatch, TellsAShareFromALocalFolder) {
+    qb::test::TempDir local, share;
+    qb::test::writeFile(local / "12061403.659", "\"\"\r\n\"a\"\r\n");
+    const qb::test::SlowMount mount(local.path(), share.path(), 0);
+    if (!mount.mounted())
+        GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
+    for (const auto& [folder, kind] :
+         {std::pair{local.path(), FolderKind::Local}, {share.path(), FolderKind::Remote}}) {
+        const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_EQ(folderKind(fd), kind) << folder;
+        ::close(fd);
+    }
 }
