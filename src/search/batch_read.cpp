@@ -40,7 +40,9 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
     unsigned queued = 0;
     for (std::size_t i = 0; i < count; ++i) {
         entries[i].fd = openWholeFile(folder, names[i]);
-        if (broken_ || entries[i].fd < 0)
+        // Only ordinary files go through the ring; a pipe or a device is left to the walk, so that it cannot keep
+        // the batch waiting.
+        if (broken_ || entries[i].fd < 0 || !isOrdinaryFile(entries[i].fd))
             continue;
         io_uring_sqe* entry = io_uring_get_sqe(ring_.get());
         io_uring_prep_read(entry, entries[i].fd, buffers_.get() + i * kBufferBytes, kBufferBytes, 0);

@@ -94,7 +94,7 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     if (content.outcome == WholeFile::Outcome::Read) {
         store::FieldReader bytes(content.bytes);
         read = store::readRecord(bytes);
-    } else if (content.outcome == WholeFile::Outcome::TooLarge) {
+    } else if (content.outcome == WholeFile::Outcome::TooLarge && isOrdinaryFile(fd)) {
         reader_.adopt(descriptor.release()); // read from its start: the whole read left the offset there
         read = store::readRecord(reader_);
         reader_.close();

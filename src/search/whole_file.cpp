@@ -8,16 +8,12 @@
 namespace qb::search {
 
 int openWholeFile(int folder, const std::string& name) {
-    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
+    return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool isOrdinaryFile(int fd) {
     struct stat status {};
-    const int error = ::fstat(fd, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : EINVAL;
-    if (error == 0)
-        return fd;
-    ::close(fd);
-    errno = error;
-    return -1;
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 void readWholeFile(int folder, const std::string& name, WholeFile& file) {

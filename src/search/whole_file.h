@@ -22,9 +22,12 @@ struct [[nodiscard]] WholeFile {
 };
 
 /** Opens a file of a folder (an open descriptor) for reading without waiting for a writer, so that a pipe put in a
- *  file's place cannot hold the read up, and keeps it only when it is an ordinary file. The descriptor, or -1 with
- *  errno set (EINVAL for anything but an ordinary file). */
+ *  file's place cannot hold the read up; its one read from offset 0 then fails (ESPIPE). The descriptor, or -1 with
+ *  errno set. The type is left to isOrdinaryFile(): a warm walk cannot afford one more system call per file. */
 [[nodiscard]] int openWholeFile(int folder, const std::string& name);
+
+/** Whether an open descriptor is an ordinary file: the test before a file too large for one read is read on. */
+[[nodiscard]] bool isOrdinaryFile(int fd);
 
 /** Reads a file of a folder (an open descriptor) whole into file, reusing the room its bytes have. */
 void readWholeFile(int folder, const std::string& name, WholeFile& file);
