@@ -103,9 +103,9 @@ private:
     store::FieldReader reader_; // reused, so its buffer is not allocated per file
     WholeFile content_;         // the file the walk read itself, reused likewise
     bool matchOut_ = false;     // next() handed out a match and the user may have been asked since
-    FolderKind kind_;
-    SlowReadWatch watch_;
-    int groupFiles_ = 0; // files of the group the walk is timing for watch_
+    FolderKind kind_;           // the file system that holds the folder
+    SlowReadWatch watch_;       // whether the files the walk reads itself have turned slow
+    int groupFiles_ = 0;        // files of the group the walk is timing for watch_
     std::chrono::steady_clock::time_point groupStart_, lastServed_;
     std::unique_ptr<ReadAhead> readAhead_;
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
