@@ -35,24 +35,26 @@ FolderKind folderKind(int folder) {
     return isRemote(static_cast<unsigned long>(status.f_type)) ? FolderKind::Remote : FolderKind::Local;
 }
 
-long threadBlockInput() {
+ThreadWaits threadWaits() {
     rusage usage{};
-    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_inblock : 0;
+    if (::getrusage(RUSAGE_THREAD, &usage) != 0)
+        return {};
+    return {usage.ru_inblock, usage.ru_nvcsw};
 }
 
-SlowReadWatch::SlowReadWatch(std::function<long()> blockInput)
-    : blockInput_(std::move(blockInput)), lastBlockInput_(blockInput_()) {}
+SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits) : waits_(std::move(waits)), lookStart_(waits_()) {}
 
 bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
-    if (took > kGroup * kSlowPerFile && ++slowGroups_ >= kSlowGroupsPerLook)
+    // The waits are asked for only after a slow group: a warm walk has few of them.
+    if (took > kGroup * kSlowPerFile && waits_().waits > lookStart_.waits && ++slowGroups_ >= kSlowGroupsPerLook)
         return true;
     if (++groups_ < kGroupsPerLook)
         return false;
     groups_ = 0;
     slowGroups_ = 0;
-    const long blockInput = blockInput_();
-    const bool fromDisk = blockInput > lastBlockInput_;
-    lastBlockInput_ = blockInput;
+    const ThreadWaits now = waits_();
+    const bool fromDisk = now.blockInput > lookStart_.blockInput;
+    lookStart_ = now;
     return fromDisk;
 }
 

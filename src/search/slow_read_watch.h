@@ -16,14 +16,21 @@ enum class FolderKind {
 /** The kind of the file system that holds an open folder; Local when it cannot be told. */
 [[nodiscard]] FolderKind folderKind(int folder);
 
-/** The blocks the calling thread has read from a disk so far; the page cache's hits do not count. */
-[[nodiscard]] long threadBlockInput();
+/** What the calling thread has waited for so far. */
+struct ThreadWaits {
+    long blockInput = 0; ///< blocks read from a disk; the page cache's hits do not count
+    long waits = 0;      ///< times it gave up the processor to wait (for a disk, a server, a daemon)
+};
+
+/** The calling thread's waits so far. */
+[[nodiscard]] ThreadWaits threadWaits();
 
 /**
  * Watches the files a walk reads itself, in groups timed as a whole (a clock read per file would cost a warm walk
  * more than the rest of its time measurement), and tells when they have turned slow: when the thread's block input
- * grows, so its reads wait for a disk, or when groups of files take far longer than page-cache hits do. A group or
- * two stretched by a busy machine is not enough.
+ * grows, so its reads wait for a disk, or when groups of files take far longer than page-cache hits do while the
+ * thread waits for something. A group stretched by a busy machine, which takes the processor away from the thread
+ * without its waiting, does not count.
  */
 class SlowReadWatch {
 public:
@@ -35,18 +42,18 @@ public:
     static constexpr int kGroupsPerLook = 8;
     static constexpr int kSlowGroupsPerLook = 2;
 
-    /** A watch over the block input that blockInput tells (threadBlockInput() for a walk). */
-    explicit SlowReadWatch(std::function<long()> blockInput = threadBlockInput);
+    /** A watch over the waits that waits tells (threadWaits() for a walk). */
+    explicit SlowReadWatch(std::function<ThreadWaits()> waits = threadWaits);
 
     /** Notes that the last kGroup files took so long, from the start of the first to the end of the last; true once
      *  the reads have turned slow. */
     [[nodiscard]] bool slowAfterGroup(std::chrono::nanoseconds took);
 
 private:
-    std::function<long()> blockInput_;
-    long lastBlockInput_;
-    int groups_ = 0;     // groups noted in this look
-    int slowGroups_ = 0; // of which slow
+    std::function<ThreadWaits()> waits_;
+    ThreadWaits lookStart_; // the waits when this look began
+    int groups_ = 0;        // groups noted in this look
+    int slowGroups_ = 0;    // of which slow
 };
 
 } // namespace qb::search

@@ -13,21 +13,25 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A folder as the walk sees it: what reading file i costs, and the blocks read from a disk after it.
+// A folder as the walk sees it: what reading file i costs, the blocks read from a disk after it and whether the
+// thread waited for it (else a long read was the machine's doing).
 struct Folder {
     const char* what;
     std::function<std::chrono::nanoseconds(int)> readTime;
     std::function<long(int)> blockInput;
+    std::function<bool(int)> waited;
     int firstSlowFile; // the file after which the watch must have found the reads slow; -1 for never
 };
 
 // The file after which the watch first finds the reads slow, or -1 within files.
 int firstSlowFile(const Folder& folder, int files) {
     int file = 0;
-    SlowReadWatch watch([&] { return folder.blockInput(file); });
+    long waits = 0;
+    SlowReadWatch watch([&] { return ThreadWaits{folder.blockInput(file), waits}; });
     std::chrono::nanoseconds group{};
     for (; file < files; ++file) {
         group += folder.readTime(file);
+        waits += folder.waited(file);
         if ((file + 1) % SlowReadWatch::kGroup != 0)
             continue;
         if (watch.slowAfterGroup(group))
@@ -41,14 +45,21 @@ int firstSlowFile(const Folder& folder, int files) {
 
 TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
     const auto none = [](int) { return 0L; };
+    const auto never = [](int) { return false; };
+    const auto always = [](int) { return true; };
     const Folder folders[] = {
-        {"warm: page-cache hits", [](int) { return 3us; }, none, -1},
-        {"warm on a busy machine: one read in 50 held up", [](int i) { return i % 50 == 49 ? 5ms : 3us; }, none, -1},
-        {"slow: each read takes 2 ms", [](int) { return 2ms; }, none, 7},
-        {"turns slow after 1000 files", [](int i) { return i < 1000 ? 3us : 2ms; }, none, 1007},
-        {"just below a slow read", [](int) { return 99us; }, none, -1},
-        {"cold disk: quick reads that wait for blocks", [](int) { return 40us; }, [](int i) { return i / 3L; }, 31},
-        {"turns cold after 1000 files", [](int) { return 5us; }, [](int i) { return i < 1000 ? 7L : i; }, 1023},
+        {"warm: page-cache hits", [](int) { return 3us; }, none, never, -1},
+        {"warm on a busy machine: reads held up without waiting", [](int i) { return i % 6 == 5 ? 5ms : 3us; }, none,
+         never, -1},
+        {"warm, one read in 50 waiting", [](int i) { return i % 50 == 49 ? 5ms : 3us; }, none,
+         [](int i) { return i % 50 == 49; }, -1},
+        {"slow: each read waits 2 ms", [](int) { return 2ms; }, none, always, 7},
+        {"turns slow after 1000 files", [](int i) { return i < 1000 ? 3us : 2ms; }, none,
+         [](int i) { return i >= 1000; }, 1007},
+        {"just below a slow read", [](int) { return 99us; }, none, always, -1},
+        {"cold disk: quick reads that wait for blocks", [](int) { return 40us; }, [](int i) { return i / 3L; }, always,
+         31},
+        {"turns cold after 1000 files", [](int) { return 5us; }, [](int i) { return i < 1000 ? 7L : i; }, never, 1023},
     };
     for (const Folder& folder : folders)
         EXPECT_EQ(firstSlowFile(folder, 3000), folder.firstSlowFile) << folder.what;
