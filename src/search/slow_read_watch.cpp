@@ -45,8 +45,10 @@ ThreadWaits threadWaits() {
 SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits) : waits_(std::move(waits)), lookStart_(waits_()) {}
 
 bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
-    // The waits are asked for only after a slow group: a warm walk has few of them.
-    if (took > kGroup * kSlowPerFile && waits_().waits > lookStart_.waits && ++slowGroups_ >= kSlowGroupsPerLook)
+    // The waits are asked for only after a slow group, which a warm walk seldom has; the thread must have waited
+    // about once a file of a group, since a thread that only loses the processor now and then waits now and then too.
+    if (took > kGroup * kSlowPerFile && waits_().waits - lookStart_.waits >= kGroup &&
+        ++slowGroups_ >= kSlowGroupsPerLook)
         return true;
     if (++groups_ < kGroupsPerLook)
         return false;

@@ -29,8 +29,8 @@ struct ThreadWaits {
  * Watches the files a walk reads itself, in groups timed as a whole (a clock read per file would cost a warm walk
  * more than the rest of its time measurement), and tells when they have turned slow: when the thread's block input
  * grows, so its reads wait for a disk, or when groups of files take far longer than page-cache hits do while the
- * thread waits for something. A group stretched by a busy machine, which takes the processor away from the thread
- * without its waiting, does not count.
+ * thread waits for something about once a file. A group stretched by a busy machine, which takes the processor away
+ * from the thread without its waiting, does not count.
  */
 class SlowReadWatch {
 public:
