@@ -13,10 +13,6 @@ namespace {
 // How many files the walk reads itself between two looks at whether they came from the disk.
 constexpr int kFilesPerProbe = 32;
 
-bool holdsNul(std::string_view text) {
-    return text.find('\0') != std::string_view::npos;
-}
-
 // A listed name as the folder spells it: names are stored as UTF-8, and most are plain ASCII record numbers.
 std::string diskName(const std::string& name) {
     const bool ascii =
@@ -73,7 +69,7 @@ ListedFile RecordWalk::listedFile(std::string number, WholeFile& content, bool m
         path_ += diskName(file.number);
         read = store::readRecordFile(reader_, path_);
     }
-    file.readable = read.ok() && !holdsNul(read.record.reminderDate) && !holdsNul(read.record.text);
+    file.readable = read.ok();
     if (file.readable) {
         file.record = std::move(read.record);
         file.matches = matches(criteria_, file.record);
