@@ -82,7 +82,7 @@ void writeAndReadBack(std::string_view bytes) {
     FieldReader reader;
     const RecordRead read = readRecordFile(reader, path);
     check(read.ok() && read.record == record, "a record written and read back is identical", record.text);
-    check(writeRecordFile(path, other).ok(), "a record is rewritten in place of its file");
+    check(writeRecordFile(folder, first.number, other).ok(), "a record is rewritten in place of its file");
     const RecordRead reread = readRecordFile(reader, path);
     check(reread.ok() && reread.record == other, "a rewritten record reads back as the new one");
     check(qb::fuzz::folderNames(folder).size() == 2, "writing records leaves no other file behind");

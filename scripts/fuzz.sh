@@ -14,16 +14,18 @@ source "$root/scripts/packages.sh"
 ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat)
+[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat listing_names)
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets
 
-# The import writes a record file per record, so its inputs are kept shorter.
+# The import writes a record file per record, so its inputs are kept shorter; folder entries are at most 255 bytes,
+# and an input of the listing's names holds a few.
 max_len() {
     case "$1" in
     import) echo 1024 ;;
+    listing_names) echo 1024 ;;
     *) echo 4096 ;;
     esac
 }

@@ -1,6 +1,7 @@
 #include "app/qt_printer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace qb::app {
 
@@ -200,7 +202,7 @@ bool QtPrinter::startDocument() {
 }
 
 QString QtPrinter::newPdfPath() const {
-    if (!QDir().mkpath(printoutsFolder_))
+    if (!platform::makeDirectories(QFile::encodeName(printoutsFolder_).toStdString()).ok())
         return {};
     const platform::LocalDateTime now = clock_.now();
     const QString stem = QStringLiteral("printout-%1-%2-%3_%4-%5-%6")

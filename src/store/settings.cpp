@@ -2,6 +2,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "platform/safe_write.h"
 #include "store/field_reader.h"
 #include "store/line_writer.h"
 
