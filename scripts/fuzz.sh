@@ -15,7 +15,8 @@ source "$root/scripts/packages.sh"
 ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file record_write settings dirlist import file_pattern reformat)
+[ "${#targets[@]}" -gt 0 ] ||
+    targets=(field_reader record_file record_write settings dirlist import file_pattern reformat listing_names)
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null
@@ -25,13 +26,15 @@ cmake --build "$build" --target fuzz_targets
 # may be long. The parsers that go through every field of an input find nothing more in kilobytes than in a few
 # hundred bytes that repeat the same cases: field reads in pieces of up to 64 bytes, a directory list (320 bytes hold
 # more than its 256 entries), the import (several records of up to six fields), the reformat (lines break after 65
-# characters); and a name in a folder is at most 255 bytes. Shorter inputs keep them near 20,000 runs a second.
+# characters); and a name in a folder is at most 255 bytes (an input of the listing's names holds a few). Shorter
+# inputs keep them near 20,000 runs a second.
 max_len() {
     case "$1" in
     reformat) echo 1024 ;;
     file_pattern) echo 640 ;;
     field_reader) echo 512 ;;
     dirlist | import) echo 320 ;;
+    listing_names) echo 1024 ;;
     *) echo 4096 ;;
     esac
 }
@@ -40,7 +43,7 @@ max_len() {
 dictionary() {
     case "$1" in
     reformat) ;;
-    file_pattern) echo "$root/fuzz/dict/file_pattern.dict" ;;
+    file_pattern | listing_names) echo "$root/fuzz/dict/names.dict" ;;
     *) echo "$root/fuzz/dict/fields.dict" ;;
     esac
 }

@@ -2,10 +2,12 @@
 // rule, the search asking after each match, the check collecting the matches into the reminder window.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include "app/dialogs.h"
+#include "app/input_blocker.h"
 #include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
@@ -21,7 +23,7 @@ namespace {
 // Puts a found record on screen as the current record, with its number.
 void showRecord(MainWindow& form, const search::ListedFile& file) {
     setRecordText(form.recordText, file.record.text);
-    form.reminderDate->setText(fromCp1252(file.record.reminderDate));
+    form.reminderDate->setText(shownField(file.record.reminderDate));
     form.recordNumber->setText(fromCp1252(file.number));
 }
 
@@ -34,22 +36,32 @@ void clearCriteria(MainWindow& form) {
     form.searchString2->clear();
 }
 
+// How the search and the check walk: the windows keep being drawn and answer the desktop while the files come, and no
+// input reaches them meanwhile but a question's (the walk holds an InputBlocker of every window).
+search::WalkOptions servingWindows() {
+    search::WalkOptions options;
+    options.serve = [] { QCoreApplication::processEvents(); };
+    return options;
+}
+
 } // namespace
 
 void MainWindow::search() {
     if (!inputChecksPass(*this))
         return;
     // The criteria are taken once: the boxes are overwritten by the matches shown.
-    const auto typed = storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(),
-                                                       dayFilter->text(), yearFilter->text(), searchString1->text(),
-                                                       searchString2->text(), reminderDate->text()});
+    const auto typed =
+        storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(), dayFilter->text(),
+                                        yearFilter->text(), fieldText(searchString1->text()),
+                                        fieldText(searchString2->text()), fieldText(reminderDate->text())});
     if (!typed)
         return;
     const auto& [directory, month, day, year, string1, string2, date] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
+    const InputBlocker blocked;
     search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
-                            search::SearchCriteria::fromTyped(string1, string2, date));
+                            search::SearchCriteria::fromTyped(string1, string2, date), servingWindows());
     while (const std::optional<search::ListedFile> found = walk.next()) {
         showRecord(*this, *found);
         dialogs.setPointer(this, Pointer::Default);
@@ -72,8 +84,9 @@ void MainWindow::runReminderCheck(const std::string& today) {
     std::optional<search::ListedFile> last;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
+        const InputBlocker blocked;
         search::RecordWalk walk(services_.drives, search::filePattern(*directory, "", "", ""),
-                                search::SearchCriteria::fromTyped("", "", today));
+                                search::SearchCriteria::fromTyped("", "", today), servingWindows());
         while (std::optional<search::ListedFile> file = walk.nextFile()) {
             reminderWindow(); // the results window is on screen from the first file on
             if (file->matches) {
@@ -82,7 +95,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
             }
         }
     }
-    // Nothing is drawn while the check runs, so each box is written once, with what the last match left in it.
+    // Each box is written once, with what the last match left in it.
     if (last)
         showRecord(*this, *last);
     setRecordText(reminderWindow().reminderList, reminders.text());

@@ -17,6 +17,7 @@
 #include "platform/drive_map.h"
 #include "store/directory_probe.h"
 #include "store/settings.h"
+#include "store/settings_leftovers.h"
 
 namespace qb::app {
 namespace {
@@ -35,6 +36,7 @@ QString settingNotStored(const platform::Status& status) {
 } // namespace
 
 void MainWindow::startUp() {
+    store::removeSettingsLeftovers(services_.drives);
     const store::Settings settings(services_.drives);
     services_.dialogs.setPointer(&reminderWindow(), Pointer::Hourglass);
     unloadReminderWindow();

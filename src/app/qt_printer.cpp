@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace qb::app {
 
@@ -202,7 +203,7 @@ bool QtPrinter::startDocument() {
 }
 
 QString QtPrinter::createPdfFile(Document& document) const {
-    if (!QDir().mkpath(printoutsFolder_))
+    if (!platform::makeDirectories(QFile::encodeName(printoutsFolder_).toStdString()).ok())
         return QStringLiteral("There is no printer, and Quillbox could not create the folder %1 for a PDF file of the "
                               "printout, so nothing was printed.")
             .arg(printoutsFolder_);

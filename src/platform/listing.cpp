@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "platform/cp1252.h"
+#include "platform/folder.h"
 
 namespace qb::platform {
 namespace {
@@ -43,6 +44,23 @@ bool isAscii(std::string_view s) {
 }
 
 } // namespace
+
+std::optional<std::string> listedName(std::string_view entry) {
+    if (entry.empty() || entry[0] == '.')
+        return std::nullopt;
+    std::string name;
+    if (isAscii(entry)) {
+        name = entry;
+    } else {
+        Cp1252Conversion converted = utf8ToCp1252(entry);
+        if (!converted.ok())
+            return std::nullopt;
+        name = std::move(converted.bytes);
+    }
+    if (!isPlainFileName(name))
+        return std::nullopt;
+    return name;
+}
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*" || pattern == "*") // every name: the common listing of a whole folder, checked per name
@@ -84,19 +102,8 @@ std::optional<std::string> WildcardListing::next() {
     if (!impl_ || !impl_->dir)
         return std::nullopt;
     while (const dirent* entry = ::readdir(impl_->dir)) {
-        std::string_view raw = entry->d_name;
-        if (raw.empty() || raw[0] == '.')
-            continue;
-        std::string name;
-        if (isAscii(raw)) {
-            name = raw;
-        } else {
-            Cp1252Conversion converted = utf8ToCp1252(raw);
-            if (!converted.ok())
-                continue;
-            name = std::move(converted.bytes);
-        }
-        if (wildcardMatch(impl_->pattern, name) && impl_->isOrdinaryFile(*entry))
+        std::optional<std::string> name = listedName(entry->d_name);
+        if (name && wildcardMatch(impl_->pattern, *name) && impl_->isOrdinaryFile(*entry))
             return name;
     }
     return std::nullopt;

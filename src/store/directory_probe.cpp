@@ -5,6 +5,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "platform/folder.h"
 #include "store/record_store.h"
 
 namespace qb::store {
@@ -19,16 +20,15 @@ constexpr std::string_view kDirectoryProbeBytes = " \r\n";
 // directory can be written.
 platform::Status probeWithFile(const platform::DriveMap& drives, const std::string& directory, const char* name,
                                std::string_view bytes) {
-    std::string path = pathInDataDirectory(drives, directory, name);
-    platform::Status made = platform::createNewFile(path, bytes);
-    if (made.error == EEXIST) {
-        platform::CreatedFile hidden = platform::createHiddenFile(path.substr(0, path.rfind('/')), name, bytes);
-        made = hidden.status;
-        path = std::move(hidden.path);
-    }
-    if (!made.ok())
-        return made;
-    return platform::removeFile(path);
+    const platform::Folder folder(dataDirectoryFolder(drives, directory));
+    if (!folder.status().ok())
+        return folder.status();
+    platform::NewFile probe{folder.createNew(name, bytes), name};
+    if (probe.status.error == EEXIST)
+        probe = folder.createHidden(name, bytes);
+    if (!probe.status.ok())
+        return probe.status;
+    return folder.remove(probe.name);
 }
 
 } // namespace

@@ -70,6 +70,11 @@ void FieldReader::close() {
     pendingPos_ = 0;
 }
 
+void FieldReader::adopt(int fd) {
+    close();
+    fd_ = fd;
+}
+
 bool FieldReader::fill() {
     if ((fd_ < 0 && pendingPos_ >= pending_.size()) || ioError_)
         return false;

@@ -69,6 +69,9 @@ public:
     [[nodiscard]] bool atEnd();
     /** Closes the file; a reader over memory just forgets its bytes. */
     void close();
+    /** Reads an open file from its current offset on (closing any open one); the reader takes the descriptor over
+     *  and closes it. */
+    void adopt(int fd);
 
 private:
     [[nodiscard]] bool fill(); // takes more of the file or of the pending bytes; false at the end or on an error

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/files.h"
+#include "platform/cp1252.h"
+#include "platform/folder.h"
+#include "platform/safe_write.h"
 #include "store/line_writer.h"
 
 namespace qb::store {
@@ -48,18 +50,41 @@ RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
     return result;
 }
 
-platform::Status writeRecordFile(const std::string& path, const Record& record) {
-    return platform::writeFileAtomically(path, recordFileBytes(record), platform::WriteMode::Replace);
+std::string recordFileName(const std::string& number) {
+    return platform::cp1252ToUtf8(number);
+}
+
+platform::Status recordNumberProblem(const std::string& number, const char* action) {
+    if (platform::isPlainFileName(number))
+        return {};
+    return platform::Status::failure(EINVAL, std::string(action) + " (a record number may not hold \\, / or ..)");
+}
+
+platform::Status writeRecordFile(const std::string& folder, const std::string& number, const Record& record) {
+    if (platform::Status problem = recordNumberProblem(number, "save"); !problem.ok())
+        return problem;
+    const platform::Folder open(folder);
+    if (!open.status().ok())
+        return open.status();
+    return platform::replaceFile(open, recordFileName(number), recordFileBytes(record));
 }
 
 NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
                                   const Record& record) {
-    const std::string bytes = recordFileBytes(record);
     NewRecordWrite result;
+    const platform::Folder open(folder);
+    if (!open.status().ok()) {
+        result.status = open.status();
+        return result;
+    }
+    // One temporary file, written once, is offered one number after another until a name is free.
+    platform::StagedFile staged(open, recordNumber(moment), recordFileBytes(record), platform::FileAccess::Shared);
+    result.status = staged.status();
+    if (!result.status.ok())
+        return result;
     for (int offset = 0; offset < kMaxRecordNumberTries; ++offset) {
         result.number = recordNumber(platform::addSeconds(moment, offset));
-        result.status =
-            platform::writeFileAtomically(folder + "/" + result.number, bytes, platform::WriteMode::CreateNew);
+        result.status = staged.publishNew(result.number);
         if (result.status.error != EEXIST)
             return result;
     }

@@ -51,8 +51,20 @@ struct [[nodiscard]] RecordRead {
  *  is passed in so a walk over many files reuses its buffer. */
 [[nodiscard]] RecordRead readRecordFile(FieldReader& reader, const std::string& path);
 
-/** Writes (or rewrites) the record file at path in one safe write. */
-[[nodiscard]] platform::Status writeRecordFile(const std::string& path, const Record& record);
+/** The name a record number (Windows-1252) has on the disk, where names are UTF-8. */
+[[nodiscard]] std::string recordFileName(const std::string& number);
+
+/** Why a record number cannot name a record file in a folder (it holds "\", "/", ".." or a NUL byte), as a failed
+ *  action; ok when it can. */
+[[nodiscard]] platform::Status recordNumberProblem(const std::string& number, const char* action);
+
+/**
+ * Writes (or rewrites) the record file of a number in a folder (POSIX path) in one safe write, under exactly that
+ * name. A record file that is a symbolic link is written through it; the new file keeps the old one's permissions;
+ * a record file that may not be written is refused and left as it is.
+ */
+[[nodiscard]] platform::Status writeRecordFile(const std::string& folder, const std::string& number,
+                                               const Record& record);
 
 /** The outcome of writing a new record. */
 struct [[nodiscard]] NewRecordWrite {
@@ -65,8 +77,8 @@ inline constexpr int kMaxRecordNumberTries = 100000;
 
 /**
  * Writes a new record into a folder (POSIX path) under the number of the given moment. An existing file is never
- * replaced: when the number is taken the record takes the number of the next second whose name is free, so the
- * number still tells the creation time to within seconds.
+ * replaced, also when another machine wrote it: when the number is taken the record takes the number of the next
+ * second whose name is free, so the number still tells the creation time to within seconds.
  */
 [[nodiscard]] NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
                                                 const Record& record);

@@ -1,33 +1,34 @@
 #include "store/record_store.h"
 
 #include "platform/drive_map.h"
-#include "platform/files.h"
+#include "platform/folder.h"
 
 namespace qb::store {
 
-std::string pathInDataDirectory(const platform::DriveMap& drives, const std::string& directory,
-                                const std::string& name) {
-    return drives.resolve(directory + "\\" + name);
-}
-
 std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::string& directory) {
-    return pathInDataDirectory(drives, directory, ".");
+    return drives.resolve(directory + "\\.");
 }
 
 SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
                        const Record& record, const platform::LocalDateTime& now) {
+    const std::string folder = dataDirectoryFolder(drives, directory);
     if (number.empty()) {
-        NewRecordWrite written = writeNewRecordFile(dataDirectoryFolder(drives, directory), now, record);
+        NewRecordWrite written = writeNewRecordFile(folder, now, record);
         return {written.status, written.number};
     }
-    return {writeRecordFile(pathInDataDirectory(drives, directory, number), record), number};
+    return {writeRecordFile(folder, number, record), number};
 }
 
 DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {
-    const std::string path = pathInDataDirectory(drives, directory, number);
-    if (number.empty() || !platform::fileExists(path))
+    if (number.empty())
         return {DeleteOutcome::Result::NotFound, {}};
-    if (platform::Status removed = platform::removeFile(path); !removed.ok())
+    if (platform::Status problem = recordNumberProblem(number, "delete"); !problem.ok())
+        return {DeleteOutcome::Result::Failed, std::move(problem)};
+    const platform::Folder folder(dataDirectoryFolder(drives, directory));
+    const std::string name = recordFileName(number);
+    if (!folder.status().ok() || !folder.holdsFile(name))
+        return {DeleteOutcome::Result::NotFound, {}};
+    if (platform::Status removed = folder.remove(name); !removed.ok())
         return {DeleteOutcome::Result::Failed, std::move(removed)};
     return {DeleteOutcome::Result::Deleted, {}};
 }

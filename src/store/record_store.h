@@ -13,12 +13,8 @@ class DriveMap;
 
 namespace qb::store {
 
-/** The POSIX path of a file in a data directory (a program path): the directory's text, a backslash and the name,
- *  mapped onto the file system. An empty directory names the root of drive C. */
-[[nodiscard]] std::string pathInDataDirectory(const platform::DriveMap& drives, const std::string& directory,
-                                              const std::string& name);
-
-/** The POSIX path of a data directory (a program path) as a folder, named as its files are. */
+/** The POSIX path of a data directory (a program path) as a folder; an empty directory names the root of drive C.
+ *  The files in it are always reached by their exact names through the open folder. */
 [[nodiscard]] std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::string& directory);
 
 /** The outcome of a save: the status and the record number the file has. */
@@ -30,7 +26,8 @@ struct [[nodiscard]] SaveOutcome {
 /**
  * Saves a record into a data directory (a program path). With an empty number it is a new record: it gets the
  * number of the moment `now`, or of the next free second, and never replaces a file. With a number it is a resave
- * that replaces that record's file in one safe write, so a failure leaves the old file as it was.
+ * that replaces the file of exactly that name in one safe write (as writeRecordFile() does), so a failure leaves the
+ * old file as it was; a number holding "\", "/" or ".." is refused.
  */
 [[nodiscard]] SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory,
                                      const std::string& number, const Record& record,
@@ -47,8 +44,9 @@ struct [[nodiscard]] DeleteOutcome {
     platform::Status status;
 };
 
-/** Deletes the record file of a number from a data directory (a program path); only an ordinary file of exactly
- *  that name (letter case aside) counts as found. */
+/** Deletes the record file of a number from a data directory (a program path); only an ordinary file (or a link to
+ *  one) of exactly that name counts as found, and the name is what goes. A number holding "\", "/" or ".." is
+ *  refused. */
 [[nodiscard]] DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory,
                                          const std::string& number);
 

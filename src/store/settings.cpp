@@ -5,6 +5,7 @@
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "platform/read_only_file.h"
+#include "platform/safe_write.h"
 #include "store/field_reader.h"
 #include "store/line_writer.h"
 

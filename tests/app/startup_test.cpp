@@ -82,6 +82,13 @@ TEST_F(StartupTest, EmptyOrBrokenSettingsFilesFallBackToDefaults) {
     EXPECT_TRUE(f.isVisible());
 }
 
+TEST_F(StartupTest, ACrashedPasswordWriteLeavesNoClearTextBehindAfterTheNextStart) {
+    writeFile(driveC(".@.dat.Xy12Zw"), "old password\r\n");
+    writeFile(driveC(".@.dat.notmine"), "kept\r\n");
+    load();
+    EXPECT_EQ(listFolder(driveC("")), (std::vector<std::string>{".@.dat.notmine", "quill"}));
+}
+
 TEST_F(StartupTest, AnAlarmFlagOfAnyContentRunsTheReminderCheckInstead) {
     writeFile(driveC("FLAG.DAT"), "");
     makeQuillFolder();

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "live_session.h"
+#include "scoped_mount.h"
 #include "temp_dir.h"
 
 namespace qb::e2e {
@@ -98,6 +101,74 @@ TEST(EndToEndRecord, NoBreakSpacesSurviveASearchAndResaveByteForByte) {
     save(session);
     EXPECT_EQ(test::readFile(quill + "/12011000.611"), record) << "the record file changed on a resave without edit";
     EXPECT_EQ(test::listFolder(quill).size(), 1u);
+}
+
+// Drive C on a USB stick formatted FAT, through FUSE: no modes, no hard links, no RENAME_NOREPLACE. Two new records,
+// a search, a resave, a delete and a setting all work as on the disk.
+TEST(EndToEndRecord, DriveCOnAFatStickThroughFuse) {
+    if (::geteuid() != 0 || test::runCommand("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0)
+        GTEST_SKIP() << "mounting a FAT image through FUSE needs root, fusefat and dosfstools";
+    test::TempDir home, work;
+    ::mkdir((home / "drive_c").c_str(), 0700);
+    const test::ScopedMount stick = test::ScopedMount::fatThroughFuse(work / "stick.img", home / "drive_c");
+    ASSERT_TRUE(stick.valid());
+    const std::string quill = home / "drive_c/quill";
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+
+    for (const char* text : {"first note", "second note"}) {
+        ASSERT_TRUE(session.click("MainWindow", "recordText"));
+        ASSERT_TRUE(session.type("MainWindow", text));
+        save(session);
+    }
+    std::map<std::string, std::string> files = filesOf(quill);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files.begin()->second, "\"\"\r\n\"first note\"\r\n");
+
+    search(session, "note", {false});
+    const std::string recalled = recordOnScreen(session);
+    ASSERT_EQ(files.count(recalled), 1u) << "record number on screen: " << recalled;
+    ASSERT_TRUE(session.click("MainWindow", "recordText"));
+    ASSERT_TRUE(session.key("MainWindow", "ctrl+End"));
+    ASSERT_TRUE(session.type("MainWindow", ", resaved"));
+    save(session);
+    files[recalled].insert(files[recalled].size() - 3, ", resaved");
+    EXPECT_EQ(filesOf(quill), files);
+
+    search(session, "note", {false});
+    const std::string deleted = recordOnScreen(session);
+    ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
+    ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
+    files.erase(deleted);
+    EXPECT_EQ(filesOf(quill), files);
+
+    ASSERT_TRUE(session.click("MainWindow", "Set as default"));
+    ASSERT_TRUE(session.answer("Attention!", "New default directory set!", "OK"));
+    EXPECT_EQ(test::readFile(home / "drive_c/default.dat"), "c:\\quill\r\n");
+}
+
+// A file whose name would climb out of the data folder, planted by whoever shares it, is never found, so neither a
+// resave nor a delete can reach the file it names.
+TEST(EndToEndRecord, APlantedNameWithBackslashesReachesNothingOutsideTheDataFolder) {
+    test::TempDir home, work;
+    const std::string quill = home / "drive_c/quill";
+    test::writeFile(home / "drive_c/victim.txt", "the user's own file");
+    test::writeFile(quill + "/x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n");
+    test::writeFile(quill + "/12011000.611", "\"\"\r\n\"Anna, real\"\r\n");
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+
+    search(session, "anna", {true}); // one match only; the planted file is not listed
+    ASSERT_EQ(recordOnScreen(session), "12011000.611");
+    save(session);
+    search(session, "anna", {false});
+    ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
+    ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
+    EXPECT_EQ(test::readFile(home / "drive_c/victim.txt"), "the user's own file");
+    EXPECT_EQ(filesOf(quill),
+              (std::map<std::string, std::string>{{"x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n"}}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/files.h"
+#include "platform/safe_write.h"
 #include "temp_dir.h"
 
 using namespace qb::platform;

@@ -67,3 +67,14 @@ TEST(WildcardListing, NamesComeBackAsWindows1252) {
     writeFile(dir / "snow\u2603", "x"); // no Windows-1252 form: never listed
     EXPECT_EQ(listAll(dir.path(), "*"), (Names{"caf\xE9"}));
 }
+
+TEST(WildcardListing, PlantedNamesThatReachOutsideTheFolderAreNeverListed) {
+    TempDir dir;
+    for (const char* name : {"x\\..\\..\\victim.txt", "a\\b", "a..b", "12251403.659", "tab\tand\x01"})
+        writeFile(dir / name, "\"\"\r\n\"planted\"\r\n");
+    EXPECT_EQ(listAll(dir.path(), "*.*"), (Names{"12251403.659", "tab\tand\x01"}));
+    // The name as listed is the name on the disk, byte for byte, in Windows-1252.
+    EXPECT_EQ(listedName("caf\u00E9"), std::optional<std::string>("caf\xE9"));
+    for (const char* never : {".hidden", "x\\..\\victim", "..", "snow\u2603", "\xC3"})
+        EXPECT_FALSE(listedName(never)) << never;
+}

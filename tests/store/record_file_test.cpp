@@ -28,7 +28,7 @@ TEST(RecordFile, WrittenRecordsReadBackIdentical) {
     FieldReader reader;
     for (const Record& record : {Record{"", "a, b,\r\nc  \r\n  d  "}, Record{"12/25/26", "007"}, Record{"", "\r\n"},
                                  Record{"ab/cd/ef", "caf\xE9 \x80"}}) {
-        ASSERT_TRUE(writeRecordFile(dir / "r", record).ok());
+        ASSERT_TRUE(writeRecordFile(dir.path(), "r", record).ok());
         const RecordRead read = readRecordFile(reader, dir / "r");
         ASSERT_TRUE(read.ok());
         EXPECT_EQ(read.record, record);

@@ -49,10 +49,10 @@ struct SaveFaultTest : ::testing::Test {
                 hidden.push_back(name);
         return hidden;
     }
-    // The save tool's command line for this home.
-    std::string saveCommand(const std::string& number, const std::string& text) const {
-        return std::string(QUILLBOX_SAVE_TOOL) + " '" + home.path() + "' 'c:\\quill' " + number + " '" + text +
-               "' >/dev/null 2>&1";
+    // The save tool's command line for this home; a new record's moment may be given (YYYY-MM-DDTHH:MM:SS).
+    std::string saveCommand(const std::string& number, const std::string& text, const std::string& moment = "") const {
+        return std::string(QUILLBOX_SAVE_TOOL) + " '" + home.path() + "' 'c:\\quill' " + number + " '" + text + "' " +
+               moment + " >/dev/null 2>&1";
     }
 };
 
@@ -135,4 +135,37 @@ TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
         EXPECT_TRUE(now == kOldBytes || now == "\"\"\r\n\"new text\"\r\n") << call << ": " << now;
         EXPECT_EQ(visibleFiles(), std::vector<std::string>{kNumber}) << call;
     }
+}
+
+TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
+    if (runCommand("command -v strace >/dev/null") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    // LeakSanitizer cannot run under a tracer; the sanitizer build checks leaks in the other tests.
+    const std::string traced =
+        "env ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" strace -f -qq -o /dev/null ";
+    // What a file system without RENAME_NOREPLACE (FUSE, NFS) and without hard links (exFAT, FAT: EPERM; rclone: EIO)
+    // answers; the record must still take the next free second.
+    const char* const fileSystems[] = {
+        "",
+        "-e inject=renameat2:error=EINVAL",
+        "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM",
+        "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EIO",
+    };
+    for (const char* lacks : fileSystems) {
+        for (const std::string& name : listFolder(folder))
+            ASSERT_TRUE(qb::platform::removeFile(folder + "/" + name).ok());
+        writeFile(folder + "/12071000.600", "someone else's");
+        const std::string save = traced + lacks + " " + saveCommand("-", "new text", "2026-12-07T10:00:00");
+        EXPECT_EQ(runCommand(save), 0) << lacks;
+        EXPECT_EQ(runCommand(save), 0) << lacks;
+        EXPECT_EQ(listFolder(folder), (std::vector<std::string>{"12071000.600", "12071000.601", "12071000.602"}))
+            << lacks;
+        EXPECT_EQ(readFile(folder + "/12071000.600"), "someone else's") << lacks;
+        EXPECT_EQ(readFile(folder + "/12071000.602"), "\"\"\r\n\"new text\"\r\n") << lacks;
+    }
+    // A rename over the reservation that fails leaves neither the reservation nor the temporary file.
+    const std::string failing =
+        traced + "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM -e inject=renameat:error=EIO ";
+    EXPECT_EQ(runCommand(failing + saveCommand("-", "new text")), 1);
+    EXPECT_EQ(listFolder(folder).size(), 3u);
 }

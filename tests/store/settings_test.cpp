@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "store/field_reader.h"
 #include "store/settings.h"
+#include "store/settings_leftovers.h"
 #include "temp_dir.h"
 
 using namespace qb::store;
@@ -107,4 +109,31 @@ TEST(PasswordProblem, RefusesExactlyThePasswordsThatDoNotReadBack) {
         const bool readsBack = read.ok() && generalValue(*read.field) == password;
         EXPECT_EQ(!passwordProblem(password).has_value(), readsBack) << "[" << password << "]";
     }
+}
+
+TEST_F(SettingsTest, OnlyTheLeftoversOfSettingsWritesAreRemoved) {
+    // What a crash between a settings file's temporary file and its rename leaves, in any letter case of its name.
+    const std::vector<std::string> leftovers = {".default.dat.Ab12Cd", ".@.dat.zZ9yY8", ".FLAG.DAT.abcdef"};
+    // Everything else stays: other lengths and letters, other files' temporary files, the settings, other folders.
+    const std::vector<std::string> kept = {"default.dat",
+                                           "@.dat",
+                                           ".default.dat.Ab12C",
+                                           ".default.dat.Ab12Cd7",
+                                           ".@.dat.ab-12c",
+                                           ".dirlist.dat.Ab12Cd",
+                                           ".notes.txt.Ab12Cd",
+                                           "x.default.dat.Ab12Cd",
+                                           "quill/.default.dat.Ab12Cd"};
+    for (const std::string& name : leftovers)
+        writeFile(driveC(name), "old secret\r\n");
+    for (const std::string& name : kept)
+        writeFile(driveC(name), "kept\r\n");
+    ASSERT_EQ(::mkdir(driveC(".flag.dat.Folder").c_str(), 0755), 0);
+    removeSettingsLeftovers(drives);
+    for (const std::string& name : leftovers)
+        EXPECT_NE(::access(driveC(name).c_str(), F_OK), 0) << name;
+    for (const std::string& name : kept)
+        EXPECT_EQ(readFile(driveC(name)), "kept\r\n") << name;
+    struct stat st {};
+    EXPECT_EQ(::stat(driveC(".flag.dat.Folder").c_str(), &st), 0);
 }

@@ -25,6 +25,14 @@ ScopedMount ScopedMount::readOnly(const std::string& target) {
     return ScopedMount(target);
 }
 
+ScopedMount ScopedMount::fatThroughFuse(const std::string& image, const std::string& target) {
+    const std::string make = "truncate -s 32M '" + image + "' && mkfs.vfat '" + image +
+                             "' >/dev/null && fusefat -o rw+ '" + image + "' '" + target +
+                             "' >/dev/null 2>&1 && for try in $(seq 50); do mountpoint -q '" + target +
+                             "' && exit 0; sleep 0.1; done; exit 1";
+    return ScopedMount(runCommand(make) == 0 ? target : "");
+}
+
 ScopedMount::~ScopedMount() {
     if (valid())
         ::umount2(target_.c_str(), MNT_DETACH);

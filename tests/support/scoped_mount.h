@@ -1,5 +1,5 @@
 #pragma once
-// Real file-system faults for tests run as root: a small tmpfs that fills up, a read-only bind mount.
+// Real file systems for tests run as root: a small tmpfs that fills up, a read-only bind mount, a FAT stick.
 
 #include <string>
 
@@ -12,6 +12,8 @@ public:
     static ScopedMount tmpfs(const std::string& target, std::size_t bytes);
     /** target shown again, read-only, at the same place. */
     static ScopedMount readOnly(const std::string& target);
+    /** A new FAT file system in the image file, mounted at target through FUSE (fusefat), as a USB stick is. */
+    static ScopedMount fatThroughFuse(const std::string& image, const std::string& target);
     ~ScopedMount();
     ScopedMount(ScopedMount&& other) noexcept : target_(std::move(other.target_)) { other.target_.clear(); }
     ScopedMount& operator=(ScopedMount&&) = delete;

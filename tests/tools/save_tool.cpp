@@ -1,6 +1,6 @@
 // A record save from the command line, the same sequence as the save button after its checks: probe, then write.
 // Fault tests run it under fault injection (fiu-run, strace) to see what a failed or killed save leaves behind.
-//   save_tool HOME DIRECTORY NUMBER|- TEXT
+//   save_tool HOME DIRECTORY NUMBER|- TEXT [YYYY-MM-DDTHH:MM:SS]    the moment of a new record; the clock's by default
 
 #include <cstdio>
 #include <string>
@@ -11,17 +11,20 @@
 #include "store/record_store.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: save_tool HOME DIRECTORY NUMBER|- TEXT\n");
+    qb::platform::LocalDateTime moment = qb::platform::SystemClock().now();
+    if ((argc != 5 && argc != 6) ||
+        (argc == 6 && std::sscanf(argv[5], "%d-%d-%dT%d:%d:%d", &moment.year, &moment.month, &moment.day, &moment.hour,
+                                  &moment.minute, &moment.second) != 6)) {
+        std::fprintf(stderr, "usage: save_tool HOME DIRECTORY NUMBER|- TEXT [YYYY-MM-DDTHH:MM:SS]\n");
         return 2;
     }
     const qb::platform::DriveMap drives(argv[1], "/");
     const std::string directory = argv[2];
     const std::string number = std::string(argv[3]) == "-" ? "" : argv[3];
     const qb::platform::Status probe = qb::store::probeForSave(drives, directory);
-    const qb::store::SaveOutcome saved =
-        probe.ok() ? qb::store::saveRecord(drives, directory, number, {"", argv[4]}, qb::platform::SystemClock().now())
-                   : qb::store::SaveOutcome{probe, ""};
+    const qb::store::SaveOutcome saved = probe.ok()
+                                             ? qb::store::saveRecord(drives, directory, number, {"", argv[4]}, moment)
+                                             : qb::store::SaveOutcome{probe, ""};
     if (!saved.status.ok()) {
         std::fprintf(stderr, "not saved: %s\n", saved.status.describe().c_str());
         return 1;

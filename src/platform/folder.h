@@ -1,0 +1,77 @@
+#pragma once
+// A folder held open by its descriptor. Every file operation names a file inside it by its exact name, relative to
+// the descriptor, so a name can never reach outside the folder and the folder cannot change under the operation.
+
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace qb::platform {
+
+/** Whether a name (Windows-1252) can only name a file directly inside a folder: not empty, not ".", and holding no
+ *  "\", "/", ".." or NUL byte. No record number holds any of them, and Windows could never have written one. */
+[[nodiscard]] bool isPlainFileName(std::string_view name);
+
+/** A file this process created in a folder. */
+struct [[nodiscard]] NewFile {
+    Status status;
+    std::string name; ///< the file's name in the folder, when status is ok
+    int fd = -1;      ///< open for writing when createHiddenFile() made it; the caller closes it
+};
+
+/** An open folder; the files in it are reached by name through its descriptor. */
+class Folder {
+public:
+    /** Opens a folder (POSIX path); status() tells why when it cannot be opened. */
+    explicit Folder(const std::string& path);
+    /** Opens a folder given relative to another one (or as an absolute path). */
+    Folder(const Folder& base, const std::string& path);
+    ~Folder();
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    /** Success, or why the folder could not be opened. */
+    [[nodiscard]] const Status& status() const { return status_; }
+    /** The open descriptor, or -1. */
+    [[nodiscard]] int descriptor() const { return fd_; }
+
+    /** Whether an ordinary, visible file (a link to one counts) has exactly this name in the folder. */
+    [[nodiscard]] bool holdsFile(const std::string& name) const;
+    /** Deletes the name from the folder (a link, not what it leads to). */
+    [[nodiscard]] Status remove(const std::string& name) const;
+    /** Creates a file under a name that nothing has yet and writes the bytes, every call checked; used for probe
+     *  files. A taken name (a file, a folder, a link) fails with EEXIST and is left as it is; a file that this call
+     *  created but could not write is deleted again. */
+    [[nodiscard]] Status createNew(const std::string& name, std::string_view bytes) const;
+    /** Creates a hidden file as createHiddenFile() does and writes the bytes as createNew() does; it is closed. */
+    [[nodiscard]] NewFile createHidden(std::string_view stem, std::string_view bytes) const;
+    /** Flushes the folder's entries to the disk, as syncChecked() does. */
+    [[nodiscard]] Status sync() const;
+
+private:
+    int fd_ = -1;
+    Status status_;
+};
+
+/** Creates a hidden file named "." + stem + "." and six random letters or digits, under a name that nothing has yet
+ *  (created exclusively, another name tried on a clash), with the given permissions less the umask, and leaves it
+ *  open for writing. */
+[[nodiscard]] NewFile createHiddenFile(const Folder& folder, std::string_view stem, unsigned permissions);
+
+/** Whether a name is one that createHiddenFile() gives for a stem, the stem's letter case aside. */
+[[nodiscard]] bool isHiddenFileNameOf(std::string_view name, std::string_view stem);
+
+/** Flushes a descriptor's file to the disk; a file system without fsync (EINVAL, ENOSYS, ENOTSUP) counts as
+ *  flushed. action names the step in a failure. */
+[[nodiscard]] Status syncChecked(int fd, const char* action);
+
+/** Writes all bytes to a descriptor, retrying short counts and interruptions. */
+[[nodiscard]] Status writeAll(int fd, std::string_view bytes);
+
+/** Closes a descriptor, reporting a failure (a delayed write error on a network file system, say). */
+[[nodiscard]] Status closeChecked(int fd);
+
+} // namespace qb::platform

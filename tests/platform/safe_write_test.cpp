@@ -1,0 +1,181 @@
+// Resaves keep what the user set: the mode, the owner, a symbolic link; a file that may not be written is refused and
+// left as it is. New files never replace one that exists.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "child_process.h"
+#include "platform/folder.h"
+#include "platform/safe_write.h"
+#include "temp_dir.h"
+
+using namespace qb::platform;
+using qb::test::listFolder;
+using qb::test::readFile;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+const std::string kOld = "\"\"\r\n\"old\"\r\n";
+const std::string kNew = "\"\"\r\n\"new\"\r\n";
+
+std::vector<std::string> hiddenNames(const std::string& folder) {
+    std::vector<std::string> hidden;
+    for (const std::string& name : listFolder(folder))
+        if (name[0] == '.')
+            hidden.push_back(name);
+    return hidden;
+}
+
+unsigned modeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
+}
+
+void writeWithMode(const std::string& path, const std::string& bytes, mode_t mode) {
+    writeFile(path, bytes);
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+} // namespace
+
+TEST(Resave, KeepsTheModeAndRefusesWhatItMayNotReplace) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> place; // what stands at the name before the resave
+        FileAccess access;
+        int error;             // 0: saved
+        unsigned mode;         // the file's mode afterwards; 0 when not checked
+        const char* reasonHas; // a word the refusal's reason holds
+    };
+    const Case cases[] = {
+        {"mode kept", [](const std::string& p) { writeWithMode(p, kOld, 0640); }, FileAccess::Shared, 0, S_IFREG | 0640,
+         ""},
+        {"group-writable mode kept", [](const std::string& p) { writeWithMode(p, kOld, 0664); }, FileAccess::Shared, 0,
+         S_IFREG | 0664, ""},
+        {"secret never wider than its owner", [](const std::string& p) { writeWithMode(p, kOld, 0644); },
+         FileAccess::OwnerOnly, 0, S_IFREG | 0600, ""},
+        {"read-only for everyone, root too", [](const std::string& p) { writeWithMode(p, kOld, 0444); },
+         FileAccess::Shared, EACCES, S_IFREG | 0444, "read-only"},
+        {"a folder", [](const std::string& p) { ASSERT_EQ(::mkdir(p.c_str(), 0755), 0); }, FileAccess::Shared, EISDIR,
+         S_IFDIR | 0755, "ordinary"},
+        {"a named pipe, refused without waiting", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
+         FileAccess::Shared, EINVAL, S_IFIFO | 0644, "ordinary"},
+        {"nothing yet: a new file", [](const std::string&) {}, FileAccess::Shared, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir / "12061403.659";
+        c.place(path);
+        const Folder folder(dir.path());
+        const Status status = replaceFile(folder, "12061403.659", kNew, c.access);
+        EXPECT_EQ(status.error, c.error) << c.name << ": " << status.describe();
+        EXPECT_NE(status.describe().find(c.reasonHas), std::string::npos) << c.name << ": " << status.describe();
+        if (c.error == 0 || S_ISREG(c.mode)) {
+            EXPECT_EQ(readFile(path), c.error == 0 ? kNew : kOld) << c.name;
+        }
+        if (c.mode != 0) {
+            EXPECT_EQ(modeOf(path), c.mode) << c.name;
+        }
+        EXPECT_TRUE(hiddenNames(dir.path()).empty()) << c.name;
+    }
+}
+
+TEST(Resave, WritesThroughSymbolicLinksAndKeepsThem) {
+    struct Case {
+        const char* name;
+        const char* link; // what the record's link points to; {} for a chain of two links to other/file
+        int error;
+    };
+    const Case cases[] = {
+        {"relative link into another folder", "../other/file", 0},
+        {"absolute link", nullptr, 0},
+        {"chain of links", "chain", 0},
+        {"link to a folder", "../other", EISDIR},
+        {"link to nothing yet: the file is made there", "../other/new", 0},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string data = dir / "data", other = dir / "other";
+        writeWithMode(other + "/file", kOld, 0640);
+        writeFile(data + "/unrelated", "x");
+        const std::string record = data + "/12061403.659";
+        const std::string link = !c.link ? other + "/file" : std::string(c.link) == "chain" ? "hop" : c.link;
+        ASSERT_EQ(::symlink(link.c_str(), record.c_str()), 0) << c.name;
+        if (c.link && std::string(c.link) == "chain") {
+            ASSERT_EQ(::symlink("../other/file", (data + "/hop").c_str()), 0);
+        }
+        const Folder folder(data);
+        const Status status = replaceFile(folder, "12061403.659", kNew);
+        EXPECT_EQ(status.error, c.error) << c.name << ": " << status.describe();
+        EXPECT_TRUE(S_ISLNK(modeOf(record))) << c.name << ": the link stays a link";
+        if (c.error == 0) {
+            EXPECT_EQ(readFile(record), kNew) << c.name;
+            const bool madeNew = std::string(c.link ? c.link : "").ends_with("new");
+            EXPECT_EQ(readFile(other + "/file"), madeNew ? kOld : kNew) << c.name;
+            if (!madeNew) {
+                EXPECT_EQ(modeOf(other + "/file"), S_IFREG | 0640u) << c.name << ": the target keeps its mode";
+            }
+        }
+        EXPECT_TRUE(hiddenNames(data).empty() && hiddenNames(other).empty()) << c.name;
+    }
+}
+
+TEST(Resave, KeepsTheOwnerWhereTheProcessMaySetIt) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    TempDir dir;
+    writeFile(dir / "r", kOld);
+    ASSERT_EQ(::chown((dir / "r").c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(replaceFile(Folder(dir.path()), "r", kNew).ok());
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "r").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+}
+
+TEST(Resave, AFileThisUserMayNotWriteIsRefusedInAFolderItMayWrite) {
+    if (::geteuid() != 0 || !qb::test::canMakeFilesUnreadable())
+        GTEST_SKIP() << "needs root, to run the save as another user";
+    TempDir dir;
+    qb::test::openToOthers(dir.path());
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0); // the rename alone would be allowed
+    writeWithMode(dir / "others", kOld, 0644);
+    writeWithMode(dir / "mine", kOld, 0644);
+    ASSERT_EQ(::chown((dir / "mine").c_str(), 65534, 65534), 0);
+    const auto saved = qb::test::runInChild([&] {
+        const Folder folder(dir.path());
+        return std::to_string(replaceFile(folder, "others", kNew).error) + " " +
+               std::to_string(replaceFile(folder, "mine", kNew).error);
+    });
+    EXPECT_EQ(saved, std::to_string(EACCES) + " 0");
+    EXPECT_EQ(readFile(dir / "others"), kOld);
+    EXPECT_EQ(readFile(dir / "mine"), kNew);
+    EXPECT_TRUE(hiddenNames(dir.path()).empty());
+}
+
+TEST(FolderNames, PlainNamesAndTheHiddenNamesOfSafeWrites) {
+    for (const char* plain : {"12061403.659", "a", ".hidden", "caf\xE9", "x.y.z", "\x01\t"})
+        EXPECT_TRUE(isPlainFileName(plain)) << plain;
+    for (std::string_view planted : {"", ".", "..", "x\\..\\..\\victim.txt", "a\\b", "a/b", "a..b", "...x"})
+        EXPECT_FALSE(isPlainFileName(planted)) << planted;
+    EXPECT_FALSE(isPlainFileName(std::string_view("a\0b", 3)));
+
+    EXPECT_TRUE(isHiddenFileNameOf(".default.dat.Ab12Cd", "default.dat"));
+    EXPECT_TRUE(isHiddenFileNameOf(".DEFAULT.DAT.zzzzzz", "default.dat"));
+    for (const char* other : {"default.dat", ".default.dat.Ab12C", ".default.dat.Ab12Cde", ".default.dat.Ab-2Cd",
+                              ".default.datxAb12Cd", "..default.dat.Ab12Cd", ".default.da.Ab12Cd"})
+        EXPECT_FALSE(isHiddenFileNameOf(other, "default.dat")) << other;
+
+    TempDir dir;
+    const Folder folder(dir.path());
+    const NewFile hidden = folder.createHidden("testit.dat", "x");
+    ASSERT_TRUE(hidden.status.ok());
+    EXPECT_TRUE(isHiddenFileNameOf(hidden.name, "testit.dat")) << hidden.name;
+    EXPECT_EQ(readFile(dir / hidden.name), "x");
+}

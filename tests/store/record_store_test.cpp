@@ -1,0 +1,73 @@
+// Saving and deleting reach exactly the named record file inside the data folder, never a file outside it.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+#include "platform/drive_map.h"
+#include "store/record_store.h"
+#include "temp_dir.h"
+
+using namespace qb::store;
+using qb::test::readFile;
+using qb::test::TempDir;
+using qb::test::writeFile;
+
+namespace {
+
+const qb::platform::LocalDateTime kNow{2026, 12, 7, 10, 0, 0};
+
+// Every file under a folder with its bytes.
+std::map<std::string, std::string> contents(const std::string& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            found[std::filesystem::relative(entry.path(), folder).string()] = readFile(entry.path().string());
+    return found;
+}
+
+struct RecordStoreTest : ::testing::Test {
+    TempDir home;
+    qb::platform::DriveMap drives{home.path(), "/"};
+    void SetUp() override {
+        writeFile(home / "drive_c/victim.txt", "the user's file");
+        writeFile(home / "drive_c/quill/12011000.611", "\"\"\r\n\"a record\"\r\n");
+    }
+};
+
+} // namespace
+
+TEST_F(RecordStoreTest, ANumberThatIsNoPlainNameIsRefusedAndNothingChanges) {
+    // A planted file of such a name, found and saved again or deleted, must not reach victim.txt.
+    writeFile(home / "drive_c/quill/x\\..\\..\\victim.txt", "\"\"\r\n\"planted\"\r\n");
+    const std::map<std::string, std::string> before = contents(home.path());
+    for (const char* number : {"x\\..\\..\\victim.txt", "..\\victim.txt", "../victim.txt", "..", "a/b", "12..00"}) {
+        const SaveOutcome saved = saveRecord(drives, "c:\\quill", number, {"", "overwritten"}, kNow);
+        EXPECT_EQ(saved.status.error, EINVAL) << number;
+        EXPECT_NE(saved.status.describe().find("record number"), std::string::npos) << saved.status.describe();
+        const DeleteOutcome deleted = deleteRecord(drives, "c:\\quill", number);
+        EXPECT_EQ(deleted.result, DeleteOutcome::Result::Failed) << number;
+        EXPECT_EQ(deleted.status.error, EINVAL) << number;
+    }
+    EXPECT_EQ(contents(home.path()), before);
+}
+
+TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
+    const std::string quill = home / "drive_c/quill";
+    ASSERT_EQ(::symlink("../victim.txt", (quill + "/12021000.611").c_str()), 0);
+    ASSERT_EQ(::mkdir((quill + "/12031000.611").c_str(), 0755), 0);
+    struct Case {
+        const char* number;
+        DeleteOutcome::Result result;
+    };
+    for (const Case& c :
+         {Case{"12021000.611", DeleteOutcome::Result::Deleted}, Case{"12031000.611", DeleteOutcome::Result::NotFound},
+          Case{"12041000.611", DeleteOutcome::Result::NotFound}, Case{"", DeleteOutcome::Result::NotFound},
+          Case{"12011000.611", DeleteOutcome::Result::Deleted}})
+        EXPECT_EQ(deleteRecord(drives, "c:\\quill", c.number).result, c.result) << c.number;
+    EXPECT_EQ(readFile(home / "drive_c/victim.txt"), "the user's file") << "the link went, not what it led to";
+    EXPECT_EQ(contents(home.path()), (std::map<std::string, std::string>{{"drive_c/victim.txt", "the user's file"}}));
+}
