@@ -8,21 +8,19 @@
 #include <unistd.h>
 
 #include "child_process.h"
-#include "platform/drive_map.h"
+#include "settings_home.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
 #include "store/settings.h"
 #include "temp_dir.h"
 
 using namespace qb::store;
-using qb::test::TempDir;
 
 TEST(SparseFiles, AFewBytesBeforeATerabyteHoleGiveNothingAndEndQuickly) {
-    TempDir home;
-    TempDir work;
-    const qb::platform::DriveMap drives{home.path(), work.path()};
-    ASSERT_TRUE(drives.ensureDriveC());
-    const Settings settings{drives};
+    const qb::test::SettingsHome folders;
+    const qb::test::TempDir& home = folders.home;
+    const qb::test::TempDir& work = folders.work;
+    const Settings& settings = folders.settings;
     const auto record = [&] {
         FieldReader reader;
         const RecordRead read = readRecordFile(reader, home / "drive_c/record");

@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "child_process.h"
-#include "platform/drive_map.h"
 #include "platform/files.h"
+#include "settings_home.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
 #include "store/settings.h"
@@ -29,14 +29,14 @@ namespace {
 const char* swapTarget = nullptr;
 const char* swapPipe = nullptr;
 
-int openAfterSwap(const char* name, const char* path, int flags, mode_t mode) {
+int openAfterSwap(const char* path, int flags, mode_t mode) {
     if (swapTarget && std::strcmp(swapTarget, path) == 0) {
         swapTarget = nullptr;
         if (::rename(swapPipe, path) != 0)
             ::_exit(5);
     }
     using Open = int (*)(const char*, int, ...);
-    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, name))(path, flags, mode);
+    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "open"))(path, flags, mode);
 }
 
 mode_t modeArgument(int flags, va_list arguments) {
@@ -50,51 +50,38 @@ extern "C" int open(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    return openAfterSwap("open", path, flags, mode);
-}
-
-extern "C" int open64(const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = modeArgument(flags, arguments);
-    va_end(arguments);
-    return openAfterSwap("open64", path, flags, mode);
+    return openAfterSwap(path, flags, mode);
 }
 
 using namespace qb::store;
-using qb::test::TempDir;
 
 TEST(PipeSwappedIn, EveryReaderRefusesItAtOnce) {
-    TempDir home;
-    TempDir work;
-    const qb::platform::DriveMap drives{home.path(), work.path()};
-    ASSERT_TRUE(drives.ensureDriveC());
-    const Settings settings{drives};
+    const qb::test::SettingsHome on;
     const auto list = [&](const char* path, ListOwner owner) {
-        const std::vector<std::string> values = settings.directoryList(path, owner);
+        const std::vector<std::string> values = on.settings.directoryList(path, owner);
         return values.empty() ? std::string("none") : values.front();
     };
     const struct {
         std::string file;
         std::function<std::string()> read;
     } cases[] = {
-        {home / "drive_c/12061403.659",
+        {on.home / "drive_c/12061403.659",
          [&] {
              FieldReader reader;
-             const RecordRead read = readRecordFile(reader, home / "drive_c/12061403.659");
+             const RecordRead read = readRecordFile(reader, on.home / "drive_c/12061403.659");
              return read.ok() ? read.record.text : std::string("none");
          }},
-        {home / "drive_c/default.dat", [&] { return settings.defaultDirectory().value_or("none"); }},
-        {home / "drive_c/@.dat", [&] { return settings.password().value_or("none"); }},
-        {home / "drive_c/dirlist.dat", [&] { return list(settings_paths::kDirectoryList, ListOwner::Anyone); }},
-        {work / "dirlist.dat", [&] { return list(settings_paths::kLocalDirectoryList, ListOwner::ThisUser); }},
-        {work / "import.csv",
+        {on.home / "drive_c/default.dat", [&] { return on.settings.defaultDirectory().value_or("none"); }},
+        {on.home / "drive_c/@.dat", [&] { return on.settings.password().value_or("none"); }},
+        {on.home / "drive_c/dirlist.dat", [&] { return list(settings_paths::kDirectoryList, ListOwner::Anyone); }},
+        {on.work / "dirlist.dat", [&] { return list(settings_paths::kLocalDirectoryList, ListOwner::ThisUser); }},
+        {on.work / "import.csv",
          [&] {
              std::string bytes;
-             return qb::platform::readWholeFile(work / "import.csv", bytes, 1024).ok() ? bytes : "none";
+             return qb::platform::readWholeFile(on.work / "import.csv", bytes, 1024).ok() ? bytes : "none";
          }},
     };
-    const std::string pipe = work / "pipe";
+    const std::string pipe = on.work / "pipe";
     swapPipe = pipe.c_str();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
