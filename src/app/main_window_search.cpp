@@ -13,6 +13,7 @@
 #include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "search/record_walk.h"
+#include "search/reminder_check.h"
 #include "search/reminder_list.h"
 
 namespace qb::app {
@@ -72,8 +73,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
     std::optional<search::ListedFile> last;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
-        search::RecordWalk walk(services_.drives, search::filePattern(*directory, "", "", ""),
-                                search::SearchCriteria::fromTyped("", "", today));
+        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today);
         while (std::optional<search::ListedFile> file = walk.nextFile()) {
             reminderWindow(); // the results window is on screen from the first file on
             if (file->matches) {
