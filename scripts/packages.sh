@@ -5,9 +5,10 @@
 run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev fonts-liberation)
 # What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
 # manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
-# and take screenshots of failures (imagemagick).
+# and take screenshots of failures (imagemagick); the reminder notification goes over a session bus of the test's
+# own (dbus-daemon, watched by dbus-monitor of dbus-bin) to a real notification server (dunst).
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
-    imagemagick)
+    imagemagick dbus-daemon dbus-bin dunst)
 # The real print spooler of the end-to-end print test.
 print_packages=(cups printer-driver-cups-pdf)
 # The fuzz targets build with clang and its libFuzzer runtime.
