@@ -35,12 +35,18 @@ public slots:
     void serviceGone() { finish(NotificationEnd::Closed); }
 
 private:
+    // The first end counts: a service closes a notification right after its click, and both signals may be
+    // handled before the wait returns.
     void finish(NotificationEnd how) {
+        if (finished_)
+            return;
+        finished_ = true;
         end = how;
         loop_.quit();
     }
 
     QEventLoop& loop_;
+    bool finished_ = false;
 };
 
 } // namespace qb::app

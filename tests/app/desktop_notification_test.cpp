@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include "app/desktop_notification.h"
+#include "app/notification_watch.h"
 #include "app/pictures.h"
 #include "fake_notification_server.h"
 #include "session_bus.h"
@@ -79,6 +80,49 @@ TEST(DesktopNotification, SendsOneNotificationAndWaitsForItsEnd) {
         EXPECT_EQ(shown[0].imageBytes, 64 * 64 * 4);
         EXPECT_EQ(shown[0].timeout, -1) << "the service's own display time";
         EXPECT_EQ(server.withdrawn(), c.withdrawn ? std::vector<uint>{41} : std::vector<uint>{});
+    }
+}
+
+TEST(NotificationWatch, TheFirstSignalAboutItsNotificationEndsTheWait) {
+    enum Signal { ClickOther, OtherAction, Click, CloseOther, Close, ServiceGone };
+    const struct {
+        std::vector<Signal> heard;
+        NotificationEnd end;
+    } cases[] = {
+        {{}, NotificationEnd::TimedOut},
+        {{ClickOther, OtherAction, CloseOther}, NotificationEnd::TimedOut},
+        {{CloseOther, Click, Close}, NotificationEnd::Clicked}, // a service closes a notification after its click
+        {{OtherAction, Close, Click}, NotificationEnd::Closed},
+        {{ServiceGone, Click}, NotificationEnd::Closed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        QEventLoop loop;
+        app::NotificationWatch watch(loop);
+        watch.id = 7;
+        for (const Signal signal : c.heard) { // all before the wait returns, as when they come in one batch
+            switch (signal) {
+            case ClickOther:
+                watch.actionInvoked(8, "default");
+                break;
+            case OtherAction:
+                watch.actionInvoked(7, "snooze");
+                break;
+            case Click:
+                watch.actionInvoked(7, "default");
+                break;
+            case CloseOther:
+                watch.notificationClosed(8, 1);
+                break;
+            case Close:
+                watch.notificationClosed(7, 2);
+                break;
+            case ServiceGone:
+                watch.serviceGone();
+                break;
+            }
+        }
+        EXPECT_EQ(watch.end, c.end);
     }
 }
 

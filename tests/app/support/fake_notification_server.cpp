@@ -60,9 +60,10 @@ void NotifierObject::CloseNotification(uint id) {
 
 void NotifierObject::react(uint id) {
     switch (reaction_) {
-    case NotifierReaction::Click:
+    case NotifierReaction::Click: // as services do, it closes the notification right after its click
         emit NotificationClosed(id + 1, 2);
         emit ActionInvoked(id, QStringLiteral("default"));
+        emit NotificationClosed(id, 2);
         break;
     case NotifierReaction::Close:
         emit ActionInvoked(id + 1, QStringLiteral("default"));

@@ -18,7 +18,7 @@ namespace qb::test {
 /** What the service does once it has shown a notification. */
 enum class NotifierReaction {
     Nothing, ///< shows it until it is withdrawn
-    Click,   ///< tells of the closing of another notification, then of a click on this one
+    Click,   ///< tells of the closing of another notification, then of a click on this one and of its closing
     Close,   ///< tells of a click on another notification and of another action of this one, then of its closing
     Leave,   ///< the service leaves the bus
     Refuse,  ///< answers the call with an error instead of showing it
