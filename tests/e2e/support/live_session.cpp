@@ -128,34 +128,6 @@ void setVariable(std::vector<std::string>& env, const std::string& name, const s
 
 constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
-// The notification server's look and behaviour: each notification stays until it is closed, and a click on it
-// takes its action, as on the common desktops.
-constexpr const char* kNotifierConfig = R"([global]
-    font = Liberation Sans 11
-    width = 460
-    height = 300
-    origin = top-right
-    offset = 16x16
-    padding = 10
-    horizontal_padding = 12
-    frame_width = 1
-    frame_color = "#7a8a9a"
-    markup = full
-    format = "<b>%s</b>\n%b"
-    show_indicators = no
-    icon_position = left
-    max_icon_size = 48
-    mouse_left_click = do_action, close_current
-    mouse_right_click = close_current
-[urgency_low]
-    timeout = 0
-[urgency_normal]
-    timeout = 0
-    background = "#f6f3ea"
-    foreground = "#22222c"
-[urgency_critical]
-    timeout = 0
-)";
 
 } // namespace
 
@@ -215,8 +187,7 @@ std::string LiveSession::startNotifications(int log) {
     monitor_ =
         spawn({"dbus-monitor", "interface='org.freedesktop.Notifications'"}, environment(), scratch_.path(), traffic);
     ::close(traffic);
-    test::writeFile(scratch_ / "dunstrc", kNotifierConfig);
-    notifier_ = spawn({"dunst", "-config", scratch_ / "dunstrc"}, environment(), scratch_.path(), log);
+    notifier_ = spawn({"dunst", "-config", QUILLBOX_DUNST_CONFIG}, environment(), scratch_.path(), log);
     // The monitor is listening once it has lost the name the bus gave it; the server once dunstctl reaches it.
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (notificationTraffic().find("member=NameLost") == std::string::npos ||
