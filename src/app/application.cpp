@@ -23,7 +23,7 @@ int runQuillbox(int argc, char** argv) {
     // The command line is read before the window system is touched, so --help and --version work without a display.
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv));
     if (commandLine.action == CommandLine::Action::Remind)
-        return runRemindCommand(commandLine, argv[0]);
+        return runRemindCommand(commandLine, argv);
     if (commandLine.action != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine);
 

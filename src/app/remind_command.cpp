@@ -25,7 +25,8 @@ void printError(const QString& text) {
 // Prints the text, then lets standard output go, so that a script reading it does not wait for the notification.
 bool printAndLetGo(const std::string& text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
-    if (const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nothing >= 0) {
+    // With standard output closed, /dev/null takes its number itself.
+    if (const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nothing >= 0 && nothing != STDOUT_FILENO) {
         ::dup2(nothing, STDOUT_FILENO);
         ::close(nothing);
     }
@@ -47,7 +48,7 @@ bool startQuillbox(const CommandLine& commandLine) {
 
 } // namespace
 
-int runRemindCommand(const CommandLine& commandLine, char* program) {
+int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const platform::DriveMap drives(driveHome(commandLine), platform::DriveMap::currentWorkingDirectory());
     const search::ReminderNotice notice = search::todaysReminders(drives, platform::SystemClock().now());
     if (notice.count() == 0)
@@ -55,7 +56,7 @@ int runRemindCommand(const CommandLine& commandLine, char* program) {
     const bool printed = printAndLetGo(notice.printed());
 
     int argc = 1; // Qt sees only the program's name; no window system is used
-    QCoreApplication application(argc, &program);
+    QCoreApplication application(argc, argv);
     const std::optional<QDBusConnection> bus = desktopSessionBus();
     if (!bus) // in a terminal without a desktop, standard output is all there is
         return printed ? 0 : 1;

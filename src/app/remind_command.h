@@ -17,6 +17,6 @@ inline constexpr std::chrono::hours kNotificationWait{4};
  * Nothing happens when alarm checking is off or nothing is due. Returns the exit status: 0, or 1 when standard
  * output could not be written or Quillbox could not be started.
  */
-int runRemindCommand(const CommandLine& commandLine, char* program);
+int runRemindCommand(const CommandLine& commandLine, char** argv);
 
 } // namespace qb::app
