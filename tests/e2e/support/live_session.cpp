@@ -128,7 +128,6 @@ void setVariable(std::vector<std::string>& env, const std::string& name, const s
 
 constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
-
 } // namespace
 
 LiveSession::LiveSession(const StartOptions& options) {
