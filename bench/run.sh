@@ -1,8 +1,10 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the benchmarks in Release mode in build-bench and runs them. Arguments go to each benchmark (for
 # search_bench: a work folder to keep the record folders in between runs).
-set -e
+set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/packages.sh"
+ensure_packages "${run_packages[@]}" "${bench_packages[@]}"
 cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBOX_BENCH=ON -DQUILLBOX_TESTS=OFF
 ninja -C "$root/build-bench" search_bench reformat_bench
 status=0

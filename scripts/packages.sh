@@ -5,16 +5,19 @@
 run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev fonts-liberation)
 # What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
 # manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
-# and take screenshots of failures (imagemagick); the reminder notification goes over a session bus of the test's
-# own (dbus-daemon, watched by dbus-monitor of dbus-bin) to a real notification server (dunst).
+# and take screenshots of failures (imagemagick); a slow folder for them is mounted through FUSE (libfuse3-dev, found
+# with pkg-config, and fuse3); the reminder notification goes over a session bus of the test's own (dbus-daemon,
+# watched by dbus-monitor of dbus-bin) to a real notification server (dunst).
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
-    imagemagick dbus-daemon dbus-bin dunst)
+    imagemagick pkg-config libfuse3-dev fuse3 dbus-daemon dbus-bin dunst)
 # The real print spooler of the end-to-end print test.
 print_packages=(cups printer-driver-cups-pdf)
 # The fuzz targets build with clang and its libFuzzer runtime.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 # Building, validating and installing the Debian package, its manual page and its desktop files.
 package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian)
+# The benchmarks' network share: sshfs to a loopback sshd (bench/run.sh).
+bench_packages=(sshfs fuse3 openssh-server openssh-client)
 # The format and lint gates.
 lint_packages=(clang-format clang-tidy)
 

@@ -38,15 +38,21 @@ InputBlocker::InputBlocker(QWidget* window) : window_(window) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
+InputBlocker::InputBlocker() : everyWindow_(true) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
 InputBlocker::~InputBlocker() {
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
-    if (!window_ || !isInput(event->type()) || !watched->isWidgetType())
+    if (!isInput(event->type()) || !watched->isWidgetType())
         return false;
     const auto* widget = static_cast<QWidget*>(watched);
-    return widget == window_ || window_->isAncestorOf(widget);
+    if (everyWindow_)
+        return !widget->window()->isModal();
+    return window_ && (widget == window_ || window_->isAncestorOf(widget));
 }
 
 } // namespace qb::app

@@ -13,6 +13,8 @@ namespace qb::app {
 class InputBlocker final : public QObject {
 public:
     explicit InputBlocker(QWidget* window);
+    /** Keeps input away from every window of the program but a modal one, such as a question asked meanwhile. */
+    InputBlocker();
     ~InputBlocker() override;
     InputBlocker(const InputBlocker&) = delete;
     InputBlocker& operator=(const InputBlocker&) = delete;
@@ -22,6 +24,7 @@ protected:
 
 private:
     QPointer<QWidget> window_;
+    bool everyWindow_ = false;
 };
 
 } // namespace qb::app

@@ -2,10 +2,12 @@
 // rule, the search asking after each match, the check collecting the matches into the reminder window.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include "app/dialogs.h"
+#include "app/input_blocker.h"
 #include "app/limited_text_edit.h"
 #include "app/main_window.h"
 #include "app/main_window_checks.h"
@@ -35,6 +37,14 @@ void clearCriteria(MainWindow& form) {
     form.searchString2->clear();
 }
 
+// How the search and the check walk: the windows keep being drawn and answer the desktop while the files come, and no
+// input reaches them meanwhile but a question's (the walk holds an InputBlocker of every window).
+search::WalkOptions servingWindows() {
+    search::WalkOptions options;
+    options.serve = [] { QCoreApplication::processEvents(); };
+    return options;
+}
+
 } // namespace
 
 void MainWindow::search() {
@@ -49,8 +59,9 @@ void MainWindow::search() {
     const auto& [directory, month, day, year, string1, string2, date] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
+    const InputBlocker blocked;
     search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
-                            search::SearchCriteria::fromTyped(string1, string2, date));
+                            search::SearchCriteria::fromTyped(string1, string2, date), servingWindows());
     while (const std::optional<search::ListedFile> found = walk.next()) {
         showRecord(*this, *found);
         dialogs.setPointer(this, Pointer::Default);
@@ -73,7 +84,8 @@ void MainWindow::runReminderCheck(const std::string& today) {
     std::optional<search::ListedFile> last;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
-        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today);
+        const InputBlocker blocked;
+        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today, servingWindows());
         while (std::optional<search::ListedFile> file = walk.nextFile()) {
             reminderWindow(); // the results window is on screen from the first file on
             if (file->matches) {
@@ -82,7 +94,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
             }
         }
     }
-    // Nothing is drawn while the check runs, so each box is written once, with what the last match left in it.
+    // Each box is written once, with what the last match left in it.
     if (last)
         showRecord(*this, *last);
     setRecordText(reminderWindow().reminderList, reminders.text());

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <liburing.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qb::search {
@@ -41,10 +40,9 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
     unsigned queued = 0;
     for (std::size_t i = 0; i < count; ++i) {
         entries[i].fd = openWholeFile(folder, names[i]);
-        struct stat status {};
-        // Only regular files go through the ring; a pipe or a device is read below as the walk reads it itself,
-        // so that it cannot keep the batch waiting.
-        if (broken_ || entries[i].fd < 0 || ::fstat(entries[i].fd, &status) != 0 || !S_ISREG(status.st_mode))
+        // Only ordinary files go through the ring; a pipe or a device is left to the walk, so that it cannot keep
+        // the batch waiting.
+        if (broken_ || entries[i].fd < 0 || !isOrdinaryFile(entries[i].fd))
             continue;
         io_uring_sqe* entry = io_uring_get_sqe(ring_.get());
         io_uring_prep_read(entry, entries[i].fd, buffers_.get() + i * kBufferBytes, kBufferBytes, 0);
@@ -71,15 +69,12 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
         const int result = completion->res;
         io_uring_cqe_seen(ring_.get(), completion);
         --waiting;
-        // An error from the ring is left to the plain read below, which decides as the walk would.
-        if (result >= 0) {
-            takeRead(result, buffers_.get() + i * kBufferBytes, files[i]);
-            entries[i].read = true;
-        }
+        takeRead(result, buffers_.get() + i * kBufferBytes, files[i]);
+        entries[i].read = true;
     }
     for (std::size_t i = 0; i < count; ++i) {
         if (!entries[i].read)
-            readOpenFile(entries[i].fd, files[i]); // a descriptor of -1 gives a failed read
+            takeRead(-1, nullptr, files[i]); // left to the walk, which reads it itself
         if (entries[i].fd >= 0)
             ::close(entries[i].fd);
     }

@@ -26,7 +26,8 @@ public:
     BatchReader& operator=(const BatchReader&) = delete;
 
     /** Reads the named files of a folder (an open descriptor), at most kBatch of them, into files, one for each
-     *  name in the same order; each as readWholeFile would read it. */
+     *  name in the same order, as readWholeFile would read it; a file the ring could not read (or that could not be
+     *  opened, or is not an ordinary file) comes back failed, for the walk to read it itself. */
     void read(int folder, const std::vector<std::string>& names, std::vector<WholeFile>& files);
 
 private:
@@ -34,7 +35,7 @@ private:
 
     std::unique_ptr<io_uring> ring_;
     std::unique_ptr<char[]> buffers_; // kBatch buffers of kMaxWholeFileBytes + 1; pages never written stay unused
-    bool broken_ = false;             // the ring refused a batch: every read is a plain one from then on
+    bool broken_ = false;             // the ring refused a batch: every file is left to the walk from then on
 };
 
 } // namespace qb::search

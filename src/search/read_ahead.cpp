@@ -1,5 +1,8 @@
 #include "search/read_ahead.h"
 
+#include <algorithm>
+#include <dirent.h>
+#include <sys/resource.h>
 #include <system_error>
 
 namespace qb::search {
@@ -9,12 +12,43 @@ namespace {
 // contents over it by at most BatchReader::kBatch files of kMaxWholeFileBytes.
 constexpr std::size_t kMaxHeldBytes = std::size_t{4} * 1024 * 1024;
 
+// Descriptors left to the rest of the program when the readers start: the walk's own reads, the windows, dialogs.
+constexpr std::size_t kReservedDescriptors = 16;
+
+// A batch smaller than this is not worth a ring: readers of one file at a time take the few descriptors there are.
+constexpr std::size_t kSmallestBatch = 4;
+
+// The descriptors this process has open, or nothing when it cannot tell.
+std::optional<std::size_t> openDescriptors() {
+    DIR* listing = ::opendir("/proc/self/fd");
+    if (listing == nullptr)
+        return std::nullopt;
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(listing))
+        count += entry->d_name[0] != '.';
+    ::closedir(listing);
+    return count - 1; // the listing's own
+}
+
 } // namespace
 
+std::size_t spareDescriptors() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    const rlim_t allowed = std::min<rlim_t>(limit.rlim_cur, SIZE_MAX);
+    // Without the count, half the limit is taken as used.
+    const rlim_t used = openDescriptors().value_or(allowed / 2) + kReservedDescriptors;
+    return allowed > used ? static_cast<std::size_t>(allowed - used) : 0;
+}
+
 ReadAhead::ReadAhead(int folder, bool batches, unsigned threads) : folder_(folder) {
-    for (unsigned i = 0; batches && i < kBatchReaders; ++i)
+    const std::size_t spare = spareDescriptors();
+    batchSize_ = std::min(BatchReader::kBatch, spare / kBatchReaders);
+    for (unsigned i = 0; batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
         if (std::unique_ptr<BatchReader> reader = BatchReader::create())
             batchReaders_.push_back(std::move(reader));
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, spare));
     try {
         for (const std::unique_ptr<BatchReader>& reader : batchReaders_)
             readers_.emplace_back([this, batch = reader.get()] { readLoop(batch); });
@@ -49,20 +83,19 @@ void ReadAhead::add(std::vector<std::string> names) {
     work_.notify_all();
 }
 
-WholeFile ReadAhead::take() {
+std::optional<WholeFile> ReadAhead::take(const std::function<void()>& whileWaiting) {
     std::unique_lock lock(mutex_);
-    Slot& slot = slots_.front();
-    if (slot.state == State::Waiting) {
-        // No reader got to it: reading it here is quicker than waiting for one to be free.
-        const std::string name = std::move(slot.name);
+    if (slots_.front().state == State::Waiting) {
+        // No reader got to it: reading it in the walk is quicker than waiting for one to be free.
         slots_.pop_front();
         nextRead_ = ++first_;
-        lock.unlock();
-        WholeFile content;
-        readWholeFile(folder_, name, content);
-        return content;
+        return std::nullopt;
     }
-    arrived_.wait(lock, [this] { return slots_.front().state == State::Read; });
+    while (!arrived_.wait_for(lock, kWaitSlice, [this] { return slots_.front().state == State::Read; })) {
+        lock.unlock();
+        whileWaiting();
+        lock.lock();
+    }
     WholeFile content = std::move(slots_.front().content);
     const bool wasFull = heldBytes_ >= kMaxHeldBytes;
     heldBytes_ -= content.bytes.size();
@@ -71,7 +104,21 @@ WholeFile ReadAhead::take() {
     lock.unlock();
     if (wasFull)
         work_.notify_all(); // the bytes given back let the readers go on
+    if (content.outcome != WholeFile::Outcome::Read)
+        return std::nullopt; // too large to read whole, or not read at all: the walk reads it itself
     return content;
+}
+
+void ReadAhead::withReadersIdle(const std::function<void()>& work) {
+    std::unique_lock lock(mutex_);
+    paused_ = true; // the walk is between two questions, so the readers were not held
+    idle_.wait(lock, [this] { return inFlight_ == 0; });
+    lock.unlock();
+    work();
+    lock.lock();
+    paused_ = false;
+    lock.unlock();
+    work_.notify_all();
 }
 
 void ReadAhead::pause() {
@@ -97,7 +144,7 @@ bool ReadAhead::readerMayStart() const {
 }
 
 void ReadAhead::readLoop(BatchReader* batch) {
-    const std::size_t most = batch ? BatchReader::kBatch : 1;
+    const std::size_t most = batch ? batchSize_ : 1;
     std::vector<std::string> names;
     std::vector<WholeFile> contents(most);
     std::unique_lock lock(mutex_);
@@ -114,12 +161,15 @@ void ReadAhead::readLoop(BatchReader* batch) {
             slot.state = State::Reading;
             names.push_back(slot.name);
         }
+        ++inFlight_;
         lock.unlock();
         if (batch)
             batch->read(folder_, names, contents);
         else
             readWholeFile(folder_, names.front(), contents.front());
         lock.lock();
+        if (--inFlight_ == 0)
+            idle_.notify_all();
         // Dropped when resume() came meanwhile: the files were read before the user was asked.
         if (generation != generation_)
             continue;

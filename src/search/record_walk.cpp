@@ -1,17 +1,15 @@
 #include "search/record_walk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/cp1252.h"
 
 namespace qb::search {
 namespace {
-
-// How many files the walk reads itself between two looks at whether they came from the disk.
-constexpr int kFilesPerProbe = 32;
 
 bool holdsNul(std::string_view text) {
     return text.find('\0') != std::string_view::npos;
@@ -31,25 +29,38 @@ std::string folderOf(const platform::DriveMap& drives, const std::string& folder
     return folder;
 }
 
-// The blocks the calling thread has read from the disk so far; the page cache's hits do not count.
-long diskReadsOfThisThread() {
-    rusage usage{};
-    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_inblock : 0;
-}
+// Closes a descriptor at the end of a scope unless it was handed on.
+class OwnedDescriptor {
+public:
+    explicit OwnedDescriptor(int fd) : fd_(fd) {}
+    ~OwnedDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+    [[nodiscard]] int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria,
                        WalkOptions options)
-    : RecordWalk(drives, platform::splitLastComponent(pattern), std::move(criteria), options) {}
+    : RecordWalk(drives, platform::splitLastComponent(pattern), std::move(criteria), std::move(options)) {}
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                        SearchCriteria criteria, WalkOptions options)
-    : criteria_(std::move(criteria)), options_(options), path_(folderOf(drives, folderAndName.first)),
+    : criteria_(std::move(criteria)), options_(std::move(options)), path_(folderOf(drives, folderAndName.first)),
       folderSize_(path_.size()), listing_(path_, std::move(folderAndName.second)),
-      folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), diskReads_(diskReadsOfThisThread()) {
-    if (options_.readAhead == ReadAheadMode::Always)
-        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches, options_.threads);
+      folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(folderKind(folder_)),
+      groupStart_(std::chrono::steady_clock::now()), lastServed_(groupStart_) {
+    // On a share every file is a round trip: reading ahead pays from the first one.
+    if (options_.readAhead == ReadAheadMode::Always ||
+        (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
+        startReadAhead();
 }
 
 RecordWalk::~RecordWalk() {
@@ -58,8 +69,23 @@ RecordWalk::~RecordWalk() {
         ::close(folder_);
 }
 
+void RecordWalk::startReadAhead() {
+    readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches && kind_ == FolderKind::Local, options_.threads);
+}
+
+// Opens a file and reads it whole into content_; the descriptor stays open (or is -1), so that a file too large to
+// read whole is read on from it. Short of descriptors while readers hold some, the walk waits for them to let go.
+int RecordWalk::readItself(const std::string& name) {
+    int fd = openWholeFile(folder_, name);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && readAhead_)
+        readAhead_->withReadersIdle([&] { fd = openWholeFile(folder_, name); });
+    readOpenFile(fd, content_);
+    return fd;
+}
+
 // A file that cannot match is left unread when only matches are wanted: most files of a search are.
-ListedFile RecordWalk::listedFile(std::string number, WholeFile& content, bool matchesOnly) {
+ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, int fd, bool matchesOnly) {
+    OwnedDescriptor descriptor(fd);
     ListedFile file;
     file.number = std::move(number);
     if (matchesOnly && content.outcome == WholeFile::Outcome::Read && !mayMatch(criteria_, content.bytes))
@@ -68,10 +94,10 @@ ListedFile RecordWalk::listedFile(std::string number, WholeFile& content, bool m
     if (content.outcome == WholeFile::Outcome::Read) {
         store::FieldReader bytes(content.bytes);
         read = store::readRecord(bytes);
-    } else if (content.outcome == WholeFile::Outcome::TooLarge) {
-        path_.resize(folderSize_);
-        path_ += diskName(file.number);
-        read = store::readRecordFile(reader_, path_);
+    } else if (content.outcome == WholeFile::Outcome::TooLarge && isOrdinaryFile(fd)) {
+        reader_.adopt(descriptor.release()); // read from its start: the whole read left the offset there
+        read = store::readRecord(reader_);
+        reader_.close();
     }
     file.readable = read.ok() && !holdsNul(read.record.reminderDate) && !holdsNul(read.record.text);
     if (file.readable) {
@@ -81,14 +107,28 @@ ListedFile RecordWalk::listedFile(std::string number, WholeFile& content, bool m
     return file;
 }
 
-void RecordWalk::startReadAheadWhenSlow() {
-    if (options_.readAhead != ReadAheadMode::WhenSlow || ++filesSinceProbe_ < kFilesPerProbe)
+// Times the files the walk reads itself in groups, a clock read per group: reads that turned slow start the readers,
+// and the windows are served when it is time.
+void RecordWalk::noteOwnRead() {
+    if (++groupFiles_ < SlowReadWatch::kGroup)
         return;
-    filesSinceProbe_ = 0;
-    const long diskReads = diskReadsOfThisThread();
-    if (diskReads > diskReads_)
-        readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches, options_.threads);
-    diskReads_ = diskReads;
+    groupFiles_ = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (watch_.slowAfterGroup(now - groupStart_) && options_.readAhead == ReadAheadMode::WhenSlow)
+        startReadAhead();
+    groupStart_ = now;
+    serveWhenDue();
+}
+
+void RecordWalk::serveWhenDue() {
+    if (!options_.serve)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastServed_ < kServeInterval)
+        return;
+    options_.serve();
+    lastServed_ = std::chrono::steady_clock::now();
+    groupStart_ = lastServed_; // the time spent serving is not the files'
 }
 
 std::optional<ListedFile> RecordWalk::nextFile() {
@@ -103,15 +143,19 @@ std::optional<ListedFile> RecordWalk::advance(bool matchesOnly) {
             listingEnded_ = false;
         }
     }
-    if (!readAhead_) {
-        std::optional<std::string> name = listing_.next();
-        if (!name)
-            return std::nullopt;
-        readWholeFile(folder_, diskName(*name), content_);
-        ListedFile file = listedFile(std::move(*name), content_, matchesOnly);
-        startReadAheadWhenSlow();
-        return file;
-    }
+    if (readAhead_)
+        return advanceReadingAhead(matchesOnly);
+    std::optional<std::string> name = listing_.next();
+    if (!name)
+        return std::nullopt;
+    const int fd = readItself(diskName(*name));
+    ListedFile file = listedFile(std::move(*name), content_, fd, matchesOnly);
+    if (options_.readAhead == ReadAheadMode::WhenSlow || options_.serve)
+        noteOwnRead();
+    return file;
+}
+
+std::optional<ListedFile> RecordWalk::advanceReadingAhead(bool matchesOnly) {
     // At the end of the window the listing is asked again, as a walk without one would ask it.
     if (windowNumbers_.empty())
         listingEnded_ = false;
@@ -132,8 +176,11 @@ std::optional<ListedFile> RecordWalk::advance(bool matchesOnly) {
         return std::nullopt;
     std::string number = std::move(windowNumbers_.front());
     windowNumbers_.pop_front();
-    WholeFile content = readAhead_->take();
-    return listedFile(std::move(number), content, matchesOnly);
+    const std::optional<WholeFile> content = readAhead_->take([this] { serveWhenDue(); });
+    const int fd = content ? -1 : readItself(diskName(number));
+    ListedFile file = listedFile(std::move(number), content ? *content : content_, fd, matchesOnly);
+    serveWhenDue();
+    return file;
 }
 
 std::optional<ListedFile> RecordWalk::next() {

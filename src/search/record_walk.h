@@ -2,7 +2,9 @@
 // The walk over a data directory that both the search and the reminder check make: one listing, kept open while
 // the caller asks the user, each listed file read as a record and closed before it is handed out.
 
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +14,7 @@
 #include "platform/listing.h"
 #include "search/read_ahead.h"
 #include "search/search_criteria.h"
+#include "search/slow_read_watch.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
 
@@ -28,18 +31,26 @@ struct ListedFile {
 /** When a walk reads files ahead of the one it is at. */
 enum class ReadAheadMode {
     Off,      ///< never: each file is read when the walk reaches it
-    WhenSlow, ///< from the moment the walk's own reads have to wait for the disk
+    WhenSlow, ///< on a network share or a file system in user space from the start, elsewhere from the moment the
+              ///< walk's own reads turn slow (a cold disk, a slow device)
     Always,   ///< from the start
 };
 
 /** How a walk reads its files; the files, their contents and their order are the same in every mode. */
 struct WalkOptions {
     ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
-    /** Whether reading ahead submits batches of reads together (io_uring), where the system allows it; this costs
-     *  the kernel far less per file than the same reads made one per thread. */
+    /** Whether reading ahead on a local disk submits batches of reads together (io_uring), where the system allows
+     *  it; this costs the kernel far less per file than the same reads made one per thread. A network share or a
+     *  file system in user space is read by threads: each open there is a round trip of its own. */
     bool batches = true;
     unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
+    /** Called on the walk's thread about every kServeInterval while the walk works, between two files or while it
+     *  waits for a reader, never while a match is out: the program serves its windows there. */
+    std::function<void()> serve{};
 };
+
+/** How often a walk calls its options' serve. */
+inline constexpr std::chrono::milliseconds kServeInterval{40};
 
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
@@ -47,9 +58,11 @@ struct WalkOptions {
  * A file that cannot be opened, holds fewer than two fields, a field too long or a NUL byte (a binary file) is
  * not a record: it is passed over and the walk goes on.
  *
- * On a cold disk the walk reads a window of the next files ahead with reader threads, many reads in flight. Nothing
- * read ahead outlives a question to the user: next() holds the readers while its match is out, and the next call reads
- * the window again, so each file is seen as it stands when the walk reaches it. The readers end with the walk.
+ * Where files are slow to come, the walk reads a window of the next files ahead with reader threads, many reads in
+ * flight. Nothing read ahead outlives a question to the user: next() holds the readers while its match is out, and
+ * the next call reads the window again, so each file is seen as it stands when the walk reaches it. What the readers
+ * could not open or read whole (the process short of descriptors, a file too large), the walk reads itself when it
+ * reaches it; only its own failure makes a file unreadable. The readers end with the walk.
  */
 class RecordWalk {
 public:
@@ -74,8 +87,12 @@ private:
                SearchCriteria criteria, WalkOptions options);
 
     [[nodiscard]] std::optional<ListedFile> advance(bool matchesOnly);
-    [[nodiscard]] ListedFile listedFile(std::string number, WholeFile& content, bool matchesOnly);
-    void startReadAheadWhenSlow();
+    [[nodiscard]] std::optional<ListedFile> advanceReadingAhead(bool matchesOnly);
+    [[nodiscard]] int readItself(const std::string& name);
+    [[nodiscard]] ListedFile listedFile(std::string number, const WholeFile& content, int fd, bool matchesOnly);
+    void startReadAhead();
+    void noteOwnRead();
+    void serveWhenDue();
 
     SearchCriteria criteria_;
     WalkOptions options_;
@@ -86,8 +103,10 @@ private:
     store::FieldReader reader_; // reused, so its buffer is not allocated per file
     WholeFile content_;         // the file the walk read itself, reused likewise
     bool matchOut_ = false;     // next() handed out a match and the user may have been asked since
-    int filesSinceProbe_ = 0;   // files the walk read itself since it last asked whether they came from the disk
-    long diskReads_ = 0;        // the blocks this thread had read from the disk at that moment
+    FolderKind kind_;           // the file system that holds the folder
+    SlowReadWatch watch_;       // whether the files the walk reads itself have turned slow
+    int groupFiles_ = 0;        // files of the group the walk is timing for watch_
+    std::chrono::steady_clock::time_point groupStart_, lastServed_;
     std::unique_ptr<ReadAhead> readAhead_;
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
     bool listingEnded_ = false;             // the listing gave no more names to fill the window with

@@ -1,6 +1,7 @@
 #include "search/reminder_check.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "search/search_criteria.h"
 
@@ -13,9 +14,10 @@ std::string reminderDateOf(const platform::LocalDateTime& today) {
 }
 
 RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                             std::string_view reminderDate) {
+                             std::string_view reminderDate, WalkOptions options) {
     // The pattern and criteria of a search whose filters and strings are all empty.
-    return RecordWalk(drives, filePattern(directory, "", "", ""), SearchCriteria::fromTyped("", "", reminderDate));
+    return RecordWalk(drives, filePattern(directory, "", "", ""), SearchCriteria::fromTyped("", "", reminderDate),
+                      std::move(options));
 }
 
 } // namespace qb::search

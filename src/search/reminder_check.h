@@ -18,6 +18,6 @@ namespace qb::search {
 /** The walk of the reminder check: every file of the data directory, in listing order, matching when its reminder
  *  date holds the given reminder date. */
 [[nodiscard]] RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                                           std::string_view reminderDate);
+                                           std::string_view reminderDate, WalkOptions options = {});
 
 } // namespace qb::search

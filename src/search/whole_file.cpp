@@ -2,12 +2,18 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qb::search {
 
 int openWholeFile(int folder, const std::string& name) {
     return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool isOrdinaryFile(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 void readWholeFile(int folder, const std::string& name, WholeFile& file) {

@@ -21,15 +21,19 @@ struct [[nodiscard]] WholeFile {
     std::string bytes;
 };
 
-/** Opens a file of a folder (an open descriptor) as readWholeFile does: without waiting for a writer, so that a pipe
- *  put in a file's place cannot hold the read up. The descriptor, or -1. */
+/** Opens a file of a folder (an open descriptor) for reading without waiting for a writer, so that a pipe put in a
+ *  file's place cannot hold the read up; its one read from offset 0 then fails (ESPIPE). The descriptor, or -1 with
+ *  errno set. The type is left to isOrdinaryFile(): a warm walk cannot afford one more system call per file. */
 [[nodiscard]] int openWholeFile(int folder, const std::string& name);
+
+/** Whether an open descriptor is an ordinary file: the test before a file too large for one read is read on. */
+[[nodiscard]] bool isOrdinaryFile(int fd);
 
 /** Reads a file of a folder (an open descriptor) whole into file, reusing the room its bytes have. */
 void readWholeFile(int folder, const std::string& name, WholeFile& file);
 
-/** Reads an open file whole from its start into file, as readWholeFile does; a descriptor of -1 (a file that
- *  could not be opened) gives a failed read. */
+/** Reads an open file whole from its start into file, as readWholeFile does, without moving its offset; a
+ *  descriptor of -1 (a file that could not be opened) gives a failed read. */
 void readOpenFile(int fd, WholeFile& file);
 
 /** Sets file from what one read of kMaxWholeFileBytes + 1 bytes into buffer gave (a byte count, or below zero for

@@ -36,6 +36,11 @@ void FieldReader::close() {
     ioError_ = false;
 }
 
+void FieldReader::adopt(int fd) {
+    close();
+    fd_ = fd;
+}
+
 bool FieldReader::fill() {
     if (fd_ < 0 || ioError_)
         return false;

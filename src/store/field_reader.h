@@ -63,6 +63,9 @@ public:
     [[nodiscard]] bool atEnd();
     /** Closes the file; a reader over memory just forgets its bytes. */
     void close();
+    /** Reads an open file from its current offset on (closing any open one); the reader takes the descriptor over
+     *  and closes it. */
+    void adopt(int fd);
 
 private:
     [[nodiscard]] bool fill(); // reads more of the file into the buffer; false at its end or on an error

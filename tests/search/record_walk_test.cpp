@@ -81,8 +81,8 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061405.659", {"12/06/26", std::string(kMaxWholeFileBytes - frame, 'w')});
     put("12061406.659", {"12/06/26", std::string(kMaxWholeFileBytes + 1 - frame, 's')});
 
-    for (const WalkOptions options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
-                                      WalkOptions{ReadAheadMode::Always, false}}) {
+    for (const WalkOptions& options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
+                                       WalkOptions{ReadAheadMode::Always, false}}) {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"), options);
         Names unreadable, matched;
         while (auto file = walk.nextFile()) {

@@ -1,0 +1,63 @@
+#include "search/slow_read_watch.h"
+
+#include <linux/magic.h>
+#include <sys/resource.h>
+#include <sys/vfs.h>
+
+namespace qb::search {
+namespace {
+
+// File systems whose files live on another machine or behind a daemon of this one.
+bool isRemote(unsigned long type) {
+    switch (type) {
+    case FUSE_SUPER_MAGIC:
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case CIFS_SUPER_MAGIC:
+    case SMB2_SUPER_MAGIC:
+    case V9FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case AFS_FS_MAGIC:
+    case CODA_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+FolderKind folderKind(int folder) {
+    struct statfs status {};
+    if (folder < 0 || ::fstatfs(folder, &status) != 0)
+        return FolderKind::Local;
+    return isRemote(static_cast<unsigned long>(status.f_type)) ? FolderKind::Remote : FolderKind::Local;
+}
+
+ThreadWaits threadWaits() {
+    rusage usage{};
+    if (::getrusage(RUSAGE_THREAD, &usage) != 0)
+        return {};
+    return {usage.ru_inblock, usage.ru_nvcsw};
+}
+
+SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits) : waits_(std::move(waits)), lookStart_(waits_()) {}
+
+bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
+    // The waits are asked for only after a slow group, which a warm walk seldom has; the thread must have waited
+    // about once a file of a group, since a thread that only loses the processor now and then waits now and then too.
+    if (took > kGroup * kSlowPerFile && waits_().waits - lookStart_.waits >= kGroup &&
+        ++slowGroups_ >= kSlowGroupsPerLook)
+        return true;
+    if (++groups_ < kGroupsPerLook)
+        return false;
+    groups_ = 0;
+    slowGroups_ = 0;
+    const ThreadWaits now = waits_();
+    const bool fromDisk = now.blockInput > lookStart_.blockInput;
+    lookStart_ = now;
+    return fromDisk;
+}
+
+} // namespace qb::search

@@ -1,0 +1,59 @@
+#pragma once
+// When a walk's reads pay to be made ahead of it: on a disk with a cold cache, on a network share, through a file
+// system in user space, wherever each file costs a wait rather than the few microseconds of a page-cache hit.
+
+#include <chrono>
+#include <functional>
+
+namespace qb::search {
+
+/** Where a folder's files come from, as far as reading them goes. */
+enum class FolderKind {
+    Local,  ///< a disk or memory of this machine: a file read again comes from the page cache
+    Remote, ///< a network share or a file system in user space: every open and read is a round trip to a server
+};
+
+/** The kind of the file system that holds an open folder; Local when it cannot be told. */
+[[nodiscard]] FolderKind folderKind(int folder);
+
+/** What the calling thread has waited for so far. */
+struct ThreadWaits {
+    long blockInput = 0; ///< blocks read from a disk; the page cache's hits do not count
+    long waits = 0;      ///< times it gave up the processor to wait (for a disk, a server, a daemon)
+};
+
+/** The calling thread's waits so far. */
+[[nodiscard]] ThreadWaits threadWaits();
+
+/**
+ * Watches the files a walk reads itself, in groups timed as a whole (a clock read per file would cost a warm walk
+ * more than the rest of its time measurement), and tells when they have turned slow: when the thread's block input
+ * grows, so its reads wait for a disk, or when groups of files take far longer than page-cache hits do while the
+ * thread waits for something about once a file. A group stretched by a busy machine, which takes the processor away
+ * from the thread without its waiting, does not count.
+ */
+class SlowReadWatch {
+public:
+    /** How many files the walk times as one group. */
+    static constexpr int kGroup = 4;
+    /** Longer than this per file, a group counts as slow: many times what a page-cache hit costs. */
+    static constexpr std::chrono::microseconds kSlowPerFile{100};
+    /** How many groups make one look at the block input; so many slow groups in one look mean slow reads. */
+    static constexpr int kGroupsPerLook = 8;
+    static constexpr int kSlowGroupsPerLook = 2;
+
+    /** A watch over the waits that waits tells (threadWaits() for a walk). */
+    explicit SlowReadWatch(std::function<ThreadWaits()> waits = threadWaits);
+
+    /** Notes that the last kGroup files took so long, from the start of the first to the end of the last; true once
+     *  the reads have turned slow. */
+    [[nodiscard]] bool slowAfterGroup(std::chrono::nanoseconds took);
+
+private:
+    std::function<ThreadWaits()> waits_;
+    ThreadWaits lookStart_; // the waits when this look began
+    int groups_ = 0;        // groups noted in this look
+    int slowGroups_ = 0;    // of which slow
+};
+
+} // namespace qb::search

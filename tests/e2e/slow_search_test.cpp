@@ -1,0 +1,52 @@
+// A search over a data folder whose files are slow to come, as on a network share: while it reads, the windows are
+// drawn and answer the desktop, and no click reaches them until it ends.
+
+#include <gtest/gtest.h>
+
+#include "live_session.h"
+#include "slow_mount.h"
+#include "temp_dir.h"
+
+namespace qb::e2e {
+namespace {
+
+TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
+    test::TempDir home, work;
+    // 150 records, an open and a read each at 20 ms one after another: about six seconds of reading.
+    for (int i = 0; i < 150; ++i)
+        test::writeFile(work / ("source/1206" + std::to_string(1000 + i) + ".659"), "\"\"\r\n\"hay\"\r\n");
+    test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
+    test::writeFile(home / "drive_c/slow/.keep", "");
+    test::SlowMount slow(work / "source", home / "drive_c/slow", 20);
+    if (!slow.mounted())
+        GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
+
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+    ASSERT_TRUE(session.click("MainWindow", "recordText"));
+    ASSERT_TRUE(session.type("MainWindow", "keep me"));
+    ASSERT_TRUE(session.waitUntil("the record text typed", [](const Snapshot& seen) {
+        return seen.text("MainWindow", "recordText") == "keep me";
+    }));
+
+    ASSERT_TRUE(session.click("MainWindow", "&Search"));
+    const long clicked = session.snapshot().seq;
+    ASSERT_TRUE(session.waitUntil("ten more snapshots while the search reads",
+                                  [&](const Snapshot& seen) { return seen.seq >= clicked + 10; }));
+    ASSERT_FALSE(session.snapshot().window("Attention", "Search complete!")) << "the search was over too soon";
+    // Clear form, clicked during the search, must not empty the record text, then or later.
+    ASSERT_TRUE(session.click("MainWindow", "&Clear form"));
+    ASSERT_TRUE(session.waitForWindow("Attention", "Search complete!", 60));
+    ASSERT_TRUE(session.answer("Attention", "Search complete!", "OK"));
+    ASSERT_TRUE(session.waitUntil("the main window active after the search", [](const Snapshot& seen) {
+        return seen.window("MainWindow") && seen.window("MainWindow")->active;
+    }));
+    const long answered = session.snapshot().seq;
+    ASSERT_TRUE(
+        session.waitUntil("three more snapshots", [&](const Snapshot& seen) { return seen.seq >= answered + 3; }));
+    EXPECT_EQ(session.snapshot().text("MainWindow", "recordText"), "keep me");
+}
+
+} // namespace
+} // namespace qb::e2e

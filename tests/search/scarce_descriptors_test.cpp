@@ -1,0 +1,117 @@
+// The walk in a process that is short of file descriptors, as under a low `ulimit -n`: whatever the readers ahead
+// of it cannot open, the walk reads itself, so every match is found and every file reads as it does without them.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "child_process.h"
+#include "platform/drive_map.h"
+#include "search/record_walk.h"
+#include "store/record_file.h"
+#include "temp_dir.h"
+
+using namespace qb::search;
+using qb::store::recordFileBytes;
+
+namespace {
+
+constexpr int kFiles = 1500;
+
+int openDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count - 1; // the listing's own
+}
+
+// Takes every descriptor the process has left, then gives back spare of them; the ones taken stay open.
+void holdAllDescriptorsBut(int spare) {
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        taken.push_back(fd);
+    for (int i = 0; i < spare && !taken.empty(); ++i) {
+        ::close(taken.back());
+        taken.pop_back();
+    }
+}
+
+// How the child is short of descriptors.
+enum class Shortage {
+    LowLimit,   // a limit 20 above what is open when the walk starts, as `ulimit -n 40` leaves a program
+    GoneMidway, // readers started with plenty, then the process has one descriptor left after the first file
+};
+
+class ScarceDescriptorsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string quill = home / "drive_c/quill";
+        for (int i = 0; i < kFiles; ++i) {
+            const bool needle = i % 190 == 7; // 8 of them, spread over the listing
+            const std::string text = needle ? "needle " + std::to_string(i) : "hay";
+            qb::test::writeFile(quill + "/1206" + std::to_string(1000 + i) + ".659", recordFileBytes({"", text}));
+        }
+        // One match too large to be read whole: read on from the descriptor the walk holds.
+        qb::test::writeFile(quill + "/12069999.659",
+                            recordFileBytes({"", "needle " + std::string(kMaxWholeFileBytes, 'x')}));
+        for (const std::string& folder : {home.path(), home / "drive_c", quill})
+            qb::test::openToOthers(folder);
+    }
+
+    // The matches of a search in a child process short of descriptors, sorted, with each readable file counted.
+    std::optional<std::string> walkInChild(WalkOptions options, Shortage shortage) {
+        return qb::test::runInChild([&] {
+            if (shortage == Shortage::LowLimit) {
+                const rlimit low{static_cast<rlim_t>(openDescriptors() + 20),
+                                 static_cast<rlim_t>(openDescriptors() + 20)};
+                if (::setrlimit(RLIMIT_NOFILE, &low) != 0)
+                    return std::string("setrlimit failed");
+            }
+            RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""), options);
+            std::vector<std::string> found;
+            int readable = 0;
+            while (auto file = walk.nextFile()) {
+                if (shortage == Shortage::GoneMidway && readable == 0)
+                    holdAllDescriptorsBut(1);
+                readable += file->readable;
+                if (file->matches)
+                    found.push_back(file->number);
+            }
+            std::sort(found.begin(), found.end());
+            std::string report = std::to_string(readable) + " readable:";
+            for (const std::string& number : found)
+                report += " " + number;
+            return report;
+        });
+    }
+
+    qb::test::TempDir home;
+    qb::platform::DriveMap drives{home.path(), home.path()};
+};
+
+} // namespace
+
+TEST_F(ScarceDescriptorsTest, EveryMatchIsFoundHoweverFewDescriptorsAreLeft) {
+    const auto expected = walkInChild({ReadAheadMode::Off}, Shortage::LowLimit);
+    ASSERT_TRUE(expected);
+    ASSERT_EQ(expected->substr(0, expected->find(':')), std::to_string(kFiles + 1) + " readable");
+    ASSERT_EQ(std::count(expected->begin(), expected->end(), '.'), 9) << *expected; // the needles' numbers
+    const struct {
+        const char* what;
+        WalkOptions options;
+    } walks[] = {
+        {"warm, read by the walk alone", {ReadAheadMode::WhenSlow}},
+        {"read ahead in batches, as when cold", {ReadAheadMode::Always}},
+        {"read ahead by threads, as on a share", {ReadAheadMode::Always, false}},
+    };
+    for (const auto& walk : walks) {
+        for (const Shortage shortage : {Shortage::LowLimit, Shortage::GoneMidway}) {
+            EXPECT_EQ(walkInChild(walk.options, shortage), expected)
+                << walk.what << (shortage == Shortage::LowLimit ? ", low limit" : ", descriptors gone midway");
+        }
+    }
+}
