@@ -183,15 +183,18 @@ bool dropCaches() {
 class SilentDialogs final : public app::Dialogs {
 public:
     void message(QWidget*, const QString&, const QString&) override {}
+    void jobEndMessage(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString&, const QString&) override {
         ++questions;
         return true;
     }
+    bool confirm(QWidget*, const QString&, const QString&) override { return false; }
     QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString openFile(QWidget*, const QString&, int) override { return {}; }
     std::optional<app::FontChoice> chooseFont(QWidget*, int, const app::FontChoice&) override { return std::nullopt; }
     // The benchmarks never import, so no progress window is ever asked for.
-    std::unique_ptr<app::ProgressWindow> showProgress(QWidget*, const QString&, const QString&) override {
+    std::unique_ptr<app::ProgressWindow> showProgress(QWidget*, const QString&, const QString&,
+                                                      const QString&) override {
         return nullptr;
     }
     void beep() override {}

@@ -102,15 +102,16 @@ auto importWithProgress(MainWindow& form, const std::string& path, int fields, c
     -> import::ImportResult {
     const InputBlocker blocked(&form);
     const std::unique_ptr<ProgressWindow> window = form.services().dialogs.showProgress(
-        &form, QStringLiteral("Importing records"), QStringLiteral("Reading the file..."));
+        &form, QStringLiteral("Importing records"), QStringLiteral("Reading the file..."),
+        QStringLiteral("Stop the import after the record being written?"));
     ProgressWatcher watcher(*window);
     ServingClock clock(form.services().clock, *window);
     return import::importRecords(path, fields, folder, clock, &watcher);
 }
 
 QString stoppedMessage(std::size_t imported) {
-    return QStringLiteral("The import was stopped: %1 imported into the specified directory. The rest of the file "
-                          "was not read.")
+    return QStringLiteral("The import was stopped: %1 imported into the specified directory. The remaining records "
+                          "were not imported.")
         .arg(imported == 1 ? QStringLiteral("1 record was") : QStringLiteral("%1 records were").arg(imported));
 }
 
@@ -145,15 +146,15 @@ void runImport(MainWindow& form) {
     const import::ImportResult result =
         importWithProgress(form, importFilePath(form.services().drives, chosen), *fields, folder);
     if (result.stopped) {
-        dialogs.message(&form, stoppedMessage(result.numbers.size()), titles::kAttention);
+        dialogs.jobEndMessage(&form, stoppedMessage(result.numbers.size()), titles::kAttention);
         return;
     }
     if (result.ok()) {
-        dialogs.message(&form, QStringLiteral("The records have been imported into the specified directory!"),
-                        titles::kAttention);
+        dialogs.jobEndMessage(&form, QStringLiteral("The records have been imported into the specified directory!"),
+                              titles::kAttention);
         return;
     }
-    dialogs.message(&form, problemMessage(reasonOf(result)), titles::kAttentionPlain);
+    dialogs.jobEndMessage(&form, problemMessage(reasonOf(result)), titles::kAttentionPlain);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <iterator>
 #include <utility>
@@ -205,10 +206,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonPress && watched == pressedDuringCheck_) {
         // The press that left the directory box comes in once the check's messages are gone, and its release went
         // to those messages. Taken as it stands it would leave the button drawn pressed and never clicked; so it is
-        // dropped, and the click the user made is carried out once the press has been dealt with.
-        watched->removeEventFilter(this);
+        // dropped, and the click the user made is carried out once the press has been dealt with. Only the left
+        // button clicks: a right or middle press moves the focus, so the check runs, but it runs no operation.
+        if (!qobject_cast<QPushButton*>(watched)) // the push buttons keep this filter for their access keys
+            watched->removeEventFilter(this);
         pressedDuringCheck_.clear();
-        if (auto* button = qobject_cast<QAbstractButton*>(watched))
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
         return true;
     }

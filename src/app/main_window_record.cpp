@@ -39,8 +39,8 @@ void MainWindow::saveRecord() {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), titles::kAlert);
         return;
     }
-    const auto texts = storableTexts(
-        *this, std::array{dataDirectory->currentText(), recordNumber->text(), reminderDate->text(), typed});
+    const auto texts = storableTexts(*this, std::array{dataDirectory->currentText(), recordNumber->text(),
+                                                       fieldText(reminderDate->text()), fieldText(typed)});
     if (!texts)
         return;
     const auto& [directory, number, date, text] = *texts;

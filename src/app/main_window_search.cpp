@@ -24,7 +24,7 @@ namespace {
 // Puts a found record on screen as the current record, with its number.
 void showRecord(MainWindow& form, const search::ListedFile& file) {
     setRecordText(form.recordText, file.record.text);
-    form.reminderDate->setText(fromCp1252(file.record.reminderDate));
+    form.reminderDate->setText(shownField(file.record.reminderDate));
     form.recordNumber->setText(fromCp1252(file.number));
 }
 
@@ -51,9 +51,10 @@ void MainWindow::search() {
     if (!inputChecksPass(*this))
         return;
     // The criteria are taken once: the boxes are overwritten by the matches shown.
-    const auto typed = storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(),
-                                                       dayFilter->text(), yearFilter->text(), searchString1->text(),
-                                                       searchString2->text(), reminderDate->text()});
+    const auto typed =
+        storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(), dayFilter->text(),
+                                        yearFilter->text(), fieldText(searchString1->text()),
+                                        fieldText(searchString2->text()), fieldText(reminderDate->text())});
     if (!typed)
         return;
     const auto& [directory, month, day, year, string1, string2, date] = *typed;

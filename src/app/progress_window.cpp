@@ -14,9 +14,10 @@
 
 namespace qb::app {
 
-QtProgressWindow::QtProgressWindow(QWidget* parent, const QString& title, const QString& text)
+QtProgressWindow::QtProgressWindow(QWidget* parent, Dialogs& dialogs, const QString& title, const QString& text,
+                                   const QString& stopQuestion)
     : QDialog(parent), status(new QLabel(text, this)), bar(new QProgressBar(this)),
-      stopButton(new QPushButton(QStringLiteral("Stop"), this)) {
+      stopButton(new QPushButton(QStringLiteral("&Stop"), this)), dialogs_(dialogs), stopQuestion_(stopQuestion) {
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(title);
     setAccessibleName(title);
@@ -29,6 +30,9 @@ QtProgressWindow::QtProgressWindow(QWidget* parent, const QString& title, const 
     stopButton->setObjectName(QStringLiteral("stopButton"));
     stopButton->setAccessibleName(QStringLiteral("Stop"));
     stopButton->setToolTip(QStringLiteral("Stop once the record being written is complete"));
+    // A dialog's buttons take Enter by default; Enter pressed again, or held down, after the one that started the
+    // job must not stop it.
+    stopButton->setAutoDefault(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(status);
     layout->addWidget(bar);
@@ -66,7 +70,13 @@ void QtProgressWindow::waitUntil(platform::Clock& clock, std::chrono::steady_clo
 }
 
 void QtProgressWindow::requestStop() {
-    if (stopRequested_)
+    if (stopRequested_ || asking_)
+        return;
+    // The job holds still while the question is up: it is asked from within the window's wait or update.
+    asking_ = true;
+    const bool stop = dialogs_.confirm(this, stopQuestion_, windowTitle());
+    asking_ = false;
+    if (!stop)
         return;
     stopRequested_ = true;
     stopButton->setEnabled(false);

@@ -12,12 +12,14 @@ class QPushButton;
 
 namespace qb::app {
 
-/** A modal progress window. Stop, Escape and closing it through its frame all ask the job to stop; the window
+/** A modal progress window. Stop (Alt+S), Escape and closing it through its frame all ask stopQuestion through
+ *  dialogs, and the job is asked to stop on Yes only; Enter does nothing, as Stop is no default button. The window
  *  itself stays until its owner destroys it, once the job has ended. */
 class QtProgressWindow final : public QDialog, public ProgressWindow {
     Q_OBJECT
 public:
-    QtProgressWindow(QWidget* parent, const QString& title, const QString& text);
+    QtProgressWindow(QWidget* parent, Dialogs& dialogs, const QString& title, const QString& text,
+                     const QString& stopQuestion);
     ~QtProgressWindow() override;
 
     void update(const QString& text, int done, int total) override;
@@ -28,7 +30,7 @@ public:
     QProgressBar* bar;
     QPushButton* stopButton;
 
-    /** Asks the job to stop: the wait in progress ends and the window says that the job is ending. */
+    /** Asks the user whether to stop; on Yes the wait in progress ends and the window says that the job is ending. */
     void requestStop();
 
 protected:
@@ -36,6 +38,9 @@ protected:
     void reject() override;
 
 private:
+    Dialogs& dialogs_;
+    QString stopQuestion_;
+    bool asking_ = false; ///< the stop question is up
     bool stopRequested_ = false;
     QEventLoop* waiting_ = nullptr; ///< the wait in progress, if any
 };

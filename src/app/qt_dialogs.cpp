@@ -1,13 +1,16 @@
 #include "app/qt_dialogs.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QWidget>
+#include <map>
 
 #include "app/font_dialog.h"
 #include "app/progress_window.h"
@@ -46,19 +49,79 @@ void makeRoomForTitle(QMessageBox& box, const QString& title) {
                   0, 1, grid->columnCount());
 }
 
+// How long a message that ends a long job takes no key once it is up: a key pressed in passing as it comes up, or
+// the first repeat of a key held down since before, lands within this time.
+constexpr int kSettleMilliseconds = 500;
+
+// While it lives, keys pressed before a message box came up do not answer it. A held key repeats: the X server sends
+// each repeat as a release and a press of one moment, which Qt does not always mark as a repeat, so a press at the
+// moment of the key's last release is taken for one too. With settle, no key is taken until that many
+// milliseconds have passed.
+class KeysInPassingIgnored final : public QObject {
+public:
+    KeysInPassingIgnored(QWidget* box, int settle) : box_(box), settle_(settle) {
+        shown_.start();
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~KeysInPassingIgnored() override { QCoreApplication::instance()->removeEventFilter(this); }
+    KeysInPassingIgnored(const KeysInPassingIgnored&) = delete;
+    KeysInPassingIgnored& operator=(const KeysInPassingIgnored&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) ||
+            !watched->isWidgetType() || !(watched == box_ || box_->isAncestorOf(static_cast<QWidget*>(watched))))
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (type == QEvent::KeyRelease) {
+            if (key->timestamp() != 0) // 0: made by the program, not by the window system, so of no moment
+                lastRelease_[key->key()] = key->timestamp();
+            return false;
+        }
+        const auto released = lastRelease_.find(key->key());
+        const bool repeat =
+            key->isAutoRepeat() || (released != lastRelease_.end() && released->second == key->timestamp());
+        if (!repeat && shown_.elapsed() >= settle_)
+            return false;
+        event->accept(); // an accepted shortcut override keeps an access key from firing; its press is dropped next
+        return true;
+    }
+
+private:
+    QWidget* box_;
+    int settle_;
+    QElapsedTimer shown_;
+    std::map<int, quint64> lastRelease_; // the moment each key was last released, in the X server's time
+};
+
+// A message box without an icon, with these buttons and the default one; the button the user chose.
+QMessageBox::StandardButton askBox(QWidget* parent, const QString& text, const QString& title,
+                                   QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+                                   int settle = 0) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
+    makeRoomForTitle(box, title);
+    box.setDefaultButton(defaultButton);
+    const KeysInPassingIgnored keysInPassing(&box, settle);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 } // namespace
 
 void QtDialogs::message(QWidget* parent, const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    makeRoomForTitle(box, title);
-    box.exec();
+    askBox(parent, text, title, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtDialogs::jobEndMessage(QWidget* parent, const QString& text, const QString& title) {
+    askBox(parent, text, title, QMessageBox::Ok, QMessageBox::Ok, kSettleMilliseconds);
 }
 
 bool QtDialogs::question(QWidget* parent, const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    makeRoomForTitle(box, title);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return askBox(parent, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool QtDialogs::confirm(QWidget* parent, const QString& text, const QString& title) {
+    return askBox(parent, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 QString QtDialogs::inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) {
@@ -90,8 +153,9 @@ std::optional<FontChoice> QtDialogs::chooseFont(QWidget* parent, int flags, cons
     return runFontDialog(parent, flags, current);
 }
 
-std::unique_ptr<ProgressWindow> QtDialogs::showProgress(QWidget* parent, const QString& title, const QString& text) {
-    return std::make_unique<QtProgressWindow>(parent, title, text);
+std::unique_ptr<ProgressWindow> QtDialogs::showProgress(QWidget* parent, const QString& title, const QString& text,
+                                                        const QString& stopQuestion) {
+    return std::make_unique<QtProgressWindow>(parent, *this, title, text, stopQuestion);
 }
 
 void QtDialogs::beep() {

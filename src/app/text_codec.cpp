@@ -16,11 +16,20 @@ namespace {
 constexpr QChar kParagraphBreak = QChar::ParagraphSeparator;
 constexpr QChar kLoneLineFeed = QChar::LineSeparator;
 constexpr QChar kLoneCarriageReturn = QChar(0x240D); // SYMBOL FOR CARRIAGE RETURN
+constexpr QChar kNulSymbol = QChar(0x2400);          // SYMBOL FOR NULL
 
 } // namespace
 
 QString fromCp1252(const std::string& bytes) {
     return QString::fromStdString(platform::cp1252ToUtf8(bytes));
+}
+
+QString shownField(const std::string& bytes) {
+    return fromCp1252(bytes).replace(QChar(u'\0'), kNulSymbol);
+}
+
+QString fieldText(const QString& shown) {
+    return QString(shown).replace(kNulSymbol, QChar(u'\0'));
 }
 
 std::optional<std::string> toCp1252(const QString& text) {
@@ -75,11 +84,11 @@ void setStoredText(QPlainTextEdit* box, const QString& stored) {
 }
 
 std::optional<std::string> recordTextOf(const QPlainTextEdit* box) {
-    return toCp1252(storedText(box));
+    return toCp1252(fieldText(storedText(box)));
 }
 
 void setRecordText(QPlainTextEdit* box, const std::string& bytes) {
-    setStoredText(box, fromCp1252(bytes));
+    setStoredText(box, shownField(bytes));
 }
 
 int storedLength(const QString& boxText) {

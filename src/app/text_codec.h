@@ -18,6 +18,15 @@ QString fromCp1252(const std::string& bytes);
 /** A readable name of the first character of text that Windows-1252 cannot hold, if there is one. */
 [[nodiscard]] std::optional<QString> unmappableCharacter(const QString& text);
 
+/** A record's field (Windows-1252 bytes) as its box shows it: a NUL byte, which no box can show, as the symbol for
+ *  null (U+2400). */
+QString shownField(const std::string& bytes);
+
+/** The text of a box that shows a record's field, or of a criterion sought in one, as the field holds it: each symbol
+ *  for null is a NUL again. Windows-1252 has no such symbol, so in these boxes it always stands for NUL, whether it
+ *  came from a record file or was typed. */
+QString fieldText(const QString& shown);
+
 /**
  * The text of a multi-line box as a record file keeps it: each line break as CR LF, and a lone LF or lone CR that
  * came from a file as it was. Unlike toPlainText(), every character comes back unchanged (a no-break space stays

@@ -35,7 +35,7 @@ public:
 /** What an import did. */
 struct [[nodiscard]] ImportResult {
     ImportProblem problem = ImportProblem::None;
-    bool stopped = false; ///< the user stopped it: the records written stay, the rest of the file was not read
+    bool stopped = false; ///< the user stopped it: the records written stay, the remaining ones were not written
     std::vector<std::string> numbers;   ///< the record numbers written, in file order
     std::optional<char32_t> unmappable; ///< with ImportProblem::Unmappable, the character
     platform::Status status;            ///< with CannotRead and CannotWrite, the system's reason

@@ -76,8 +76,8 @@ ImportText decodeImportFile(std::string_view file) {
         return fromUtf16(file.substr(2), false);
     if (file.starts_with("\xFE\xFF"))
         return fromUtf16(file.substr(2), true);
-    // A NUL byte would make a record that the search and the reminder check skip; it also means the file is no
-    // text at all, which says more than any character the file might hold besides.
+    // A NUL byte means the file is no text at all (a binary file, or UTF-16 without its byte-order mark), which
+    // says more than any character the file might hold besides.
     if (file.find('\0') != std::string_view::npos)
         return refused(ImportProblem::NulByte);
     return fromUtf8OrWindows1252(file);

@@ -26,7 +26,7 @@ struct [[nodiscard]] ImportText {
  * (little- or big-endian) is read as UTF-16, as spreadsheets save "Unicode text". A file that is valid UTF-8
  * (after an optional byte-order mark, which is dropped) and holds characters beyond ASCII is read as UTF-8, as a
  * spreadsheet writes it on this system; any other file is taken byte for byte as Windows-1252, the code page of
- * the record files. Text that holds a NUL byte is refused, since no record file may hold one.
+ * the record files. Text that holds a NUL byte is refused: it is no text file, so its records would be nonsense.
  */
 [[nodiscard]] ImportText decodeImportFile(std::string_view file);
 

@@ -11,10 +11,6 @@
 namespace qb::search {
 namespace {
 
-bool holdsNul(std::string_view text) {
-    return text.find('\0') != std::string_view::npos;
-}
-
 // A listed name as the folder spells it: names are stored as UTF-8, and most are plain ASCII record numbers.
 std::string diskName(const std::string& name) {
     const bool ascii =
@@ -99,7 +95,7 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
         read = store::readRecord(reader_);
         reader_.close();
     }
-    file.readable = read.ok() && !holdsNul(read.record.reminderDate) && !holdsNul(read.record.text);
+    file.readable = read.ok();
     if (file.readable) {
         file.record = std::move(read.record);
         file.matches = matches(criteria_, file.record);

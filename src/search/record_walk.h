@@ -55,8 +55,8 @@ inline constexpr std::chrono::milliseconds kServeInterval{40};
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
  * the file system once; each file is opened, read by two field reads and closed before the walk returns it.
- * A file that cannot be opened, holds fewer than two fields, a field too long or a NUL byte (a binary file) is
- * not a record: it is passed over and the walk goes on.
+ * A file that cannot be opened, holds fewer than two fields or a field too long is not a record: it is passed over
+ * and the walk goes on. A file of two fields is a record whatever bytes they hold, NUL included.
  *
  * Where files are slow to come, the walk reads a window of the next files ahead with reader threads, many reads in
  * flight. Nothing read ahead outlives a question to the user: next() holds the readers while its match is out, and

@@ -20,9 +20,11 @@ const Shown kChoose =
 const Shown kFileDialog = Shown::openFile("all files (*.*)|*.*| Text Files (*.txt)|*.txt", 2);
 const Shown kPatient = Shown::message(
     "The importing process takes a long time (2 seconds/record).  Press Enter to begin - BE PATIENT!", "Attention!");
-const Shown kImported = Shown::message("The records have been imported into the specified directory!", "Attention!");
+const Shown kImported =
+    Shown::jobEndMessage("The records have been imported into the specified directory!", "Attention!");
+const Shown kStopQuestion = Shown::confirm("Stop the import after the record being written?", "Importing records");
 const QString kProblemText = QStringLiteral("There was a problem importing your file.  Please read the documention.");
-const Shown kProblem = Shown::message(kProblemText, "Attention");
+const Shown kProblem = Shown::jobEndMessage(kProblemText, "Attention");
 const Shown kHourglass = Shown::pointer("MainWindow", app::Pointer::Hourglass);
 const Shown kDefault = Shown::pointer("MainWindow", app::Pointer::Default);
 
@@ -172,6 +174,7 @@ TEST_F(ImportTest, StopEndsTheRunAfterTheRecordBeingWrittenAndNoInputReachesTheM
         QTest::keyClicks(form->recordText, "typed");
         QTest::keyClick(form->recordText, Qt::Key_V, Qt::AltModifier); // "Sa&ve Record"
     });
+    dialogs.expectConfirm(true);
     form->importRecords();
 
     EXPECT_EQ(listFolder(quill), std::vector<std::string>{"12061403.659"});
@@ -181,14 +184,28 @@ TEST_F(ImportTest, StopEndsTheRunAfterTheRecordBeingWrittenAndNoInputReachesTheM
                                             Shown::progress("Record 1 of 3 - about 6 seconds left", {}, "0/3"),
                                             Shown::progress("Record 2 of 3 - about 4 seconds left", {}, "1/3"),
                                             Shown::progress({}, {}, "closed")}));
-    EXPECT_EQ(dialogs.messages().back(),
-              Shown::message("The import was stopped: 1 record was imported into the specified directory. The rest "
-                             "of the file was not read.",
-                             "Attention!"));
+    EXPECT_EQ(dialogs.dialogs(),
+              (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kStopQuestion,
+                                  Shown::jobEndMessage("The import was stopped: 1 record was imported into the "
+                                                       "specified directory. The remaining records were not imported.",
+                                                       "Attention!")}));
     EXPECT_TRUE(form->recordText->toPlainText().isEmpty()) << "no key reached the record box";
 
     QTest::keyClicks(form->recordText, "after");
     EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("after")) << "input comes back after the import";
+}
+
+// Stop asks first, and No goes on as if Stop had not been pressed: every record is imported.
+TEST_F(ImportTest, StopAnsweredNoGoesOnWithEveryRecord) {
+    writeFile(source, "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n\"Brown\",\"9 Ash Ln\"\r\n");
+    dialogs.expectInput(QStringLiteral("2"));
+    dialogs.expectOpenFile(QString::fromStdString(source));
+    dialogs.expectProgress(1);
+    dialogs.expectConfirm(false);
+    form->importRecords();
+    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kStopQuestion, kImported}));
+    EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "12061404.601", "12061404.603"}));
+    EXPECT_EQ(readFile(quill + "/12061404.603"), "\"\"\r\n\"Brown\r\n9 Ash Ln\r\n\"\r\n");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -48,38 +49,82 @@ template <class Dialog> void answerNextDialog(std::function<void(Dialog*)> actio
     poll->start(20);
 }
 
-TEST(QtDialogsTest, MessageHasOneOkButtonAndNoIcon) {
-    QtDialogs dialogs;
-    bool seen = false;
-    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
-        seen = true;
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("Saved!"));
-        EXPECT_EQ(box->text(), QStringLiteral("Your record has been saved!"));
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-        box->button(QMessageBox::Ok)->click();
-    });
-    dialogs.message(nullptr, QStringLiteral("Your record has been saved!"), QStringLiteral("Saved!"));
-    EXPECT_TRUE(seen);
+// A key as the X server repeats it while it is held: a release and a press of one moment, which Qt marks as a
+// repeat or, when the press was not yet read as the release was handled, does not.
+void sendRepeatOf(QWidget* box, Qt::Key key, bool marked) {
+    QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+    for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+        QKeyEvent repeat(type, key, Qt::NoModifier, QString(), marked);
+        repeat.setTimestamp(1000);
+        QApplication::sendEvent(target, &repeat);
+    }
 }
 
-TEST(QtDialogsTest, QuestionHasYesAsDefaultAndNo) {
+// A message has one OK button and no icon, and takes no repeat of a key held down since before it came up. The
+// message that ends a long job also takes no key in its first half second, so Enter pressed in passing as it comes
+// up does not close it unseen.
+TEST(QtDialogsTest, MessagesHaveOneOkButtonAndTakeNoKeyInPassing) {
     QtDialogs dialogs;
-    const QString text = QStringLiteral("Record found!  Continue search?");
-    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("Match found"));
-        EXPECT_EQ(box->text(), text);
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        QTest::keyClick(box, Qt::Key_Return); // Enter takes the default
-    });
-    EXPECT_TRUE(dialogs.question(nullptr, text, QStringLiteral("Match found")));
+    const QString text = QStringLiteral("The records have been imported into the specified directory!");
+    for (const bool endsAJob : {false, true}) {
+        bool seen = false;
+        answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+            seen = true;
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Attention!"));
+            EXPECT_EQ(box->text(), text);
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+            if (endsAJob) {
+                QTest::keyClick(box, Qt::Key_Return);
+                EXPECT_TRUE(box->isVisible()) << "Enter in passing closed the message";
+                QTest::qWait(600);
+            }
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
+                for (const bool marked : {true, false})
+                    sendRepeatOf(box, key, marked);
+            }
+            EXPECT_TRUE(box->isVisible()) << "a held key answered the box";
+            QTest::keyClick(box, Qt::Key_Return); // a key pressed while it is up does
+        });
+        if (endsAJob)
+            dialogs.jobEndMessage(nullptr, text, QStringLiteral("Attention!"));
+        else
+            dialogs.message(nullptr, text, QStringLiteral("Attention!"));
+        EXPECT_TRUE(seen) << endsAJob;
+    }
+}
 
-    answerNextDialog<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
-    EXPECT_FALSE(dialogs.question(nullptr, text, QStringLiteral("Match found")));
+// The search's question has Yes as its default; the confirmation of a step that cannot be taken back has No, and the
+// focus on it. Enter takes the default, Escape says No.
+TEST(QtDialogsTest, QuestionsHaveYesAndNoAndTheirDefault) {
+    QtDialogs dialogs;
+    using Ask = std::function<bool(const QString&, const QString&)>;
+    const std::pair<Ask, QMessageBox::StandardButton> kinds[] = {
+        {[&](const QString& text, const QString& title) { return dialogs.question(nullptr, text, title); },
+         QMessageBox::Yes},
+        {[&](const QString& text, const QString& title) { return dialogs.confirm(nullptr, text, title); },
+         QMessageBox::No},
+    };
+    const QString text = QStringLiteral("Stop the import after the record being written?");
+    const QString title = QStringLiteral("Importing records");
+    for (const auto& [ask, defaultButton] : kinds) {
+        answerNextDialog<QMessageBox>([&, defaultButton = defaultButton](QMessageBox* box) {
+            EXPECT_EQ(box->windowTitle(), title);
+            EXPECT_EQ(box->text(), text);
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(box->focusWidget(), box->button(defaultButton));
+            QTest::keyClick(box, Qt::Key_Return); // Enter takes the default
+        });
+        EXPECT_EQ(ask(text, title), defaultButton == QMessageBox::Yes);
 
-    answerNextDialog<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-    EXPECT_FALSE(dialogs.question(nullptr, text, QStringLiteral("Match found"))) << "Escape is not Yes";
+        for (const QMessageBox::StandardButton button : {QMessageBox::Yes, QMessageBox::No}) {
+            answerNextDialog<QMessageBox>([button](QMessageBox* box) { box->button(button)->click(); });
+            EXPECT_EQ(ask(text, title), button == QMessageBox::Yes);
+        }
+        answerNextDialog<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        EXPECT_FALSE(ask(text, title)) << "Escape is not Yes";
+    }
 }
 
 TEST(QtDialogsTest, InputBoxShowsPromptAndEntryAndCancelGivesEmptyText) {

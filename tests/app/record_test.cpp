@@ -145,26 +145,44 @@ TEST_F(RecordTest, CharactersTheFilesCannotHoldAreRefusedByName) {
     EXPECT_EQ(quillFiles().size(), 1u);
 }
 
-// Every byte a record text can hold (all but NUL and the double quote), lone CR and LF among them, comes back
-// from the boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte, and the
-// reminder window's list gives back what it was given.
+// Every byte a record text can hold (all but the double quote), NUL, lone CR and LF among them, comes back from the
+// boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte, and the reminder
+// window's list gives back what it was given. A NUL shows as the symbol for null, in the reminder date too.
 TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
     std::string text = "needle\r\nlone\rCR, lone\nLF, CR CR LF\r\r\n, LF CR\n\r end ";
-    for (int byte = 1; byte < 256; ++byte) {
+    for (int byte = 0; byte < 256; ++byte) {
         if (byte != '"')
             text += static_cast<char>(byte);
     }
-    const std::string file = "\"12/25/26\"\r\n\"" + text + "\"\r\n";
+    const std::string file = std::string("\"12/2\0/26\"\r\n\"", 13) + text + "\"\r\n";
     writeFile(quill + "/01030905.707", file);
     form->searchString1->setText(QStringLiteral("NEEDLE"));
     dialogs.expectQuestion(false);
     form->search();
     ASSERT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/2\u2400/26"));
+    EXPECT_TRUE(form->recordText->toPlainText().contains(QStringLiteral(" end \u2400\u0001")));
     form->saveRecord();
     EXPECT_EQ(readFile(quill + "/01030905.707"), file);
 
     app::setRecordText(form->reminderWindow().reminderList, text);
     EXPECT_EQ(app::recordTextOf(form->reminderWindow().reminderList), text);
+}
+
+// The symbol for null typed into a box is a NUL in the record file, and a NUL is sought by typing it: in the boxes
+// of a record it always stands for NUL, so a recalled record shows what its file holds.
+TEST_F(RecordTest, TheSymbolForNullTypedIsANul) {
+    type(QStringLiteral("typed \u2400 here"), QStringLiteral("12/0\u2400/26"));
+    form->saveRecord();
+    EXPECT_EQ(readFile(quill + "/" + kFirstNumber), std::string("\"12/0\0/26\"\r\n\"typed \0 here\"\r\n", 28));
+
+    writeFile(quill + "/01030905.707", "\"\"\r\n\"typed  here\"\r\n"); // no NUL: no match
+    form->searchString1->setText(QStringLiteral("D \u2400 H"));
+    dialogs.expectQuestion(false);
+    form->search();
+    EXPECT_EQ(form->recordNumber->text(), QString::fromStdString(kFirstNumber));
+    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("typed \u2400 here"));
+    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/0\u2400/26"));
 }
 
 // Only what a save writes or uses is narrowed to the code page, after the checks; the other boxes may hold any

@@ -225,7 +225,6 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     put("12031403.659", {"", "no reminder"});
     put("12041403.659", {"12/06/26", "Dentist"});
     put("12051403.659", {"06/12/26", "day first"});
-    writeFile(folder + "/binary", std::string("\"12/06/26\"\r\n\"\0\"\r\n", 16));
     form->recordText->setPlainText(QStringLiteral("old"));
     form->monthFilter->setText(QString());
     form->runReminderCheck("12/06/26");
@@ -251,6 +250,17 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
     EXPECT_TRUE(form->recordNumber->text().isEmpty());
+}
+
+// A record holding NUL bytes is a record like any other: it is listed with each NUL as the symbol for null, and
+// the main window holds it as its file has it.
+TEST_F(ReminderCheckTest, ARecordHoldingNulIsListedWithTheSymbolForNull) {
+    put("12011403.659", {"12/06/26", std::string("before\0after\0", 13)});
+    form->runReminderCheck("12/06/26");
+    EXPECT_EQ(reminderList(), QStringLiteral("Reminder dated: 12/06/26\n\nbefore\u2400after\u2400\n\n"
+                                             "--------------------\n\n"));
+    EXPECT_EQ(shownNumber(), "12011403.659");
+    expectShownRecordIsItsFile();
 }
 
 TEST_F(ReminderCheckTest, NothingDueShowsAnEmptyResultsWindow) {

@@ -530,6 +530,29 @@ TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonPressedByItsAccessKey) {
     EXPECT_EQ(dialogs.messages(), checkThenSave());
 }
 
+// A right or middle press takes the focus like a left one, so the check runs, but it clicks no button. The buttons
+// keep their access keys' way through the check afterwards.
+TEST_F(DirectoryCheckOrderTest, OtherMouseButtonsRunTheCheckButNotTheButton) {
+    app::MainWindow& f = formLeavingAMissingDirectory();
+    std::vector<Shown> checkOnly = checkThenSave();
+    checkOnly.pop_back();
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
+        dialogs.clearLog();
+        f.dataDirectory->setFocus();
+        f.dataDirectory->setEditText(QStringLiteral("c:\\missing"));
+        QTest::mouseClick(f.saveButton, button);
+        QCoreApplication::processEvents(); // a click queued after the press would run now
+        EXPECT_EQ(dialogs.messages(), button == Qt::LeftButton ? checkThenSave() : checkOnly) << button;
+        EXPECT_FALSE(f.saveButton->isDown()) << button;
+    }
+    dialogs.clearLog();
+    f.dataDirectory->setFocus();
+    f.dataDirectory->setEditText(QStringLiteral("c:\\missing"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
+    EXPECT_EQ(dialogs.messages(), checkThenSave());
+}
+
 TEST_F(DirectoryCheckOrderTest, AnotherWindowComingUpIsNotLeavingTheBox) {
     app::MainWindow& f = formLeavingAMissingDirectory();
     QWidget other;

@@ -1,10 +1,10 @@
 // The directory check runs when the focus leaves the directory box for a button; the button's own operation must
-// follow the check's two messages, whether the button was pressed by its access key or clicked with the mouse.
+// follow the check's two messages, whether the button was pressed by its access key or clicked with the left mouse
+// button, and must not run at all for a right or middle click.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 
 #include "live_session.h"
 #include "temp_dir.h"
@@ -12,13 +12,10 @@
 namespace qb::e2e {
 namespace {
 
-// The main window with a missing directory typed into the directory box and an empty record text.
-class EndToEndDirectoryCheck : public testing::Test {
+class EndToEndDirectoryCheck : public MainWindowTest {
 protected:
-    void SetUp() override {
-        session_.emplace(StartOptions{.home = home_.path(), .workdir = work_.path()});
-        ASSERT_TRUE(session_->started());
-        ASSERT_TRUE(session_->waitForWindow("MainWindow", {}, kStartUp));
+    // A missing directory typed into the directory box, which keeps the focus.
+    void typeAMissingDirectory() {
         ASSERT_TRUE(session_->click("MainWindow", "dataDirectory"));
         ASSERT_TRUE(session_->key("MainWindow", "ctrl+a"));
         ASSERT_TRUE(session_->type("MainWindow", "c:\\nosuchdir"));
@@ -27,9 +24,8 @@ protected:
         }));
     }
 
-    // After Save has taken the focus from the box: the check's two messages, the program default back in the box,
-    // then the save's own refusal of the empty text, and the button drawn raised again; no record anywhere.
-    void expectTheCheckThenTheSave() {
+    // The check's two messages, answered, and the program default back in the box.
+    void answerTheCheck() {
         ASSERT_TRUE(
             session_->answer("Attention", "The directory you have specified does not exist.  Please create it.", "OK"));
         ASSERT_TRUE(
@@ -37,6 +33,12 @@ protected:
         EXPECT_TRUE(session_->waitUntil("c:\\quill back in the directory box", [](const Snapshot& seen) {
             return seen.text("MainWindow", "dataDirectory") == "c:\\quill";
         }));
+    }
+
+    // After Save has taken the focus from the box: the check, then the save's own refusal of the empty text, and
+    // the button drawn raised again; no record anywhere.
+    void expectTheCheckThenTheSave() {
+        answerTheCheck();
         EXPECT_TRUE(session_->answer("Alert!", "You can't save an empty text box!", "OK"))
             << "the save did not run after the directory check";
         EXPECT_TRUE(
@@ -47,19 +49,49 @@ protected:
         EXPECT_FALSE(std::filesystem::exists(home_ / "drive_c/nosuchdir"));
         EXPECT_TRUE(std::filesystem::is_empty(home_ / "drive_c/quill"));
     }
-
-    test::TempDir home_, work_;
-    std::optional<LiveSession> session_;
 };
 
 TEST_F(EndToEndDirectoryCheck, SavePressedByItsAccessKeyRunsAfterTheCheck) {
+    typeAMissingDirectory();
     ASSERT_TRUE(session_->key("MainWindow", "alt+v"));
     expectTheCheckThenTheSave();
 }
 
 TEST_F(EndToEndDirectoryCheck, SaveClickedWithTheMouseRunsAfterTheCheck) {
+    typeAMissingDirectory();
     ASSERT_TRUE(session_->click("MainWindow", "Sa&ve Record"));
     expectTheCheckThenTheSave();
+}
+
+// A right or a middle click on a button takes the focus from the box, so the check runs, but only the left button
+// runs a button's operation: the recalled record stays on screen and its file stays.
+TEST_F(EndToEndDirectoryCheck, RightOrMiddleClickOnDeleteRunsOnlyTheCheck) {
+    const std::string record = home_ / "drive_c/quill/12011000.611";
+    test::writeFile(record, "\"\"\r\n\"needle\"\r\n");
+    ASSERT_TRUE(session_->click("MainWindow", "searchString1"));
+    ASSERT_TRUE(session_->type("MainWindow", "needle"));
+    ASSERT_TRUE(session_->click("MainWindow", "&Search"));
+    ASSERT_TRUE(session_->answer("Match found", "Record found!  Continue search?", "&No"));
+    ASSERT_TRUE(session_->answer("Attention", "Search complete!", "OK"));
+
+    std::string typed;
+    for (const int button : {3, 2}) {
+        typeAMissingDirectory();
+        ASSERT_TRUE(session_->click("MainWindow", "&Delete record", button));
+        answerTheCheck();
+        // Typed after the click was dealt with: a delete it had started would have taken these keys.
+        typed += "x";
+        ASSERT_TRUE(session_->click("MainWindow", "searchString1"));
+        ASSERT_TRUE(session_->type("MainWindow", "x"));
+        EXPECT_TRUE(session_->waitUntil("the typing in the main window, the record still on screen",
+                                        [&](const Snapshot& seen) {
+                                            return seen.text("MainWindow", "searchString1") == typed &&
+                                                   seen.text("MainWindow", "recordNumber") == "12011000.611";
+                                        }))
+            << "mouse button " << button;
+        EXPECT_EQ(session_->snapshot().window("Attention!"), nullptr) << "mouse button " << button;
+        EXPECT_EQ(test::readFile(record), "\"\"\r\n\"needle\"\r\n") << "mouse button " << button;
+    }
 }
 
 } // namespace

@@ -18,6 +18,8 @@ const char* kindName(Shown::Kind kind) {
         return "message";
     case Shown::Kind::Question:
         return "question";
+    case Shown::Kind::Confirm:
+        return "confirmation";
     case Shown::Kind::Input:
         return "input box";
     case Shown::Kind::OpenFile:
@@ -43,8 +45,14 @@ QString nameOf(const QWidget* widget) {
 Shown Shown::message(const QString& text, const QString& title) {
     return {Kind::Message, text, title, {}, {}};
 }
+Shown Shown::jobEndMessage(const QString& text, const QString& title) {
+    return {Kind::Message, text, title, QStringLiteral("ends a job"), {}};
+}
 Shown Shown::question(const QString& text, const QString& title) {
     return {Kind::Question, text, title, {}, {}};
+}
+Shown Shown::confirm(const QString& text, const QString& title) {
+    return {Kind::Confirm, text, title, {}, {}};
 }
 Shown Shown::input(const QString& prompt, const QString& title, const QString& initialText) {
     return {Kind::Input, prompt, title, initialText, {}};
@@ -88,6 +96,12 @@ void FakeDialogs::expectQuestion(bool yes) {
     answer.yes = yes;
     answers_.push_back(std::move(answer));
 }
+void FakeDialogs::expectConfirm(bool yes) {
+    Answer answer;
+    answer.kind = Shown::Kind::Confirm;
+    answer.yes = yes;
+    answers_.push_back(std::move(answer));
+}
 void FakeDialogs::expectInput(const QString& answer) {
     Answer scripted;
     scripted.kind = Shown::Kind::Input;
@@ -115,16 +129,20 @@ void FakeDialogs::expectProgress(std::optional<int> stopAfter, std::function<voi
     answers_.push_back(std::move(answer));
 }
 
-// A progress window that writes down each text and bar it shows, presses Stop when the script says so, and
-// passes its waits on to the clock (a test's manual clock returns at once).
+// A progress window that writes down each text and bar it shows, presses Stop once when the script says so, which
+// asks its stop question, and passes its waits on to the clock (a test's manual clock returns at once).
 class FakeDialogs::Progress final : public app::ProgressWindow {
 public:
-    Progress(std::vector<Shown>& events, Answer script) : events_(events), script_(std::move(script)) {}
-    ~Progress() override { events_.push_back(Shown::progress({}, {}, QStringLiteral("closed"))); }
+    Progress(FakeDialogs& dialogs, Answer script, QString title, QString stopQuestion)
+        : dialogs_(dialogs), script_(std::move(script)), title_(std::move(title)),
+          stopQuestion_(std::move(stopQuestion)) {}
+    ~Progress() override { dialogs_.events_.push_back(Shown::progress({}, {}, QStringLiteral("closed"))); }
     void update(const QString& text, int done, int total) override {
-        events_.push_back(Shown::progress(text, {}, QStringLiteral("%1/%2").arg(done).arg(total)));
-        if (script_.stopAfter && done >= *script_.stopAfter)
-            stopped_ = true;
+        dialogs_.events_.push_back(Shown::progress(text, {}, QStringLiteral("%1/%2").arg(done).arg(total)));
+        if (script_.stopAfter && done >= *script_.stopAfter && !stopPressed_) {
+            stopPressed_ = true;
+            stopped_ = dialogs_.confirm(nullptr, stopQuestion_, title_);
+        }
     }
     void waitUntil(platform::Clock& clock, std::chrono::steady_clock::time_point deadline) override {
         if (script_.onWait)
@@ -134,15 +152,17 @@ public:
     bool stopRequested() const override { return stopped_; }
 
 private:
-    std::vector<Shown>& events_;
+    FakeDialogs& dialogs_;
     Answer script_;
+    QString title_, stopQuestion_;
+    bool stopPressed_ = false;
     bool stopped_ = false;
 };
 
 std::unique_ptr<app::ProgressWindow> FakeDialogs::showProgress(QWidget* parent, const QString& title,
-                                                               const QString& text) {
+                                                               const QString& text, const QString& stopQuestion) {
     const Answer* answer = record(Shown::progress(text, title), parent);
-    return std::make_unique<Progress>(events_, answer ? *answer : Answer{});
+    return std::make_unique<Progress>(*this, answer ? *answer : Answer{}, title, stopQuestion);
 }
 
 void FakeDialogs::expectFontUnchanged() {
@@ -176,7 +196,7 @@ std::vector<Shown> FakeDialogs::only(std::initializer_list<Shown::Kind> kinds) c
 
 std::vector<Shown> FakeDialogs::dialogs() const {
     using K = Shown::Kind;
-    return only({K::Message, K::Question, K::Input, K::OpenFile, K::Font});
+    return only({K::Message, K::Question, K::Confirm, K::Input, K::OpenFile, K::Font});
 }
 
 std::vector<Shown> FakeDialogs::messages() const {
@@ -197,8 +217,19 @@ void FakeDialogs::message(QWidget* parent, const QString& text, const QString& t
     events_.push_back(shown);
 }
 
+void FakeDialogs::jobEndMessage(QWidget* parent, const QString& text, const QString& title) {
+    Shown shown = Shown::jobEndMessage(text, title);
+    shown.parent = nameOf(parent);
+    events_.push_back(shown);
+}
+
 bool FakeDialogs::question(QWidget* parent, const QString& text, const QString& title) {
     const Answer* answer = record(Shown::question(text, title), parent);
+    return answer && answer->yes;
+}
+
+bool FakeDialogs::confirm(QWidget* parent, const QString& text, const QString& title) {
+    const Answer* answer = record(Shown::confirm(text, title), parent);
     return answer && answer->yes;
 }
 

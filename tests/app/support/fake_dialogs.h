@@ -16,16 +16,20 @@ namespace qb::test {
 
 /** One thing the program showed or did to the user. */
 struct Shown {
-    enum class Kind { Message, Question, Input, OpenFile, Font, Beep, Pointer, Progress };
+    enum class Kind { Message, Question, Confirm, Input, OpenFile, Font, Beep, Pointer, Progress };
     Kind kind = Kind::Message;
     QString text;   ///< message or question text, input prompt, file filter; for a pointer the window's object name
     QString title;  ///< the title; empty for the file, font, beep and pointer entries
     QString extra;  ///< the input box's pre-filled text, the file dialog's selected entry, the font flags, the
-                    ///< pointer shape ("hourglass" or "default")
+                    ///< pointer shape ("hourglass" or "default"), "ends a job" for such a message
     QString parent; ///< the object name of the window the dialog belongs to; not compared
 
     static Shown message(const QString& text, const QString& title);
+    /** A message that ends a long job. */
+    static Shown jobEndMessage(const QString& text, const QString& title);
     static Shown question(const QString& text, const QString& title);
+    /** A question with No the default. */
+    static Shown confirm(const QString& text, const QString& title);
     static Shown input(const QString& prompt, const QString& title, const QString& initialText = {});
     static Shown openFile(const QString& filter, int selected);
     static Shown font(int flags = app::kFontDialogFlags);
@@ -50,18 +54,20 @@ public:
 
     /** Scripts the answers, in the order the dialogs will come up. */
     void expectQuestion(bool yes);
+    void expectConfirm(bool yes);
     void expectInput(const QString& answer);
     void expectOpenFile(const QString& path);
     void expectFont(std::optional<app::FontChoice> choice);
     /** Scripts OK in the font dialog without a change: the answer is the font it was opened on. */
     void expectFontUnchanged();
-    /** Scripts a progress window. With stopAfter, Stop is pressed once that many steps are done; duringWait runs at
-     *  each of its waits, while the job holds the program. */
+    /** Scripts a progress window. With stopAfter, Stop is pressed once that many steps are done, which asks the
+     *  window's stop question (script its answer with expectConfirm); duringWait runs at each of its waits, while the
+     *  job holds the program. */
     void expectProgress(std::optional<int> stopAfter = std::nullopt, std::function<void()> duringWait = {});
 
     /** Everything in order, pointers and beeps included. */
     const std::vector<Shown>& events() const { return events_; }
-    /** The dialogs only: messages, questions, input boxes, file and font dialogs. */
+    /** The dialogs only: messages, questions, confirmations, input boxes, file and font dialogs. */
     std::vector<Shown> dialogs() const;
     /** The message boxes only. */
     std::vector<Shown> messages() const;
@@ -79,12 +85,14 @@ public:
     std::size_t pendingAnswers() const { return answers_.size(); }
 
     void message(QWidget* parent, const QString& text, const QString& title) override;
+    void jobEndMessage(QWidget* parent, const QString& text, const QString& title) override;
     bool question(QWidget* parent, const QString& text, const QString& title) override;
+    bool confirm(QWidget* parent, const QString& text, const QString& title) override;
     QString inputBox(QWidget* parent, const QString& prompt, const QString& title, const QString& initialText) override;
     QString openFile(QWidget* parent, const QString& filter, int selected) override;
     std::optional<app::FontChoice> chooseFont(QWidget* parent, int flags, const app::FontChoice& current) override;
-    std::unique_ptr<app::ProgressWindow> showProgress(QWidget* parent, const QString& title,
-                                                      const QString& text) override;
+    std::unique_ptr<app::ProgressWindow> showProgress(QWidget* parent, const QString& title, const QString& text,
+                                                      const QString& stopQuestion) override;
     void beep() override;
     void setPointer(QWidget* window, app::Pointer pointer) override;
 

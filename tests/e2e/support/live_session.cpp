@@ -298,8 +298,8 @@ testing::AssertionResult LiveSession::waitForWindow(std::string_view window, std
         what, [&](const Snapshot& seen) { return seen.window(window, text) != nullptr; }, seconds);
 }
 
-testing::AssertionResult LiveSession::click(std::string_view window, std::string_view control) {
-    return clickIn(window, {}, control, false);
+testing::AssertionResult LiveSession::click(std::string_view window, std::string_view control, int button) {
+    return clickIn(window, {}, control, false, button);
 }
 
 testing::AssertionResult LiveSession::answer(std::string_view title, std::string_view text, std::string_view button) {
@@ -311,7 +311,7 @@ testing::AssertionResult LiveSession::answer(std::string_view title, std::string
 // Clicks the middle of a control once its window is active and the control has kept its place for two snapshots.
 // A newWindow is never the box answered last: that one may still be closing while the next of its title comes up.
 testing::AssertionResult LiveSession::clickIn(std::string_view window, std::string_view text, std::string_view control,
-                                              bool newWindow) {
+                                              bool newWindow, int button) {
     long lastSeq = -1;
     Control last;
     std::string windowId;
@@ -333,7 +333,7 @@ testing::AssertionResult LiveSession::clickIn(std::string_view window, std::stri
     if (newWindow)
         lastAnswered_ = windowId;
     const std::string x = std::to_string(last.x + last.width / 2), y = std::to_string(last.y + last.height / 2);
-    return xdotool(what, {"mousemove", x, y, "click", "1"});
+    return xdotool(what, {"mousemove", x, y, "click", std::to_string(button)});
 }
 
 testing::AssertionResult LiveSession::key(std::string_view window, std::string_view keys) {
@@ -342,6 +342,14 @@ testing::AssertionResult LiveSession::key(std::string_view window, std::string_v
     for (std::string name; names >> name;)
         command.push_back(name);
     return whenActive(window, command);
+}
+
+testing::AssertionResult LiveSession::holdKey(std::string_view window, std::string_view name) {
+    return whenActive(window, {"keydown", std::string(name)});
+}
+
+testing::AssertionResult LiveSession::releaseKey(std::string_view name) {
+    return xdotool("the key " + std::string(name) + " let go", {"keyup", std::string(name)});
 }
 
 testing::AssertionResult LiveSession::type(std::string_view window, std::string_view text) {
@@ -413,6 +421,12 @@ std::optional<std::string> LiveSession::command(const std::vector<std::string>& 
 
 std::string LiveSession::notificationTraffic() const {
     return fileText(scratch_ / "bus.log");
+}
+
+void MainWindowTest::SetUp() {
+    session_.emplace(StartOptions{.home = home_.path(), .workdir = work_.path()});
+    ASSERT_TRUE(session_->started());
+    ASSERT_TRUE(session_->waitForWindow("MainWindow", {}, kStartUp));
 }
 
 } // namespace qb::e2e

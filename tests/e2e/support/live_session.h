@@ -60,10 +60,16 @@ public:
                                        double seconds = 5);
     /** Waits for a window (title, object name or class) showing text (a control's whole text; any when empty). */
     testing::AssertionResult waitForWindow(std::string_view window, std::string_view text = {}, double seconds = 5);
-    /** Waits for the window to be active and the control (object name or caption) to stand still, then clicks it. */
-    testing::AssertionResult click(std::string_view window, std::string_view control);
+    /** Waits for the window to be active and the control (object name or caption) to stand still, then clicks it
+     *  with a mouse button (1 left, 2 middle, 3 right). */
+    testing::AssertionResult click(std::string_view window, std::string_view control, int button = 1);
     /** Waits for the window to be active, then sends keys in xdotool's names ("alt+v", "ctrl+Return"). */
     testing::AssertionResult key(std::string_view window, std::string_view keys);
+    /** Waits for the window to be active, then holds a key (xdotool's name) down until releaseKey: the X server
+     *  repeats it meanwhile, as it does for a key a user holds. */
+    testing::AssertionResult holdKey(std::string_view window, std::string_view name);
+    /** Lets a key held by holdKey go. */
+    testing::AssertionResult releaseKey(std::string_view name);
     /** Waits for the window to be active, then types text into its focused control. */
     testing::AssertionResult type(std::string_view window, std::string_view text);
     /** Waits for a message box showing text and clicks its button. */
@@ -88,7 +94,7 @@ private:
     std::vector<std::string> programEnvironment(const StartOptions& options) const;
     int reapProgram();
     testing::AssertionResult clickIn(std::string_view window, std::string_view text, std::string_view control,
-                                     bool newWindow);
+                                     bool newWindow, int button = 1);
     testing::AssertionResult whenActive(std::string_view window, const std::vector<std::string>& command);
     testing::AssertionResult xdotool(const std::string& what, std::vector<std::string> command);
     testing::AssertionResult failure(const std::string& what, const Snapshot& seen);
@@ -104,6 +110,15 @@ private:
     std::optional<int> exitStatus_; // its exit status, once it has ended normally
     std::string lastAnswered_;      // the X window id of the last box answered
     int screenshots_ = 0;
+};
+
+/** The base of tests that start at the main window: the program started in a home and a working folder of its own. */
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override;
+
+    test::TempDir home_, work_;
+    std::optional<LiveSession> session_;
 };
 
 } // namespace qb::e2e
