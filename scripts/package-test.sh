@@ -12,7 +12,7 @@
 #      into a fresh folder with dpkg -x), runs the autostart entry's command with an empty QUILLBOX_HOME (it must
 #      end at once, print nothing and create nothing), and starts the installed program offscreen with that home,
 #      until its main window is up;
-#   4. removes the package again, so the machine is left as it was.
+#   4. removes the package again with its conffile (dpkg --purge), so the machine is left as it was.
 # The package is left in build-package/ for whoever wants it.
 set -euo pipefail
 
@@ -26,7 +26,8 @@ work="$(mktemp -d)"
 installed_here=no
 cleanup() {
     if [ "$installed_here" = yes ]; then
-        as_root dpkg -r quillbox >/dev/null
+        # Purged, so that its conffile (the autostart entry) goes too.
+        as_root dpkg --purge quillbox >/dev/null
     fi
     rm -rf "$work"
 }
@@ -57,8 +58,9 @@ for file in "${installed_files[@]}"; do
 done
 desktop-file-validate "$stage/usr/share/applications/quillbox.desktop"
 desktop-file-validate "$stage/$autostart"
-# The autostart entry's fields: a program started at login, with no terminal, running the reminder notification.
-for field in "Type=Application" "Exec=quillbox --remind" "Icon=quillbox" "Terminal=false"; do
+# The autostart entry's fields: a program started at login, with no terminal, running the reminder notification,
+# and skipped once the program is removed and only the entry (a conffile) is left.
+for field in "Type=Application" "Exec=quillbox --remind" "TryExec=quillbox" "Icon=quillbox" "Terminal=false"; do
     grep -qx "$field" "$stage/$autostart" || fail "the autostart entry lacks the line $field"
 done
 ! grep -qE "^(Hidden|NoDisplay)=true" "$stage/$autostart" || fail "the autostart entry is hidden from the desktop's settings"
