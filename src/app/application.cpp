@@ -13,6 +13,7 @@
 #include "app/program_exit.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_printer.h"
+#include "app/remind_command.h"
 #include "app/services.h"
 #include "app/splash_window.h"
 #include "platform/clock.h"
@@ -38,6 +39,8 @@ int refuseToStart(const std::string& problem) {
 int runQuillbox(int argc, char** argv) {
     // The command line is read before the window system is touched, so --help and --version work without a display.
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv));
+    if (commandLine.action == CommandLine::Action::Remind)
+        return runRemindCommand(commandLine, argv);
     if (commandLine.action != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine);
 

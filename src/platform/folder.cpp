@@ -137,7 +137,8 @@ Status Folder::sync() const {
 NewFile createHiddenFile(const Folder& folder, std::string_view stem, unsigned permissions) {
     NewFile created;
     for (int attempt = 0; attempt < kHiddenNameTries; ++attempt) {
-        created.name = "." + std::string(stem) + "." + randomLetters();
+        created.name.assign(1, '.');
+        created.name.append(stem).append(1, '.').append(randomLetters());
         created.fd = ::openat(folder.descriptor(), created.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                               static_cast<mode_t>(permissions));
         if (created.fd >= 0 || errno != EEXIST)
