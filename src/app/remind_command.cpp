@@ -51,12 +51,13 @@ bool startQuillbox(const CommandLine& commandLine) {
 } // namespace
 
 int runRemindCommand(const CommandLine& commandLine, char** argv) {
-    const platform::ProgramHome home = platform::programHome(QFile::encodeName(commandLine.home).toStdString());
-    if (!home.choice.ok()) {
-        printError(QStringLiteral("Today's reminders cannot be read: %1.").arg(QString::fromLocal8Bit(home.choice.problem)));
+    // Telling reminders creates nothing, not even a missing home.
+    const platform::HomeChoice home = platform::homeToRead(QFile::encodeName(commandLine.home).toStdString());
+    if (!home.ok()) {
+        printError(QStringLiteral("Today's reminders cannot be read: %1.").arg(QString::fromLocal8Bit(home.problem)));
         return 1;
     }
-    const platform::DriveMap drives(home.choice.folder, platform::DriveMap::currentWorkingDirectory());
+    const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
     const search::ReminderNotice notice = search::todaysReminders(drives, platform::SystemClock().now());
     if (notice.count() == 0)
         return 0;

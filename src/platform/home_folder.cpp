@@ -82,20 +82,22 @@ std::optional<std::string> homeFolderProblem(const std::string& folder, const Fo
     return std::nullopt;
 }
 
-ProgramHome programHome(const std::string& option) {
+HomeChoice homeToRead(const std::string& option) {
     HomeSources sources{option, environment("QUILLBOX_HOME"), environment("XDG_DATA_HOME"), environment("HOME"), {}};
     if (!isAbsolute(sources.userHome))
         sources.accountHome = accountHome();
-    ProgramHome home{chooseHome(sources)};
+    HomeChoice choice = chooseHome(sources);
+    if (choice.ok())
+        choice.problem = problemOnDisk(choice.folder).value_or("");
+    return choice;
+}
+
+ProgramHome programHome(const std::string& option) {
+    ProgramHome home{homeToRead(option)};
     if (!home.choice.ok())
         return home;
-    std::optional<std::string> problem = problemOnDisk(home.choice.folder);
-    if (!problem) {
-        home.driveC = DriveMap(home.choice.folder, "/").ensureDriveC();
-        problem = problemOnDisk(home.choice.folder);
-    }
-    if (problem)
-        home.choice.problem = *problem;
+    home.driveC = DriveMap(home.choice.folder, "/").ensureDriveC();
+    home.choice.problem = problemOnDisk(home.choice.folder).value_or("");
     return home;
 }
 

@@ -43,6 +43,10 @@ struct FolderFacts {
 [[nodiscard]] std::optional<std::string> homeFolderProblem(const std::string& folder, const FolderFacts& facts,
                                                            uid_t user);
 
+/** The home of this process for reading only: chosen by chooseHome() from the option (empty when not given), the
+ *  environment and the password database, refused as homeFolderProblem() says when it exists; nothing is created. */
+[[nodiscard]] HomeChoice homeToRead(const std::string& option);
+
 /** The home of this process and whether its drive C folder is there. */
 struct [[nodiscard]] ProgramHome {
     HomeChoice choice;
