@@ -1,14 +1,17 @@
-// The comma-delimited import on arbitrary answers and files. The first line is the answer to "how many fields per
-// record"; the rest is the import file. The answer must convert only when it is plain decimal notation, to the
-// nearest whole number within range. The import (with a clock whose waits are instant, and at most six fields per
-// record) must write exactly the records it reports, each holding the next run of fields in file order (a doubled
-// double quote in a quoted field standing for one), numbered two seconds apart, and leave no other file behind. A
-// file that holds a NUL byte outside UTF-16 writes no record at all.
+// The comma-delimited import on arbitrary answers and files, from memory. The first line is the answer to "how many
+// fields per record"; the rest is the import file. The answer must convert only when it is plain decimal notation,
+// to the nearest whole number within range. The import (with a clock whose waits are instant, at most six fields per
+// record, and records kept in memory where the first byte of the answer marks some numbers as taken already) must
+// make exactly the records it reports, each holding the next run of fields in file order (a doubled double quote in
+// a quoted field standing for one), each under the first free second from two seconds after the number before it.
+// A file that holds a NUL byte outside UTF-16 makes no record at all.
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,7 +20,6 @@
 #include "import/import_run.h"
 #include "import/import_text.h"
 #include "manual_clock.h"
-#include "store/field_reader.h"
 #include "store/record_file.h"
 
 using namespace qb::import;
@@ -96,41 +98,66 @@ Expected expectedRecords(const std::string& decoded, int count) {
     return expected;
 }
 
-void checkImport(const std::string& file, int count) {
-    static qb::fuzz::MemoryFile importFile;
-    static const std::string folder = qb::fuzz::makeScratchSubfolder("target");
-    importFile.set(file);
+// A moment as one number that grows with it, to tell taken numbers apart without making them.
+long long key(const qb::platform::LocalDateTime& m) {
+    return ((((m.year * 100LL + m.month) * 100 + m.day) * 100 + m.hour) * 100 + m.minute) * 100 + m.second;
+}
+
+// Keeps the records in memory, with some moments' numbers taken before the import starts.
+class MemorySink final : public RecordSink {
+public:
+    std::set<long long> taken;
+    std::vector<std::pair<std::string, qb::store::Record>> written;
+
+    qb::store::NewRecordWrite writeNew(const qb::platform::LocalDateTime& moment,
+                                       const qb::store::Record& record) override {
+        for (int offset = 0; offset < qb::store::kMaxRecordNumberTries; ++offset) {
+            const qb::platform::LocalDateTime next = qb::platform::addSeconds(moment, offset);
+            if (taken.insert(key(next)).second) {
+                written.emplace_back(qb::store::recordNumber(next), record);
+                return {{}, written.back().first};
+            }
+        }
+        return {qb::platform::Status::failure(EEXIST, "create"), {}};
+    }
+};
+
+void checkImport(const std::string& file, int count, unsigned takenMask) {
     const qb::platform::LocalDateTime start{2026, 12, 6, 14, 3, 59};
+    MemorySink sink;
+    for (int i = 0; i < 8; ++i)
+        if ((takenMask >> i & 1) != 0)
+            sink.taken.insert(key(qb::platform::addSeconds(start, 2 * i)));
+    std::set<long long> taken = sink.taken;
     qb::test::ManualClock clock(start);
-    const ImportResult result = importRecords(importFile.path(), count, folder, clock);
+    const ImportResult result = importBytes(file, count, sink, clock);
 
     const ImportText decoded = decodeImportFile(file);
-    std::vector<std::string> names = qb::fuzz::folderNames(folder);
     const bool utf16 = file.starts_with("\xFF\xFE") || file.starts_with("\xFE\xFF");
     if (!utf16 && file.find('\0') != std::string::npos)
         check(decoded.problem == ImportProblem::NulByte, "a file that is not UTF-16 and holds a NUL byte is refused");
     if (!decoded.ok()) {
-        check(result.problem == decoded.problem && names.empty(),
+        check(result.problem == decoded.problem && sink.written.empty(),
               "a file whose text cannot become records stops the import before any record");
         return;
     }
     const Expected expected = expectedRecords(decoded.bytes, count);
     check(result.ok() == expected.complete, "the import succeeds exactly when the file ends after a whole record");
     check(result.numbers.size() == expected.texts.size(), "every whole record is written, and nothing more");
-    check(names.size() == result.numbers.size(), "only the reported records are in the folder");
-    qb::store::FieldReader reader;
+    check(sink.written.size() == result.numbers.size(), "only the reported records are made");
+    long long second = 0; // the first second a record may take, counted from the start
     for (std::size_t i = 0; i < result.numbers.size(); ++i) {
-        const std::string& number = result.numbers[i];
-        check(number == qb::store::recordNumber(qb::platform::addSeconds(start, 2 * static_cast<long long>(i))),
-              "records are numbered two seconds apart from the start", number);
-        const qb::store::RecordRead read = qb::store::readRecordFile(reader, folder + "/" + number);
-        check(read.ok() && read.record == qb::store::Record{"", expected.texts[i]},
+        while (!taken.insert(key(qb::platform::addSeconds(start, second))).second)
+            ++second;
+        const std::string number = qb::store::recordNumber(qb::platform::addSeconds(start, second));
+        check(result.numbers[i] == number && sink.written[i].first == number,
+              "each record takes the first free second from two seconds after the one before", number);
+        check(sink.written[i].second == qb::store::Record{"", expected.texts[i]},
               "each record holds its run of fields, one per line, and no reminder date", number);
-        check(read.record.text.find('\0') == std::string::npos, "no record holds a NUL byte the search would skip");
-        check(qb::fuzz::fileBytes(folder + "/" + number) == qb::store::recordFileBytes(read.record),
-              "each record file is exactly two quoted lines");
+        check(sink.written[i].second.text.find('\0') == std::string::npos,
+              "no record holds a NUL byte the search would skip");
+        second += 2;
     }
-    qb::fuzz::emptyFolder(folder);
 }
 
 } // namespace
@@ -141,6 +168,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Any count works for the import itself; keep it small so a run of records stays quick.
     const int count = answered > 0 ? (answered - 1) % kMaxFieldsInFuzzing + 1
                                    : static_cast<int>(answer.size() % kMaxFieldsInFuzzing) + 1;
-    checkImport(std::string(file), count);
+    checkImport(std::string(file), count, answer.empty() ? 0 : static_cast<unsigned char>(answer.front()));
     return 0;
 }

@@ -20,6 +20,7 @@ constexpr char32_t kTaggedLineFeed = 0x1000A;
 
 std::u32string tagged(std::string_view text) {
     std::u32string out;
+    out.reserve(text.size());
     for (const char c : text)
         out.push_back(c == '\n' ? kTaggedLineFeed : static_cast<unsigned char>(c));
     return out;
@@ -27,6 +28,7 @@ std::u32string tagged(std::string_view text) {
 
 std::string untagged(const std::u32string& text) {
     std::string out;
+    out.reserve(text.size());
     for (const char32_t c : text)
         out.push_back(c == kTaggedLineFeed ? '\n' : static_cast<char>(c));
     return out;
@@ -43,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Walk the result: an untagged line feed is an added break, and must follow CR and a space past the threshold.
     std::u32string kept;
+    kept.reserve(input.size());
     int column = 0;         // the counter as the reformat keeps it
     bool pastSpace = false; // a space past the threshold was taken on this line, so the break must come now
     for (std::size_t i = 0; i < wide.size(); ++i) {

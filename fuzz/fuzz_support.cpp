@@ -6,21 +6,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace qb::fuzz {
 namespace {
-
-void writeAllTo(int fd, std::string_view bytes, const std::string& what) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            fail("the fuzz harness can write its files", what);
-        done += static_cast<std::size_t>(n);
-    }
-}
 
 struct Scratch {
     std::string path;
@@ -46,21 +35,17 @@ void fail(std::string_view property, std::string_view detail) {
     std::abort();
 }
 
-MemoryFile::MemoryFile() {
-    fd_ = ::memfd_create("quillbox-fuzz", MFD_CLOEXEC);
-    if (fd_ < 0)
-        fail("the fuzz harness can make a file in memory");
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
+platform::LocalDateTime momentFrom(std::string_view b) {
+    const auto at = [&](std::size_t i) { return i < b.size() ? static_cast<unsigned char>(b[i]) : 0; };
+    return {2000 + at(0) % 60, 1 + at(1) % 12, 1 + at(2) % 28, at(3) % 24, at(4) % 60, at(5) % 60};
 }
 
-MemoryFile::~MemoryFile() {
-    ::close(fd_);
-}
-
-void MemoryFile::set(std::string_view bytes) {
-    if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
-        fail("the fuzz harness can empty its file in memory");
-    writeAllTo(fd_, bytes, path_);
+store::Record recordFrom(std::string_view bytes) {
+    auto [date, text] = splitAt(bytes, '\n');
+    store::Record record{std::string(date.substr(0, 8)), std::string(text)};
+    for (std::string* field : {&record.reminderDate, &record.text})
+        std::replace(field->begin(), field->end(), '"', '\'');
+    return record;
 }
 
 const std::string& scratchFolder() {
@@ -75,14 +60,6 @@ std::string makeScratchSubfolder(const std::string& name) {
     if (error)
         fail("the fuzz harness can make a folder", path);
     return path;
-}
-
-void putFile(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail("the fuzz harness can create a file", path);
-    writeAllTo(fd, bytes, path);
-    ::close(fd);
 }
 
 std::string fileBytes(const std::string& path) {

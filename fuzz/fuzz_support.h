@@ -1,10 +1,13 @@
 #pragma once
-// Helpers of the fuzz targets: a failed property stops the run (so libFuzzer keeps the input), files in memory for
-// the readers that take a path, and a private scratch folder on a RAM disk for the writers.
+// Helpers of the fuzz targets: a failed property stops the run (so libFuzzer keeps the input), inputs made into
+// moments and records, and a private scratch folder on a RAM disk for the one target that writes files.
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/clock.h"
+#include "store/record_file.h"
 
 namespace qb::fuzz {
 
@@ -17,32 +20,18 @@ inline void check(bool holds, std::string_view property, std::string_view detail
         fail(property, detail);
 }
 
-/** A file that lives in memory only; path() opens it afresh from its first byte, as any file path does. */
-class MemoryFile {
-public:
-    MemoryFile();
-    ~MemoryFile();
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
+/** A moment of the calendar taken from the first six bytes (zeros past the end); every field within its range. */
+platform::LocalDateTime momentFrom(std::string_view bytes);
 
-    /** Replaces the whole content. */
-    void set(std::string_view bytes);
-    /** A path that names the file. */
-    const std::string& path() const { return path_; }
-
-private:
-    int fd_ = -1;
-    std::string path_;
-};
+/** A record as saving could make it from the bytes: the reminder date is up to eight bytes before the first line
+ *  feed, the text the rest; double quotes, which saving refuses, become single ones. */
+store::Record recordFrom(std::string_view bytes);
 
 /** A folder for this process only, on /dev/shm when there is one, created once and removed at exit. */
 const std::string& scratchFolder();
 
 /** Creates a folder (and its parents) inside the scratch folder; its path. */
 std::string makeScratchSubfolder(const std::string& name);
-
-/** Writes bytes to a file, replacing it. */
-void putFile(const std::string& path, std::string_view bytes);
 
 /** The bytes of a file. */
 std::string fileBytes(const std::string& path);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz, fuzzes each one for a bounded time starting from its seed
 # corpus (fuzz/corpus/<target>/), then replays the seeds and every input the run added. Prints the executions per
-# target; any crash, sanitizer report or broken property fails the run and leaves the input in build-fuzz/artifacts.
+# target and per second; any crash, sanitizer report or broken property fails the run and leaves the input in
+# build-fuzz/artifacts.
 #   scripts/fuzz.sh                    every target, 30 seconds each
 #   QUILLBOX_FUZZ_SECONDS=300 scripts/fuzz.sh reformat    one target, longer
 set -euo pipefail
@@ -14,19 +15,36 @@ source "$root/scripts/packages.sh"
 ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(field_reader record_file settings import file_pattern reformat listing_names)
+[ "${#targets[@]}" -gt 0 ] ||
+    targets=(field_reader record_file record_write settings dirlist import file_pattern reformat listing_names)
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets
 
-# The import writes a record file per record, so its inputs are kept shorter; folder entries are at most 255 bytes,
-# and an input of the listing's names holds a few.
+# The longest input of each target. A record or a settings value is read by one or two field reads, so those inputs
+# may be long. The parsers that go through every field of an input find nothing more in kilobytes than in a few
+# hundred bytes that repeat the same cases: field reads in pieces of up to 64 bytes, a directory list (320 bytes hold
+# more than its 256 entries), the import (several records of up to six fields), the reformat (lines break after 65
+# characters); and a name in a folder is at most 255 bytes (an input of the listing's names holds a few). Shorter
+# inputs keep them near 20,000 runs a second.
 max_len() {
     case "$1" in
-    import) echo 1024 ;;
+    reformat) echo 1024 ;;
+    file_pattern) echo 640 ;;
+    field_reader) echo 512 ;;
+    dirlist | import) echo 320 ;;
     listing_names) echo 1024 ;;
     *) echo 4096 ;;
+    esac
+}
+
+# The tokens the core compares against (it is built without comparison tracing), as libFuzzer options.
+dictionary() {
+    case "$1" in
+    reformat) ;;
+    file_pattern | listing_names) echo "$root/fuzz/dict/names.dict" ;;
+    *) echo "$root/fuzz/dict/fields.dict" ;;
     esac
 }
 
@@ -42,20 +60,24 @@ for target in "${targets[@]}"; do
     log="$build/logs/$target.log"
     mkdir -p "$grown"
     echo "== fuzz_$target: ${seconds}s"
-    if ! "$binary" -max_total_time="$seconds" -max_len="$(max_len "$target")" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$grown" "$seeds" >"$log" 2>&1; then
+    options=(-max_len="$(max_len "$target")" -timeout=10 -rss_limit_mb=2048)
+    dict="$(dictionary "$target")"
+    [ -z "$dict" ] || options+=(-dict="$dict")
+    if ! "$binary" -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
+        -artifact_prefix="$build/artifacts/$target-" "$grown" "$seeds" >"$log" 2>&1; then
         tail -n 40 "$log"
         failed+=("$target")
         continue
     fi
     runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+    rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")"
     if ! "$binary" -runs=0 -max_len="$(max_len "$target")" "$seeds" "$grown" >"$log.replay" 2>&1; then
         tail -n 40 "$log.replay"
         failed+=("$target (replay)")
         continue
     fi
     inputs="$(find "$seeds" "$grown" -type f | wc -l)"
-    summary+=("$(printf '%-14s %10s executions  %5s corpus inputs replayed' "$target" "$runs" "$inputs")")
+    summary+=("$(printf '%-14s %10s executions %7s/s  %5s corpus inputs replayed' "$target" "$runs" "$rate" "$inputs")")
 done
 
 echo "== fuzzing summary"

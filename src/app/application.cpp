@@ -1,8 +1,10 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
 #include <QMessageBox>
+#include <cstdio>
 #include <memory>
 
 #include "app/command_line.h"
@@ -16,8 +18,23 @@
 #include "app/splash_window.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "platform/home_folder.h"
 
 namespace qb::app {
+namespace {
+
+// A home the program must not use: says why on standard error and in a message box, and gives the exit status.
+int refuseToStart(const std::string& problem) {
+    const QString text = QStringLiteral("Quillbox cannot start: %1. Name another folder with --home or QUILLBOX_HOME.")
+                             .arg(QString::fromLocal8Bit(problem));
+    std::fprintf(stderr, "quillbox: %s\n", text.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbox"), text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("HomeRefusedMessage"));
+    box.exec();
+    return 1;
+}
+
+} // namespace
 
 int runQuillbox(int argc, char** argv) {
     // The command line is read before the window system is touched, so --help and --version work without a display.
@@ -39,8 +56,11 @@ int runQuillbox(int argc, char** argv) {
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
-    platform::DriveMap drives(driveHome(commandLine), platform::DriveMap::currentWorkingDirectory());
-    if (!drives.ensureDriveC())
+    const platform::ProgramHome home = platform::programHome(QFile::encodeName(commandLine.home).toStdString());
+    if (!home.choice.ok())
+        return refuseToStart(home.choice.problem);
+    platform::DriveMap drives(home.choice.folder, platform::DriveMap::currentWorkingDirectory());
+    if (!home.driveC)
         QMessageBox::warning(nullptr, QStringLiteral("Quillbox"),
                              QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")
                                  .arg(QString::fromStdString(drives.home() + "/drive_c")));

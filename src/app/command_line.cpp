@@ -5,7 +5,6 @@
 #include <QFile>
 #include <cstdio>
 
-#include "platform/drive_map.h"
 
 namespace qb::app {
 namespace {
@@ -64,11 +63,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         commandLine.home = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     }
     return commandLine;
-}
-
-std::string driveHome(const CommandLine& commandLine) {
-    return commandLine.home.isEmpty() ? platform::DriveMap::homeFromEnvironment()
-                                      : QFile::encodeName(commandLine.home).toStdString();
 }
 
 QStringList argumentsOf(int argc, char** argv) {

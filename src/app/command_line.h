@@ -25,9 +25,6 @@ struct CommandLine {
     QString text;
 };
 
-/** The folder that holds the drive folders: the one --home gave, else the one the environment names. */
-[[nodiscard]] std::string driveHome(const CommandLine& commandLine);
-
 /** Reads the program's arguments, its own name first; Qt's own options are not taken. */
 [[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);
 

@@ -41,8 +41,11 @@ void MainWindow::startUp() {
     checkAlarms->setChecked(settings.alarmFlag());
     if (!askStartupPassword(settings))
         return;
-    for (const char* list : {store::settings_paths::kDirectoryList, store::settings_paths::kLocalDirectoryList}) {
-        for (const std::string& directory : settings.directoryList(list))
+    const std::pair<const char*, store::ListOwner> lists[] = {
+        {store::settings_paths::kDirectoryList, store::ListOwner::Anyone},
+        {store::settings_paths::kLocalDirectoryList, store::ListOwner::ThisUser}};
+    for (const auto& [list, owner] : lists) {
+        for (const std::string& directory : settings.directoryList(list, owner))
             dataDirectory->addItem(fromCp1252(directory));
     }
     const std::string today = search::reminderDateOf(services_.clock.now());

@@ -2,12 +2,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -17,6 +20,7 @@ namespace qb::app {
 // One print document: the Qt printer, the painter on it and the position of the next line in device units, measured
 // from the top left of the printable area.
 struct QtPrinter::Document {
+    QFile pdfFile; ///< the PDF file this document created; declared first, so it closes after the printer ends
     std::unique_ptr<QPrinter> printer;
     QPainter painter; ///< declared after the printer, so it ends before the printer goes
     QString pdfPath;  ///< empty when the document goes to a printer
@@ -139,7 +143,7 @@ PrintOutcome QtPrinter::endDocument() {
         return {false, document->failure};
     const bool ended = document->painter.end();
     if (!ended || document->printer->printerState() == QPrinter::Error ||
-        (!document->pdfPath.isEmpty() && QFileInfo(document->pdfPath).size() == 0))
+        (!document->pdfPath.isEmpty() && document->pdfFile.size() == 0))
         return {false, cannotPrintMessage(*document)};
     if (!document->pdfPath.isEmpty()) {
         const QString where = destination_ == Destination::PdfFile
@@ -177,17 +181,14 @@ bool QtPrinter::startDocument() {
     if (!target.isNull()) {
         document.printer = std::make_unique<QPrinter>(target, mode);
     } else {
-        document.pdfPath = newPdfPath();
-        if (document.pdfPath.isEmpty()) {
-            document.failure =
-                QStringLiteral("There is no printer, and Quillbox could not create the folder %1 for a PDF file "
-                               "of the printout, so nothing was printed.")
-                    .arg(printoutsFolder_);
+        document.failure = createPdfFile(document);
+        if (!document.failure.isEmpty())
             return false;
-        }
         document.printer = std::make_unique<QPrinter>(mode);
         document.printer->setOutputFormat(QPrinter::PdfFormat);
-        document.printer->setOutputFileName(document.pdfPath);
+        // Qt writes to a file it opens by name. The descriptor's own name opens the very file created above, so
+        // nothing put under the file's name in between can receive the printout.
+        document.printer->setOutputFileName(QStringLiteral("/proc/self/fd/%1").arg(document.pdfFile.handle()));
         document.printer->setPageMargins(kPdfMarginsMm, QPageLayout::Millimeter);
     }
     document.printer->setDocName(QStringLiteral("Quillbox"));
@@ -201,9 +202,11 @@ bool QtPrinter::startDocument() {
     return true;
 }
 
-QString QtPrinter::newPdfPath() const {
+QString QtPrinter::createPdfFile(Document& document) const {
     if (!platform::makeDirectories(QFile::encodeName(printoutsFolder_).toStdString()).ok())
-        return {};
+        return QStringLiteral("There is no printer, and Quillbox could not create the folder %1 for a PDF file of the "
+                              "printout, so nothing was printed.")
+            .arg(printoutsFolder_);
     const platform::LocalDateTime now = clock_.now();
     const QString stem = QStringLiteral("printout-%1-%2-%3_%4-%5-%6")
                              .arg(now.year, 4, 10, QLatin1Char('0'))
@@ -213,11 +216,24 @@ QString QtPrinter::newPdfPath() const {
                              .arg(now.minute, 2, 10, QLatin1Char('0'))
                              .arg(now.second, 2, 10, QLatin1Char('0'));
     const QDir folder(printoutsFolder_);
-    QString path = folder.absoluteFilePath(stem + QStringLiteral(".pdf"));
-    // Two printouts within one second must not overwrite each other.
-    for (int copy = 2; QFileInfo::exists(path); ++copy)
-        path = folder.absoluteFilePath(QStringLiteral("%1-%2.pdf").arg(stem).arg(copy));
-    return path;
+    // Two printouts within one second must not overwrite each other, nor may a printout go through a name that is
+    // there already (a symbolic link included): the file is created exclusively, else the next name is taken.
+    for (int copy = 1;; ++copy) {
+        const QString path = folder.absoluteFilePath(copy == 1 ? stem + QStringLiteral(".pdf")
+                                                               : QStringLiteral("%1-%2.pdf").arg(stem).arg(copy));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            document.pdfPath = path;
+            if (document.pdfFile.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+                return {};
+            ::close(fd);
+            return cannotPrintMessage(document);
+        }
+        if (errno != EEXIST)
+            return QStringLiteral("There is no printer, and Quillbox could not create the PDF file %1 (%2), so "
+                                  "nothing was printed.")
+                .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
 }
 
 void QtPrinter::printOneLine(const QString& line) {

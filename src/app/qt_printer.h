@@ -53,7 +53,7 @@ private:
     struct Document;
 
     bool startDocument();
-    QString newPdfPath() const;
+    QString createPdfFile(Document& document) const;
     static QString cannotPrintMessage(const Document& document);
     void printOneLine(const QString& line);
 

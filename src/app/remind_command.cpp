@@ -1,6 +1,7 @@
 #include "app/remind_command.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <cstdio>
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include "app/pictures.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "platform/home_folder.h"
 #include "search/reminder_notice.h"
 
 namespace qb::app {
@@ -49,7 +51,13 @@ bool startQuillbox(const CommandLine& commandLine) {
 } // namespace
 
 int runRemindCommand(const CommandLine& commandLine, char** argv) {
-    const platform::DriveMap drives(driveHome(commandLine), platform::DriveMap::currentWorkingDirectory());
+    // Telling reminders creates nothing, not even a missing home.
+    const platform::HomeChoice home = platform::homeToRead(QFile::encodeName(commandLine.home).toStdString());
+    if (!home.ok()) {
+        printError(QStringLiteral("Today's reminders cannot be read: %1.").arg(QString::fromLocal8Bit(home.problem)));
+        return 1;
+    }
+    const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
     const search::ReminderNotice notice = search::todaysReminders(drives, platform::SystemClock().now());
     if (notice.count() == 0)
         return 0;

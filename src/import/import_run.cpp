@@ -48,6 +48,18 @@ ImportProblem readRecordText(store::FieldReader& reader, int count, std::string&
     return ImportProblem::None;
 }
 
+// The records of an import of a file go into a folder, each a new record file.
+class FolderSink final : public RecordSink {
+public:
+    explicit FolderSink(const std::string& folder) : folder_(folder) {}
+    store::NewRecordWrite writeNew(const platform::LocalDateTime& moment, const store::Record& record) override {
+        return store::writeNewRecordFile(folder_, moment, record);
+    }
+
+private:
+    const std::string& folder_;
+};
+
 // About how long the rest takes, in the largest units that say it: "40 seconds", "15 minutes", "2 hours 5 minutes".
 std::string durationText(long long seconds) {
     const auto unit = [](long long count, const char* name) {
@@ -84,15 +96,25 @@ std::string progressText(std::size_t record, std::size_t total) {
 
 ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
                            platform::Clock& clock, ImportWatcher* watcher) {
+    std::string file;
+    if (fieldsPerRecord >= 1) { // a count that is refused is refused before the file is read
+        const platform::Status read = platform::readWholeFile(importPath, file, kMaxImportFileBytes);
+        if (!read.ok()) {
+            ImportResult result;
+            result.status = read;
+            result.problem = read.error == EFBIG ? ImportProblem::FileTooLarge : ImportProblem::CannotRead;
+            return result;
+        }
+    }
+    FolderSink sink(folder);
+    return importBytes(std::move(file), fieldsPerRecord, sink, clock, watcher);
+}
+
+ImportResult importBytes(std::string file, int fieldsPerRecord, RecordSink& sink, platform::Clock& clock,
+                         ImportWatcher* watcher) {
     ImportResult result;
     if (fieldsPerRecord < 1) { // a record of no fields would never use the file up
         result.problem = ImportProblem::ShortRecord;
-        return result;
-    }
-    std::string file;
-    result.status = platform::readWholeFile(importPath, file, kMaxImportFileBytes);
-    if (!result.status.ok()) {
-        result.problem = result.status.error == EFBIG ? ImportProblem::FileTooLarge : ImportProblem::CannotRead;
         return result;
     }
     ImportText text = decodeImportFile(file);
@@ -114,7 +136,7 @@ ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, c
             return result;
         const platform::LocalDateTime moment = clock.now();
         const auto numberMade = clock.elapsedNow();
-        const store::NewRecordWrite written = store::writeNewRecordFile(folder, moment, record);
+        const store::NewRecordWrite written = sink.writeNew(moment, record);
         if (!written.status.ok()) {
             result.problem = ImportProblem::CannotWrite;
             result.status = written.status;

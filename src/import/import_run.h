@@ -11,6 +11,7 @@
 #include "import/import_problem.h"
 #include "platform/clock.h"
 #include "platform/status.h"
+#include "store/record_file.h"
 
 namespace qb::import {
 
@@ -30,6 +31,16 @@ public:
     virtual void recordWritten(std::size_t written) = 0;
     /** Whether the user asked to stop. Asked once each record is complete, after its wait. */
     [[nodiscard]] virtual bool stopRequested() = 0;
+};
+
+/** Where an import puts the records it makes. */
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    /** Writes a new record made at the moment, as store::writeNewRecordFile() does: under the moment's number, or
+     *  under the next free second's when that one is taken; never in place of an existing record. */
+    [[nodiscard]] virtual store::NewRecordWrite writeNew(const platform::LocalDateTime& moment,
+                                                         const store::Record& record) = 0;
 };
 
 /** What an import did. */
@@ -54,6 +65,11 @@ struct [[nodiscard]] ImportResult {
  */
 [[nodiscard]] ImportResult importRecords(const std::string& importPath, int fieldsPerRecord, const std::string& folder,
                                          platform::Clock& clock, ImportWatcher* watcher = nullptr);
+
+/** Imports the bytes of a comma-delimited file into the sink, exactly as importRecords() imports a file into a
+ *  folder once it has read it. */
+[[nodiscard]] ImportResult importBytes(std::string file, int fieldsPerRecord, RecordSink& sink, platform::Clock& clock,
+                                       ImportWatcher* watcher = nullptr);
 
 /** How many whole records of fieldsPerRecord fields an import of these (decoded) bytes makes before it runs out of
  *  fields: the fields are counted as the import reads them. */

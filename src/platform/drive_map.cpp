@@ -64,24 +64,10 @@ std::string findCaseInsensitive(const std::string& dir, const std::string& wante
     return best;
 }
 
-std::string homeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    return "/tmp";
-}
-
 } // namespace
 
 DriveMap::DriveMap(std::string home, std::string workingDir)
     : home_(std::move(home)), workingDir_(std::move(workingDir)) {}
-
-std::string DriveMap::homeFromEnvironment() {
-    if (const char* home = std::getenv("QUILLBOX_HOME"); home && *home)
-        return home;
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
-        return join(data, "quillbox");
-    return homeDirectory() + "/.local/share/quillbox";
-}
 
 std::string DriveMap::currentWorkingDirectory() {
     std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), std::free);

@@ -13,9 +13,6 @@ public:
     /** home holds the drive folders; workingDir anchors relative paths. Both are POSIX paths. */
     DriveMap(std::string home, std::string workingDir);
 
-    /** The Quillbox home: $QUILLBOX_HOME, else $XDG_DATA_HOME/quillbox, else ~/.local/share/quillbox. */
-    [[nodiscard]] static std::string homeFromEnvironment();
-
     /** The process's current working directory. */
     [[nodiscard]] static std::string currentWorkingDirectory();
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/read_only_file.h"
+
 namespace qb::platform {
 
 std::pair<std::string, std::string> splitPath(const std::string& path) {
@@ -57,35 +59,8 @@ Status makeDirectories(const std::string& path) {
 
 Status readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
     bytes.clear();
-    // Non-blocking, so a named pipe or a device is refused instead of waiting for a writer forever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return Status::failure(errno, "open");
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Status::failure(EINVAL, "open (not an ordinary file)");
-    }
-    char buffer[65536];
-    Status status;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            status = Status::failure(errno, "read");
-            break;
-        }
-        if (n == 0)
-            break;
-        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-            status = Status::failure(EFBIG, "read");
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return status;
+    ReadOnlyFile file = ReadOnlyFile::open(path);
+    return file.ok() ? file.readAll(bytes, maxBytes) : file.status();
 }
 
 } // namespace qb::platform

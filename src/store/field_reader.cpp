@@ -1,8 +1,11 @@
 #include "store/field_reader.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
+#include <cstring>
 #include <unistd.h>
+
+#include "platform/read_only_file.h"
 
 namespace qb::store {
 namespace {
@@ -13,9 +16,35 @@ bool isLineEnd(int c) {
     return c == '\r' || c == '\n';
 }
 
+// The next byte from `from` on that is no space; npos when there is none. A NUL byte ends the run of spaces like
+// any other byte; the one that ends c_str() lies past the end.
+std::size_t nextNonSpace(const std::string& buffer, std::size_t from) {
+    const std::size_t at = from + std::strspn(buffer.c_str() + from, " ");
+    return at < buffer.size() ? at : std::string::npos;
+}
+
+std::size_t nextQuote(const std::string& buffer, std::size_t from) {
+    return buffer.find('"', from);
+}
+
+// The next comma or line end from `from` on; npos when there is none. strcspn also stops at a NUL byte, which a
+// binary file may hold anywhere: the search goes on after each one but the NUL that ends c_str().
+std::size_t nextDelimiter(const std::string& buffer, std::size_t from) {
+    const char* const bytes = buffer.c_str();
+    for (std::size_t at = from;; ++at) {
+        at += std::strcspn(bytes + at, ",\r\n");
+        if (at >= buffer.size())
+            return std::string::npos;
+        if (bytes[at] != '\0')
+            return at;
+    }
+}
+
 } // namespace
 
 FieldReader::FieldReader(std::string bytes, QuoteRule quoteRule) : buffer_(std::move(bytes)), quoteRule_(quoteRule) {}
+FieldReader::FieldReader(std::string bytes, QuoteRule quoteRule, std::size_t chunkBytes)
+    : pending_(std::move(bytes)), chunk_(std::max<std::size_t>(chunkBytes, 1)), quoteRule_(quoteRule) {}
 FieldReader::FieldReader() = default;
 FieldReader::~FieldReader() {
     close();
@@ -23,8 +52,11 @@ FieldReader::~FieldReader() {
 
 int FieldReader::open(const std::string& path) {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return fd_ < 0 ? errno : 0;
+    platform::ReadOnlyFile file = platform::ReadOnlyFile::open(path);
+    if (!file.ok())
+        return file.status().error;
+    fd_ = file.release();
+    return 0;
 }
 
 void FieldReader::close() {
@@ -34,6 +66,8 @@ void FieldReader::close() {
     buffer_.clear();
     pos_ = 0;
     ioError_ = false;
+    pending_.clear();
+    pendingPos_ = 0;
 }
 
 void FieldReader::adopt(int fd) {
@@ -42,12 +76,21 @@ void FieldReader::adopt(int fd) {
 }
 
 bool FieldReader::fill() {
-    if (fd_ < 0 || ioError_)
+    if ((fd_ < 0 && pendingPos_ >= pending_.size()) || ioError_)
         return false;
     if (pos_ > 0) { // keep the buffer small: drop what was consumed
         buffer_.erase(0, pos_);
         pos_ = 0;
     }
+    if (fd_ >= 0)
+        return readFromFile();
+    const std::size_t n = std::min(chunk_, pending_.size() - pendingPos_);
+    buffer_.append(pending_, pendingPos_, n);
+    pendingPos_ += n;
+    return true;
+}
+
+bool FieldReader::readFromFile() {
     char chunk[kChunk]; // read beside the buffer, so the buffer never has to be cleared to zeros first
     ssize_t n;
     do {
@@ -77,48 +120,50 @@ void FieldReader::consumeLineEnd(int first) {
         ++pos_;
 }
 
+template <typename FindStop> int FieldReader::scan(FindStop findStop, std::string* text, std::size_t& used) {
+    while (used <= kMaxFieldBytes) {
+        if (pos_ >= buffer_.size() && !fill())
+            return -1;
+        const std::size_t stop = findStop(buffer_, pos_);
+        const std::size_t end = std::min(std::min(stop, buffer_.size()), pos_ + (kMaxFieldBytes + 1 - used));
+        if (text)
+            text->append(buffer_, pos_, end - pos_);
+        used += end - pos_;
+        pos_ = end;
+        if (end == stop)
+            return static_cast<unsigned char>(buffer_[pos_]);
+    }
+    return peek();
+}
+
 FieldRead FieldReader::read() {
     FieldRead result;
     if (atEnd()) {
         result.failure = ioError_ ? ReadFailure::IoError : ReadFailure::PastEnd;
         return result;
     }
-    while (peek() == ' ')
-        ++pos_;
     Field field;
-    const auto tooLong = [&] { return field.text.size() > kMaxFieldBytes; };
-    int c = peek();
+    // Every byte the read goes through counts toward the limit, also the spaces before the field and what follows its
+    // closing quote, so that no file, however large, holds up a read for longer than kMaxFieldBytes take.
+    std::size_t used = 0;
+    int c = scan(nextNonSpace, nullptr, used);
     if (c == '"') {
         field.quoted = true;
         ++pos_;
-        for (;;) {
-            // the text up to the next quote, taken a buffer at a time
-            while ((c = peek()) >= 0 && c != '"' && !tooLong()) {
-                const std::size_t quote = buffer_.find('"', pos_);
-                const std::size_t end = quote == std::string::npos ? buffer_.size() : quote;
-                field.text.append(buffer_, pos_, end - pos_);
-                pos_ = end;
-            }
-            if (c != '"')
-                break;
-            ++pos_; // the closing quote, unless the rule makes it and a second one a quote of the text
+        // the text up to the closing quote; under the doubled-quote rule two quotes in a row are one of the text
+        while (scan(nextQuote, &field.text, used) == '"') {
+            ++pos_;
             if (quoteRule_ != QuoteRule::DoubledQuote || peek() != '"')
                 break;
             field.text.push_back('"');
+            ++used;
             ++pos_;
         }
-        // whatever follows the closing quote up to the delimiter is skipped
-        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c))
-            ++pos_;
+        c = scan(nextDelimiter, nullptr, used); // whatever follows the closing quote up to the delimiter is skipped
     } else {
-        while ((c = peek()) >= 0 && c != ',' && !isLineEnd(c) && !tooLong()) {
-            field.text.push_back(static_cast<char>(c));
-            ++pos_;
-        }
-        while (!field.text.empty() && field.text.back() == ' ')
-            field.text.pop_back();
+        c = scan(nextDelimiter, &field.text, used);
     }
-    if (tooLong()) {
+    if (used > kMaxFieldBytes) { // before a plain field's trailing spaces go: they were read too
         result.failure = ReadFailure::TooLong;
         return result;
     }
@@ -126,6 +171,8 @@ FieldRead FieldReader::read() {
         result.failure = ReadFailure::IoError;
         return result;
     }
+    if (!field.quoted)
+        field.text.erase(field.text.find_last_not_of(' ') + 1);
     if (c == ',')
         ++pos_;
     else if (isLineEnd(c))

@@ -10,8 +10,10 @@
 
 namespace qb::store {
 
-/** The largest field a read takes into memory; a longer one means the file is not one of ours. Saving writes at
- *  most 30000 characters and an imported record at most kMaxImportedRecordBytes, both far below this. */
+/** The most bytes one field read goes through: the spaces before the field, its text and whatever follows a
+ *  closing quote up to the delimiter. A longer field means the file is not one of ours (saving writes at most 30000
+ *  characters and an imported record at most kMaxImportedRecordBytes, both far below this), and the bound keeps a
+ *  file of a few quotes and a huge run of zeros from being read for ever. */
 inline constexpr std::size_t kMaxFieldBytes = std::size_t{4} * 1024 * 1024;
 
 /** One field as a field read returns it. */
@@ -23,7 +25,7 @@ struct Field {
 /** Why a field read gave no field. */
 enum class ReadFailure {
     PastEnd, ///< a read after the last field
-    TooLong, ///< a field longer than kMaxFieldBytes
+    TooLong, ///< a field read that would go through more than kMaxFieldBytes
     IoError, ///< the system could not read the file
 };
 
@@ -49,13 +51,17 @@ class FieldReader {
 public:
     /** A reader over bytes in memory, for imports and tests. */
     explicit FieldReader(std::string bytes, QuoteRule quoteRule = QuoteRule::NextQuoteEnds);
+    /** A reader over bytes in memory that takes them chunkBytes at a time, as it takes a file one read at a time;
+     *  it gives the same fields as one that has them all at once, wherever the pieces end. */
+    FieldReader(std::string bytes, QuoteRule quoteRule, std::size_t chunkBytes);
     /** A reader with no file; open() gives it one. */
     FieldReader();
     ~FieldReader();
     FieldReader(const FieldReader&) = delete;
     FieldReader& operator=(const FieldReader&) = delete;
 
-    /** Opens a file for reading (closing any open one); the errno on failure, 0 on success. */
+    /** Opens an ordinary file for reading (closing any open one) without waiting, so a named pipe or a device in
+     *  its place is refused (EINVAL); the errno on failure, 0 on success. */
     [[nodiscard]] int open(const std::string& path);
     /** The next field. */
     [[nodiscard]] FieldRead read();
@@ -68,14 +74,22 @@ public:
     void adopt(int fd);
 
 private:
-    [[nodiscard]] bool fill(); // reads more of the file into the buffer; false at its end or on an error
-    [[nodiscard]] int peek();  // the next byte, or -1 at the end
+    [[nodiscard]] bool fill(); // takes more of the file or of the pending bytes; false at the end or on an error
+    [[nodiscard]] bool readFromFile(); // fill() from the file, apart: its stack buffer is needed only here
+    [[nodiscard]] int peek();          // the next byte, or -1 at the end
     void consumeLineEnd(int first);
+    // Moves on a buffer at a time to the byte findStop(buffer, from) finds, appending what it passes to text when
+    // given, and stops once used (grown by every byte passed) is over kMaxFieldBytes. The byte it stopped at, or -1
+    // at the end.
+    template <typename FindStop> int scan(FindStop findStop, std::string* text, std::size_t& used);
 
     int fd_ = -1;
     std::string buffer_;
     std::size_t pos_ = 0;
     bool ioError_ = false;
+    std::string pending_; // bytes in memory not yet taken into the buffer, for a reader that takes them in chunks
+    std::size_t pendingPos_ = 0;
+    std::size_t chunk_ = 0;
     QuoteRule quoteRule_ = QuoteRule::NextQuoteEnds;
 };
 

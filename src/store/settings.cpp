@@ -1,7 +1,10 @@
 #include "store/settings.h"
 
+#include <unistd.h>
+
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "platform/read_only_file.h"
 #include "platform/safe_write.h"
 #include "store/field_reader.h"
 #include "store/line_writer.h"
@@ -23,19 +26,10 @@ bool isPlainText(const std::string& value) {
 } // namespace
 
 std::optional<std::string> Settings::firstValue(const char* path) const {
-    const std::string resolved = drives_.resolve(path);
-    if (!platform::fileExists(resolved))
-        return std::nullopt;
     FieldReader reader;
-    if (reader.open(resolved) != 0)
+    if (reader.open(drives_.resolve(path)) != 0) // missing, or no ordinary file: not set
         return std::nullopt;
-    const FieldRead read = reader.read();
-    if (!read.ok())
-        return std::nullopt;
-    std::string value = generalValue(*read.field);
-    if (value.empty() || !isPlainText(value))
-        return std::nullopt;
-    return value;
+    return settingValue(reader);
 }
 
 std::optional<std::string> Settings::defaultDirectory() const {
@@ -79,15 +73,33 @@ platform::Status Settings::deletePassword() const {
     return platform::removeFile(path);
 }
 
-std::vector<std::string> Settings::directoryList(const char* path) const {
+std::vector<std::string> Settings::directoryList(const char* path, ListOwner owner) const {
+    platform::ReadOnlyFile file = platform::ReadOnlyFile::open(drives_.resolve(path));
+    if (!file.ok() || file.size() > kMaxDirectoryListBytes)
+        return {};
+    // A list in a folder other users can write to could offer folders of theirs; only one's own list is taken.
+    if (owner == ListOwner::ThisUser && file.owner() != ::geteuid())
+        return {};
+    std::string bytes;
+    if (!file.readAll(bytes, kMaxDirectoryListBytes).ok())
+        return {};
+    return directoryListValues(std::move(bytes));
+}
+
+std::optional<std::string> settingValue(FieldReader& reader) {
+    const FieldRead read = reader.read();
+    if (!read.ok())
+        return std::nullopt;
+    std::string value = generalValue(*read.field);
+    if (value.empty() || !isPlainText(value))
+        return std::nullopt;
+    return value;
+}
+
+std::vector<std::string> directoryListValues(std::string bytes) {
+    FieldReader reader(std::move(bytes));
     std::vector<std::string> values;
-    const std::string resolved = drives_.resolve(path);
-    if (!platform::fileExists(resolved))
-        return values;
-    FieldReader reader;
-    if (reader.open(resolved) != 0)
-        return values;
-    while (!reader.atEnd()) {
+    while (values.size() < kMaxDirectoryListEntries && !reader.atEnd()) {
         const FieldRead read = reader.read();
         if (!read.ok())
             break;

@@ -2,6 +2,7 @@
 // The settings files at fixed paths on drive C: the default data directory, the alarm flag, the password and the
 // directory lists. Letter case in their paths carries no meaning, so every spelling names one file.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ class DriveMap;
 }
 
 namespace qb::store {
+
+class FieldReader;
 
 /** The settings files, each spelled as the program has always spelled it. */
 namespace settings_paths {
@@ -29,6 +32,17 @@ inline constexpr const char* kLocalDirectoryList = "dirlist.dat";
 /** The program default directory: the data directory when no default is stored, the fallback of the directory check,
  *  and created at start-up when missing. */
 inline constexpr const char* kProgramDefaultDirectory = "c:\\quill";
+
+/** The largest directory list file that is read; a larger one was not written by hand and is left alone. */
+inline constexpr std::size_t kMaxDirectoryListBytes = std::size_t{1024} * 1024;
+/** The most entries one directory list file gives; the values after them are left out. */
+inline constexpr std::size_t kMaxDirectoryListEntries = 256;
+
+/** Who must own a directory list file for it to be read. */
+enum class ListOwner {
+    Anyone,   ///< the list in the program's own drive C
+    ThisUser, ///< the list in the working folder, which may be anyone's folder
+};
 
 /** Reads and writes the settings files through the drive map. */
 class Settings {
@@ -54,15 +68,23 @@ public:
     /** Deletes the password file when it exists. */
     [[nodiscard]] platform::Status deletePassword() const;
 
-    /** The values of a directory list file in file order; none when it is missing. A read that fails part-way
-     *  keeps the values read before it. */
-    [[nodiscard]] std::vector<std::string> directoryList(const char* path) const;
+    /** The values of a directory list file, as directoryListValues() gives them; none when it is missing, no
+     *  ordinary file, larger than kMaxDirectoryListBytes or not owned as owner asks. */
+    [[nodiscard]] std::vector<std::string> directoryList(const char* path, ListOwner owner) const;
 
 private:
     [[nodiscard]] std::optional<std::string> firstValue(const char* path) const;
 
     const platform::DriveMap& drives_;
 };
+
+/** The value of a one-value settings file (the default directory, the password): the first field the reader gives,
+ *  as a general value; nothing when there is none, or it is empty or holds a NUL byte. */
+[[nodiscard]] std::optional<std::string> settingValue(FieldReader& reader);
+
+/** The values of a directory list file's bytes in file order, each a general value, at most
+ *  kMaxDirectoryListEntries; a value holding a NUL byte is left out, and a read that fails ends the list. */
+[[nodiscard]] std::vector<std::string> directoryListValues(std::string bytes);
 
 /** Why a new password would not read back as typed (a field read trims it, cuts it at a comma, takes it as a
  *  quoted field, or turns it into a number), or nothing when it reads back unchanged. */

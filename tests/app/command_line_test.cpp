@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "temp_dir.h"
 
@@ -99,6 +101,46 @@ TEST(CommandLine, HomeOptionWinsOverTheVariableAndIsRelativeToTheWorkingFolder) 
 
     EXPECT_EQ(listFolder(scratch / "notes"), std::vector<std::string>{"drive_c"});
     EXPECT_FALSE(QDir(QString::fromStdString(scratch / "from-variable")).exists());
+}
+
+TEST(CommandLine, AHomeOthersCouldChangeIsRefusedWithItsReasonAndLeftAlone) {
+    TempDir scratch;
+    const bool root = ::geteuid() == 0;
+    const struct {
+        std::string name;
+        mode_t mode;
+        uid_t owner;
+        QString reason;
+    } cases[] = {
+        {"open-to-all", 0777, ::geteuid(), "other users may write to the folder"},
+        {"nobodys", 0755, root ? 65534 : ::geteuid(), root ? "belongs to another user (user id 65534)" : ""},
+    };
+    for (const auto& c : cases) {
+        if (c.reason.isEmpty())
+            continue; // giving a folder to another user needs root
+        SCOPED_TRACE(c.name);
+        const std::string home = scratch / c.name;
+        ASSERT_EQ(::mkdir(home.c_str(), c.mode), 0);
+        ASSERT_EQ(::chmod(home.c_str(), c.mode), 0);
+        ASSERT_EQ(::chown(home.c_str(), c.owner, c.owner), 0);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("QUILLBOX_HOME", QString::fromStdString(home));
+        // The probe answers the message box that says why, once it is up.
+        env.insert("LD_PRELOAD", QUILLBOX_WINDOW_PROBE);
+        env.insert("QUILLBOX_PROBE_WINDOW", "HomeRefusedMessage");
+        env.insert("QUILLBOX_PROBE_OUT", QString::fromStdString(scratch / "title"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QUILLBOX_EXECUTABLE, {});
+        ASSERT_TRUE(program.waitForFinished(60'000)) << "the program did not end";
+        EXPECT_EQ(program.exitCode(), 1);
+        const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(error.contains("quillbox: Quillbox cannot start: ")) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
+        EXPECT_EQ(readFile(scratch / "title"), "Quillbox");
+        EXPECT_TRUE(listFolder(home).empty()) << "nothing is made in a refused home";
+    }
 }
 
 } // namespace

@@ -4,10 +4,13 @@
 #include "app/qt_printer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
+#include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/text_codec.h"
 #include "manual_clock.h"
@@ -154,6 +157,32 @@ TEST_F(QtPrinterTest, FontAndColourCarryOverToTheNextDocument) {
     EXPECT_FALSE(printer_.setTextColor(QColor()));
     EXPECT_EQ(printer_.font().family(), "Liberation Serif");
     EXPECT_EQ(printer_.font().pointSizeF(), 14);
+}
+
+TEST_F(QtPrinterTest, ANameThatIsTakenByAnythingIsPassedOverNeverWrittenThrough) {
+    const std::string first = folder().toStdString() + "/printout-2026-12-06_14-03-59.pdf";
+    test::writeFile(home_ / "victim", "keep me");
+    const auto link = [&](const std::string& target) { ASSERT_EQ(::symlink(target.c_str(), first.c_str()), 0); };
+    const struct {
+        const char* what;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a file", [&] { test::writeFile(first, "an older printout"); }},
+        {"a link to a file", [&] { link(home_ / "victim"); }},
+        {"a link to nowhere", [&] { link(home_ / "created-through-the-link"); }},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkpath(QString::fromStdString(first))); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        c.plant();
+        const QString pdf = printToPdf(printer_, print::recordPrintout("", "planted"));
+        EXPECT_TRUE(pdf.endsWith("printout-2026-12-06_14-03-59-2.pdf")) << pdf.toStdString();
+        EXPECT_TRUE(textLines(pdf).contains("planted"));
+        EXPECT_EQ(test::readFile(home_ / "victim"), "keep me");
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home_ / "created-through-the-link")));
+        ASSERT_TRUE(QDir(folder()).removeRecursively());
+    }
 }
 
 TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {

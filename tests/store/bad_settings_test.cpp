@@ -40,8 +40,9 @@ struct BadSettingsTest : ::testing::Test {
         writeFile(work / "dirlist.dat", bytes);
     }
     std::vector<std::string> bothLists() const {
-        std::vector<std::string> values = settings.directoryList(settings_paths::kDirectoryList);
-        const std::vector<std::string> local = settings.directoryList(settings_paths::kLocalDirectoryList);
+        std::vector<std::string> values = settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone);
+        const std::vector<std::string> local =
+            settings.directoryList(settings_paths::kLocalDirectoryList, ListOwner::ThisUser);
         values.insert(values.end(), local.begin(), local.end());
         return values;
     }
@@ -61,10 +62,11 @@ TEST_F(BadSettingsTest, EmptyAndBlankFilesHoldNoValue) {
     putEverywhere("   ");
     EXPECT_FALSE(settings.defaultDirectory());
     EXPECT_FALSE(settings.password());
-    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), std::vector<std::string>{""});
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone), std::vector<std::string>{""});
     putEverywhere(",,,\r\n");
     EXPECT_FALSE(settings.defaultDirectory());
-    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone),
+              (std::vector<std::string>{"", "", "", ""}));
 }
 
 TEST_F(BadSettingsTest, BinaryFilesAreReadByTheFieldRulesLikeAnyOther) {
@@ -79,13 +81,13 @@ TEST_F(BadSettingsTest, BinaryFilesAreReadByTheFieldRulesLikeAnyOther) {
     // values with a NUL byte, which could only cut a path short.
     FieldReader reader{binary};
     std::vector<std::string> expected;
-    while (!reader.atEnd()) {
+    while (!reader.atEnd() && expected.size() < kMaxDirectoryListEntries) {
         std::string value = generalValue(*reader.read().field);
         if (value.find('\0') == std::string::npos)
             expected.push_back(std::move(value));
     }
-    ASSERT_GT(expected.size(), 100u);
-    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList), expected);
+    ASSERT_EQ(expected.size(), kMaxDirectoryListEntries);
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone), expected);
 }
 
 TEST_F(BadSettingsTest, AValueLongerThanAFieldReadTakesIsNoValue) {
@@ -94,33 +96,69 @@ TEST_F(BadSettingsTest, AValueLongerThanAFieldReadTakesIsNoValue) {
     putEverywhere("\"" + std::string(5 * kMegabyte, 'q')); // a quote that never ends
     expectNoValues("5 MB unterminated quote");
 
-    // The edge: the longest value a read takes is accepted, one more character is not.
+    // The edge: the longest value a read takes is accepted, one more character is not. Directory lists are never
+    // that large.
     const std::string longest = "c:\\" + std::string(kMaxFieldBytes - 3, 'a');
     putEverywhere(longest + "\r\n");
     EXPECT_EQ(settings.defaultDirectory(), longest);
-    EXPECT_EQ(bothLists(), (std::vector<std::string>{longest, longest}));
+    EXPECT_TRUE(bothLists().empty());
     putEverywhere(longest + "a\r\n");
     expectNoValues("one character past the limit");
 }
 
 TEST_F(BadSettingsTest, OneLongLineWithoutALineEndIsOneValue) {
-    const std::string line = "c:\\" + std::string(kMegabyte, 'd');
+    const std::string line = "c:\\" + std::string(kMaxDirectoryListBytes - 3, 'd'); // as large as a list may be
     putEverywhere(line);
     EXPECT_EQ(settings.defaultDirectory(), line);
     EXPECT_EQ(settings.password(), line);
     EXPECT_EQ(bothLists(), (std::vector<std::string>{line, line}));
 }
 
-TEST_F(BadSettingsTest, AHugeDirectoryListIsReadWholeAndAHugeDefaultKeepsItsFirstLine) {
-    std::string list;
-    int lines = 0;
-    for (; list.size() < 5 * kMegabyte; ++lines)
-        list += "c:\\dir" + std::to_string(lines) + "\r\n";
-    putEverywhere(list);
+TEST_F(BadSettingsTest, DirectoryListsStopAtTheirLimitsAndAHugeDefaultKeepsItsFirstLine) {
+    const auto lines = [](std::size_t count) {
+        std::string list;
+        for (std::size_t i = 0; i < count; ++i)
+            list += "c:\\dir" + std::to_string(i) + "\r\n";
+        return list;
+    };
+    const struct {
+        std::string bytes;
+        std::size_t entries;
+    } cases[] = {
+        {lines(kMaxDirectoryListEntries), kMaxDirectoryListEntries},
+        {lines(kMaxDirectoryListEntries + 44), kMaxDirectoryListEntries},                 // the first ones, in order
+        {lines(10) + std::string(kMaxDirectoryListBytes - lines(10).size(), ' '), 11},    // and one empty value
+        {lines(10) + std::string(kMaxDirectoryListBytes - lines(10).size() + 1, ' '), 0}, // larger: not read
+        {std::string(2 * kMaxDirectoryListBytes, '\n'), 0},
+        {lines(400'000), 0},
+    };
+    for (const auto& c : cases) {
+        putEverywhere(c.bytes);
+        const std::vector<std::string> values = bothLists();
+        ASSERT_EQ(values.size(), 2 * c.entries) << c.bytes.size() << " bytes";
+        for (std::size_t i = 0; i < std::min<std::size_t>(c.entries, 10); ++i)
+            EXPECT_EQ(values[i], "c:\\dir" + std::to_string(i));
+    }
     EXPECT_EQ(settings.defaultDirectory(), "c:\\dir0");
-    const std::vector<std::string> values = settings.directoryList(settings_paths::kDirectoryList);
-    ASSERT_EQ(values.size(), static_cast<std::size_t>(lines));
-    EXPECT_EQ(values.back(), "c:\\dir" + std::to_string(lines - 1));
+}
+
+TEST_F(BadSettingsTest, ADirectoryListInTheWorkingFolderIsTakenOnlyFromItsOwner) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    putEverywhere("c:\\listed\r\n");
+    const struct {
+        uid_t owner;
+        std::size_t fromDriveC;
+        std::size_t fromWorkingFolder;
+    } cases[] = {{::geteuid(), 1, 1}, {65534, 1, 0}};
+    for (const auto& c : cases) {
+        for (const std::string& file : {driveC("dirlist.dat"), work / "dirlist.dat"})
+            ASSERT_EQ(::chown(file.c_str(), c.owner, c.owner), 0);
+        EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone).size(), c.fromDriveC);
+        EXPECT_EQ(settings.directoryList(settings_paths::kLocalDirectoryList, ListOwner::ThisUser).size(),
+                  c.fromWorkingFolder)
+            << "owner " << c.owner;
+    }
 }
 
 TEST_F(BadSettingsTest, SettingsThatAreNoReadableFileCountAsMissing) {

@@ -62,6 +62,37 @@ TEST(FieldRead, AFieldLongerThanTheLimitIsRefused) {
     EXPECT_TRUE(fits.read().ok());
 }
 
+TEST(FieldRead, SpacesBeforeAndBytesAfterAClosingQuoteCountTowardTheLimit) {
+    const std::size_t limit = kMaxFieldBytes;
+    const struct {
+        std::string bytes;
+        bool ok;
+    } cases[] = {
+        {std::string(limit - 1, ' ') + "x", true},
+        {std::string(limit, ' ') + "x", false},
+        {std::string(limit + 1, ' '), false},
+        {"\"\"" + std::string(limit, '\0') + "\r\n", true},
+        {"\"\"" + std::string(limit + 1, '\0') + "\r\n", false},
+        {"  \"ab\"" + std::string(limit - 4, 'z') + ",next", true},
+        {"  \"ab\"" + std::string(limit - 3, 'z') + ",next", false},
+        {"x" + std::string(limit - 1, ' ') + "\r\n", true},
+        {"x" + std::string(limit, ' ') + "\r\n", false}, // trailing spaces were read too, though they go
+    };
+    for (const auto& c : cases) {
+        // whole in memory, and in pieces as a file is read
+        for (const std::size_t chunk : {std::size_t{0}, std::size_t{4093}}) {
+            FieldReader reader =
+                chunk == 0 ? FieldReader(c.bytes) : FieldReader(c.bytes, QuoteRule::NextQuoteEnds, chunk);
+            const FieldRead read = reader.read();
+            EXPECT_STREQ(read.ok()                              ? "read"
+                         : read.failure == ReadFailure::TooLong ? "too long"
+                                                                : "other failure",
+                         c.ok ? "read" : "too long")
+                << c.bytes.size() << " bytes, chunk " << chunk;
+        }
+    }
+}
+
 TEST(FieldRead, ReadsFromFilesAcrossBufferBoundaries) {
     qb::test::TempDir dir;
     const std::string text = std::string(40000, 'a') + "\r\n" + std::string(30000, 'b');

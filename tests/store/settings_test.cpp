@@ -81,13 +81,14 @@ TEST_F(SettingsTest, PasswordFileIsPrivateAndDeletable) {
 
 TEST_F(SettingsTest, DirectoryListsReadEveryValueInOrder) {
     writeFile(driveC("dirlist.dat"), "c:\\one\r\nc:\\two, c:\\three\r\n");
-    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList),
+    EXPECT_EQ(settings.directoryList(settings_paths::kDirectoryList, ListOwner::Anyone),
               (std::vector<std::string>{"c:\\one", "c:\\two", "c:\\three"}));
     writeFile(work / "dirlist.dat", "");
-    EXPECT_TRUE(settings.directoryList(settings_paths::kLocalDirectoryList).empty());
+    EXPECT_TRUE(settings.directoryList(settings_paths::kLocalDirectoryList, ListOwner::ThisUser).empty());
     writeFile(work / "dirlist.dat", "d:\\x");
-    EXPECT_EQ(settings.directoryList(settings_paths::kLocalDirectoryList), std::vector<std::string>{"d:\\x"});
-    EXPECT_TRUE(settings.directoryList("c:\\missing.dat").empty());
+    EXPECT_EQ(settings.directoryList(settings_paths::kLocalDirectoryList, ListOwner::ThisUser),
+              std::vector<std::string>{"d:\\x"});
+    EXPECT_TRUE(settings.directoryList("c:\\missing.dat", ListOwner::Anyone).empty());
 }
 
 TEST(PasswordProblem, RefusesExactlyThePasswordsThatDoNotReadBack) {

@@ -24,7 +24,7 @@ bool canMakeFilesUnreadable() {
     return result == "yes";
 }
 
-std::optional<std::string> runInChild(const std::function<std::string()>& work, unsigned seconds) {
+std::optional<std::string> runInChild(const std::function<std::string()>& work, unsigned seconds, ChildUser user) {
     int channel[2];
     if (::pipe(channel) != 0)
         return std::nullopt;
@@ -34,7 +34,7 @@ std::optional<std::string> runInChild(const std::function<std::string()>& work, 
     if (child == 0) {
         ::close(channel[0]);
         ::alarm(seconds);
-        if (::geteuid() == 0 && !dropToNobody())
+        if (user == ChildUser::Nobody && ::geteuid() == 0 && !dropToNobody())
             ::_exit(3);
         const std::string result = work();
         for (std::size_t done = 0; done < result.size();) {
