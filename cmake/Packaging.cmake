@@ -1,5 +1,5 @@
-# Installing Quillbox as a desktop program (the executable, its manual page, menu entry, icon and software-centre
-# metadata, its copyright and changelog in their standard places) and packing that into a Debian package with
+# Installing Quillbox as a desktop program (the executable, its manual page, menu entry, login autostart entry, icon
+# and software-centre metadata, its copyright and changelog in their standard places) and packing that into a Debian package with
 # `cpack -G DEB` that lintian accepts.
 
 include(GNUInstallDirs)
@@ -20,6 +20,17 @@ set(QUILLBOX_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/quillbox)
 install(TARGETS quillbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/quillbox.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/quillbox.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The entry that runs `quillbox --remind` at every login. Desktops read autostart entries from /etc/xdg/autostart,
+# where a system install (prefix /usr, as the Debian package is configured) puts it, as a file the administrator may
+# change and dpkg then keeps across upgrades (a conffile). Any other prefix keeps it under its own etc/.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    install(FILES packaging/quillbox-remind.desktop DESTINATION /etc/xdg/autostart)
+    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles" "/etc/xdg/autostart/quillbox-remind.desktop\n")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+else()
+    install(FILES packaging/quillbox-remind.desktop DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart)
+endif()
 install(FILES resources/quillbox.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/io.github.quillbox.Quillbox.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES packaging/copyright "${CMAKE_CURRENT_BINARY_DIR}/changelog.gz" DESTINATION ${QUILLBOX_DOCDIR})

@@ -6,7 +6,8 @@
 #   scripts/guide-screenshots.sh [PROGRAM]     (default: build-release/quillbox; scripts/dev.sh run builds it)
 #
 # Uses the virtual X display :97 (QUILLBOX_SHOT_DISPLAY to change it), 2200x1600 so the main window fits at twice
-# its size, and ends what it started. Needs xvfb, openbox, imagemagick, xdotool, x11-utils and poppler-utils.
+# its size, and ends what it started. Needs xvfb, openbox, imagemagick, xdotool, x11-utils and poppler-utils, and for
+# the notification of `quillbox --remind` dbus-daemon and dunst.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -206,3 +207,30 @@ for scale in 1 1.5 2; do
     shoot "$(window '^  Quillbox 1.2 - ')" "main-window-scale-$scale.png"
     stop_program
 done
+
+echo "== the notification of today's reminders"
+sample_data
+# A session bus of the script's own, and dunst on it as the desktop's notification server.
+{ read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+started+=("$bus_pid")
+export DBUS_SESSION_BUS_ADDRESS="$bus_address"
+dunst -config "$root/tests/data/dunstrc" >/dev/null 2>&1 &
+started+=($!)
+for _ in $(seq 100); do
+    dunstctl count displayed >/dev/null 2>&1 && break
+    sleep 0.1
+done
+QUILLBOX_HOME="$work" "$program" --remind >"$work/remind.txt" 2>>"$work/program.log" &
+remind_pid=$!
+for _ in $(seq 100); do
+    [ "$(dunstctl count displayed 2>/dev/null)" = 1 ] && break
+    sleep 0.1
+done
+[ "$(dunstctl count displayed)" = 1 ] || fail "quillbox --remind showed no notification"
+sleep 0.5 # let it paint
+import -window "$(xdotool search --class Dunst | head -1)" "$work/shot.png"
+convert "$work/shot.png" -colors 256 "PNG8:$out/reminder-notification.png"
+echo "$out/reminder-notification.png"
+dunstctl close
+wait "$remind_pid" || fail "quillbox --remind ended with status $? after its notification was closed"
+head -1 "$work/remind.txt" | grep -qx "Quillbox: 2 reminders for today" || fail "quillbox --remind printed $(cat "$work/remind.txt")"

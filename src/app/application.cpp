@@ -1,7 +1,6 @@
 #include "app/application.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFont>
 #include <QMessageBox>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "app/program_exit.h"
 #include "app/qt_dialogs.h"
 #include "app/qt_printer.h"
+#include "app/remind_command.h"
 #include "app/services.h"
 #include "app/splash_window.h"
 #include "platform/clock.h"
@@ -22,6 +22,8 @@ namespace qb::app {
 int runQuillbox(int argc, char** argv) {
     // The command line is read before the window system is touched, so --help and --version work without a display.
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv));
+    if (commandLine.action == CommandLine::Action::Remind)
+        return runRemindCommand(commandLine, argv);
     if (commandLine.action != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine);
 
@@ -37,9 +39,7 @@ int runQuillbox(int argc, char** argv) {
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
-    const std::string home = commandLine.home.isEmpty() ? platform::DriveMap::homeFromEnvironment()
-                                                        : QFile::encodeName(commandLine.home).toStdString();
-    platform::DriveMap drives(home, platform::DriveMap::currentWorkingDirectory());
+    platform::DriveMap drives(driveHome(commandLine), platform::DriveMap::currentWorkingDirectory());
     if (!drives.ensureDriveC())
         QMessageBox::warning(nullptr, QStringLiteral("Quillbox"),
                              QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")

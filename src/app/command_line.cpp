@@ -5,6 +5,8 @@
 #include <QFile>
 #include <cstdio>
 
+#include "platform/drive_map.h"
+
 namespace qb::app {
 namespace {
 
@@ -37,7 +39,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Keep the drive folders (drive_c for drive C: and so on) in DIR; "
                                                  "this wins over QUILLBOX_HOME."),
                                   QStringLiteral("DIR"));
-    parser.addOptions({help, version, home});
+    const QCommandLineOption remind(
+        QStringLiteral("remind"),
+        QStringLiteral("Tell the records due today without opening a window, when Check alarms is on: as a desktop "
+                       "notification that opens Quillbox when clicked, and on standard output. Exit once the "
+                       "notification is closed, or at once when nothing is due."));
+    parser.addOptions({help, version, remind, home});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), parser);
@@ -47,13 +54,21 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return {CommandLine::Action::Answer, {}, helpText(parser)};
     if (parser.isSet(version))
         return {CommandLine::Action::Answer, {}, kProgram + QStringLiteral(" " QUILLBOX_VERSION "\n")};
+    CommandLine commandLine;
+    if (parser.isSet(remind))
+        commandLine.action = CommandLine::Action::Remind;
     if (parser.isSet(home)) {
         const QString folder = parser.value(home);
         if (folder.isEmpty())
             return refuse(QStringLiteral("The folder after '--home' is empty."), parser);
-        return {CommandLine::Action::Run, QDir::cleanPath(QDir::current().absoluteFilePath(folder)), {}};
+        commandLine.home = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     }
-    return {};
+    return commandLine;
+}
+
+std::string driveHome(const CommandLine& commandLine) {
+    return commandLine.home.isEmpty() ? platform::DriveMap::homeFromEnvironment()
+                                      : QFile::encodeName(commandLine.home).toStdString();
 }
 
 QStringList argumentsOf(int argc, char** argv) {

@@ -1,9 +1,10 @@
 #pragma once
-// The program's command line: --help, --version and --home DIR. It is read before any window system is touched,
-// so the answers to --help and --version also work without a display.
+// The program's command line: --help, --version, --remind and --home DIR. It is read before any window system is
+// touched, so the answers to --help and --version also work without a display.
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace qb::app {
 
@@ -12,6 +13,7 @@ struct CommandLine {
     /** What the program does next. */
     enum class Action {
         Run,    ///< start the program
+        Remind, ///< tell today's reminders without a window (--remind)
         Answer, ///< print text to standard output and end with status 0 (--help, --version)
         Refuse, ///< print text to standard error and end with status 2 (an unknown option, a stray argument)
     };
@@ -22,6 +24,9 @@ struct CommandLine {
     /** What to print when the program does not run: the help, the version, or an error line followed by the usage. */
     QString text;
 };
+
+/** The folder that holds the drive folders: the one --home gave, else the one the environment names. */
+[[nodiscard]] std::string driveHome(const CommandLine& commandLine);
 
 /** Reads the program's arguments, its own name first; Qt's own options are not taken. */
 [[nodiscard]] CommandLine parseCommandLine(const QStringList& arguments);

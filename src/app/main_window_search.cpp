@@ -15,6 +15,7 @@
 #include "app/reminder_window.h"
 #include "app/text_codec.h"
 #include "search/record_walk.h"
+#include "search/reminder_check.h"
 #include "search/reminder_list.h"
 
 namespace qb::app {
@@ -85,8 +86,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked;
-        search::RecordWalk walk(services_.drives, search::filePattern(*directory, "", "", ""),
-                                search::SearchCriteria::fromTyped("", "", today), servingWindows());
+        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today, servingWindows());
         while (std::optional<search::ListedFile> file = walk.nextFile()) {
             reminderWindow(); // the results window is on screen from the first file on
             if (file->matches) {

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <cstdio>
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
@@ -15,19 +14,13 @@
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
+#include "search/reminder_check.h"
 #include "store/directory_probe.h"
 #include "store/settings.h"
 #include "store/settings_leftovers.h"
 
 namespace qb::app {
 namespace {
-
-// Today's reminder date: two-digit month, day and year, as reminder dates are typed (12/06/26).
-std::string todaysReminderDate(const platform::LocalDateTime& today) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d/%02d/%02d", today.month, today.day, today.year % 100);
-    return text;
-}
 
 QString settingNotStored(const platform::Status& status) {
     return QStringLiteral("The setting could not be stored (%1).").arg(QString::fromStdString(status.describe()));
@@ -52,7 +45,7 @@ void MainWindow::startUp() {
         for (const std::string& directory : settings.directoryList(list))
             dataDirectory->addItem(fromCp1252(directory));
     }
-    const std::string today = todaysReminderDate(services_.clock.now());
+    const std::string today = search::reminderDateOf(services_.clock.now());
     if (checkAlarms->isChecked())
         runReminderCheck(today);
     else

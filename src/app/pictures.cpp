@@ -154,16 +154,21 @@ QPixmap aboutPicture() {
     return pixmap;
 }
 
+QImage applicationIconImage(int size) {
+    // An image, unlike a pixmap, needs no window system: the notification of `--remind` draws it without one.
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawEmblem(p, QRectF(0, 0, size, size));
+    p.end();
+    return image;
+}
+
 QIcon applicationIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap = blankPixmap(size, size);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        drawEmblem(p, QRectF(0, 0, size, size));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(applicationIconImage(size)));
     return icon;
 }
 

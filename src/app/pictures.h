@@ -2,6 +2,7 @@
 // The program's pictures, drawn in code: a quill over a box of notes.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 namespace qb::app {
@@ -11,6 +12,9 @@ QPixmap splashLogo();
 
 /** The about window's picture: the box of notes on a desk with a reminder calendar, 408 by 300 pixels. */
 QPixmap aboutPicture();
+
+/** The application icon, size pixels square; drawn without a window system. */
+QImage applicationIconImage(int size);
 
 /** The application icon at the usual sizes. */
 QIcon applicationIcon();

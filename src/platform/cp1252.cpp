@@ -91,6 +91,31 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string cp1252ToDisplayUtf8(std::string_view bytes) {
+    constexpr char32_t kControlSymbols = 0x2400; // SYMBOL FOR NULL; the symbols of 0x01-0x1F follow it
+    constexpr char32_t kDeleteSymbol = 0x2421;
+    constexpr char32_t kReplacement = 0xFFFD;
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const char32_t cp = cp1252ToUnicode(byte);
+        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue; // the LF that follows ends the line
+        if (byte == '\n' || byte == '\t')
+            out.push_back(static_cast<char>(byte));
+        else if (cp < 0x20)
+            appendUtf8(out, kControlSymbols + cp);
+        else if (cp == 0x7F)
+            appendUtf8(out, kDeleteSymbol);
+        else if (cp >= 0x80 && cp <= 0x9F)
+            appendUtf8(out, kReplacement);
+        else
+            appendUtf8(out, cp);
+    }
+    return out;
+}
+
 Cp1252Conversion utf8ToCp1252(std::string_view utf8) {
     Cp1252Conversion result;
     result.bytes.reserve(utf8.size());

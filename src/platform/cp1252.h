@@ -23,6 +23,13 @@ struct [[nodiscard]] Cp1252Conversion {
     [[nodiscard]] bool ok() const { return !unmappable.has_value(); }
 };
 
+/**
+ * Windows-1252 text as UTF-8 for a terminal or a desktop notification, where a control character would act instead
+ * of showing: CR LF and a lone LF become LF, a lone CR and the other controls (NUL, ESC, DEL...) show as their
+ * symbols (U+240D, U+2400, U+241B, U+2421), the five unassigned bytes as U+FFFD; a tab stays a tab.
+ */
+[[nodiscard]] std::string cp1252ToDisplayUtf8(std::string_view bytes);
+
 /** UTF-8 as Windows-1252; stops at the first character the code page cannot hold or the first invalid sequence. */
 [[nodiscard]] Cp1252Conversion utf8ToCp1252(std::string_view utf8);
 

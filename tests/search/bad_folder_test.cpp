@@ -23,6 +23,7 @@
 using namespace qb::search;
 using qb::store::Record;
 using qb::store::recordFileBytes;
+using qb::test::folderFingerprint;
 using qb::test::TempDir;
 using qb::test::writeFile;
 
@@ -31,28 +32,6 @@ namespace {
 using Names = std::vector<std::string>;
 
 constexpr std::size_t kMegabyte = std::size_t{1024} * 1024;
-
-// Everything a change on disk would alter: each entry's name, type, mode, size, times of change, link target and
-// the bytes of its file.
-std::string folderFingerprint(const std::string& root) {
-    std::ostringstream out;
-    std::vector<std::filesystem::path> paths;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        paths.push_back(entry.path());
-    std::sort(paths.begin(), paths.end());
-    for (const auto& path : paths) {
-        struct stat st {};
-        ::lstat(path.c_str(), &st);
-        out << path.string() << ' ' << st.st_mode << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.'
-            << st.st_mtim.tv_nsec << ' ' << st.st_ctim.tv_sec << '.' << st.st_ctim.tv_nsec;
-        if (S_ISLNK(st.st_mode))
-            out << " -> " << std::filesystem::read_symlink(path).string();
-        else if (S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0)
-            out << " #" << std::hash<std::string>{}(qb::test::readFile(path.string()));
-        out << '\n';
-    }
-    return out.str();
-}
 
 // Bytes that look like nothing: a fixed pseudo-random sequence, NULs, quotes and line ends included.
 std::string binaryBytes(std::size_t size) {

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qb::test {
 
@@ -55,6 +57,31 @@ std::vector<std::string> listFolder(const std::string& path) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string folderFingerprint(const std::string& root) {
+    std::ostringstream out;
+    std::vector<std::filesystem::path> paths{root};
+    std::error_code ignored; // a root that does not exist has only itself, missing
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+        paths.push_back(it->path());
+    std::sort(paths.begin(), paths.end());
+    for (const auto& path : paths) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            out << path.string() << " missing\n";
+            continue;
+        }
+        out << path.string() << ' ' << st.st_mode << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.'
+            << st.st_mtim.tv_nsec << ' ' << st.st_ctim.tv_sec << '.' << st.st_ctim.tv_nsec;
+        if (S_ISLNK(st.st_mode))
+            out << " -> " << std::filesystem::read_symlink(path).string();
+        else if (S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0)
+            out << " #" << std::hash<std::string>{}(readFile(path.string()));
+        out << '\n';
+    }
+    return out.str();
 }
 
 } // namespace qb::test

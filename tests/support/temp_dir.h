@@ -33,4 +33,8 @@ std::string readFile(const std::string& path);
 /** The names in a folder, sorted, hidden ones included. */
 std::vector<std::string> listFolder(const std::string& path);
 
+/** Everything a change on disk would alter, for the folder and all below it: each entry's name, type, mode, size,
+ *  times of change, link target and the bytes of its file; a folder that does not exist is named missing. */
+std::string folderFingerprint(const std::string& root);
+
 } // namespace qb::test

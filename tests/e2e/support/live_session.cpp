@@ -120,6 +120,14 @@ std::string fileText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Sets NAME=value in an environment, in place of any value it had.
+void setVariable(std::vector<std::string>& env, const std::string& name, const std::string& value) {
+    std::erase_if(env, [&](const std::string& var) { return var.starts_with(name + "="); });
+    env.push_back(name + "=" + value);
+}
+
+constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+
 } // namespace
 
 LiveSession::LiveSession(const StartOptions& options) {
@@ -134,22 +142,61 @@ LiveSession::LiveSession(const StartOptions& options) {
         stopGroup(windowManager_);
         stopGroup(screen_);
     }
+    if (startError_.empty() && options.notifications)
+        startError_ = startNotifications(log);
     if (startError_.empty()) {
-        std::vector<std::string> env = environment();
-        // Under AddressSanitizer: the X11 keymap reader of Qt's xcb platform strndup()s a buffer that is not
-        // NUL-terminated, which is correct but fails strict_string_checks, so that one check is off in the program.
-        for (std::string& var : env)
-            if (var.starts_with("ASAN_OPTIONS="))
-                var += ":strict_string_checks=0";
-        env.insert(env.end(),
-                   {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home,
-                    "CUPS_SERVER=" + (scratch_ / "no-printer.sock"), std::string("LD_PRELOAD=") + QUILLBOX_WINDOW_PROBE,
-                    "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
-        env.insert(env.end(), options.extraEnv.begin(), options.extraEnv.end());
-        program_ = spawn({QUILLBOX_EXECUTABLE}, env, options.workdir, log);
+        std::vector<std::string> argv{QUILLBOX_EXECUTABLE};
+        argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
+        program_ = spawn(argv, programEnvironment(options), options.workdir, log);
     }
     if (log >= 0)
         ::close(log);
+}
+
+std::vector<std::string> LiveSession::programEnvironment(const StartOptions& options) const {
+    std::vector<std::string> env = environment();
+    // Under AddressSanitizer: the X11 keymap reader of Qt's xcb platform strndup()s a buffer that is not
+    // NUL-terminated, which is correct but fails strict_string_checks, so that one check is off in the program.
+    for (std::string& var : env)
+        if (var.starts_with("ASAN_OPTIONS="))
+            var += ":strict_string_checks=0";
+    std::string preload = QUILLBOX_WINDOW_PROBE;
+    if (!options.fakeTime.empty()) {
+        preload = std::string(kFakeTimeLibrary) + " " + preload;
+        env.insert(env.end(), {"FAKETIME=" + options.fakeTime, "DONT_FAKE_MONOTONIC=1"});
+    }
+    if (options.busByRuntimeFolder && bus_) {
+        std::erase_if(env, [](const std::string& var) { return var.starts_with("DBUS_SESSION_BUS_ADDRESS="); });
+        setVariable(env, "XDG_RUNTIME_DIR", bus_->folder());
+    }
+    env.insert(env.end(),
+               {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home, "CUPS_SERVER=" + (scratch_ / "no-printer.sock"),
+                "LD_PRELOAD=" + preload, "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
+    env.insert(env.end(), options.extraEnv.begin(), options.extraEnv.end());
+    return env;
+}
+
+// Starts a bus of the session's own, a monitor of its notification traffic and the notification server, dunst;
+// returns why not.
+std::string LiveSession::startNotifications(int log) {
+    bus_ = std::make_unique<test::SessionBus>();
+    if (!bus_->error().empty())
+        return bus_->error();
+    const int traffic = ::open((scratch_ / "bus.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    monitor_ =
+        spawn({"dbus-monitor", "interface='org.freedesktop.Notifications'"}, environment(), scratch_.path(), traffic);
+    ::close(traffic);
+    notifier_ = spawn({"dunst", "-config", QUILLBOX_DUNST_CONFIG}, environment(), scratch_.path(), log);
+    // The monitor is listening once it has lost the name the bus gave it; the server once dunstctl reaches it.
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (notificationTraffic().find("member=NameLost") == std::string::npos ||
+           !run({"dunstctl", "count", "displayed"}, environment()).ok) {
+        if (Clock::now() > deadline)
+            return "dunst and dbus-monitor did not come up (scripts/dev.sh test installs dunst and dbus-bin): " +
+                   fileText(scratch_ / "session.log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
 }
 
 // Starts Xvfb on a free display (it writes the number once it takes clients) and openbox on it; returns why not.
@@ -184,12 +231,16 @@ std::string LiveSession::startScreen(int log) {
 
 LiveSession::~LiveSession() {
     stopGroup(program_);
+    stopGroup(notifier_);
+    stopGroup(monitor_);
+    bus_.reset();
     stopGroup(windowManager_);
     stopGroup(screen_);
 }
 
 // This process's environment for the processes of the session: its own display, and a HOME in the scratch folder
-// so that nothing (Qt's settings, openbox) touches the real home; no desktop session bus.
+// so that nothing (Qt's settings, openbox) touches the real home; no desktop session bus, only the session's own
+// when it has one.
 std::vector<std::string> LiveSession::environment() const {
     static const char* const replaced[] = {"DISPLAY=",         "HOME=",          "XDG_CONFIG_HOME=",
                                            "XDG_CACHE_HOME=",  "XDG_DATA_HOME=", "XDG_RUNTIME_DIR=",
@@ -206,6 +257,8 @@ std::vector<std::string> LiveSession::environment() const {
     env.insert(env.end(), {"DISPLAY=" + display_, "HOME=" + scratch_.path(),
                            "XDG_CONFIG_HOME=" + (scratch_ / ".config"), "XDG_CACHE_HOME=" + (scratch_ / ".cache"),
                            "XDG_DATA_HOME=" + (scratch_ / ".local"), "XDG_RUNTIME_DIR=" + (scratch_ / ".run")});
+    if (bus_)
+        env.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_->address());
     return env;
 }
 
@@ -226,13 +279,10 @@ testing::AssertionResult LiveSession::waitUntil(const std::string& what,
         const Snapshot seen = snapshot();
         if (seen.seq >= 0 && condition(seen))
             return testing::AssertionSuccess();
-        int status = 0;
-        if (program_ > 0 && ::waitpid(program_, &status, WNOHANG) == program_) {
+        if (const int status = reapProgram(); status >= 0)
             programEnded_ = WIFEXITED(status)
                                 ? "the program has ended with status " + std::to_string(WEXITSTATUS(status))
                                 : "the program was killed by signal " + std::to_string(WTERMSIG(status));
-            program_ = -1;
-        }
         if (!programEnded_.empty())
             return failure(what + " (" + programEnded_ + ")", seen);
         if (Clock::now() > deadline)
@@ -344,6 +394,33 @@ testing::AssertionResult LiveSession::failure(const std::string& what, const Sna
     std::filesystem::copy_file(scratch_ / "session.log", log, std::filesystem::copy_options::overwrite_existing, error);
     return testing::AssertionFailure() << "not seen: " << what << "\nOn screen:\n"
                                        << seen.describe() << "Screenshot: " << picture << "\nOutput: " << log;
+}
+
+// The program's wait status once it has ended (and it is reaped), else -1.
+int LiveSession::reapProgram() {
+    int status = 0;
+    if (program_ <= 0 || ::waitpid(program_, &status, WNOHANG) != program_)
+        return -1;
+    program_ = -1;
+    if (WIFEXITED(status))
+        exitStatus_ = WEXITSTATUS(status);
+    return status;
+}
+
+std::optional<int> LiveSession::waitForExit(double seconds) {
+    const auto deadline = Clock::now() + millis(seconds);
+    while (program_ > 0 && reapProgram() < 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return program_ > 0 ? std::nullopt : exitStatus_;
+}
+
+std::optional<std::string> LiveSession::command(const std::vector<std::string>& argv) {
+    Ran ran = run(argv, environment());
+    return ran.ok ? std::optional(std::move(ran.output)) : std::nullopt;
+}
+
+std::string LiveSession::notificationTraffic() const {
+    return fileText(scratch_ / "bus.log");
 }
 
 void MainWindowTest::SetUp() {

@@ -12,12 +12,14 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "screen_snapshot.h"
+#include "session_bus.h"
 #include "temp_dir.h"
 
 namespace qb::e2e {
@@ -27,9 +29,17 @@ inline constexpr double kStartUp = 30;
 
 /** How the program is started. */
 struct StartOptions {
-    std::string home;                    ///< QUILLBOX_HOME, the folder that holds the drives
-    std::string workdir;                 ///< the program's working directory
-    std::vector<std::string> extraEnv{}; ///< more NAME=value settings for the program
+    std::string home;                     ///< QUILLBOX_HOME, the folder that holds the drives
+    std::string workdir;                  ///< the program's working directory
+    std::vector<std::string> extraEnv{};  ///< more NAME=value settings for the program
+    std::vector<std::string> arguments{}; ///< the program's arguments
+    std::string fakeTime{};               ///< the program's clock as libfaketime's FAKETIME, "@2026-12-06 10:00:00"
+    /** A session bus of the session's own with a notification server on the screen (dunst, showing each
+     *  notification until it is closed) and a monitor that logs the notification traffic on the bus. */
+    bool notifications = false;
+    /** The program finds that bus by its socket in XDG_RUNTIME_DIR, as on a desktop with a user bus, rather than
+     *  by DBUS_SESSION_BUS_ADDRESS. */
+    bool busByRuntimeFolder = false;
 };
 
 /** One run of the program on a screen of its own; everything started is ended with its process group. */
@@ -67,8 +77,22 @@ public:
     /** Saves a picture of the whole screen in the build folder (e2e-failures); returns its path, or why not. */
     std::string screenshot();
 
+    /** The program's exit status once it has ended, waiting at most seconds; nothing while it runs or when it was
+     *  killed. Windows of programs it started may still be waited for afterwards. */
+    std::optional<int> waitForExit(double seconds);
+    /** The process id of the program while it runs. */
+    pid_t programPid() const { return program_; }
+    /** Runs a short command on the session's screen and bus (dunstctl, xdotool); its output, or nothing when it
+     *  failed. */
+    std::optional<std::string> command(const std::vector<std::string>& argv);
+    /** What the monitor logged of the notification traffic on the session's bus (dbus-monitor's text). */
+    std::string notificationTraffic() const;
+
 private:
     std::string startScreen(int log);
+    std::string startNotifications(int log);
+    std::vector<std::string> programEnvironment(const StartOptions& options) const;
+    int reapProgram();
     testing::AssertionResult clickIn(std::string_view window, std::string_view text, std::string_view control,
                                      bool newWindow, int button = 1);
     testing::AssertionResult whenActive(std::string_view window, const std::vector<std::string>& command);
@@ -80,9 +104,11 @@ private:
     test::TempDir scratch_; // HOME of every process started here, the logs and the snapshots
     std::string display_;
     std::string startError_;
-    pid_t screen_ = -1, windowManager_ = -1, program_ = -1;
-    std::string programEnded_; // how the program ended, once it has
-    std::string lastAnswered_; // the X window id of the last box answered
+    std::unique_ptr<test::SessionBus> bus_;
+    pid_t screen_ = -1, windowManager_ = -1, notifier_ = -1, monitor_ = -1, program_ = -1;
+    std::string programEnded_;      // how the program ended, once it has ended while a window was awaited
+    std::optional<int> exitStatus_; // its exit status, once it has ended normally
+    std::string lastAnswered_;      // the X window id of the last box answered
     int screenshots_ = 0;
 };
 

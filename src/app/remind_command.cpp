@@ -1,0 +1,75 @@
+#include "app/remind_command.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "app/desktop_notification.h"
+#include "app/pictures.h"
+#include "platform/clock.h"
+#include "platform/drive_map.h"
+#include "search/reminder_notice.h"
+
+namespace qb::app {
+namespace {
+
+constexpr int kIconSize = 64;
+
+void printError(const QString& text) {
+    const QByteArray line = QStringLiteral("quillbox: %1\n").arg(text).toLocal8Bit();
+    (void)std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
+}
+
+// Prints the text, then lets standard output go, so that a script reading it does not wait for the notification.
+bool printAndLetGo(const std::string& text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    // With standard output closed, /dev/null takes its number itself.
+    if (const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nothing >= 0 && nothing != STDOUT_FILENO) {
+        ::dup2(nothing, STDOUT_FILENO);
+        ::close(nothing);
+    }
+    if (!written)
+        printError(QStringLiteral("Today's reminders could not be written to standard output."));
+    return written;
+}
+
+bool startQuillbox(const CommandLine& commandLine) {
+    QProcess quillbox;
+    quillbox.setProgram(QCoreApplication::applicationFilePath());
+    if (!commandLine.home.isEmpty())
+        quillbox.setArguments({QStringLiteral("--home"), commandLine.home});
+    if (quillbox.startDetached())
+        return true;
+    printError(QStringLiteral("Quillbox could not be started (%1).").arg(quillbox.errorString()));
+    return false;
+}
+
+} // namespace
+
+int runRemindCommand(const CommandLine& commandLine, char** argv) {
+    const platform::DriveMap drives(driveHome(commandLine), platform::DriveMap::currentWorkingDirectory());
+    const search::ReminderNotice notice = search::todaysReminders(drives, platform::SystemClock().now());
+    if (notice.count() == 0)
+        return 0;
+    const bool printed = printAndLetGo(notice.printed());
+
+    int argc = 1; // Qt sees only the program's name; no window system is used
+    QCoreApplication application(argc, argv);
+    const std::optional<QDBusConnection> bus = desktopSessionBus();
+    if (!bus) // in a terminal without a desktop, standard output is all there is
+        return printed ? 0 : 1;
+    const NotificationResult result = showNotificationAndWait(
+        *bus,
+        {QStringLiteral("Quillbox"), QStringLiteral("quillbox"), applicationIconImage(kIconSize),
+         QStringLiteral("quillbox"), QString::fromStdString(notice.summary()), QString::fromStdString(notice.body()),
+         QStringLiteral("Open Quillbox")},
+        kNotificationWait);
+    if (!result.problem.isEmpty())
+        printError(QStringLiteral("The notification could not be shown: %1").arg(result.problem));
+    const bool started = result.end != NotificationEnd::Clicked || startQuillbox(commandLine);
+    return printed && started ? 0 : 1;
+}
+
+} // namespace qb::app

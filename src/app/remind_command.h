@@ -1,0 +1,22 @@
+#pragma once
+// `quillbox --remind`: the records due today told without a window, as a desktop notification and on standard
+// output.
+
+#include <chrono>
+
+#include "app/command_line.h"
+
+namespace qb::app {
+
+/** How long `--remind` waits at most for the notification's click or closing. */
+inline constexpr std::chrono::hours kNotificationWait{4};
+
+/**
+ * Runs the start-up reminder check without a window and without creating or changing any file: when records are
+ * due, prints them, shows one notification whose click starts Quillbox, and waits for the click or its closing.
+ * Nothing happens when alarm checking is off or nothing is due. Returns the exit status: 0, or 1 when standard
+ * output could not be written or Quillbox could not be started.
+ */
+int runRemindCommand(const CommandLine& commandLine, char** argv);
+
+} // namespace qb::app

@@ -1,0 +1,23 @@
+#include "search/reminder_check.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "search/search_criteria.h"
+
+namespace qb::search {
+
+std::string reminderDateOf(const platform::LocalDateTime& today) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d", today.month, today.day, today.year % 100);
+    return text;
+}
+
+RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
+                             std::string_view reminderDate, WalkOptions options) {
+    // The pattern and criteria of a search whose filters and strings are all empty.
+    return RecordWalk(drives, filePattern(directory, "", "", ""), SearchCriteria::fromTyped("", "", reminderDate),
+                      std::move(options));
+}
+
+} // namespace qb::search

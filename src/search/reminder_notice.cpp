@@ -1,0 +1,84 @@
+#include "search/reminder_notice.h"
+
+#include <algorithm>
+
+#include "platform/cp1252.h"
+#include "search/reminder_check.h"
+#include "search/reminder_list.h"
+#include "store/settings.h"
+
+namespace qb::search {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+constexpr char kEllipsis = '\x85'; // … in Windows-1252
+
+} // namespace
+
+std::string noticeLine(const std::string& recordText) {
+    // Lines end as in the record text box: at CR LF or a lone LF; a lone CR is a character of its line.
+    std::size_t start = 0;
+    while (start <= recordText.size()) {
+        const std::size_t end = std::min(recordText.find('\n', start), recordText.size());
+        std::string_view line(recordText.data() + start, end - start);
+        if (line.ends_with('\r') && end < recordText.size())
+            line.remove_suffix(1);
+        const std::size_t first = line.find_first_not_of(kBlanks);
+        if (first != std::string_view::npos) {
+            line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
+            if (line.size() <= kNoticeLineLength)
+                return std::string(line);
+            std::string cut(line.substr(0, kNoticeLineLength - 1));
+            cut.erase(cut.find_last_not_of(kBlanks) + 1);
+            return cut + kEllipsis;
+        }
+        start = end + 1;
+    }
+    return "(no text)";
+}
+
+void ReminderNotice::add(const store::Record& record) {
+    ++count_;
+    if (private_)
+        return;
+    if (firstLines_.size() < kNoticeBodyLines)
+        firstLines_.push_back(platform::cp1252ToDisplayUtf8(noticeLine(record.text)));
+    entries_ += platform::cp1252ToDisplayUtf8(reminderEntry(record));
+}
+
+std::string ReminderNotice::summary() const {
+    return "Quillbox: " + std::to_string(count_) + (count_ == 1 ? " reminder" : " reminders") + " for today";
+}
+
+std::string ReminderNotice::body() const {
+    if (private_)
+        return kPrivateNoticeBody;
+    std::string body;
+    for (const std::string& line : firstLines_)
+        body += (body.empty() ? "" : "\n") + line;
+    if (count_ > firstLines_.size())
+        body += "\nand " + std::to_string(count_ - firstLines_.size()) + " more";
+    return body;
+}
+
+std::string ReminderNotice::printed() const {
+    if (private_)
+        return summary() + "\n" + kPrivateNoticeBody + "\n";
+    return summary() + "\n\n" + entries_;
+}
+
+ReminderNotice todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now) {
+    const store::Settings settings(drives);
+    ReminderNotice notice(settings.passwordFileExists());
+    if (!settings.alarmFlag())
+        return notice;
+    const std::string directory = settings.defaultDirectory().value_or(store::kProgramDefaultDirectory);
+    RecordWalk walk = reminderCheckWalk(drives, directory, reminderDateOf(now));
+    while (std::optional<ListedFile> file = walk.nextFile()) {
+        if (file->matches)
+            notice.add(file->record);
+    }
+    return notice;
+}
+
+} // namespace qb::search
