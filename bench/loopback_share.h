@@ -3,8 +3,11 @@
 // a relay that holds every chunk for a while in each direction, like a slow office link. For search_bench, as root.
 
 #include <chrono>
+#include <optional>
 #include <string>
-#include <sys/types.h>
+
+#include "commands.h"
+#include "loopback_ssh.h"
 
 namespace qb::bench {
 
@@ -23,11 +26,14 @@ public:
     [[nodiscard]] const std::string& whyNot() const { return whyNot_; }
 
 private:
-    std::string setUp(const std::string& folder, const std::string& relay, std::chrono::microseconds delay);
+    std::string setUp(const std::string& folder, const std::string& workFolder, const std::string& relay,
+                      std::chrono::microseconds delay);
 
-    std::string mountPoint_, work_, whyNot_;
+    std::string mountPoint_;
+    std::optional<harness::SshServer> server_;
+    std::optional<harness::BackgroundProcess> relay_;
     bool mounted_ = false;
-    pid_t sshd_ = -1, relay_ = -1;
+    std::string whyNot_;
 };
 
 } // namespace qb::bench

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "commands.h"
 #include "live_session.h"
 #include "scoped_mount.h"
 #include "temp_dir.h"
@@ -106,7 +107,7 @@ TEST(EndToEndRecord, NoBreakSpacesSurviveASearchAndResaveByteForByte) {
 // Drive C on a USB stick formatted FAT, through FUSE: no modes, no hard links, no RENAME_NOREPLACE. Two new records,
 // a search, a resave, a delete and a setting all work as on the disk.
 TEST(EndToEndRecord, DriveCOnAFatStickThroughFuse) {
-    if (::geteuid() != 0 || test::runCommand("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0)
+    if (::geteuid() != 0 || !harness::installed("fusefat") || !harness::installed("mkfs.vfat"))
         GTEST_SKIP() << "mounting a FAT image through FUSE needs root, fusefat and dosfstools";
     test::TempDir home, work;
     ::mkdir((home / "drive_c").c_str(), 0700);

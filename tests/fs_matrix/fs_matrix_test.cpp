@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "child_process.h"
 #include "mounts.h"
 #include "platform/drive_map.h"
 #include "search/record_walk.h"
@@ -153,12 +154,13 @@ protected:
     void SetUp() override {
         if (::geteuid() != 0)
             GTEST_SKIP() << "mounting needs root";
+        test::openToOthers(scratch.path()); // the SSH server reads its authorized key as nobody
     }
     test::TempDir scratch;
 };
 
 TEST_F(FileSystemMatrix, StoreAndWalkOnEveryFileSystem) {
-    const SshServer ssh(scratch.path());
+    const harness::SshServer ssh(scratch / "ssh", "nobody");
     for (const FileSystem& fs : fileSystems()) {
         const Mount mount(fs, scratch.path(), ssh);
         if (!mount.skipReason().empty()) {
@@ -177,7 +179,7 @@ TEST_F(FileSystemMatrix, StoreAndWalkOnEveryFileSystem) {
 }
 
 TEST_F(FileSystemMatrix, TwoMachinesSharingOneFolderOverSsh) {
-    const SshServer ssh(scratch.path());
+    const harness::SshServer ssh(scratch / "ssh", "nobody");
     const FileSystem& sshfs = *std::find_if(fileSystems().begin(), fileSystems().end(),
                                             [](const FileSystem& fs) { return std::string(fs.name) == "sshfs"; });
     const Mount one(sshfs, scratch.path(), ssh, "-one");

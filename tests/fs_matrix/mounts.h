@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "loopback_ssh.h"
+
 namespace qb::matrix {
 
 /** How one file system is made and mounted. Placeholders: {img} a scratch image file or source folder of its own,
@@ -21,31 +23,12 @@ struct FileSystem {
 /** Every file system of the matrix, in the order the matrix runs them. */
 const std::vector<FileSystem>& fileSystems();
 
-/** An SSH server on 127.0.0.1 (a free port, its own host key and authorized key in a scratch folder), letting the
- *  user nobody in for SFTP only; stopped again by the destructor. */
-class SshServer {
-public:
-    /** Starts the server; why not in failure() when it cannot be started. */
-    explicit SshServer(const std::string& scratch);
-    ~SshServer();
-    SshServer(const SshServer&) = delete;
-    SshServer& operator=(const SshServer&) = delete;
-
-    const std::string& failure() const { return failure_; }
-    /** The sshfs options that log in to this server as nobody. */
-    std::string sshfsOptions() const;
-
-private:
-    std::string scratch_;
-    int port_ = 0;
-    std::string failure_;
-};
-
 /** One file system mounted for the test; unmounted by the destructor. */
 class Mount {
 public:
     /** Makes and mounts fs at {scratch}/<name>; skipReason() says why when that is not possible here. */
-    Mount(const FileSystem& fs, const std::string& scratch, const SshServer& ssh, const std::string& suffix = "");
+    Mount(const FileSystem& fs, const std::string& scratch, const harness::SshServer& ssh,
+          const std::string& suffix = "");
     ~Mount();
     Mount(const Mount&) = delete;
     Mount& operator=(const Mount&) = delete;
@@ -58,12 +41,5 @@ private:
     std::string skipReason_;
     bool mounted_ = false;
 };
-
-/** Runs a shell command; its exit status and what it printed (standard output and error). */
-struct CommandResult {
-    int status = -1;
-    std::string output;
-};
-CommandResult run(const std::string& command);
 
 } // namespace qb::matrix

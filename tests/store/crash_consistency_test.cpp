@@ -18,13 +18,14 @@
 #include <set>
 #include <sstream>
 
+#include "commands.h"
 #include "platform/files.h"
-#include "scoped_mount.h"
 #include "temp_dir.h"
 
+using qb::harness::installed;
+using qb::harness::runShell;
 using qb::test::listFolder;
 using qb::test::readFile;
-using qb::test::runCommand;
 using qb::test::TempDir;
 using qb::test::writeFile;
 
@@ -113,7 +114,7 @@ protected:
     int pointsTried = 0;
 
     void SetUp() override {
-        if (runCommand("command -v strace >/dev/null") != 0)
+        if (!installed("strace"))
             GTEST_SKIP() << "strace is not installed";
         ASSERT_TRUE(qb::platform::makeDirectories(folder).ok());
         reset();
@@ -133,7 +134,7 @@ protected:
             "' " + scenario.baseInjection + " " + injection + " " + QUILLBOX_SAVE_TOOL + " '" + home.path() +
             "' 'c:\\quill' " + scenario.numberArgument + " '" + kNewText + "' >/dev/null 2>'" + (work / "errors") + "'";
         Outcome outcome;
-        outcome.exitCode = runCommand(command);
+        outcome.exitCode = runShell(command).status;
         outcome.trace = readFile(work / "trace");
         outcome.errors = readFile(work / "errors");
         outcome.killed = outcome.trace.find("+++ killed by SIGKILL") != std::string::npos;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "commands.h"
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
@@ -15,9 +16,10 @@
 #include "temp_dir.h"
 
 using namespace qb::store;
+using qb::harness::installed;
+using qb::harness::runShell;
 using qb::test::listFolder;
 using qb::test::readFile;
-using qb::test::runCommand;
 using qb::test::ScopedMount;
 using qb::test::TempDir;
 using qb::test::writeFile;
@@ -111,26 +113,26 @@ TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
 }
 
 TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
-    if (runCommand("command -v fiu-run >/dev/null") != 0)
+    if (!installed("fiu-run"))
         GTEST_SKIP() << "fiu-run (fiu-utils) is not installed";
     writeOldRecord();
     const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' " + sanitizerRuntimeFirst();
-    EXPECT_EQ(runCommand(fail + saveCommand(kNumber, "new text")), 1);
+    EXPECT_EQ(runShell(fail + saveCommand(kNumber, "new text")).status, 1);
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
-    EXPECT_EQ(runCommand(fail + saveCommand("-", "new text")), 1);
+    EXPECT_EQ(runShell(fail + saveCommand("-", "new text")).status, 1);
     EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
     // without the fault the same command saves
-    EXPECT_EQ(runCommand(saveCommand(kNumber, "new text")), 0);
+    EXPECT_EQ(runShell(saveCommand(kNumber, "new text")).status, 0);
     EXPECT_EQ(readFile(folder + "/" + kNumber), "\"\"\r\n\"new text\"\r\n");
 }
 
 TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
-    if (runCommand("command -v strace >/dev/null") != 0)
+    if (!installed("strace"))
         GTEST_SKIP() << "strace is not installed";
     writeOldRecord();
     for (const char* call : {"write", "fsync", "rename"}) {
         const std::string kill = std::string("strace -f -o /dev/null -e inject=") + call + ":signal=KILL ";
-        runCommand(kill + saveCommand(kNumber, "new text"));
+        (void)runShell(kill + saveCommand(kNumber, "new text"));
         const std::string now = readFile(folder + "/" + kNumber);
         EXPECT_TRUE(now == kOldBytes || now == "\"\"\r\n\"new text\"\r\n") << call << ": " << now;
         EXPECT_EQ(visibleFiles(), std::vector<std::string>{kNumber}) << call;
@@ -138,7 +140,7 @@ TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
 }
 
 TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
-    if (runCommand("command -v strace >/dev/null") != 0)
+    if (!installed("strace"))
         GTEST_SKIP() << "strace is not installed";
     // LeakSanitizer cannot run under a tracer; the sanitizer build checks leaks in the other tests.
     const std::string traced =
@@ -156,8 +158,8 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
             ASSERT_TRUE(qb::platform::removeFile(folder + "/" + name).ok());
         writeFile(folder + "/12071000.600", "someone else's");
         const std::string save = traced + lacks + " " + saveCommand("-", "new text", "2026-12-07T10:00:00");
-        EXPECT_EQ(runCommand(save), 0) << lacks;
-        EXPECT_EQ(runCommand(save), 0) << lacks;
+        EXPECT_EQ(runShell(save).status, 0) << lacks;
+        EXPECT_EQ(runShell(save).status, 0) << lacks;
         EXPECT_EQ(listFolder(folder), (std::vector<std::string>{"12071000.600", "12071000.601", "12071000.602"}))
             << lacks;
         EXPECT_EQ(readFile(folder + "/12071000.600"), "someone else's") << lacks;
@@ -166,6 +168,6 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
     // A rename over the reservation that fails leaves neither the reservation nor the temporary file.
     const std::string failing =
         traced + "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM -e inject=renameat:error=EIO ";
-    EXPECT_EQ(runCommand(failing + saveCommand("-", "new text")), 1);
+    EXPECT_EQ(runShell(failing + saveCommand("-", "new text")).status, 1);
     EXPECT_EQ(listFolder(folder).size(), 3u);
 }

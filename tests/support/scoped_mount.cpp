@@ -1,10 +1,11 @@
 #include "scoped_mount.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "commands.h"
+#include "mounting.h"
 
 namespace qb::test {
 
@@ -26,16 +27,15 @@ ScopedMount ScopedMount::readOnly(const std::string& target) {
 }
 
 ScopedMount ScopedMount::fatThroughFuse(const std::string& image, const std::string& target) {
-    const std::string make = "truncate -s 32M '" + image + "' && mkfs.vfat '" + image +
-                             "' >/dev/null && fusefat -o rw+ '" + image + "' '" + target +
-                             "' >/dev/null 2>&1 && for try in $(seq 50); do mountpoint -q '" + target +
-                             "' && exit 0; sleep 0.1; done; exit 1";
-    return ScopedMount(runCommand(make) == 0 ? target : "");
+    const bool made =
+        harness::run({"truncate", "-s", "32M", image}).status == 0 && harness::run({"mkfs.vfat", image}).status == 0;
+    const bool mounted = made && harness::mountByCommand({"fusefat", "-o", "rw+", image, target}, target).mounted;
+    return ScopedMount(mounted ? target : "");
 }
 
 ScopedMount::~ScopedMount() {
     if (valid())
-        ::umount2(target_.c_str(), MNT_DETACH);
+        harness::unmount(target_);
 }
 
 std::string fillFileSystem(const std::string& folder) {
@@ -49,11 +49,6 @@ std::string fillFileSystem(const std::string& folder) {
     if (fd >= 0)
         ::close(fd);
     return path;
-}
-
-int runCommand(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace qb::test

@@ -28,7 +28,4 @@ private:
 /** Fills the file system that holds folder until it is full; the path of the filler file. */
 std::string fillFileSystem(const std::string& folder);
 
-/** Runs a shell command; its exit status (or -1 when it did not end normally). */
-int runCommand(const std::string& command);
-
 } // namespace qb::test

@@ -1,12 +1,8 @@
 #include "slow_mount.h"
 
-#include <chrono>
-#include <csignal>
-#include <sys/mount.h>
 #include <sys/vfs.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+
+#include "mounting.h"
 
 namespace qb::test {
 namespace {
@@ -17,32 +13,19 @@ constexpr long kFuseMagic = 0x65735546;
 
 SlowMount::SlowMount(const std::string& source, const std::string& target, int delayMs) : target_(target) {
 #ifdef QUILLBOX_SLOW_FOLDER
-    const std::string delay = std::to_string(delayMs);
-    tool_ = ::fork();
-    if (tool_ == 0) {
-        ::execl(QUILLBOX_SLOW_FOLDER, QUILLBOX_SLOW_FOLDER, source.c_str(), target.c_str(), delay.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    for (int tries = 0; tries < 100 && !mounted(); ++tries) {
-        if (::waitpid(tool_, nullptr, WNOHANG) == tool_) {
-            tool_ = -1;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    tool_.emplace(std::vector<std::string>{QUILLBOX_SLOW_FOLDER, source, target, std::to_string(delayMs)});
+    (void)harness::waitUntil([&] { return mounted() || !tool_->running(); }, std::chrono::seconds(5));
 #else
     (void)source, (void)delayMs;
 #endif
 }
 
 SlowMount::~SlowMount() {
-    if (tool_ <= 0)
+    if (!tool_)
         return;
-    ::kill(tool_, SIGTERM); // the tool unmounts as it ends
-    ::waitpid(tool_, nullptr, 0);
+    tool_->stop(); // the tool unmounts as it ends
     if (mounted())
-        ::umount2(target_.c_str(), MNT_DETACH);
+        harness::unmount(target_);
 }
 
 bool SlowMount::mounted() const {

@@ -2,8 +2,10 @@
 // A folder shown again through FUSE by the slow_folder tool, each open and read answered after a delay, one request
 // at a time: a stand-in for a slow network share. Needs /dev/fuse and root.
 
+#include <optional>
 #include <string>
-#include <sys/types.h>
+
+#include "commands.h"
 
 namespace qb::test {
 
@@ -20,7 +22,7 @@ public:
 
 private:
     std::string target_;
-    pid_t tool_ = -1;
+    std::optional<harness::BackgroundProcess> tool_;
 };
 
 } // namespace qb::test
