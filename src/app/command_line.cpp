@@ -5,7 +5,6 @@
 #include <QFile>
 #include <cstdio>
 
-
 namespace qb::app {
 namespace {
 

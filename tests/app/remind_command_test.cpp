@@ -170,7 +170,8 @@ TEST_F(RemindProcessTest, HomeOptionBusWithoutNotificationsAndAFullDisk) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "quillbox: Today's reminders could not be written to standard output.\n");
 
-    std::filesystem::permissions(other.path(), std::filesystem::perms::others_write, std::filesystem::perm_options::add);
+    std::filesystem::permissions(other.path(), std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::add);
     run = remind(home, {"--home", QString::fromStdString(other.path())});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "") << "nothing is read from a home that others may write to";
