@@ -1,4 +1,4 @@
-#include "app/desktop_notification.h"
+#include "app/services/desktop_notification.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/notification_watch.h"
+#include "app/services/notification_watch.h"
 
 namespace qb::app {
 namespace {

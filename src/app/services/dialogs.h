@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/font_choice.h"
+#include "app/services/font_choice.h"
 
 class QWidget;
 

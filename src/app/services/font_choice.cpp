@@ -1,4 +1,4 @@
-#include "app/font_choice.h"
+#include "app/services/font_choice.h"
 
 namespace qb::app {
 

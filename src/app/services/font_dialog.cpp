@@ -1,4 +1,4 @@
-#include "app/font_dialog.h"
+#include "app/services/font_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

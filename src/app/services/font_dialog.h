@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "app/dialogs.h"
+#include "app/services/dialogs.h"
 
 class QWidget;
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "app/desktop_notification.h"
+#include "app/services/desktop_notification.h"
 
 namespace qb::app {
 

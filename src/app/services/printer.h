@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QString>
 
-#include "app/font_choice.h"
+#include "app/services/font_choice.h"
 
 namespace qb::app {
 

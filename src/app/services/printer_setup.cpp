@@ -1,11 +1,11 @@
-#include "app/printer_setup.h"
-#include "app/message_titles.h"
+#include "app/services/printer_setup.h"
+#include "app/widgets/message_titles.h"
 
 #include <QString>
 
-#include "app/dialogs.h"
-#include "app/printer.h"
-#include "app/services.h"
+#include "app/services/dialogs.h"
+#include "app/services/printer.h"
+#include "app/services/services.h"
 
 namespace qb::app {
 

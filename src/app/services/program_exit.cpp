@@ -1,4 +1,4 @@
-#include "app/program_exit.h"
+#include "app/services/program_exit.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/progress_window.h"
+#include "app/services/progress_window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

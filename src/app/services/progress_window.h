@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "app/dialogs.h"
+#include "app/services/dialogs.h"
 
 class QEventLoop;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "app/qt_dialogs.h"
+#include "app/services/qt_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,8 +12,8 @@
 #include <QWidget>
 #include <map>
 
-#include "app/font_dialog.h"
-#include "app/progress_window.h"
+#include "app/services/font_dialog.h"
+#include "app/services/progress_window.h"
 
 namespace qb::app {
 

@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "app/dialogs.h"
+#include "app/services/dialogs.h"
 
 namespace qb::app {
 

@@ -1,4 +1,4 @@
-#include "app/qt_printer.h"
+#include "app/services/qt_printer.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/printer.h"
+#include "app/services/printer.h"
 
 namespace qb::platform {
 class Clock;

@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "app/widgets/controls.h"
 
 #include <QCheckBox>
 #include <QLabel>

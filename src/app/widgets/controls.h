@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QString>
 
-#include "app/twips.h"
+#include "app/widgets/twips.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "app/limited_text_edit.h"
+#include "app/widgets/limited_text_edit.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "app/text_codec.h"
+#include "app/widgets/text_codec.h"
 
 namespace qb::app {
 

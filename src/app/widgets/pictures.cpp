@@ -1,4 +1,4 @@
-#include "app/pictures.h"
+#include "app/widgets/pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

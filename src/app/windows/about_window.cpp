@@ -1,13 +1,13 @@
 // The about window: a picture, five lines about the program and a button back to the main window.
 
-#include "app/about_window.h"
+#include "app/windows/about_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/controls.h"
-#include "app/main_window.h"
-#include "app/pictures.h"
+#include "app/widgets/controls.h"
+#include "app/widgets/pictures.h"
+#include "app/windows/main_window.h"
 
 namespace qb::app {
 

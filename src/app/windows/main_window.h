@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/services.h"
+#include "app/services/services.h"
 
 class QCheckBox;
 class QComboBox;

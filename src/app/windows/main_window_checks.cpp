@@ -1,13 +1,13 @@
-#include "app/main_window_checks.h"
-#include "app/message_titles.h"
+#include "app/windows/main_window_checks.h"
+#include "app/widgets/message_titles.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/dialogs.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/text_codec.h"
+#include "app/services/dialogs.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
 #include "store/input_checks.h"
 
 namespace qb::app {

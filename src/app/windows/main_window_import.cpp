@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/dialogs.h"
-#include "app/input_blocker.h"
-#include "app/main_window.h"
-#include "app/main_window_checks.h"
-#include "app/message_titles.h"
-#include "app/text_codec.h"
+#include "app/services/dialogs.h"
+#include "app/widgets/input_blocker.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"
 #include "platform/cp1252.h"

@@ -13,12 +13,12 @@
 #include <iterator>
 #include <utility>
 
-#include "app/about_window.h"
-#include "app/controls.h"
-#include "app/dialogs.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/reminder_window.h"
+#include "app/services/dialogs.h"
+#include "app/widgets/controls.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/about_window.h"
+#include "app/windows/main_window.h"
+#include "app/windows/reminder_window.h"
 #include "store/record_file.h"
 #include "store/settings.h"
 

@@ -1,9 +1,9 @@
 #include <QLineEdit>
 
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/printer_setup.h"
-#include "app/text_codec.h"
+#include "app/services/printer_setup.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
 #include "print/printouts.h"
 
 namespace qb::app {

@@ -3,12 +3,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "app/dialogs.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/main_window_checks.h"
-#include "app/message_titles.h"
-#include "app/text_codec.h"
+#include "app/services/dialogs.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "print/reformat.h"

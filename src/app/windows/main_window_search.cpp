@@ -6,14 +6,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/dialogs.h"
-#include "app/input_blocker.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/main_window_checks.h"
-#include "app/message_titles.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/services/dialogs.h"
+#include "app/widgets/input_blocker.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
+#include "app/windows/reminder_window.h"
 #include "search/record_walk.h"
 #include "search/reminder_check.h"
 #include "search/reminder_list.h"

@@ -4,13 +4,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 
-#include "app/dialogs.h"
-#include "app/main_window.h"
-#include "app/main_window_checks.h"
-#include "app/message_titles.h"
-#include "app/program_exit.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/services/dialogs.h"
+#include "app/services/program_exit.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
+#include "app/windows/reminder_window.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"

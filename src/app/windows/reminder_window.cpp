@@ -1,15 +1,15 @@
 // The reminder results window: its controls, and leaving it for the main window.
 
-#include "app/reminder_window.h"
+#include "app/windows/reminder_window.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/controls.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
+#include "app/widgets/controls.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/main_window.h"
 
 namespace qb::app {
 

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "app/services.h"
+#include "app/services/services.h"
 
 class QLabel;
 class QPushButton;

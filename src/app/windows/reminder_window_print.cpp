@@ -1,8 +1,8 @@
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/printer_setup.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/services/printer_setup.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/reminder_window.h"
 #include "platform/clock.h"
 #include "print/printouts.h"
 

@@ -1,6 +1,6 @@
 // The splash window: the first thing on screen; its timer starts the main window, an early key or click ends all.
 
-#include "app/splash_window.h"
+#include "app/windows/splash_window.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -8,9 +8,9 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "app/controls.h"
-#include "app/pictures.h"
-#include "app/program_exit.h"
+#include "app/services/program_exit.h"
+#include "app/widgets/controls.h"
+#include "app/widgets/pictures.h"
 
 namespace qb::app {
 

@@ -13,8 +13,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "app/limited_text_edit.h"
-#include "app/qt_printer.h"
+#include "app/services/qt_printer.h"
+#include "app/widgets/limited_text_edit.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {

@@ -8,9 +8,9 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 
-#include "app/desktop_notification.h"
-#include "app/notification_watch.h"
-#include "app/pictures.h"
+#include "app/services/desktop_notification.h"
+#include "app/services/notification_watch.h"
+#include "app/widgets/pictures.h"
 #include "fake_notification_server.h"
 #include "session_bus.h"
 

@@ -1,7 +1,7 @@
 // The progress window of a long job, with the stop question scripted: every way of asking to stop asks first and
 // only Yes stops the job. (Enter and Space in passing are tried on the real program, in tests/e2e.)
 
-#include "app/progress_window.h"
+#include "app/services/progress_window.h"
 
 #include <QPushButton>
 #include <QTest>

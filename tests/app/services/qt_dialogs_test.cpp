@@ -1,6 +1,6 @@
 // The Qt dialogs as the user meets them: one real dialog of each kind, answered while it is open.
 
-#include "app/qt_dialogs.h"
+#include "app/services/qt_dialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 // The Qt printer on real output: pages printed into PDF files through Qt's print support, read back with poppler's
 // pdftotext, pdfinfo and pdffonts.
 
-#include "app/qt_printer.h"
+#include "app/services/qt_printer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/text_codec.h"
+#include "app/widgets/text_codec.h"
 #include "manual_clock.h"
 #include "print/printouts.h"
 #include "temp_dir.h"

@@ -21,12 +21,12 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/about_window.h"
-#include "app/controls.h"
-#include "app/font_dialog.h"
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
-#include "app/splash_window.h"
+#include "app/services/font_dialog.h"
+#include "app/widgets/controls.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/about_window.h"
+#include "app/windows/reminder_window.h"
+#include "app/windows/splash_window.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "app/limited_text_edit.h"
+#include "app/widgets/limited_text_edit.h"
 #include "form_fixture.h"
 
 namespace qb::test {

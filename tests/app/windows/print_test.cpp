@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/reminder_window.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {

@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <gtest/gtest.h>
 
-#include "app/limited_text_edit.h"
+#include "app/widgets/limited_text_edit.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {

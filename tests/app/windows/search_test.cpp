@@ -9,9 +9,9 @@
 #include <QTest>
 #include <map>
 
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/reminder_window.h"
 #include "store/record_file.h"
 #include "support/form_fixture.h"
 

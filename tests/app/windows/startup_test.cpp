@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/reminder_window.h"
 #include "platform/files.h"
 #include "support/form_fixture.h"
 

@@ -20,11 +20,11 @@
 #include <QTimer>
 #include <cmath>
 
-#include "app/about_window.h"
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
-#include "app/splash_window.h"
-#include "app/text_codec.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/about_window.h"
+#include "app/windows/reminder_window.h"
+#include "app/windows/splash_window.h"
 #include "support/form_fixture.h"
 
 namespace qb::test {
