@@ -37,12 +37,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/dialogs.h"
-#include "app/limited_text_edit.h"
-#include "app/main_window.h"
-#include "app/printer.h"
-#include "app/program_exit.h"
-#include "app/reminder_window.h"
+#include "app/services/dialogs.h"
+#include "app/services/printer.h"
+#include "app/services/program_exit.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/main_window.h"
+#include "app/windows/reminder_window.h"
 #include "bench_util.h"
 #include "loopback_share.h"
 #include "platform/clock.h"

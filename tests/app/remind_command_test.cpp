@@ -10,9 +10,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "app/limited_text_edit.h"
-#include "app/reminder_window.h"
-#include "app/text_codec.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/reminder_window.h"
 #include "search/reminder_notice.h"
 #include "session_bus.h"
 #include "store/record_file.h"

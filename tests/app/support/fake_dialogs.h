@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/dialogs.h"
+#include "app/services/dialogs.h"
 #include "qt_print.h"
 
 namespace qb::test {

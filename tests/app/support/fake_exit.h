@@ -1,7 +1,7 @@
 #pragma once
 // The exit path for tests: it only counts; the test checks that the handler returned at once.
 
-#include "app/program_exit.h"
+#include "app/services/program_exit.h"
 
 namespace qb::test {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/services.h"
+#include "app/services/services.h"
+#include "app/windows/main_window.h"
 #include "fake_dialogs.h"
 #include "fake_exit.h"
 #include "manual_clock.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/printer.h"
+#include "app/services/printer.h"
 
 namespace qb::test {
 

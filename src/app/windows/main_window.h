@@ -1,0 +1,133 @@
+#pragma once
+// The main window: it holds the record on screen, the search criteria and the data directory in its controls.
+// Its handlers are named for what they do: each reads the controls, calls the pure layers and writes the controls back.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+#include "app/services/services.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qb::store {
+class Settings;
+}
+
+namespace qb::app {
+
+class ReminderWindow;
+class AboutWindow;
+class LimitedTextEdit;
+
+/** The main window of Quillbox. */
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Controls, in tab order.
+    QPushButton* searchButton;   ///< "&Search"
+    LimitedTextEdit* recordText; ///< at most 30000 characters once stored
+    QLineEdit* reminderDate;     ///< mm/dd/yy, or empty for a record without a reminder
+    QLineEdit* searchString1;
+    QLineEdit* recordNumber; ///< read-only; the number of a recalled record, empty for a new one
+    QLabel* reminderDateLabel;
+    QLabel* searchStringsLabel;
+    QLabel* recordNumberLabel;
+    QLabel* dataDirectoryLabel;
+    QPushButton* exitButton;    ///< "E&xit"
+    QPushButton* saveButton;    ///< "Sa&ve Record"
+    QPushButton* clearButton;   ///< "&Clear form"
+    QPushButton* deleteButton;  ///< "&Delete record"
+    QCheckBox* checkAlarms;     ///< "Check alarms": the reminder check at the next start
+    QPushButton* printButton;   ///< "&Print current record"
+    QComboBox* dataDirectory;   ///< the folder of the record files, editable, with the folders start-up listed
+    QPushButton* importButton;  ///< "&Import records"
+    QGroupBox* creationFilters; ///< holds the three creation-date filters
+    QLineEdit* monthFilter;     ///< two characters: the record number's month
+    QLabel* monthLabel;
+    QLineEdit* yearFilter; ///< two characters: its last one is the record number's year digit
+    QLabel* yearLabel;
+    QLineEdit* searchString2;
+    QLineEdit* dayFilter; ///< two characters: the record number's day
+    QLabel* dayLabel;
+    QPushButton* passwordButton;   ///< "Password"
+    QPushButton* setDefaultButton; ///< "Set as default"
+    QPushButton* aboutButton;      ///< "About the author"
+    QPushButton* reformatButton;   ///< "R"
+
+    /** The start-up procedure: settings, password, directory list, then the main window or the reminder check. */
+    void startUp();
+    /** Search. */
+    void search();
+    /** Exit: stores the alarm flag and ends the program. */
+    void exitProgram();
+    /** Save or resave the record on screen. */
+    void saveRecord();
+    /** Delete the record on screen. */
+    void deleteRecord();
+    /** Set or delete the password. */
+    void changePassword();
+    /** Set the data directory as the default. */
+    void setDefaultDirectory();
+    /** Print the record on screen. */
+    void printRecord();
+    /** Import records from a comma-delimited file. */
+    void importRecords();
+    /** Show the about window. */
+    void showAbout();
+    /** Reformat the record text with hard line breaks. */
+    void reformatText();
+    /** The data directory check, run whenever the directory box loses the focus; false when it fell back to the
+     *  program default directory after telling the user. */
+    bool checkDataDirectory();
+
+    /** The start-up reminder check: collects the records due today into the reminder window and shows it. */
+    void runReminderCheck(const std::string& today);
+
+    /** Empties the eight text boxes in order; the directory and the alarm box keep their contents. */
+    void clearForm();
+
+    /** The reminder window, loaded (and so shown) on first use. */
+    ReminderWindow& reminderWindow();
+    /** Unloads the reminder window. */
+    void unloadReminderWindow();
+    /** The about window while it is loaded, else null. */
+    AboutWindow* aboutWindow() const { return aboutWindow_.get(); }
+    /** Unloads the about window; safe to call from the about window's own handlers. */
+    void unloadAboutWindow();
+
+    /** The connections to the world this window was given. */
+    Services& services() { return services_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    /** Closing the window through its frame ends the program (the alarm flag is stored only by Exit). */
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    bool askStartupPassword(const store::Settings& settings); // false when the program has been ended
+    void ensureProgramDefaultDirectory();
+    bool directoryBoxHasFocus() const;
+    /** Runs the directory check as the focus leaves the directory box; see eventFilter. */
+    void leaveDirectoryBox(Qt::FocusReason reason);
+
+    /** The control whose mouse press moved the focus out of the directory box while the check's messages were up;
+     *  the press itself arrives after them, without its release. */
+    QPointer<QWidget> pressedDuringCheck_;
+
+    Services& services_;
+    std::unique_ptr<ReminderWindow> reminderWindow_;
+    std::unique_ptr<AboutWindow> aboutWindow_;
+};
+
+} // namespace qb::app

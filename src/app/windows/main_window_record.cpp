@@ -1,0 +1,118 @@
+// The main window's record handlers: save, clear, delete, the data directory check and the reformat.
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "app/services/dialogs.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
+#include "platform/clock.h"
+#include "platform/drive_map.h"
+#include "print/reformat.h"
+#include "store/directory_probe.h"
+#include "store/record_file.h"
+#include "store/record_store.h"
+#include "store/settings.h"
+
+namespace qb::app {
+namespace {
+
+QString notSavedMessage(const QString& directory, const platform::Status& status) {
+    return QStringLiteral("Your record could not be saved in %1 (%2). Nothing was written; the record is still on "
+                          "screen.")
+        .arg(directory, QString::fromStdString(status.describe()));
+}
+
+} // namespace
+
+void MainWindow::saveRecord() {
+    // The probe comes first, as it always has; a folder that cannot be written is told once the checks have passed.
+    const std::optional<std::string> probed = dataDirectoryOf(*this);
+    const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
+    if (!inputChecksPass(*this))
+        return;
+    const QString typed = storedText(recordText);
+    if (typed.isEmpty()) {
+        services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), titles::kAlert);
+        return;
+    }
+    const auto texts = storableTexts(*this, std::array{dataDirectory->currentText(), recordNumber->text(),
+                                                       fieldText(reminderDate->text()), fieldText(typed)});
+    if (!texts)
+        return;
+    const auto& [directory, number, date, text] = *texts;
+    const platform::Status saved =
+        probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text}, services_.clock.now()).status
+                   : probe;
+    if (!saved.ok()) {
+        services_.dialogs.message(this, notSavedMessage(dataDirectory->currentText(), saved), titles::kAlert);
+        return;
+    }
+    services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), titles::kSaved);
+    reminderDate->clear();
+    searchString1->clear();
+    recordNumber->clear();
+    recordText->clear();
+}
+
+void MainWindow::deleteRecord() {
+    if (recordNumber->text().isEmpty()) {
+        services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"),
+                                  titles::kAttention);
+        return;
+    }
+    // A folder or number that the code page cannot hold names no record file.
+    const std::optional<std::string> directory = dataDirectoryOf(*this);
+    const std::optional<std::string> number = toCp1252(recordNumber->text());
+    const store::DeleteOutcome deleted = directory && number
+                                             ? store::deleteRecord(services_.drives, *directory, *number)
+                                             : store::DeleteOutcome{store::DeleteOutcome::Result::NotFound, {}};
+    if (deleted.result == store::DeleteOutcome::Result::NotFound) {
+        services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), titles::kAttention);
+        return;
+    }
+    if (deleted.result == store::DeleteOutcome::Result::Failed) {
+        services_.dialogs.message(this,
+                                  QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
+                                      .arg(recordNumber->text(), QString::fromStdString(deleted.status.describe())),
+                                  titles::kAttention);
+        return;
+    }
+    services_.dialogs.message(this, QStringLiteral("Record deleted!"), titles::kAttention);
+    clearForm();
+}
+
+bool MainWindow::checkDataDirectory() {
+    const std::optional<std::string> directory = dataDirectoryOf(*this);
+    const bool usable = directory && store::probeDataDirectory(services_.drives, *directory).ok();
+    if (usable)
+        return true;
+    services_.dialogs.message(this,
+                              QStringLiteral("The directory you have specified does not exist.  Please create it."),
+                              titles::kAttentionPlain);
+    services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
+                              titles::kAttentionPlain);
+    dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
+    return false;
+}
+
+void MainWindow::reformatText() {
+    // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
+    const std::u32string result = print::reformatText(storedText(recordText).toStdU32String());
+    if (result.size() > store::kRecordTextLimit) {
+        services_.dialogs.message(this,
+                                  QStringLiteral("The reformatted text would be longer than %1 characters, so the "
+                                                 "text has been left as it was.")
+                                      .arg(store::kRecordTextLimit),
+                                  titles::kAttention);
+        return;
+    }
+    setStoredText(recordText, QString::fromStdU32String(result));
+    services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
+                              titles::kAttention);
+}
+
+} // namespace qb::app

@@ -1,0 +1,108 @@
+// The main window's search and the start-up reminder check: one walk over the data directory with one match
+// rule, the search asking after each match, the check collecting the matches into the reminder window.
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/services/dialogs.h"
+#include "app/widgets/input_blocker.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/widgets/message_titles.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/main_window.h"
+#include "app/windows/main_window_checks.h"
+#include "app/windows/reminder_window.h"
+#include "search/record_walk.h"
+#include "search/reminder_check.h"
+#include "search/reminder_list.h"
+
+namespace qb::app {
+namespace {
+
+// Puts a found record on screen as the current record, with its number.
+void showRecord(MainWindow& form, const search::ListedFile& file) {
+    setRecordText(form.recordText, file.record.text);
+    form.reminderDate->setText(shownField(file.record.reminderDate));
+    form.recordNumber->setText(fromCp1252(file.number));
+}
+
+// After a walk the search strings and filters are empty; the record on screen stays.
+void clearCriteria(MainWindow& form) {
+    form.searchString1->clear();
+    form.monthFilter->clear();
+    form.dayFilter->clear();
+    form.yearFilter->clear();
+    form.searchString2->clear();
+}
+
+// How the search and the check walk: the windows keep being drawn and answer the desktop while the files come, and no
+// input reaches them meanwhile but a question's (the walk holds an InputBlocker of every window).
+search::WalkOptions servingWindows() {
+    search::WalkOptions options;
+    options.serve = [] { QCoreApplication::processEvents(); };
+    return options;
+}
+
+} // namespace
+
+void MainWindow::search() {
+    if (!inputChecksPass(*this))
+        return;
+    // The criteria are taken once: the boxes are overwritten by the matches shown.
+    const auto typed =
+        storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(), dayFilter->text(),
+                                        yearFilter->text(), fieldText(searchString1->text()),
+                                        fieldText(searchString2->text()), fieldText(reminderDate->text())});
+    if (!typed)
+        return;
+    const auto& [directory, month, day, year, string1, string2, date] = *typed;
+    Dialogs& dialogs = services_.dialogs;
+    dialogs.setPointer(this, Pointer::Hourglass);
+    const InputBlocker blocked;
+    search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
+                            search::SearchCriteria::fromTyped(string1, string2, date), servingWindows());
+    while (const std::optional<search::ListedFile> found = walk.next()) {
+        showRecord(*this, *found);
+        dialogs.setPointer(this, Pointer::Default);
+        const bool goOn =
+            dialogs.question(this, QStringLiteral("Record found!  Continue search?"), titles::kMatchFound);
+        dialogs.setPointer(this, Pointer::Hourglass);
+        if (!goOn)
+            break;
+    }
+    dialogs.beep();
+    dialogs.setPointer(this, Pointer::Default);
+    dialogs.message(this, QStringLiteral("Search complete!"), titles::kAttentionPlain);
+    clearCriteria(*this);
+}
+
+void MainWindow::runReminderCheck(const std::string& today) {
+    Dialogs& dialogs = services_.dialogs;
+    dialogs.setPointer(this, Pointer::Hourglass);
+    search::ReminderList reminders;
+    std::optional<search::ListedFile> last;
+    // The directory comes from the settings files, which the code page always holds; the filters are empty.
+    if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
+        const InputBlocker blocked;
+        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today, servingWindows());
+        while (std::optional<search::ListedFile> file = walk.nextFile()) {
+            reminderWindow(); // the results window is on screen from the first file on
+            if (file->matches) {
+                reminders.add(file->record);
+                last = std::move(file);
+            }
+        }
+    }
+    // Each box is written once, with what the last match left in it.
+    if (last)
+        showRecord(*this, *last);
+    setRecordText(reminderWindow().reminderList, reminders.text());
+    dialogs.beep();
+    dialogs.setPointer(this, Pointer::Default);
+    clearCriteria(*this);
+    reminderWindow().show();
+}
+
+} // namespace qb::app

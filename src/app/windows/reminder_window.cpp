@@ -1,0 +1,81 @@
+// The reminder results window: its controls, and leaving it for the main window.
+
+#include "app/windows/reminder_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/widgets/controls.h"
+#include "app/widgets/limited_text_edit.h"
+#include "app/windows/main_window.h"
+
+namespace qb::app {
+
+ReminderWindow::ReminderWindow(Services& services, MainWindow& mainWindow)
+    : services_(services), mainWindow_(mainWindow) {
+    setObjectName(QStringLiteral("ReminderWindow"));
+    setWindowTitle(QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
+    setFont(textBoxFont());
+    buildControls();
+    sizeAndCentre(this, 9480, 6795);
+}
+
+ReminderWindow::~ReminderWindow() = default;
+
+void ReminderWindow::buildControls() {
+    proceedButton =
+        makeButton(this, "proceedButton", QStringLiteral("Click here to proceed into the main program"),
+                   QStringLiteral("Click here after viewing any alarms from today"), {3360, 6000, 3735, 495});
+    proceedButton->setDefault(true);
+    proceedButton->setFont(defaultFont());
+
+    reminderList = new LimitedTextEdit(this);
+    reminderList->setEnterPressesDefaultButton(true);
+    setUpControl(reminderList, "reminderList", QStringLiteral("Reminders for today"), QString(),
+                 {120, 240, 9285, 5295});
+
+    explanation = makeLabel(this, "explanation",
+                            QStringLiteral("Above you will find any records containing a reminder date of today.   "
+                                           "Additional searches may be performed later."),
+                            {240, 5640, 10335, 255}, defaultFont());
+
+    printButton = makeButton(this, "printButton", QStringLiteral("Print these reminders"),
+                             QStringLiteral("Prints out the reminders shown above."), {240, 6000, 2415, 495});
+    printButton->setFont(defaultFont());
+
+    setTabOrder(proceedButton, reminderList);
+    setTabOrder(reminderList, printButton);
+    connect(proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
+    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
+}
+
+void ReminderWindow::showInsteadOfMainWindow() {
+    show();
+    mainWindow_.hide();
+}
+
+void ReminderWindow::proceed() {
+    hide();
+    mainWindow_.show();
+    mainWindow_.clearForm();
+}
+
+void ReminderWindow::closeEvent(QCloseEvent* event) {
+    // The main window is hidden while this one is shown; closing this one must not leave the user with none.
+    event->ignore();
+    proceed();
+}
+
+void ReminderWindow::keyPressEvent(QKeyEvent* event) {
+    // A button with the focus takes Enter itself; from anywhere else, the list included, Enter reaches the window
+    // and goes to the default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        proceedButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace qb::app

@@ -1,0 +1,48 @@
+#pragma once
+// The reminder results window: the records due today, found by the start-up reminder check.
+
+#include <QWidget>
+
+#include "app/services/services.h"
+
+class QLabel;
+class QPushButton;
+
+namespace qb::app {
+
+class MainWindow;
+class LimitedTextEdit;
+
+/** The reminder results window; only the start-up reminder check shows it. */
+class ReminderWindow : public QWidget {
+    Q_OBJECT
+public:
+    ReminderWindow(Services& services, MainWindow& mainWindow);
+    ~ReminderWindow() override;
+
+    QPushButton* proceedButton;    ///< "Click here to proceed into the main program", the default button
+    LimitedTextEdit* reminderList; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
+    QLabel* explanation;
+    QPushButton* printButton; ///< "Print these reminders"
+
+    /** Shows this window and hides the main window. */
+    void showInsteadOfMainWindow();
+    /** Proceed: hide this window, show the main window with its boxes empty. */
+    void proceed();
+    /** Print the list, then proceed. */
+    void printReminders();
+
+protected:
+    /** Closing through the frame proceeds, as the button does: the program never runs with no window. */
+    void closeEvent(QCloseEvent* event) override;
+    /** Enter presses the default button, also from the list; a button with the focus takes Enter itself. */
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+
+    Services& services_;
+    MainWindow& mainWindow_;
+};
+
+} // namespace qb::app
