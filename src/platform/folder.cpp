@@ -53,6 +53,13 @@ int openFolder(int base, const std::string& path) {
     return fd;
 }
 
+// Writes the bytes and closes fd; the first failure is the one told.
+Status writeAndClose(int fd, std::string_view bytes) {
+    const Status written = writeAll(fd, bytes);
+    const Status closed = closeChecked(fd);
+    return written.ok() ? closed : written;
+}
+
 } // namespace
 
 bool isPlainFileName(std::string_view name) {
@@ -107,10 +114,7 @@ Status Folder::createNew(const std::string& name, std::string_view bytes) const 
     const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return Status::failure(errno, "create");
-    Status status = writeAll(fd, bytes);
-    const Status closed = closeChecked(fd);
-    if (status.ok())
-        status = closed;
+    Status status = writeAndClose(fd, bytes);
     if (!status.ok())
         (void)remove(name); // the failure above is the one to tell
     return status;
@@ -120,11 +124,8 @@ NewFile Folder::createHidden(std::string_view stem, std::string_view bytes) cons
     NewFile created = createHiddenFile(*this, stem, 0666);
     if (!created.status.ok())
         return created;
-    created.status = writeAll(created.fd, bytes);
-    const Status closed = closeChecked(created.fd);
+    created.status = writeAndClose(created.fd, bytes);
     created.fd = -1;
-    if (created.status.ok())
-        created.status = closed;
     if (!created.status.ok())
         (void)remove(created.name);
     return created;
