@@ -41,7 +41,7 @@
 #include "app/services/printer.h"
 #include "app/services/program_exit.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/windows/main_window.h"
+#include "app/windows/main_window/main_window.h"
 #include "app/windows/reminder_window.h"
 #include "bench_util.h"
 #include "loopback_share.h"
@@ -239,21 +239,21 @@ QString programPathOf(int count) {
 
 // (a) criteria that match nothing, so every file is read; (b) the same with a filter that lists 1% of the files.
 void search(app::MainWindow& form, int count, bool filtered) {
-    form.dataDirectory->setEditText(programPathOf(count));
-    form.searchString1->setText(QStringLiteral("zqxj"));
-    form.searchString2->setText(QStringLiteral("never written"));
-    form.reminderDate->setText(QStringLiteral("99/99/99"));
-    form.monthFilter->setText(filtered ? QStringLiteral("01") : QString());
-    form.dayFilter->setText(filtered ? QStringLiteral("05") : QString());
+    form.controls().dataDirectory->setEditText(programPathOf(count));
+    form.controls().searchString1->setText(QStringLiteral("zqxj"));
+    form.controls().searchString2->setText(QStringLiteral("never written"));
+    form.controls().reminderDate->setText(QStringLiteral("99/99/99"));
+    form.controls().monthFilter->setText(filtered ? QStringLiteral("01") : QString());
+    form.controls().dayFilter->setText(filtered ? QStringLiteral("05") : QString());
     form.search();
 }
 
 // (c) the reminder check on a fresh main window; a tenth of the records are due today.
 bench::Timing timedCheck(World& world, int count) {
     app::MainWindow form(world.services);
-    form.dataDirectory->setEditText(programPathOf(count));
+    form.controls().dataDirectory->setEditText(programPathOf(count));
     const bench::Timing timing = bench::timed([&] { form.runReminderCheck(kToday); });
-    if (form.reminderWindow().reminderList->toPlainText().isEmpty() || form.recordNumber->text().isEmpty()) {
+    if (form.reminderWindow().reminderList->toPlainText().isEmpty() || form.controls().recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the reminder check found nothing in %d records\n", count);
         std::exit(2);
     }
@@ -315,7 +315,7 @@ Figures measure(World& world, const std::string& folder, int count) {
         ratios[3].push_back(a.wall / b.wall), ratios[4].push_back(f.wall / a.wall);
         ratios[5].push_back(c.wall / a.wall);
     }
-    if (world.dialogs.questions != 0 || !form.recordNumber->text().isEmpty()) {
+    if (world.dialogs.questions != 0 || !form.controls().recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the searches that should match nothing found a record\n");
         std::exit(2);
     }

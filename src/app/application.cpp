@@ -14,7 +14,7 @@
 #include "app/services/qt_printer.h"
 #include "app/services/services.h"
 #include "app/widgets/pictures.h"
-#include "app/windows/main_window.h"
+#include "app/windows/main_window/main_window.h"
 #include "app/windows/splash_window.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/services/notification_watch.h"
+#include "app/services/desktop_notification_watch.h"
 
 namespace qb::app {
 namespace {

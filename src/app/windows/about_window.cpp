@@ -7,11 +7,10 @@
 
 #include "app/widgets/controls.h"
 #include "app/widgets/pictures.h"
-#include "app/windows/main_window.h"
 
 namespace qb::app {
 
-AboutWindow::AboutWindow(MainWindow& mainWindow) : mainWindow_(mainWindow) {
+AboutWindow::AboutWindow() {
     setObjectName(QStringLiteral("AboutWindow"));
     setWindowTitle(QStringLiteral("Quillbox 1.2 - The author:"));
     setFont(defaultFont());
@@ -35,18 +34,11 @@ AboutWindow::AboutWindow(MainWindow& mainWindow) : mainWindow_(mainWindow) {
 
     returnButton = makeButton(this, "returnButton", QStringLiteral("Click here to return to the program"), QString(),
                               {120, 5400, 3135, 615});
-    connect(returnButton, &QPushButton::clicked, this, &AboutWindow::returnToProgram);
+    connect(returnButton, &QPushButton::clicked, this, &AboutWindow::returned);
 
     sizeAndCentre(this, 4455, 6225);
 }
 
 AboutWindow::~AboutWindow() = default;
-
-void AboutWindow::returnToProgram() {
-    mainWindow_.show();
-    mainWindow_.raise();
-    mainWindow_.activateWindow();
-    mainWindow_.unloadAboutWindow();
-}
 
 } // namespace qb::app

@@ -8,13 +8,11 @@ class QPushButton;
 
 namespace qb::app {
 
-class MainWindow;
-
 /** The about window, shown by "About the author" beside the main window. */
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit AboutWindow(MainWindow& mainWindow);
+    AboutWindow();
     ~AboutWindow() override;
 
     QLabel* picture;    ///< the picture
@@ -25,11 +23,9 @@ public:
     QLabel* bugsLine;
     QPushButton* returnButton; ///< "Click here to return to the program"
 
-    /** Return: bring the main window to the front and unload this window. */
-    void returnToProgram();
-
-private:
-    MainWindow& mainWindow_;
+signals:
+    /** "Click here to return to the program": the owner brings the main window to the front and unloads this one. */
+    void returned();
 };
 
 } // namespace qb::app

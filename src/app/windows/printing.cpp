@@ -1,11 +1,13 @@
-#include "app/services/printer_setup.h"
-#include "app/widgets/message_titles.h"
+// The print procedure both printouts share: the printer set-up with its font dialog, then the printout's lines.
+
+#include "app/windows/printing.h"
 
 #include <QString>
 
 #include "app/services/dialogs.h"
 #include "app/services/printer.h"
 #include "app/services/services.h"
+#include "app/windows/message_titles.h"
 
 namespace qb::app {
 

@@ -1,4 +1,4 @@
-// The reminder results window: its controls, and leaving it for the main window.
+// The reminder results window: its controls, printing the list, and leaving it for the main window.
 
 #include "app/windows/reminder_window.h"
 
@@ -9,12 +9,15 @@
 
 #include "app/widgets/controls.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/windows/main_window.h"
+#include "app/widgets/text_codec.h"
+#include "app/windows/printing.h"
+#include "platform/clock.h"
+#include "print/printouts.h"
 
 namespace qb::app {
 
-ReminderWindow::ReminderWindow(Services& services, MainWindow& mainWindow)
-    : services_(services), mainWindow_(mainWindow) {
+ReminderWindow::ReminderWindow(Services& services, QWidget& pointerWindow)
+    : services_(services), pointerWindow_(pointerWindow) {
     setObjectName(QStringLiteral("ReminderWindow"));
     setWindowTitle(QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
     setFont(textBoxFont());
@@ -51,15 +54,22 @@ void ReminderWindow::buildControls() {
     connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
 }
 
-void ReminderWindow::showInsteadOfMainWindow() {
-    show();
-    mainWindow_.hide();
-}
-
 void ReminderWindow::proceed() {
     hide();
-    mainWindow_.show();
-    mainWindow_.clearForm();
+    emit proceeded();
+}
+
+void ReminderWindow::printReminders() {
+    // The main window is hidden meanwhile, so its hourglass does not show over this window.
+    runPrinterSetup(services_, this, &pointerWindow_);
+    const platform::LocalDateTime now = services_.clock.now();
+    // A printer that failed keeps this window up, so the list can still be printed once the printer is ready.
+    if (!printAndFinish(services_, this, &pointerWindow_,
+                        print::reminderPrintout(storedText(reminderList).toStdString(), platform::dateText(now),
+                                                platform::timeText(now))))
+        return;
+    // Leaving after the printout is the same as proceeding: this window hidden, the main window shown and emptied.
+    proceed();
 }
 
 void ReminderWindow::closeEvent(QCloseEvent* event) {

@@ -10,14 +10,14 @@ class QPushButton;
 
 namespace qb::app {
 
-class MainWindow;
 class LimitedTextEdit;
 
-/** The reminder results window; only the start-up reminder check shows it. */
+/** The reminder results window; only the start-up reminder check shows it, instead of the main window. */
 class ReminderWindow : public QWidget {
     Q_OBJECT
 public:
-    ReminderWindow(Services& services, MainWindow& mainWindow);
+    /** pointerWindow is the main window, hidden while this one is up: printing puts the hourglass on it. */
+    ReminderWindow(Services& services, QWidget& pointerWindow);
     ~ReminderWindow() override;
 
     QPushButton* proceedButton;    ///< "Click here to proceed into the main program", the default button
@@ -25,12 +25,14 @@ public:
     QLabel* explanation;
     QPushButton* printButton; ///< "Print these reminders"
 
-    /** Shows this window and hides the main window. */
-    void showInsteadOfMainWindow();
-    /** Proceed: hide this window, show the main window with its boxes empty. */
+    /** Proceed: hides this window and tells its owner, which shows the main window with its boxes empty. */
     void proceed();
     /** Print the list, then proceed. */
     void printReminders();
+
+signals:
+    /** The user has left this window for the main program. */
+    void proceeded();
 
 protected:
     /** Closing through the frame proceeds, as the button does: the program never runs with no window. */
@@ -42,7 +44,7 @@ private:
     void buildControls();
 
     Services& services_;
-    MainWindow& mainWindow_;
+    QWidget& pointerWindow_;
 };
 
 } // namespace qb::app

@@ -9,7 +9,7 @@
 #include <QElapsedTimer>
 
 #include "app/services/desktop_notification.h"
-#include "app/services/notification_watch.h"
+#include "app/services/desktop_notification_watch.h"
 #include "app/widgets/pictures.h"
 #include "fake_notification_server.h"
 #include "session_bus.h"

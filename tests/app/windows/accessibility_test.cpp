@@ -164,13 +164,13 @@ TEST_F(AccessibilityTest, EveryControlOfTheFourWindowsHasANameTheAccessibilityTr
     app::MainWindow& f = makeForm();
     expectReadable(&f, 29);
     // A box without a caption of its own is named after the label beside it, and the tree relates the two.
-    const std::pair<QWidget*, QLabel*> labelled[] = {{f.reminderDate, f.reminderDateLabel},
-                                                     {f.searchString1, f.searchStringsLabel},
-                                                     {f.recordNumber, f.recordNumberLabel},
-                                                     {f.dataDirectory, f.dataDirectoryLabel},
-                                                     {f.monthFilter, f.monthLabel},
-                                                     {f.yearFilter, f.yearLabel},
-                                                     {f.dayFilter, f.dayLabel}};
+    const std::pair<QWidget*, QLabel*> labelled[] = {{f.controls().reminderDate, f.controls().reminderDateLabel},
+                                                     {f.controls().searchString1, f.controls().searchStringsLabel},
+                                                     {f.controls().recordNumber, f.controls().recordNumberLabel},
+                                                     {f.controls().dataDirectory, f.controls().dataDirectoryLabel},
+                                                     {f.controls().monthFilter, f.controls().monthLabel},
+                                                     {f.controls().yearFilter, f.controls().yearLabel},
+                                                     {f.controls().dayFilter, f.controls().dayLabel}};
     for (const auto& [box, label] : labelled) {
         SCOPED_TRACE(box->objectName().toStdString());
         // The filters are related to their frame as well.
@@ -182,7 +182,8 @@ TEST_F(AccessibilityTest, EveryControlOfTheFourWindowsHasANameTheAccessibilityTr
     }
     for (const auto& [box, label] : {labelled[0], labelled[2], labelled[3], labelled[4], labelled[6]})
         EXPECT_EQ(box->accessibleName(), label->text()) << box->objectName().toStdString();
-    EXPECT_EQ(f.reformatButton->accessibleName(), QStringLiteral("Reformat the record text")) << "not just \"R\"";
+    EXPECT_EQ(f.controls().reformatButton->accessibleName(), QStringLiteral("Reformat the record text"))
+        << "not just \"R\"";
 
     expectReadable(&f.reminderWindow(), 4);
     f.showAbout();
@@ -217,20 +218,21 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
     const auto nothing = [] {};
     const auto cancelInput = [this] { dialogs.expectInput(QString()); };
     const Operation operations[] = {
-        {f.searchButton, nothing, [&] { return shows(QStringLiteral("Search complete!")); }},
-        {f.saveButton, nothing, [&] { return shows(QStringLiteral("You can't save an empty text box!")); }},
-        {f.clearButton, [&] { f.recordText->setPlainText(QStringLiteral("to be cleared")); },
-         [&] { return std::function<bool()>([&] { return f.recordText->toPlainText().isEmpty(); }); }},
-        {f.deleteButton, nothing,
+        {f.controls().searchButton, nothing, [&] { return shows(QStringLiteral("Search complete!")); }},
+        {f.controls().saveButton, nothing, [&] { return shows(QStringLiteral("You can't save an empty text box!")); }},
+        {f.controls().clearButton, [&] { f.controls().recordText->setPlainText(QStringLiteral("to be cleared")); },
+         [&] { return std::function<bool()>([&] { return f.controls().recordText->toPlainText().isEmpty(); }); }},
+        {f.controls().deleteButton, nothing,
          [&] { return shows(QStringLiteral("There is no record number specified to delete!")); }},
-        {f.printButton, [this] { dialogs.expectFont(std::nullopt); }, [&] { return shows(Shown::font().text); }},
-        {f.importButton, cancelInput,
+        {f.controls().printButton, [this] { dialogs.expectFont(std::nullopt); },
+         [&] { return shows(Shown::font().text); }},
+        {f.controls().importButton, cancelInput,
          [&] { return shows(QStringLiteral("Enter the number of items/groups in quotes per record (1-100)")); }},
-        {f.passwordButton, cancelInput, [&] { return shows(QStringLiteral("Password was deleted!")); }},
-        {f.setDefaultButton, nothing, [&] { return shows(QStringLiteral("New default directory set!")); }},
-        {f.reformatButton, nothing,
+        {f.controls().passwordButton, cancelInput, [&] { return shows(QStringLiteral("Password was deleted!")); }},
+        {f.controls().setDefaultButton, nothing, [&] { return shows(QStringLiteral("New default directory set!")); }},
+        {f.controls().reformatButton, nothing,
          [&] { return shows(QStringLiteral("The text has been reformatted.  Click SAVE to save changes.")); }},
-        {f.exitButton, nothing,
+        {f.controls().exitButton, nothing,
          [&] { return std::function<bool()>([&, before = exit.calls()] { return exit.calls() > before; }); }},
     };
 
@@ -251,7 +253,7 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
         if (accessKey.isEmpty())
             continue;
         ++accessKeys;
-        ASSERT_TRUE(tabTo(f.recordText));
+        ASSERT_TRUE(tabTo(f.controls().recordText));
         operation.prepare();
         const std::function<bool()> ran = operation.watch();
         QTest::keySequence(&f, accessKey);
@@ -266,8 +268,8 @@ TEST_F(AccessibilityTest, KeysAloneRunEveryOperationOfTheMainWindow) {
 TEST_F(AccessibilityTest, KeysAloneOpenAndLeaveTheAboutAndReminderWindows) {
     app::MainWindow& f = makeForm();
     ASSERT_TRUE(showActive(&f));
-    ASSERT_TRUE(tabTo(f.aboutButton));
-    QTest::keyClick(f.aboutButton, Qt::Key_Return);
+    ASSERT_TRUE(tabTo(f.controls().aboutButton));
+    QTest::keyClick(f.controls().aboutButton, Qt::Key_Return);
     app::AboutWindow* about = f.aboutWindow();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(showActive(about));

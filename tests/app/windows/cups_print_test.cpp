@@ -66,11 +66,11 @@ TEST_F(CupsPrintTest, RecordPrintedFromTheMainWindowArrivesAsATwoPagePdf) {
     app::QtPrinter realPrinter(QString::fromStdString(home / "printouts"), clock);
     app::Services realServices{drives, clock, dialogs, realPrinter, exit};
     app::MainWindow window(realServices);
-    window.reminderDate->setText("12/25/26");
+    window.controls().reminderDate->setText("12/25/26");
     QString text = "Buy tickets\nfor the show";
     for (int line = 1; line <= 90; ++line)
         text += QString("\nline %1").arg(line);
-    window.recordText->setPlainText(text);
+    window.controls().recordText->setPlainText(text);
     dialogs.expectFont(std::nullopt);
     window.printRecord();
     EXPECT_TRUE(dialogs.messages().empty()) << dialogs.messages().front().text.toStdString();

@@ -51,9 +51,9 @@ protected:
 };
 
 TEST_F(ImportTest, ARunShowsItsDialogsInOrderAndLeavesTheRecordOnScreen) {
-    form->recordText->setPlainText(QStringLiteral("on screen"));
-    form->reminderDate->setText(QStringLiteral("12/25/26"));
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().recordText->setPlainText(QStringLiteral("on screen"));
+    form->controls().reminderDate->setText(QStringLiteral("12/25/26"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     script({"2"}, source);
     form->importRecords();
 
@@ -66,9 +66,9 @@ TEST_F(ImportTest, ARunShowsItsDialogsInOrderAndLeavesTheRecordOnScreen) {
                                                     Shown::progress({}, {}, "closed"), kImported, kDefault}));
     EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12061403.659", "12061404.601"}));
     EXPECT_EQ(readFile(quill + "/12061404.601"), "\"\"\r\n\"Jones\r\n4 Elm Rd\r\n\"\r\n");
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("on screen"));
-    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26"));
-    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("on screen"));
+    EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/25/26"));
+    EXPECT_EQ(form->controls().recordNumber->text(), QStringLiteral("01030905.707"));
 }
 
 TEST_F(ImportTest, AnswersOutsideTheRangeOrNoWholeNumberAreAskedAgainWithoutAMessage) {
@@ -103,7 +103,7 @@ TEST_F(ImportTest, AnEmptyAnswerEndsQuietly) {
 }
 
 TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
-    form->dataDirectory->setEditText(QStringLiteral("c:\\nowhere"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("c:\\nowhere"));
     script({"2"}, source);
     form->importRecords();
     EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kAsk, kChoose, kFileDialog, kPatient, kProblem}));
@@ -112,7 +112,7 @@ TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
 }
 
 TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
-    form->dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
     dialogs.expectInput(QStringLiteral("4"));
     dialogs.expectOpenFile(QStringLiteral("c:\\People.CSV")); // a drive path typed into the dialog
     dialogs.expectProgress();
@@ -143,7 +143,7 @@ TEST_F(ImportTest, ACharacterTheRecordsCannotHoldIsNamed) {
 
     // In the folder's name it ends the import before the file is asked for.
     dialogs.clearLog();
-    form->dataDirectory->setEditText(QStringLiteral("c:\\\u2713"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("c:\\\u2713"));
     dialogs.expectInput(QStringLiteral("1"));
     form->importRecords();
     ASSERT_EQ(dialogs.events().size(), 3u);
@@ -167,12 +167,12 @@ TEST_F(ImportTest, AFileThatIsNoTextSaysWhy) {
 TEST_F(ImportTest, StopEndsTheRunAfterTheRecordBeingWrittenAndNoInputReachesTheMainWindow) {
     writeFile(source, "\"Smith\",\"12 Oak St\"\r\n\"Jones\",\"4 Elm Rd\"\r\n\"Brown\",\"9 Ash Ln\"\r\n");
     ASSERT_TRUE(showActive(form.get()));
-    form->recordText->setFocus();
+    form->controls().recordText->setFocus();
     dialogs.expectInput(QStringLiteral("2"));
     dialogs.expectOpenFile(QString::fromStdString(source));
     dialogs.expectProgress(1, [&] {
-        QTest::keyClicks(form->recordText, "typed");
-        QTest::keyClick(form->recordText, Qt::Key_V, Qt::AltModifier); // "Sa&ve Record"
+        QTest::keyClicks(form->controls().recordText, "typed");
+        QTest::keyClick(form->controls().recordText, Qt::Key_V, Qt::AltModifier); // "Sa&ve Record"
     });
     dialogs.expectConfirm(true);
     form->importRecords();
@@ -189,10 +189,11 @@ TEST_F(ImportTest, StopEndsTheRunAfterTheRecordBeingWrittenAndNoInputReachesTheM
                                   Shown::jobEndMessage("The import was stopped: 1 record was imported into the "
                                                        "specified directory. The remaining records were not imported.",
                                                        "Attention!")}));
-    EXPECT_TRUE(form->recordText->toPlainText().isEmpty()) << "no key reached the record box";
+    EXPECT_TRUE(form->controls().recordText->toPlainText().isEmpty()) << "no key reached the record box";
 
-    QTest::keyClicks(form->recordText, "after");
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("after")) << "input comes back after the import";
+    QTest::keyClicks(form->controls().recordText, "after");
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("after"))
+        << "input comes back after the import";
 }
 
 // Stop asks first, and No goes on as if Stop had not been pressed: every record is imported.

@@ -58,9 +58,9 @@ class RecordPrintoutTest : public FormFixture {
 protected:
     RecordPrintoutTest() {
         makeForm();
-        form->reminderDate->setText("12/25/26");
-        form->recordText->setPlainText("Buy tickets\nfor the show");
-        form->recordNumber->setText("120614035.659");
+        form->controls().reminderDate->setText("12/25/26");
+        form->controls().recordText->setPlainText("Buy tickets\nfor the show");
+        form->controls().recordNumber->setText("120614035.659");
     }
 };
 
@@ -74,8 +74,8 @@ TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
     EXPECT_EQ(dialogs.events(),
               (std::vector<Shown>{Shown::pointer("MainWindow", app::Pointer::Hourglass), Shown::font(),
                                   Shown::pointer("MainWindow", app::Pointer::Default)}));
-    EXPECT_EQ(form->recordText->toPlainText(), "Buy tickets\nfor the show");
-    EXPECT_EQ(form->recordNumber->text(), "120614035.659");
+    EXPECT_EQ(form->controls().recordText->toPlainText(), "Buy tickets\nfor the show");
+    EXPECT_EQ(form->controls().recordNumber->text(), "120614035.659");
 }
 
 // The font dialog opens on the printer's font: Courier New 10 in black at first, then the last font chosen. OK
@@ -131,7 +131,7 @@ TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
         EXPECT_EQ(dialogs.events().end()[-2], Shown::pointer("MainWindow", app::Pointer::Default));
     }
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->reminderDate->text(), "12/25/26");
+    EXPECT_EQ(form->controls().reminderDate->text(), "12/25/26");
 }
 
 // A printout shows what the screen shows: characters the record files cannot store, a no-break space and a lone
@@ -139,10 +139,10 @@ TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
 TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     app::FontChoice anyFont = serifChoice();
     anyFont.name = QString::fromUtf8("Noto Sans CJK \u65e5\u672c");
-    form->reminderDate->setText(QString::fromUtf8("12/25/\u2192"));
-    app::setRecordText(form->recordText, "a\xA0"
-                                         "b\nc");
-    form->recordText->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
+    form->controls().reminderDate->setText(QString::fromUtf8("12/25/\u2192"));
+    app::setRecordText(form->controls().recordText, "a\xA0"
+                                                    "b\nc");
+    form->controls().recordText->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
     dialogs.expectFont(anyFont);
     form->printRecord();
 
@@ -167,20 +167,22 @@ protected:
     app::ReminderWindow& reminderWindow() { return form->reminderWindow(); }
 
     void fillMainForm() {
-        for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
-                               form->dayFilter, form->yearFilter, form->searchString2})
+        for (QLineEdit* box : {form->controls().reminderDate, form->controls().searchString1,
+                               form->controls().recordNumber, form->controls().monthFilter, form->controls().dayFilter,
+                               form->controls().yearFilter, form->controls().searchString2})
             box->setText("1");
-        form->recordText->setPlainText("found record");
-        form->dataDirectory->setEditText("c:\\notes");
-        form->checkAlarms->setChecked(true);
+        form->controls().recordText->setPlainText("found record");
+        form->controls().dataDirectory->setEditText("c:\\notes");
+        form->controls().checkAlarms->setChecked(true);
     }
     void expectMainFormEmpty() {
-        EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
-        for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
-                               form->dayFilter, form->yearFilter, form->searchString2})
+        EXPECT_TRUE(form->controls().recordText->toPlainText().isEmpty());
+        for (QLineEdit* box : {form->controls().reminderDate, form->controls().searchString1,
+                               form->controls().recordNumber, form->controls().monthFilter, form->controls().dayFilter,
+                               form->controls().yearFilter, form->controls().searchString2})
             EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-        EXPECT_EQ(form->dataDirectory->currentText(), "c:\\notes");
-        EXPECT_TRUE(form->checkAlarms->isChecked());
+        EXPECT_EQ(form->controls().dataDirectory->currentText(), "c:\\notes");
+        EXPECT_TRUE(form->controls().checkAlarms->isChecked());
     }
 };
 

@@ -15,7 +15,7 @@ TEST_F(FormFixture, AUsersTestitDatAndTestdirSurviveSaveDirectoryCheckAndStartUp
     writeFile(quill + "/testdir/plan.txt", "a folder of the user's");
     makeForm();
 
-    form->recordText->setPlainText(QStringLiteral("a new record"));
+    form->controls().recordText->setPlainText(QStringLiteral("a new record"));
     form->saveRecord();
     form->checkDataDirectory();
     form->hide();

@@ -30,7 +30,7 @@ protected:
     SearchTest() {
         folder = makeQuillFolder();
         makeForm();
-        form->dataDirectory->setEditText(QStringLiteral("c:\\quill"));
+        form->controls().dataDirectory->setEditText(QStringLiteral("c:\\quill"));
     }
 
     void put(const std::string& number, const store::Record& record) {
@@ -39,27 +39,28 @@ protected:
     }
 
     // The record on screen, read back from the boxes.
-    std::string shownNumber() const { return form->recordNumber->text().toStdString(); }
+    std::string shownNumber() const { return form->controls().recordNumber->text().toStdString(); }
     void expectShownRecordIsItsFile() const {
         ASSERT_EQ(records.count(shownNumber()), 1u) << shownNumber();
         const store::Record& record = records.at(shownNumber());
-        EXPECT_EQ(app::recordTextOf(form->recordText).value_or("<unmappable>"), record.text);
-        EXPECT_EQ(app::toCp1252(form->reminderDate->text()).value_or("<unmappable>"), record.reminderDate);
+        EXPECT_EQ(app::recordTextOf(form->controls().recordText).value_or("<unmappable>"), record.text);
+        EXPECT_EQ(app::toCp1252(form->controls().reminderDate->text()).value_or("<unmappable>"), record.reminderDate);
     }
     void expectCriteriaEmptied() const {
         for (const QLineEdit* box :
-             {form->searchString1, form->monthFilter, form->dayFilter, form->yearFilter, form->searchString2})
+             {form->controls().searchString1, form->controls().monthFilter, form->controls().dayFilter,
+              form->controls().yearFilter, form->controls().searchString2})
             EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-        EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+        EXPECT_EQ(form->controls().dataDirectory->currentText(), QStringLiteral("c:\\quill"));
     }
     // The numbers of the records a search finds, answering Yes throughout.
     std::vector<std::string> foundNumbers(int expectedMatches) {
         for (int i = 0; i < expectedMatches; ++i)
             dialogs.expectQuestion(true);
         std::vector<std::string> numbers;
-        form->recordNumber->clear(); // so that every record shown changes it
+        form->controls().recordNumber->clear(); // so that every record shown changes it
         const QMetaObject::Connection watch =
-            QObject::connect(form->recordNumber, &QLineEdit::textChanged,
+            QObject::connect(form->controls().recordNumber, &QLineEdit::textChanged,
                              [&](const QString& text) { numbers.push_back(text.toStdString()); });
         form->search();
         QObject::disconnect(watch);
@@ -90,17 +91,17 @@ TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
     };
     for (const Case& c : cases) {
         dialogs.clearLog();
-        form->dataDirectory->setEditText(c.directory);
-        form->reminderDate->setText(c.date);
-        form->recordText->setPlainText(c.text);
-        form->searchString1->setText(c.search1);
-        form->monthFilter->setText(QStringLiteral("12"));
+        form->controls().dataDirectory->setEditText(c.directory);
+        form->controls().reminderDate->setText(c.date);
+        form->controls().recordText->setPlainText(c.text);
+        form->controls().searchString1->setText(c.search1);
+        form->controls().monthFilter->setText(QStringLiteral("12"));
         form->search();
         EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::message(c.message, "Alert!")}))
             << c.message.toStdString();
-        EXPECT_EQ(form->searchString1->text(), c.search1) << "the boxes stay as typed";
-        EXPECT_EQ(form->monthFilter->text(), QStringLiteral("12"));
-        EXPECT_TRUE(form->recordNumber->text().isEmpty());
+        EXPECT_EQ(form->controls().searchString1->text(), c.search1) << "the boxes stay as typed";
+        EXPECT_EQ(form->controls().monthFilter->text(), QStringLiteral("12"));
+        EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
     }
 }
 
@@ -108,8 +109,8 @@ TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
 // hold does not stop it: the match found replaces it.
 TEST_F(SearchTest, TheRecordBoxMayHoldAnyCharacter) {
     put("12061403.659", {"", "a needle here"});
-    form->recordText->setPlainText(QStringLiteral("typed \u2192"));
-    form->searchString1->setText(QStringLiteral("needle"));
+    form->controls().recordText->setPlainText(QStringLiteral("typed \u2192"));
+    form->controls().searchString1->setText(QStringLiteral("needle"));
     dialogs.expectQuestion(false);
     form->search();
     EXPECT_EQ(shownNumber(), "12061403.659");
@@ -121,9 +122,9 @@ TEST_F(SearchTest, EachMatchIsShownAndAskedAboutUntilNo) {
     put("12061404.659", {"", "Tickets, again"});
     put("12061405.659", {"", "tickets once more"});
     put("12061406.659", {"", "nothing to see"});
-    form->searchString1->setText(QStringLiteral("TICKETS"));
-    form->searchString2->setText(QStringLiteral("zzz"));
-    form->dayFilter->setText(QString()); // no filters
+    form->controls().searchString1->setText(QStringLiteral("TICKETS"));
+    form->controls().searchString2->setText(QStringLiteral("zzz"));
+    form->controls().dayFilter->setText(QString()); // no filters
     dialogs.expectQuestion(true);
     dialogs.expectQuestion(false);
     form->search();
@@ -138,7 +139,7 @@ TEST_F(SearchTest, EachMatchIsShownAndAskedAboutUntilNo) {
 TEST_F(SearchTest, NoAtTheFirstMatchEndsTheSearchAtOnce) {
     for (const char* number : {"12061403.659", "12061404.659", "12061405.659"})
         put(number, {"", "red car"});
-    form->searchString1->setText(QStringLiteral("red car"));
+    form->controls().searchString1->setText(QStringLiteral("red car"));
     dialogs.expectQuestion(false);
     form->search();
     EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kContinue, kComplete}));
@@ -150,21 +151,21 @@ TEST_F(SearchTest, NoAtTheFirstMatchEndsTheSearchAtOnce) {
 TEST_F(SearchTest, NothingMatchingLeavesTheRecordBoxesAsTheyWere) {
     put("12061403.659", {"12/24/26", "Red  Car"});
     put("12061404.659", {"", "car red"});
-    form->recordText->setPlainText(QStringLiteral("typed before"));
-    form->reminderDate->setText(QStringLiteral("12/25/26"));
-    form->searchString1->setText(QStringLiteral("red car"));
-    form->yearFilter->setText(QStringLiteral("6"));
+    form->controls().recordText->setPlainText(QStringLiteral("typed before"));
+    form->controls().reminderDate->setText(QStringLiteral("12/25/26"));
+    form->controls().searchString1->setText(QStringLiteral("red car"));
+    form->controls().yearFilter->setText(QStringLiteral("6"));
     form->search();
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow, kComplete}));
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("typed before"));
-    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26")); // the criterion stays
-    EXPECT_TRUE(form->recordNumber->text().isEmpty());
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("typed before"));
+    EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/25/26")); // the criterion stays
+    EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
     expectCriteriaEmptied();
 
     // With all three criteria empty nothing matches either, in a folder that does not exist as well.
     dialogs.clearLog();
-    form->reminderDate->clear();
-    form->dataDirectory->setEditText(QStringLiteral("c:\\missing"));
+    form->controls().reminderDate->clear();
+    form->controls().dataDirectory->setEditText(QStringLiteral("c:\\missing"));
     form->search();
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow, kComplete}));
 }
@@ -177,16 +178,16 @@ TEST_F(SearchTest, StringsDatesAndAccentedCaseAreMatchedEachInItsField) {
     put("12061407.659", {"", "\x8C"
                              "UVRE and \xC9"
                              "T\xC9"}); // Œ É
-    form->searchString1->setText(QString::fromUtf8("café"));
+    form->controls().searchString1->setText(QString::fromUtf8("café"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061403.659", "12061406.659"}));
-    form->reminderDate->clear(); // it shows the last match's reminder date, a criterion of the next search
-    form->searchString2->setText(QString::fromUtf8("ŒUVRE"));
+    form->controls().reminderDate->clear(); // it shows the last match's reminder date, a criterion of the next search
+    form->controls().searchString2->setText(QString::fromUtf8("ŒUVRE"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061404.659", "12061407.659"}));
-    form->reminderDate->setText(QStringLiteral("12/25/"));
+    form->controls().reminderDate->setText(QStringLiteral("12/25/"));
     EXPECT_EQ(foundNumbers(2), (std::vector<std::string>{"12061403.659", "12061404.659"}));
-    form->searchString1->setText(QString::fromUtf8("été"));
-    form->searchString2->setText(QString::fromUtf8("CAFÉ NOIR"));
-    form->reminderDate->setText(QStringLiteral("12/25/26"));
+    form->controls().searchString1->setText(QString::fromUtf8("été"));
+    form->controls().searchString2->setText(QString::fromUtf8("CAFÉ NOIR"));
+    form->controls().reminderDate->setText(QStringLiteral("12/25/26"));
     EXPECT_EQ(foundNumbers(3), (std::vector<std::string>{"12061403.659", "12061406.659", "12061407.659"}));
     expectShownRecordIsItsFile(); // accented text shown as it is stored
 }
@@ -198,10 +199,10 @@ TEST_F(SearchTest, CreationDateFiltersSelectByRecordNumber) {
     writeFile(folder + "/notes.txt", "not a record"); // files that are not records are passed over
     writeFile(folder + "/12259999.6xx", "\"only one field\"\r\n");
     const auto search = [&](const char* month, const char* day, const char* year, int matches) {
-        form->searchString1->setText(QStringLiteral("note"));
-        form->monthFilter->setText(QString::fromLatin1(month));
-        form->dayFilter->setText(QString::fromLatin1(day));
-        form->yearFilter->setText(QString::fromLatin1(year));
+        form->controls().searchString1->setText(QStringLiteral("note"));
+        form->controls().monthFilter->setText(QString::fromLatin1(month));
+        form->controls().dayFilter->setText(QString::fromLatin1(day));
+        form->controls().yearFilter->setText(QString::fromLatin1(year));
         return foundNumbers(matches);
     };
     EXPECT_EQ(search("12", "25", "26", 2), (std::vector<std::string>{"12250101.600", "12251403.659"}));
@@ -225,8 +226,8 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     put("12031403.659", {"", "no reminder"});
     put("12041403.659", {"12/06/26", "Dentist"});
     put("12051403.659", {"06/12/26", "day first"});
-    form->recordText->setPlainText(QStringLiteral("old"));
-    form->monthFilter->setText(QString());
+    form->controls().recordText->setPlainText(QStringLiteral("old"));
+    form->controls().monthFilter->setText(QString());
     form->runReminderCheck("12/06/26");
 
     const app::ReminderWindow& reminders = form->reminderWindow();
@@ -248,8 +249,8 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
-    EXPECT_TRUE(form->recordNumber->text().isEmpty());
+    EXPECT_TRUE(form->controls().recordText->toPlainText().isEmpty());
+    EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
 }
 
 // A record holding NUL bytes is a record like any other: it is listed with each NUL as the symbol for null, and
@@ -269,12 +270,12 @@ TEST_F(ReminderCheckTest, NothingDueShowsAnEmptyResultsWindow) {
     EXPECT_TRUE(form->reminderWindow().isVisible());
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(reminderList().isEmpty());
-    EXPECT_TRUE(form->recordNumber->text().isEmpty());
+    EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
     EXPECT_EQ(dialogs.events(), (std::vector<Shown>{kHourglass, Shown::beep(), kArrow}));
 }
 
 TEST_F(ReminderCheckTest, AMissingDirectoryStillShowsTheResultsWindow) {
-    form->dataDirectory->setEditText(QStringLiteral("d:\\gone"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("d:\\gone"));
     form->runReminderCheck("12/06/26");
     EXPECT_TRUE(form->reminderWindow().isVisible());
     EXPECT_TRUE(reminderList().isEmpty());
@@ -289,7 +290,7 @@ TEST_F(ReminderCheckTest, TheListKeepsItsLastThirtyThousandCharacters) {
     const QString list = reminderList();
     EXPECT_EQ(app::storedLength(list), 30000);
     EXPECT_FALSE(list.startsWith(QStringLiteral("Reminder dated"))); // cut mid-entry
-    const QString last = form->recordText->toPlainText();            // the last match, also the last entry
+    const QString last = form->controls().recordText->toPlainText(); // the last match, also the last entry
     EXPECT_TRUE(list.endsWith(QStringLiteral("\n\n") + last + QStringLiteral("\n\n--------------------\n\n")));
     EXPECT_EQ(list.count(QStringLiteral("Reminder dated: 12/06/26")), 2);
 }

@@ -21,8 +21,8 @@ protected:
     std::string driveC(const std::string& name) const { return drivePath("c:\\" + name); }
     QStringList comboList() const {
         QStringList items;
-        for (int i = 0; i < form->dataDirectory->count(); ++i)
-            items << form->dataDirectory->itemText(i);
+        for (int i = 0; i < form->controls().dataDirectory->count(); ++i)
+            items << form->controls().dataDirectory->itemText(i);
         return items;
     }
     app::MainWindow& load() {
@@ -40,8 +40,8 @@ protected:
 TEST_F(StartupTest, WithNoSettingsTheMainWindowComesUpOnTheProgramDefault) {
     app::MainWindow& f = load();
     EXPECT_EQ(comboList(), QStringList{"c:\\quill"});
-    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("c:\\quill"));
-    EXPECT_FALSE(f.checkAlarms->isChecked());
+    EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_FALSE(f.controls().checkAlarms->isChecked());
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(dialogs.dialogs().empty());
     EXPECT_TRUE(platform::directoryExists(driveC("quill"))) << "c:\\quill is created when missing";
@@ -57,7 +57,7 @@ TEST_F(StartupTest, DefaultDirectoryAndDirectoryListsFillTheListInOrder) {
     app::MainWindow& f = load();
     EXPECT_EQ(comboList(), (QStringList{"c:\\quill", "d:\\notes", "c:\\one", "c:\\two", "c:\\three",
                                         "e:\\quoted, with comma", "7"}));
-    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("d:\\notes"));
+    EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("d:\\notes"));
 }
 
 TEST_F(StartupTest, TheDirectoryListIsReadTwiceWhenStartedInTheRootOfDriveC) {
@@ -67,8 +67,8 @@ TEST_F(StartupTest, TheDirectoryListIsReadTwiceWhenStartedInTheRootOfDriveC) {
     app::MainWindow f(inDriveC);
     f.startUp();
     QStringList items;
-    for (int i = 0; i < f.dataDirectory->count(); ++i)
-        items << f.dataDirectory->itemText(i);
+    for (int i = 0; i < f.controls().dataDirectory->count(); ++i)
+        items << f.controls().dataDirectory->itemText(i);
     EXPECT_EQ(items, (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
 }
 
@@ -77,7 +77,7 @@ TEST_F(StartupTest, EmptyOrBrokenSettingsFilesFallBackToDefaults) {
     writeFile(driveC("@.dat"), "");
     writeFile(driveC("dirlist.dat"), std::string("\0\x01\x02\xff", 4));
     app::MainWindow& f = load();
-    EXPECT_EQ(f.dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("c:\\quill"));
     EXPECT_TRUE(dialogs.dialogs().empty()) << "an empty password file asks for nothing";
     EXPECT_TRUE(f.isVisible());
 }
@@ -94,7 +94,7 @@ TEST_F(StartupTest, AnAlarmFlagOfAnyContentRunsTheReminderCheckInstead) {
     makeQuillFolder();
     writeFile(driveC("quill/12011000.611"), "\"12/06/26\"\r\n\"due today\"\r\n");
     app::MainWindow& f = load();
-    EXPECT_TRUE(f.checkAlarms->isChecked());
+    EXPECT_TRUE(f.controls().checkAlarms->isChecked());
     EXPECT_FALSE(f.isVisible());
     ASSERT_TRUE(f.reminderWindow().isVisible());
     EXPECT_TRUE(f.reminderWindow().reminderList->toPlainText().contains(QStringLiteral("Reminder dated: 12/06/26")));
@@ -134,12 +134,12 @@ TEST_F(StartupTest, CancelAtThePasswordPromptEndsTheProgramAtOnce) {
 
 TEST_F(StartupTest, ExitStoresTheAlarmFlagThenEnds) {
     app::MainWindow& f = makeForm();
-    f.checkAlarms->setChecked(true);
+    f.controls().checkAlarms->setChecked(true);
     f.exitProgram();
     EXPECT_EQ(readFile(driveC("flag.dat")), " \r\n");
     EXPECT_EQ(exit.calls(), 1);
 
-    f.checkAlarms->setChecked(false);
+    f.controls().checkAlarms->setChecked(false);
     f.exitProgram();
     EXPECT_FALSE(platform::fileExists(driveC("flag.dat")));
     f.exitProgram(); // no flag file: nothing to delete
@@ -149,7 +149,7 @@ TEST_F(StartupTest, ExitStoresTheAlarmFlagThenEnds) {
 
 TEST_F(StartupTest, ClosingTheMainWindowEndsTheProgramWithoutStoringTheFlag) {
     app::MainWindow& f = makeForm();
-    f.checkAlarms->setChecked(true);
+    f.controls().checkAlarms->setChecked(true);
     f.close();
     EXPECT_EQ(exit.calls(), 1);
     EXPECT_FALSE(platform::fileExists(driveC("flag.dat")));
@@ -157,11 +157,11 @@ TEST_F(StartupTest, ClosingTheMainWindowEndsTheProgramWithoutStoringTheFlag) {
 
 TEST_F(StartupTest, SetAsDefaultStoresTheTextAsTyped) {
     app::MainWindow& f = makeForm();
-    f.dataDirectory->setEditText(QStringLiteral("d:\\my notes"));
+    f.controls().dataDirectory->setEditText(QStringLiteral("d:\\my notes"));
     f.setDefaultDirectory();
     EXPECT_EQ(readFile(driveC("default.dat")), "d:\\my notes\r\n");
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("New default directory set!", kAttention)});
-    f.dataDirectory->setEditText(QString());
+    f.controls().dataDirectory->setEditText(QString());
     f.setDefaultDirectory();
     EXPECT_EQ(readFile(driveC("default.dat")), "d:\\my notes\r\n");
     EXPECT_EQ(dialogs.dialogs().size(), 1u);

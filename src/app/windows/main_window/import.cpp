@@ -8,10 +8,10 @@
 
 #include "app/services/dialogs.h"
 #include "app/widgets/input_blocker.h"
-#include "app/widgets/message_titles.h"
 #include "app/widgets/text_codec.h"
-#include "app/windows/main_window.h"
-#include "app/windows/main_window_checks.h"
+#include "app/windows/main_window/input_checks.h"
+#include "app/windows/main_window/main_window.h"
+#include "app/windows/message_titles.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"
 #include "platform/cp1252.h"
@@ -124,7 +124,7 @@ void runImport(MainWindow& form) {
     // The directory is read once, now. A character the record paths cannot hold ends the import at once.
     const std::optional<std::string> directory = dataDirectoryOf(form);
     if (!directory) {
-        dialogs.message(&form, problemMessage(unstorableTextMessage(form.dataDirectory->currentText())),
+        dialogs.message(&form, problemMessage(unstorableTextMessage(form.controls().dataDirectory->currentText())),
                         titles::kAttentionPlain);
         return;
     }

@@ -1,5 +1,4 @@
-#include "app/windows/main_window_checks.h"
-#include "app/widgets/message_titles.h"
+#include "app/windows/main_window/input_checks.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -7,7 +6,8 @@
 #include "app/services/dialogs.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/widgets/text_codec.h"
-#include "app/windows/main_window.h"
+#include "app/windows/main_window/main_window.h"
+#include "app/windows/message_titles.h"
 #include "store/input_checks.h"
 
 namespace qb::app {
@@ -26,16 +26,17 @@ std::string forChecks(const QString& text) {
 } // namespace
 
 std::optional<std::string> dataDirectoryOf(const MainWindow& form) {
-    return toCp1252(form.dataDirectory->currentText());
+    return toCp1252(form.controls().dataDirectory->currentText());
 }
 
 bool inputChecksPass(MainWindow& form) {
+    const MainWindow::Controls& ui = form.controls();
     store::CheckedBoxes checked;
-    checked.directory = forChecks(form.dataDirectory->currentText());
-    checked.reminderDate = forChecks(form.reminderDate->text());
-    const QString quoteChecked[] = {storedText(form.recordText), form.reminderDate->text(), form.searchString1->text(),
-                                    form.monthFilter->text(),    form.recordNumber->text(), form.yearFilter->text(),
-                                    form.searchString2->text(),  form.dayFilter->text()};
+    checked.directory = forChecks(ui.dataDirectory->currentText());
+    checked.reminderDate = forChecks(ui.reminderDate->text());
+    const QString quoteChecked[] = {storedText(ui.recordText), ui.reminderDate->text(), ui.searchString1->text(),
+                                    ui.monthFilter->text(),    ui.recordNumber->text(), ui.yearFilter->text(),
+                                    ui.searchString2->text(),  ui.dayFilter->text()};
     for (std::size_t i = 0; i < checked.quoteChecked.size(); ++i)
         checked.quoteChecked[i] = forChecks(quoteChecked[i]);
     const std::optional<store::Refusal> refusal = store::firstInputRefusal(checked);

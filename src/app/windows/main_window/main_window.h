@@ -15,6 +15,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace qb::search {
+struct ListedFile;
+}
 namespace qb::store {
 class Settings;
 }
@@ -32,36 +35,39 @@ public:
     explicit MainWindow(Services& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Controls, in tab order.
-    QPushButton* searchButton;   ///< "&Search"
-    LimitedTextEdit* recordText; ///< at most 30000 characters once stored
-    QLineEdit* reminderDate;     ///< mm/dd/yy, or empty for a record without a reminder
-    QLineEdit* searchString1;
-    QLineEdit* recordNumber; ///< read-only; the number of a recalled record, empty for a new one
-    QLabel* reminderDateLabel;
-    QLabel* searchStringsLabel;
-    QLabel* recordNumberLabel;
-    QLabel* dataDirectoryLabel;
-    QPushButton* exitButton;    ///< "E&xit"
-    QPushButton* saveButton;    ///< "Sa&ve Record"
-    QPushButton* clearButton;   ///< "&Clear form"
-    QPushButton* deleteButton;  ///< "&Delete record"
-    QCheckBox* checkAlarms;     ///< "Check alarms": the reminder check at the next start
-    QPushButton* printButton;   ///< "&Print current record"
-    QComboBox* dataDirectory;   ///< the folder of the record files, editable, with the folders start-up listed
-    QPushButton* importButton;  ///< "&Import records"
-    QGroupBox* creationFilters; ///< holds the three creation-date filters
-    QLineEdit* monthFilter;     ///< two characters: the record number's month
-    QLabel* monthLabel;
-    QLineEdit* yearFilter; ///< two characters: its last one is the record number's year digit
-    QLabel* yearLabel;
-    QLineEdit* searchString2;
-    QLineEdit* dayFilter; ///< two characters: the record number's day
-    QLabel* dayLabel;
-    QPushButton* passwordButton;   ///< "Password"
-    QPushButton* setDefaultButton; ///< "Set as default"
-    QPushButton* aboutButton;      ///< "About the author"
-    QPushButton* reformatButton;   ///< "R"
+    /** The controls, in tab order: what the handlers read and write, and what tests look at and press. */
+    struct Controls {
+        QPushButton* searchButton = nullptr;   ///< "&Search"
+        LimitedTextEdit* recordText = nullptr; ///< at most 30000 characters once stored
+        QLineEdit* reminderDate = nullptr;     ///< mm/dd/yy, or empty for a record without a reminder
+        QLineEdit* searchString1 = nullptr;
+        QLineEdit* recordNumber = nullptr; ///< read-only; the number of a recalled record, empty for a new one
+        QLabel* reminderDateLabel = nullptr;
+        QLabel* searchStringsLabel = nullptr;
+        QLabel* recordNumberLabel = nullptr;
+        QLabel* dataDirectoryLabel = nullptr;
+        QPushButton* exitButton = nullptr;   ///< "E&xit"
+        QPushButton* saveButton = nullptr;   ///< "Sa&ve Record"
+        QPushButton* clearButton = nullptr;  ///< "&Clear form"
+        QPushButton* deleteButton = nullptr; ///< "&Delete record"
+        QCheckBox* checkAlarms = nullptr;    ///< "Check alarms": the reminder check at the next start
+        QPushButton* printButton = nullptr;  ///< "&Print current record"
+        QComboBox* dataDirectory =
+            nullptr; ///< the folder of the record files, editable, with the folders start-up listed
+        QPushButton* importButton = nullptr;  ///< "&Import records"
+        QGroupBox* creationFilters = nullptr; ///< holds the three creation-date filters
+        QLineEdit* monthFilter = nullptr;     ///< two characters: the record number's month
+        QLabel* monthLabel = nullptr;
+        QLineEdit* yearFilter = nullptr; ///< two characters: its last one is the record number's year digit
+        QLabel* yearLabel = nullptr;
+        QLineEdit* searchString2 = nullptr;
+        QLineEdit* dayFilter = nullptr; ///< two characters: the record number's day
+        QLabel* dayLabel = nullptr;
+        QPushButton* passwordButton = nullptr;   ///< "Password"
+        QPushButton* setDefaultButton = nullptr; ///< "Set as default"
+        QPushButton* aboutButton = nullptr;      ///< "About the author"
+        QPushButton* reformatButton = nullptr;   ///< "R"
+    };
 
     /** The start-up procedure: settings, password, directory list, then the main window or the reminder check. */
     void startUp();
@@ -95,15 +101,15 @@ public:
     /** Empties the eight text boxes in order; the directory and the alarm box keep their contents. */
     void clearForm();
 
-    /** The reminder window, loaded (and so shown) on first use. */
+    /** The reminder window, loaded (and so shown instead of this window) on first use. */
     ReminderWindow& reminderWindow();
     /** Unloads the reminder window. */
     void unloadReminderWindow();
     /** The about window while it is loaded, else null. */
     AboutWindow* aboutWindow() const { return aboutWindow_.get(); }
-    /** Unloads the about window; safe to call from the about window's own handlers. */
-    void unloadAboutWindow();
 
+    /** The controls, for the input checks and for tests. */
+    const Controls& controls() const { return ui_; }
     /** The connections to the world this window was given. */
     Services& services() { return services_; }
 
@@ -120,7 +126,16 @@ private:
     bool directoryBoxHasFocus() const;
     /** Runs the directory check as the focus leaves the directory box; see eventFilter. */
     void leaveDirectoryBox(Qt::FocusReason reason);
+    /** Puts a found record on screen as the current record, with its number. */
+    void showRecord(const search::ListedFile& file);
+    /** Empties the search strings and filters, as every walk does at its end; the record on screen stays. */
+    void clearCriteria();
+    /** The user left the reminder window: this window comes back with its boxes empty. */
+    void leaveReminderWindow();
+    /** The user left the about window: this window comes to the front, the about window is unloaded. */
+    void returnFromAbout();
 
+    Controls ui_;
     /** The control whose mouse press moved the focus out of the directory box while the check's messages were up;
      *  the press itself arrives after them, without its release. */
     QPointer<QWidget> pressedDuringCheck_;

@@ -1,16 +1,18 @@
-// The main window's record handlers: save, clear, delete, the data directory check and the reformat.
+// The main window's record handlers: save, delete, the data directory check, print and the reformat.
 
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "app/services/dialogs.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/message_titles.h"
 #include "app/widgets/text_codec.h"
-#include "app/windows/main_window.h"
-#include "app/windows/main_window_checks.h"
+#include "app/windows/main_window/input_checks.h"
+#include "app/windows/main_window/main_window.h"
+#include "app/windows/message_titles.h"
+#include "app/windows/printing.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "print/printouts.h"
 #include "print/reformat.h"
 #include "store/directory_probe.h"
 #include "store/record_file.h"
@@ -34,13 +36,13 @@ void MainWindow::saveRecord() {
     const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
     if (!inputChecksPass(*this))
         return;
-    const QString typed = storedText(recordText);
+    const QString typed = storedText(ui_.recordText);
     if (typed.isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), titles::kAlert);
         return;
     }
-    const auto texts = storableTexts(*this, std::array{dataDirectory->currentText(), recordNumber->text(),
-                                                       fieldText(reminderDate->text()), fieldText(typed)});
+    const auto texts = storableTexts(*this, std::array{ui_.dataDirectory->currentText(), ui_.recordNumber->text(),
+                                                       fieldText(ui_.reminderDate->text()), fieldText(typed)});
     if (!texts)
         return;
     const auto& [directory, number, date, text] = *texts;
@@ -48,25 +50,25 @@ void MainWindow::saveRecord() {
         probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text}, services_.clock.now()).status
                    : probe;
     if (!saved.ok()) {
-        services_.dialogs.message(this, notSavedMessage(dataDirectory->currentText(), saved), titles::kAlert);
+        services_.dialogs.message(this, notSavedMessage(ui_.dataDirectory->currentText(), saved), titles::kAlert);
         return;
     }
     services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), titles::kSaved);
-    reminderDate->clear();
-    searchString1->clear();
-    recordNumber->clear();
-    recordText->clear();
+    ui_.reminderDate->clear();
+    ui_.searchString1->clear();
+    ui_.recordNumber->clear();
+    ui_.recordText->clear();
 }
 
 void MainWindow::deleteRecord() {
-    if (recordNumber->text().isEmpty()) {
+    if (ui_.recordNumber->text().isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("There is no record number specified to delete!"),
                                   titles::kAttention);
         return;
     }
     // A folder or number that the code page cannot hold names no record file.
     const std::optional<std::string> directory = dataDirectoryOf(*this);
-    const std::optional<std::string> number = toCp1252(recordNumber->text());
+    const std::optional<std::string> number = toCp1252(ui_.recordNumber->text());
     const store::DeleteOutcome deleted = directory && number
                                              ? store::deleteRecord(services_.drives, *directory, *number)
                                              : store::DeleteOutcome{store::DeleteOutcome::Result::NotFound, {}};
@@ -77,7 +79,7 @@ void MainWindow::deleteRecord() {
     if (deleted.result == store::DeleteOutcome::Result::Failed) {
         services_.dialogs.message(this,
                                   QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
-                                      .arg(recordNumber->text(), QString::fromStdString(deleted.status.describe())),
+                                      .arg(ui_.recordNumber->text(), QString::fromStdString(deleted.status.describe())),
                                   titles::kAttention);
         return;
     }
@@ -95,13 +97,21 @@ bool MainWindow::checkDataDirectory() {
                               titles::kAttentionPlain);
     services_.dialogs.message(this, QStringLiteral("Directory being changed back to program default of C:\\QUILL"),
                               titles::kAttentionPlain);
-    dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
+    ui_.dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
     return false;
+}
+
+void MainWindow::printRecord() {
+    runPrinterSetup(services_, this, this);
+    // The boxes are read after the font dialog: what they hold then is what gets printed.
+    printAndFinish(
+        services_, this, this,
+        print::recordPrintout(ui_.reminderDate->text().toStdString(), storedText(ui_.recordText).toStdString()));
 }
 
 void MainWindow::reformatText() {
     // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
-    const std::u32string result = print::reformatText(storedText(recordText).toStdU32String());
+    const std::u32string result = print::reformatText(storedText(ui_.recordText).toStdU32String());
     if (result.size() > store::kRecordTextLimit) {
         services_.dialogs.message(this,
                                   QStringLiteral("The reformatted text would be longer than %1 characters, so the "
@@ -110,7 +120,7 @@ void MainWindow::reformatText() {
                                   titles::kAttention);
         return;
     }
-    setStoredText(recordText, QString::fromStdU32String(result));
+    setStoredText(ui_.recordText, QString::fromStdU32String(result));
     services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
                               titles::kAttention);
 }

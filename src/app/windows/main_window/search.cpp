@@ -9,10 +9,10 @@
 #include "app/services/dialogs.h"
 #include "app/widgets/input_blocker.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/message_titles.h"
 #include "app/widgets/text_codec.h"
-#include "app/windows/main_window.h"
-#include "app/windows/main_window_checks.h"
+#include "app/windows/main_window/input_checks.h"
+#include "app/windows/main_window/main_window.h"
+#include "app/windows/message_titles.h"
 #include "app/windows/reminder_window.h"
 #include "search/record_walk.h"
 #include "search/reminder_check.h"
@@ -20,22 +20,6 @@
 
 namespace qb::app {
 namespace {
-
-// Puts a found record on screen as the current record, with its number.
-void showRecord(MainWindow& form, const search::ListedFile& file) {
-    setRecordText(form.recordText, file.record.text);
-    form.reminderDate->setText(shownField(file.record.reminderDate));
-    form.recordNumber->setText(fromCp1252(file.number));
-}
-
-// After a walk the search strings and filters are empty; the record on screen stays.
-void clearCriteria(MainWindow& form) {
-    form.searchString1->clear();
-    form.monthFilter->clear();
-    form.dayFilter->clear();
-    form.yearFilter->clear();
-    form.searchString2->clear();
-}
 
 // How the search and the check walk: the windows keep being drawn and answer the desktop while the files come, and no
 // input reaches them meanwhile but a question's (the walk holds an InputBlocker of every window).
@@ -47,14 +31,28 @@ search::WalkOptions servingWindows() {
 
 } // namespace
 
+void MainWindow::showRecord(const search::ListedFile& file) {
+    setRecordText(ui_.recordText, file.record.text);
+    ui_.reminderDate->setText(shownField(file.record.reminderDate));
+    ui_.recordNumber->setText(fromCp1252(file.number));
+}
+
+void MainWindow::clearCriteria() {
+    ui_.searchString1->clear();
+    ui_.monthFilter->clear();
+    ui_.dayFilter->clear();
+    ui_.yearFilter->clear();
+    ui_.searchString2->clear();
+}
+
 void MainWindow::search() {
     if (!inputChecksPass(*this))
         return;
     // The criteria are taken once: the boxes are overwritten by the matches shown.
-    const auto typed =
-        storableTexts(*this, std::array{dataDirectory->currentText(), monthFilter->text(), dayFilter->text(),
-                                        yearFilter->text(), fieldText(searchString1->text()),
-                                        fieldText(searchString2->text()), fieldText(reminderDate->text())});
+    const auto typed = storableTexts(
+        *this, std::array{ui_.dataDirectory->currentText(), ui_.monthFilter->text(), ui_.dayFilter->text(),
+                          ui_.yearFilter->text(), fieldText(ui_.searchString1->text()),
+                          fieldText(ui_.searchString2->text()), fieldText(ui_.reminderDate->text())});
     if (!typed)
         return;
     const auto& [directory, month, day, year, string1, string2, date] = *typed;
@@ -64,7 +62,7 @@ void MainWindow::search() {
     search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
                             search::SearchCriteria::fromTyped(string1, string2, date), servingWindows());
     while (const std::optional<search::ListedFile> found = walk.next()) {
-        showRecord(*this, *found);
+        showRecord(*found);
         dialogs.setPointer(this, Pointer::Default);
         const bool goOn =
             dialogs.question(this, QStringLiteral("Record found!  Continue search?"), titles::kMatchFound);
@@ -75,7 +73,7 @@ void MainWindow::search() {
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
     dialogs.message(this, QStringLiteral("Search complete!"), titles::kAttentionPlain);
-    clearCriteria(*this);
+    clearCriteria();
 }
 
 void MainWindow::runReminderCheck(const std::string& today) {
@@ -97,11 +95,11 @@ void MainWindow::runReminderCheck(const std::string& today) {
     }
     // Each box is written once, with what the last match left in it.
     if (last)
-        showRecord(*this, *last);
+        showRecord(*last);
     setRecordText(reminderWindow().reminderList, reminders.text());
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
-    clearCriteria(*this);
+    clearCriteria();
     reminderWindow().show();
 }
 

@@ -6,10 +6,10 @@
 
 #include "app/services/dialogs.h"
 #include "app/services/program_exit.h"
-#include "app/widgets/message_titles.h"
 #include "app/widgets/text_codec.h"
-#include "app/windows/main_window.h"
-#include "app/windows/main_window_checks.h"
+#include "app/windows/main_window/input_checks.h"
+#include "app/windows/main_window/main_window.h"
+#include "app/windows/message_titles.h"
 #include "app/windows/reminder_window.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
@@ -33,12 +33,12 @@ void MainWindow::startUp() {
     const store::Settings settings(services_.drives);
     services_.dialogs.setPointer(&reminderWindow(), Pointer::Hourglass);
     unloadReminderWindow();
-    dataDirectory->addItem(QString::fromLatin1(store::kProgramDefaultDirectory));
+    ui_.dataDirectory->addItem(QString::fromLatin1(store::kProgramDefaultDirectory));
     if (const auto directory = settings.defaultDirectory()) {
-        dataDirectory->addItem(fromCp1252(*directory));
-        dataDirectory->setEditText(fromCp1252(*directory));
+        ui_.dataDirectory->addItem(fromCp1252(*directory));
+        ui_.dataDirectory->setEditText(fromCp1252(*directory));
     }
-    checkAlarms->setChecked(settings.alarmFlag());
+    ui_.checkAlarms->setChecked(settings.alarmFlag());
     if (!askStartupPassword(settings))
         return;
     const std::pair<const char*, store::ListOwner> lists[] = {
@@ -46,10 +46,10 @@ void MainWindow::startUp() {
         {store::settings_paths::kLocalDirectoryList, store::ListOwner::ThisUser}};
     for (const auto& [list, owner] : lists) {
         for (const std::string& directory : settings.directoryList(list, owner))
-            dataDirectory->addItem(fromCp1252(directory));
+            ui_.dataDirectory->addItem(fromCp1252(directory));
     }
     const std::string today = search::reminderDateOf(services_.clock.now());
-    if (checkAlarms->isChecked())
+    if (ui_.checkAlarms->isChecked())
         runReminderCheck(today);
     else
         show();
@@ -82,7 +82,7 @@ void MainWindow::ensureProgramDefaultDirectory() {
 
 void MainWindow::exitProgram() {
     const store::Settings settings(services_.drives);
-    if (const platform::Status stored = settings.storeAlarmFlag(checkAlarms->isChecked()); !stored.ok())
+    if (const platform::Status stored = settings.storeAlarmFlag(ui_.checkAlarms->isChecked()); !stored.ok())
         services_.dialogs.message(this, settingNotStored(stored), titles::kAttention);
     services_.exit.endNow();
 }
@@ -131,11 +131,11 @@ void MainWindow::changePassword() {
 }
 
 void MainWindow::setDefaultDirectory() {
-    if (dataDirectory->currentText().isEmpty())
+    if (ui_.dataDirectory->currentText().isEmpty())
         return;
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     if (!directory) {
-        services_.dialogs.message(this, unstorableTextMessage(dataDirectory->currentText()), titles::kAttention);
+        services_.dialogs.message(this, unstorableTextMessage(ui_.dataDirectory->currentText()), titles::kAttention);
         return;
     }
     if (const platform::Status stored = store::Settings(services_.drives).setDefaultDirectory(*directory);
