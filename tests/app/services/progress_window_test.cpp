@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "support/form_fixture.h"
+#include "support/services_fixture.h"
 
 namespace qb::test {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 const QString kTitle = QStringLiteral("Importing records");
 const QString kQuestion = QStringLiteral("Stop the import after the record being written?");
 
-class ProgressWindowTest : public FormFixture {
+class ProgressWindowTest : public ServicesFixture {
 protected:
     std::unique_ptr<app::QtProgressWindow> openActive() {
         auto window = std::make_unique<app::QtProgressWindow>(nullptr, dialogs, kTitle,

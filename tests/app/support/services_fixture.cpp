@@ -1,4 +1,4 @@
-#include "form_fixture.h"
+#include "services_fixture.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -8,7 +8,7 @@
 
 namespace qb::test {
 
-FormFixture::FormFixture() {
+ServicesFixture::ServicesFixture() {
     if (const char* old = std::getenv("QUILLBOX_HOME"))
         previousHome_ = old;
     // Anything that looks the home up itself lands in this test's folder, never in the real home.
@@ -16,8 +16,7 @@ FormFixture::FormFixture() {
     EXPECT_TRUE(drives.ensureDriveC());
 }
 
-FormFixture::~FormFixture() {
-    form.reset();
+ServicesFixture::~ServicesFixture() {
     // Windows unloaded with deleteLater go now, while what they point at still exists.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (previousHome_)
@@ -26,13 +25,7 @@ FormFixture::~FormFixture() {
         unsetenv("QUILLBOX_HOME");
 }
 
-app::MainWindow& FormFixture::makeForm() {
-    form = std::make_unique<app::MainWindow>(services);
-    form->show();
-    return *form;
-}
-
-std::string FormFixture::makeQuillFolder() {
+std::string ServicesFixture::makeQuillFolder() {
     std::string folder = drivePath("c:\\quill");
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -40,7 +33,7 @@ std::string FormFixture::makeQuillFolder() {
     return folder;
 }
 
-bool FormFixture::showActive(QWidget* window) {
+bool ServicesFixture::showActive(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();

@@ -1,14 +1,12 @@
 #pragma once
-// The base of the window tests: a temporary Quillbox home with drive C, a working directory, a manual clock,
-// scripted dialogs, a recording printer, a counting exit, and the main window built on them.
+// The base of the app tests: a temporary Quillbox home with drive C, a working directory, a manual clock, scripted
+// dialogs, a recording printer and a counting exit, put together as the services a window is given.
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/services/services.h"
-#include "app/windows/main_window.h"
 #include "fake_dialogs.h"
 #include "fake_exit.h"
 #include "manual_clock.h"
@@ -20,14 +18,12 @@ class QWidget;
 
 namespace qb::test {
 
-/** Owns everything a window test needs; the main window is made on request and never runs its start-up. */
-class FormFixture : public ::testing::Test {
+/** Owns the services a window test needs; QUILLBOX_HOME points at its home meanwhile. */
+class ServicesFixture : public ::testing::Test {
 protected:
-    FormFixture();
-    ~FormFixture() override;
+    ServicesFixture();
+    ~ServicesFixture() override;
 
-    /** Builds the main window and shows it, without running startUp. */
-    app::MainWindow& makeForm();
     /** The POSIX path of a program path such as "c:\quill\x.dat". */
     std::string drivePath(const std::string& programPath) const { return drives.resolve(programPath); }
     /** Creates c:\quill and returns its POSIX path. */
@@ -43,7 +39,6 @@ protected:
     RecordingPrinter printer;
     FakeExit exit;
     app::Services services{drives, clock, dialogs, printer, exit};
-    std::unique_ptr<app::MainWindow> form;
 
 private:
     std::optional<std::string> previousHome_;

@@ -29,8 +29,8 @@ protected:
     }
     /** Fills the boxes the way a user would before saving. */
     void type(const QString& text, const QString& date = {}) {
-        form->recordText->setPlainText(text);
-        form->reminderDate->setText(date);
+        form->controls().recordText->setPlainText(text);
+        form->controls().reminderDate->setText(date);
     }
     std::vector<std::string> quillFiles() const { return listFolder(quill); }
     std::string quill;
@@ -38,21 +38,22 @@ protected:
 
 TEST_F(RecordTest, NewRecordIsWrittenByteExactAndFourBoxesAreEmptied) {
     type(QStringLiteral("Buy tickets\nfor the show"), QStringLiteral("12/25/26"));
-    form->searchString1->setText(QStringLiteral("first"));
-    form->searchString2->setText(QStringLiteral("second"));
-    form->monthFilter->setText(QStringLiteral("12"));
-    form->checkAlarms->setChecked(true);
+    form->controls().searchString1->setText(QStringLiteral("first"));
+    form->controls().searchString2->setText(QStringLiteral("second"));
+    form->controls().monthFilter->setText(QStringLiteral("12"));
+    form->controls().checkAlarms->setChecked(true);
     form->saveRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kSaved});
     EXPECT_EQ(quillFiles(), std::vector<std::string>{kFirstNumber});
     EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"12/25/26\"\r\n\"Buy tickets\r\nfor the show\"\r\n");
-    for (QLineEdit* emptied : {form->reminderDate, form->searchString1, form->recordNumber})
+    for (QLineEdit* emptied :
+         {form->controls().reminderDate, form->controls().searchString1, form->controls().recordNumber})
         EXPECT_TRUE(emptied->text().isEmpty()) << emptied->objectName().toStdString();
-    EXPECT_TRUE(form->recordText->toPlainText().isEmpty());
-    EXPECT_EQ(form->searchString2->text(), QStringLiteral("second"));
-    EXPECT_EQ(form->monthFilter->text(), QStringLiteral("12"));
-    EXPECT_TRUE(form->checkAlarms->isChecked());
-    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_TRUE(form->controls().recordText->toPlainText().isEmpty());
+    EXPECT_EQ(form->controls().searchString2->text(), QStringLiteral("second"));
+    EXPECT_EQ(form->controls().monthFilter->text(), QStringLiteral("12"));
+    EXPECT_TRUE(form->controls().checkAlarms->isChecked());
+    EXPECT_EQ(form->controls().dataDirectory->currentText(), QStringLiteral("c:\\quill"));
 
     form->saveRecord(); // the text is empty now
     EXPECT_EQ(dialogs.dialogs().back(), Shown::message("You can't save an empty text box!", kAlert));
@@ -77,13 +78,13 @@ TEST_F(RecordTest, ChecksRunInOrderAndOnlyTheFirstRefusalIsShown) {
     };
     for (const Case& c : cases) {
         dialogs.clearLog();
-        form->dataDirectory->setEditText(c.directory);
+        form->controls().dataDirectory->setEditText(c.directory);
         type(c.text, c.date);
-        form->dayFilter->setText(c.filter);
+        form->controls().dayFilter->setText(c.filter);
         form->saveRecord();
         EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(c.message, kAlert)}) << c.message.toStdString();
-        EXPECT_EQ(form->recordText->toPlainText(), c.text) << "a refusal leaves the boxes as they were";
-        EXPECT_EQ(form->reminderDate->text(), c.date);
+        EXPECT_EQ(form->controls().recordText->toPlainText(), c.text) << "a refusal leaves the boxes as they were";
+        EXPECT_EQ(form->controls().reminderDate->text(), c.date);
     }
     EXPECT_TRUE(quillFiles().empty()) << "nothing written, the probe file gone";
 }
@@ -103,17 +104,17 @@ TEST_F(RecordTest, ShapeOnlyDatesAndASingleSpaceAreSaved) {
 TEST_F(RecordTest, ResaveReplacesTheFileUnderItsNumberAndAnotherFolderGetsACopy) {
     writeFile(quill + "/01030905.707", "\"\"\r\n\"old\"\r\n");
     type(QStringLiteral("new text"), QStringLiteral("01/04/27"));
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->saveRecord();
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"01030905.707"});
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
-    EXPECT_TRUE(form->recordNumber->text().isEmpty());
+    EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
 
     const std::string other = drivePath("d:\\other");
     ASSERT_TRUE(platform::makeDirectories(other).ok());
     type(QStringLiteral("moved"));
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
-    form->dataDirectory->setEditText(QStringLiteral("D:\\OTHER"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("D:\\OTHER"));
     form->saveRecord();
     EXPECT_EQ(readFile(other + "/01030905.707"), "\"\"\r\n\"moved\"\r\n");
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
@@ -141,13 +142,13 @@ TEST_F(RecordTest, CharactersTheFilesCannotHoldAreRefusedByName) {
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("\u2713 (U+2713)")));
     EXPECT_EQ(dialogs.dialogs()[0].title, kAlert);
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("tick \u2713"));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("tick \u2713"));
     EXPECT_EQ(quillFiles().size(), 1u);
 }
 
 // Every byte a record text can hold (all but the double quote), NUL, lone CR and LF among them, comes back from the
-// boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte, and the reminder
-// window's list gives back what it was given. A NUL shows as the symbol for null, in the reminder date too.
+// boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte. A NUL shows as the
+// symbol for null, in the reminder date too.
 TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
     std::string text = "needle\r\nlone\rCR, lone\nLF, CR CR LF\r\r\n, LF CR\n\r end ";
     for (int byte = 0; byte < 256; ++byte) {
@@ -156,17 +157,14 @@ TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
     }
     const std::string file = std::string("\"12/2\0/26\"\r\n\"", 13) + text + "\"\r\n";
     writeFile(quill + "/01030905.707", file);
-    form->searchString1->setText(QStringLiteral("NEEDLE"));
+    form->controls().searchString1->setText(QStringLiteral("NEEDLE"));
     dialogs.expectQuestion(false);
     form->search();
-    ASSERT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
-    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/2\u2400/26"));
-    EXPECT_TRUE(form->recordText->toPlainText().contains(QStringLiteral(" end \u2400\u0001")));
+    ASSERT_EQ(form->controls().recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/2\u2400/26"));
+    EXPECT_TRUE(form->controls().recordText->toPlainText().contains(QStringLiteral(" end \u2400\u0001")));
     form->saveRecord();
     EXPECT_EQ(readFile(quill + "/01030905.707"), file);
-
-    app::setRecordText(form->reminderWindow().reminderList, text);
-    EXPECT_EQ(app::recordTextOf(form->reminderWindow().reminderList), text);
 }
 
 // The symbol for null typed into a box is a NUL in the record file, and a NUL is sought by typing it: in the boxes
@@ -177,20 +175,20 @@ TEST_F(RecordTest, TheSymbolForNullTypedIsANul) {
     EXPECT_EQ(readFile(quill + "/" + kFirstNumber), std::string("\"12/0\0/26\"\r\n\"typed \0 here\"\r\n", 28));
 
     writeFile(quill + "/01030905.707", "\"\"\r\n\"typed  here\"\r\n"); // no NUL: no match
-    form->searchString1->setText(QStringLiteral("D \u2400 H"));
+    form->controls().searchString1->setText(QStringLiteral("D \u2400 H"));
     dialogs.expectQuestion(false);
     form->search();
-    EXPECT_EQ(form->recordNumber->text(), QString::fromStdString(kFirstNumber));
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("typed \u2400 here"));
-    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/0\u2400/26"));
+    EXPECT_EQ(form->controls().recordNumber->text(), QString::fromStdString(kFirstNumber));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("typed \u2400 here"));
+    EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/0\u2400/26"));
 }
 
 // Only what a save writes or uses is narrowed to the code page, after the checks; the other boxes may hold any
 // character.
 TEST_F(RecordTest, OnlyWhatTheSaveWritesMustFitTheCodePage) {
-    form->searchString1->setText(QStringLiteral("\u2713"));
-    form->searchString2->setText(QStringLiteral("\u2192"));
-    form->recordText->setPlainText(QString());
+    form->controls().searchString1->setText(QStringLiteral("\u2713"));
+    form->controls().searchString2->setText(QStringLiteral("\u2192"));
+    form->controls().recordText->setPlainText(QString());
     form->saveRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("You can't save an empty text box!", kAlert)});
 
@@ -202,13 +200,13 @@ TEST_F(RecordTest, OnlyWhatTheSaveWritesMustFitTheCodePage) {
 }
 
 TEST_F(RecordTest, ASaveThatCannotWriteSaysSoAndKeepsTheBoxes) {
-    form->dataDirectory->setEditText(QStringLiteral("c:\\vanished"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("c:\\vanished"));
     type(QStringLiteral("keep me"), QStringLiteral("12/25/26"));
     form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.startsWith(QStringLiteral("Your record could not be saved in c:\\vanished")));
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("keep me"));
-    EXPECT_EQ(form->reminderDate->text(), QStringLiteral("12/25/26"));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("keep me"));
+    EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/25/26"));
     EXPECT_FALSE(platform::directoryExists(drivePath("c:\\vanished")));
 }
 
@@ -220,12 +218,12 @@ TEST_F(RecordTest, AResaveIntoAReadOnlyFolderKeepsTheOldFile) {
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
     type(QStringLiteral("new"));
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("Read-only file system")));
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"\"\r\n\"old\"\r\n");
-    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->controls().recordNumber->text(), QStringLiteral("01030905.707"));
 }
 
 TEST_F(RecordTest, DeleteNeedsANumberAndAFileAndThenClearsAllEightBoxes) {
@@ -234,27 +232,28 @@ TEST_F(RecordTest, DeleteNeedsANumberAndAFileAndThenClearsAllEightBoxes) {
               std::vector<Shown>{Shown::message("There is no record number specified to delete!", kAttention)});
 
     dialogs.clearLog();
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
-    form->searchString1->setText(QStringLiteral("kept"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().searchString1->setText(QStringLiteral("kept"));
     form->deleteRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("Cannot find that file to delete", kAttention)});
-    EXPECT_EQ(form->searchString1->text(), QStringLiteral("kept"));
+    EXPECT_EQ(form->controls().searchString1->text(), QStringLiteral("kept"));
 
     dialogs.clearLog();
     writeFile(quill + "/01030905.707", "\"\"\r\n\"x\"\r\n");
     writeFile(quill + "/12061403.659", "\"\"\r\n\"other\"\r\n");
-    form->dataDirectory->setEditText(QStringLiteral("C:\\Quill"));
-    form->checkAlarms->setChecked(true);
-    form->searchString2->setText(QStringLiteral("s2"));
-    form->yearFilter->setText(QStringLiteral("26"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("C:\\Quill"));
+    form->controls().checkAlarms->setChecked(true);
+    form->controls().searchString2->setText(QStringLiteral("s2"));
+    form->controls().yearFilter->setText(QStringLiteral("26"));
     form->deleteRecord();
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message("Record deleted!", kAttention)});
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"12061403.659"});
-    for (QLineEdit* box : {form->reminderDate, form->searchString1, form->recordNumber, form->monthFilter,
-                           form->dayFilter, form->yearFilter, form->searchString2})
+    for (QLineEdit* box : {form->controls().reminderDate, form->controls().searchString1, form->controls().recordNumber,
+                           form->controls().monthFilter, form->controls().dayFilter, form->controls().yearFilter,
+                           form->controls().searchString2})
         EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("C:\\Quill"));
-    EXPECT_TRUE(form->checkAlarms->isChecked());
+    EXPECT_EQ(form->controls().dataDirectory->currentText(), QStringLiteral("C:\\Quill"));
+    EXPECT_TRUE(form->controls().checkAlarms->isChecked());
 }
 
 TEST_F(RecordTest, ADeleteThatFailsSaysSoAndKeepsTheRecordOnScreen) {
@@ -264,23 +263,23 @@ TEST_F(RecordTest, ADeleteThatFailsSaysSoAndKeepsTheRecordOnScreen) {
     ScopedMount readOnly = ScopedMount::readOnly(quill);
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
-    form->recordText->setPlainText(QStringLiteral("x"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().recordText->setPlainText(QStringLiteral("x"));
     form->deleteRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.startsWith(QStringLiteral("The record 01030905.707 could not be deleted")));
-    EXPECT_EQ(form->recordNumber->text(), QStringLiteral("01030905.707"));
-    EXPECT_EQ(form->recordText->toPlainText(), QStringLiteral("x"));
+    EXPECT_EQ(form->controls().recordNumber->text(), QStringLiteral("01030905.707"));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), QStringLiteral("x"));
 }
 
 TEST_F(RecordTest, ClearFormTouchesNoFileAndShowsNothing) {
     writeFile(quill + "/01030905.707", "\"\"\r\n\"x\"\r\n");
-    form->recordNumber->setText(QStringLiteral("01030905.707"));
-    form->recordText->setPlainText(QStringLiteral("x"));
+    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
+    form->controls().recordText->setPlainText(QStringLiteral("x"));
     form->clearForm();
     form->clearForm();
     EXPECT_TRUE(dialogs.events().empty());
-    EXPECT_TRUE(form->recordNumber->text().isEmpty());
+    EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"01030905.707"});
 }
 
@@ -290,38 +289,38 @@ TEST_F(RecordTest, DirectoryCheckFallsBackOnlyWhenTheProbeFails) {
         Shown::message("The directory you have specified does not exist.  Please create it.", attention),
         Shown::message("Directory being changed back to program default of C:\\QUILL", attention)};
 
-    form->dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
     form->checkDataDirectory();
     EXPECT_TRUE(dialogs.events().empty());
     EXPECT_TRUE(quillFiles().empty()) << "the probe file is gone again";
 
     ASSERT_TRUE(platform::makeDirectories(drivePath("c:\\my notes")).ok());
-    form->dataDirectory->setEditText(QStringLiteral("c:\\my notes"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("c:\\my notes"));
     form->checkDataDirectory();
-    form->dataDirectory->setEditText(QString()); // probes \testdir, in the root of drive C
+    form->controls().dataDirectory->setEditText(QString()); // probes \testdir, in the root of drive C
     form->checkDataDirectory();
     EXPECT_TRUE(dialogs.events().empty());
 
-    form->dataDirectory->setEditText(QStringLiteral("e:\\nowhere"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("e:\\nowhere"));
     form->checkDataDirectory();
     EXPECT_EQ(dialogs.dialogs(), fallback);
-    EXPECT_EQ(form->dataDirectory->currentText(), QStringLiteral("c:\\quill"));
-    EXPECT_EQ(form->dataDirectory->count(), 0) << "the list is not changed";
+    EXPECT_EQ(form->controls().dataDirectory->currentText(), QStringLiteral("c:\\quill"));
+    EXPECT_EQ(form->controls().dataDirectory->count(), 0) << "the list is not changed";
 }
 
 TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
     QString line;
     for (int i = 0; i < 20; ++i)
         line += QStringLiteral("abcd ");
-    form->recordText->setPlainText(line);
+    form->controls().recordText->setPlainText(line);
     form->reformatText();
-    EXPECT_EQ(form->recordText->toPlainText(), line.left(70) + "\n" + line.mid(70));
+    EXPECT_EQ(form->controls().recordText->toPlainText(), line.left(70) + "\n" + line.mid(70));
 
     // Only the space character is a place to break: a no-break space is not, and it stays one.
     dialogs.clearLog();
-    app::setRecordText(form->recordText, std::string(100, '\xA0'));
+    app::setRecordText(form->controls().recordText, std::string(100, '\xA0'));
     form->reformatText();
-    EXPECT_EQ(app::recordTextOf(form->recordText), std::string(100, '\xA0'));
+    EXPECT_EQ(app::recordTextOf(form->controls().recordText), std::string(100, '\xA0'));
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(
                                      "The text has been reformatted.  Click SAVE to save changes.", kAttention)});
 
@@ -330,9 +329,9 @@ TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
     while (full.size() < 29990)
         full += line; // 30000 characters of 66-character lines gain a break each: too long for the box
     full.truncate(29990);
-    form->recordText->setPlainText(full);
+    form->controls().recordText->setPlainText(full);
     form->reformatText();
-    EXPECT_EQ(form->recordText->toPlainText(), full) << "nothing of the user's text is dropped";
+    EXPECT_EQ(form->controls().recordText->toPlainText(), full) << "nothing of the user's text is dropped";
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("longer than 30000 characters")));
     EXPECT_EQ(dialogs.dialogs()[0].title, kAttention);
