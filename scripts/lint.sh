@@ -18,6 +18,13 @@ mapfile -t sources < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*
 clang-format --dry-run --Werror "${sources[@]}"
 echo "clang-format: ${#sources[@]} files as formatted"
 
+# Each layer's include path holds only its own headers and those below it, so a wrong-way include fails the build;
+# a relative include would slip past that.
+if git grep -nE '#include "\.\.?/' -- src tests bench fuzz; then
+    echo "includes name headers from the top of their layer (\"store/record_file.h\"), never by a relative path" >&2
+    exit 1
+fi
+
 # Configuring is enough for the compile commands; the Qt-generated headers the sources need come from moc, which
 # the sources do not include directly.
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DQUILLBOX_TESTS=ON -DQUILLBOX_BENCH=ON >/dev/null

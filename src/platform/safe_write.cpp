@@ -35,15 +35,19 @@ Status applyOwnership(int fd, const Ownership& keep) {
     return {};
 }
 
-std::string readLink(const Folder& folder, const std::string& name, Status& status) {
-    std::string target(4096, '\0');
-    const ssize_t size = ::readlinkat(folder.descriptor(), name.c_str(), target.data(), target.size());
-    if (size < 0 || static_cast<std::size_t>(size) == target.size()) {
-        status = Status::failure(size < 0 ? errno : ENAMETOOLONG, "read link");
-        return {};
-    }
-    target.resize(static_cast<std::size_t>(size));
-    return target;
+// What a symbolic link holds: the path it points to.
+struct LinkText {
+    Status status;
+    std::string path;
+};
+
+LinkText readLink(const Folder& folder, const std::string& name) {
+    std::string path(4096, '\0');
+    const ssize_t size = ::readlinkat(folder.descriptor(), name.c_str(), path.data(), path.size());
+    if (size < 0 || static_cast<std::size_t>(size) == path.size())
+        return {Status::failure(size < 0 ? errno : ENAMETOOLONG, "read link"), {}};
+    path.resize(static_cast<std::size_t>(size));
+    return {{}, std::move(path)};
 }
 
 // Where a name leads through symbolic links: the folder that holds the file (nothing: the starting folder) and its
@@ -61,9 +65,11 @@ LinkTarget followLinks(const Folder& start, const std::string& name) {
         struct stat st {};
         if (::fstatat(here.descriptor(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
             return target;
-        const std::string link = readLink(here, target.name, target.status);
-        if (!target.status.ok())
+        const auto [status, link] = readLink(here, target.name);
+        if (!status.ok()) {
+            target.status = status;
             return target;
+        }
         const auto slash = link.find_last_of('/');
         std::string file = slash == std::string::npos ? link : link.substr(slash + 1);
         if (file.empty() || file == "." || file == "..") {

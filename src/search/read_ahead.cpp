@@ -42,10 +42,10 @@ std::size_t spareDescriptors() {
     return allowed > used ? static_cast<std::size_t>(allowed - used) : 0;
 }
 
-ReadAhead::ReadAhead(int folder, bool batches, unsigned threads) : folder_(folder) {
+ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads) : folder_(folder) {
     const std::size_t spare = spareDescriptors();
     batchSize_ = std::min(BatchReader::kBatch, spare / kBatchReaders);
-    for (unsigned i = 0; batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
+    for (unsigned i = 0; kind == ReaderKind::Batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
         if (std::unique_ptr<BatchReader> reader = BatchReader::create())
             batchReaders_.push_back(std::move(reader));
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, spare));

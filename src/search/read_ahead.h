@@ -21,6 +21,10 @@
 
 namespace qb::search {
 
+/** How readers read ahead: batches of reads submitted together (io_uring), where the system allows it, or one file
+ *  at a time, a thread each. */
+enum class ReaderKind { Batches, Threads };
+
 /** The descriptors the process can spare for readers now: its limit less those open and a reserve for the rest of
  *  the program, the walk's own reads among them. */
 [[nodiscard]] std::size_t spareDescriptors();
@@ -46,10 +50,10 @@ public:
     static constexpr std::chrono::milliseconds kWaitSlice{10};
 
     /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
-     *  batches when batches are asked for and the system can read them, else threads readers of one file at a
-     *  time; as many descriptors as spareDescriptors() gives at most. When the system refuses a thread, or no
-     *  descriptor is spare, fewer read, or none, and the walk reads the rest itself. */
-    ReadAhead(int folder, bool batches, unsigned threads);
+     *  batches when kind is Batches and the system can read them, else threads readers of one file at a time; as many
+     * descriptors as spareDescriptors() gives at most. When the system refuses a thread, or no descriptor is spare,
+     * fewer read, or none, and the walk reads the rest itself. */
+    ReadAhead(int folder, ReaderKind kind, unsigned threads);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;

@@ -66,7 +66,8 @@ RecordWalk::~RecordWalk() {
 }
 
 void RecordWalk::startReadAhead() {
-    readAhead_ = std::make_unique<ReadAhead>(folder_, options_.batches && kind_ == FolderKind::Local, options_.threads);
+    const ReaderKind readers = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
+    readAhead_ = std::make_unique<ReadAhead>(folder_, readers, options_.threads);
 }
 
 // Opens a file and reads it whole into content_; the descriptor stays open (or is -1), so that a file too large to
@@ -80,11 +81,11 @@ int RecordWalk::readItself(const std::string& name) {
 }
 
 // A file that cannot match is left unread when only matches are wanted: most files of a search are.
-ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, int fd, bool matchesOnly) {
+ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, int fd, Wanted wanted) {
     OwnedDescriptor descriptor(fd);
     ListedFile file;
     file.number = std::move(number);
-    if (matchesOnly && content.outcome == WholeFile::Outcome::Read && !mayMatch(criteria_, content.bytes))
+    if (wanted == Wanted::Matches && content.outcome == WholeFile::Outcome::Read && !mayMatch(criteria_, content.bytes))
         return file;
     store::RecordRead read;
     if (content.outcome == WholeFile::Outcome::Read) {
@@ -128,10 +129,10 @@ void RecordWalk::serveWhenDue() {
 }
 
 std::optional<ListedFile> RecordWalk::nextFile() {
-    return advance(false);
+    return advance(Wanted::EveryRecord);
 }
 
-std::optional<ListedFile> RecordWalk::advance(bool matchesOnly) {
+std::optional<ListedFile> RecordWalk::advance(Wanted wanted) {
     if (matchOut_) {
         matchOut_ = false;
         if (readAhead_) {
@@ -140,18 +141,18 @@ std::optional<ListedFile> RecordWalk::advance(bool matchesOnly) {
         }
     }
     if (readAhead_)
-        return advanceReadingAhead(matchesOnly);
+        return advanceReadingAhead(wanted);
     std::optional<std::string> name = listing_.next();
     if (!name)
         return std::nullopt;
     const int fd = readItself(diskName(*name));
-    ListedFile file = listedFile(std::move(*name), content_, fd, matchesOnly);
+    ListedFile file = listedFile(std::move(*name), content_, fd, wanted);
     if (options_.readAhead == ReadAheadMode::WhenSlow || options_.serve)
         noteOwnRead();
     return file;
 }
 
-std::optional<ListedFile> RecordWalk::advanceReadingAhead(bool matchesOnly) {
+std::optional<ListedFile> RecordWalk::advanceReadingAhead(Wanted wanted) {
     // At the end of the window the listing is asked again, as a walk without one would ask it.
     if (windowNumbers_.empty())
         listingEnded_ = false;
@@ -174,13 +175,13 @@ std::optional<ListedFile> RecordWalk::advanceReadingAhead(bool matchesOnly) {
     windowNumbers_.pop_front();
     const std::optional<WholeFile> content = readAhead_->take([this] { serveWhenDue(); });
     const int fd = content ? -1 : readItself(diskName(number));
-    ListedFile file = listedFile(std::move(number), content ? *content : content_, fd, matchesOnly);
+    ListedFile file = listedFile(std::move(number), content ? *content : content_, fd, wanted);
     serveWhenDue();
     return file;
 }
 
 std::optional<ListedFile> RecordWalk::next() {
-    while (std::optional<ListedFile> file = advance(true)) {
+    while (std::optional<ListedFile> file = advance(Wanted::Matches)) {
         if (file->matches) {
             // The user is asked now; the readers wait, and what they read so far is read again afterwards.
             if (readAhead_)

@@ -39,10 +39,10 @@ enum class ReadAheadMode {
 /** How a walk reads its files; the files, their contents and their order are the same in every mode. */
 struct WalkOptions {
     ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
-    /** Whether reading ahead on a local disk submits batches of reads together (io_uring), where the system allows
-     *  it; this costs the kernel far less per file than the same reads made one per thread. A network share or a
-     *  file system in user space is read by threads: each open there is a round trip of its own. */
-    bool batches = true;
+    /** How reading ahead on a local disk reads: batches cost the kernel far less per file than the same reads made
+     *  one per thread. A network share or a file system in user space is read by threads whatever this says: each
+     *  open there is a round trip of its own. */
+    ReaderKind localReaders = ReaderKind::Batches;
     unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
     /** Called on the walk's thread about every kServeInterval while the walk works, between two files or while it
      *  waits for a reader, never while a match is out: the program serves its windows there. */
@@ -86,10 +86,14 @@ private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                SearchCriteria criteria, WalkOptions options);
 
-    [[nodiscard]] std::optional<ListedFile> advance(bool matchesOnly);
-    [[nodiscard]] std::optional<ListedFile> advanceReadingAhead(bool matchesOnly);
+    /** Which records a step of the walk reads whole: every one, or only those that may match (the others are
+     *  handed out as not matching, without their fields). */
+    enum class Wanted { EveryRecord, Matches };
+
+    [[nodiscard]] std::optional<ListedFile> advance(Wanted wanted);
+    [[nodiscard]] std::optional<ListedFile> advanceReadingAhead(Wanted wanted);
     [[nodiscard]] int readItself(const std::string& name);
-    [[nodiscard]] ListedFile listedFile(std::string number, const WholeFile& content, int fd, bool matchesOnly);
+    [[nodiscard]] ListedFile listedFile(std::string number, const WholeFile& content, int fd, Wanted wanted);
     void startReadAhead();
     void noteOwnRead();
     void serveWhenDue();

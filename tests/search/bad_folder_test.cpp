@@ -168,7 +168,8 @@ protected:
         EXPECT_TRUE(report) << "the walk crashed or hung";
         EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always}), report)
             << "reading ahead in batches changed the walk";
-        EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always, false}), report) << "reading ahead changed the walk";
+        EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always, ReaderKind::Threads}), report)
+            << "reading ahead changed the walk";
         Walked walked = parse(report.value_or("--\n"));
         EXPECT_EQ(walked.listed, expectedListed());
         EXPECT_EQ(folderFingerprint(home.path()), before);

@@ -82,7 +82,7 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061406.659", {"12/06/26", std::string(kMaxWholeFileBytes + 1 - frame, 's')});
 
     for (const WalkOptions& options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
-                                       WalkOptions{ReadAheadMode::Always, false}}) {
+                                       WalkOptions{ReadAheadMode::Always, ReaderKind::Threads}}) {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"), options);
         Names unreadable, matched;
         while (auto file = walk.nextFile()) {
@@ -196,7 +196,7 @@ TEST_F(ChangingFolderTest, ReadingAheadAsksTheSameQuestionsAsReadingOneFileAfter
     const Names alone = search("alone", order, {ReadAheadMode::Off});
     const Names ahead = search("ahead", order, {ReadAheadMode::Always});
     EXPECT_EQ(ahead, alone) << "batches";
-    EXPECT_EQ(search("threads", order, {ReadAheadMode::Always, false}), alone) << "a read per thread";
+    EXPECT_EQ(search("threads", order, {ReadAheadMode::Always, ReaderKind::Threads}), alone) << "a read per thread";
     const Names expected{order[100] + ": needle " + order[100], order[101] + ": needle rewritten",
                          order[104] + ": needle after", order[250] + ": needle " + order[250],
                          order[599] + ": needle " + order[599]};
@@ -235,7 +235,7 @@ TEST_F(RecordWalkTest, NoAtTheFirstMatchEndsEveryReaderAndAWarmWalkReadsAlone) {
     const int before = threadCount();
     {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""),
-                        {ReadAheadMode::Always, false, 8});
+                        {ReadAheadMode::Always, ReaderKind::Threads, 8});
         ASSERT_TRUE(walk.next());
         EXPECT_EQ(threadCount(), before + 8); // the readers are there while the user is asked
     }                                         // "No": the walk ends here

@@ -106,7 +106,7 @@ TEST_F(ScarceDescriptorsTest, EveryMatchIsFoundHoweverFewDescriptorsAreLeft) {
     } walks[] = {
         {"warm, read by the walk alone", {ReadAheadMode::WhenSlow}},
         {"read ahead in batches, as when cold", {ReadAheadMode::Always}},
-        {"read ahead by threads, as on a share", {ReadAheadMode::Always, false}},
+        {"read ahead by threads, as on a share", {ReadAheadMode::Always, ReaderKind::Threads}},
     };
     for (const auto& walk : walks) {
         for (const Shortage shortage : {Shortage::LowLimit, Shortage::GoneMidway}) {

@@ -11,12 +11,12 @@
 
 #include "child_process.h"
 #include "platform/drive_map.h"
+#include "settings_home.h"
 #include "store/field_reader.h"
 #include "store/settings.h"
 #include "temp_dir.h"
 
 using namespace qb::store;
-using qb::test::TempDir;
 using qb::test::writeFile;
 
 namespace {
@@ -24,14 +24,7 @@ namespace {
 constexpr std::size_t kMegabyte = std::size_t{1024} * 1024;
 constexpr const char* kFiles[] = {"default.dat", "@.dat", "dirlist.dat"};
 
-struct BadSettingsTest : ::testing::Test {
-    TempDir home;
-    TempDir work;
-    qb::platform::DriveMap drives{home.path(), work.path()};
-    Settings settings{drives};
-
-    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
-    std::string driveC(const std::string& name) const { return home / ("drive_c/" + name); }
+struct BadSettingsTest : ::testing::Test, qb::test::SettingsHome {
 
     // The same bytes in every settings file the start-up reads.
     void putEverywhere(const std::string& bytes) {

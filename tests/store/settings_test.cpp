@@ -5,6 +5,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "settings_home.h"
 #include "store/field_reader.h"
 #include "store/settings.h"
 #include "store/settings_leftovers.h"
@@ -12,19 +13,11 @@
 
 using namespace qb::store;
 using qb::test::readFile;
-using qb::test::TempDir;
 using qb::test::writeFile;
 
 namespace {
 
-struct SettingsTest : ::testing::Test {
-    TempDir home;
-    TempDir work;
-    qb::platform::DriveMap drives{home.path(), work.path()};
-    Settings settings{drives};
-    std::string driveC(const std::string& name) const { return home / ("drive_c/" + name); }
-    void SetUp() override { ASSERT_TRUE(drives.ensureDriveC()); }
-};
+struct SettingsTest : ::testing::Test, qb::test::SettingsHome {};
 
 } // namespace
 

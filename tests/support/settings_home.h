@@ -2,6 +2,7 @@
 // A Quillbox home and a working folder for one test, with drive C made and the settings read through them.
 
 #include <gtest/gtest.h>
+#include <string>
 
 #include "platform/drive_map.h"
 #include "store/settings.h"
@@ -17,6 +18,8 @@ struct SettingsHome {
     store::Settings settings{drives};
 
     SettingsHome() { EXPECT_TRUE(drives.ensureDriveC()); }
+    /** The POSIX path of a file in the root of drive C. */
+    std::string driveC(const std::string& name) const { return home / ("drive_c/" + name); }
 };
 
 } // namespace qb::test

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "scoped_mount.h"
 #include "support/form_fixture.h"
+#include "support/refused_forms.h"
 
 namespace qb::test {
 namespace {
@@ -60,27 +61,15 @@ TEST_F(RecordTest, NewRecordIsWrittenByteExactAndFourBoxesAreEmptied) {
 }
 
 TEST_F(RecordTest, ChecksRunInOrderAndOnlyTheFirstRefusalIsShown) {
-    struct Case {
-        QString directory, date, text, filter;
-        QString message;
-    };
-    const QString spaces = QStringLiteral("You may not have spaces in the directory name specified");
-    const QString date = QStringLiteral("You must enter the date using the format: DD/MM/YY");
-    const QString quote = QStringLiteral("You may not use quotation marks in the text boxes");
-    const std::vector<Case> cases = {
-        {"c:\\my notes", "1/2/26", "say \"x\"", "", spaces},
-        {"c:\\quill", "12/25/2026", "say \"x\"", "", date},
-        {"c:\\quill", "1/2/26", "", "", date},
-        {"c:\\quill", "12/25", "text", "", date},
-        {"c:\\quill", "12/25/ 6", "text", "", date},
-        {"c:\\quill", "12/25/", "text", "\"", quote},
-        {"c:\\quill", "", "", "", "You can't save an empty text box!"},
-    };
-    for (const Case& c : cases) {
+    std::vector<RefusedForm> cases = refusedBySaveAndSearch();
+    cases.insert(cases.end(), {{"c:\\quill", "1/2/26", "", "", kDateShapeRefusal},
+                               {"c:\\quill", "12/25/ 6", "text", "", kDateShapeRefusal},
+                               {"c:\\quill", "", "", "", "You can't save an empty text box!"}});
+    for (const RefusedForm& c : cases) {
         dialogs.clearLog();
         form->controls().dataDirectory->setEditText(c.directory);
         type(c.text, c.date);
-        form->controls().dayFilter->setText(c.filter);
+        form->controls().searchString1->setText(c.searchString1);
         form->saveRecord();
         EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(c.message, kAlert)}) << c.message.toStdString();
         EXPECT_EQ(form->controls().recordText->toPlainText(), c.text) << "a refusal leaves the boxes as they were";

@@ -14,6 +14,7 @@
 #include "app/windows/reminder_window.h"
 #include "store/record_file.h"
 #include "support/form_fixture.h"
+#include "support/refused_forms.h"
 
 namespace qb::test {
 namespace {
@@ -74,32 +75,23 @@ protected:
 
 TEST_F(SearchTest, InputChecksRefuseInOrderBeforeAnythingElse) {
     put("12061403.659", {"", "x"});
-    struct Case {
-        QString directory, date, text, search1;
-        QString message;
-    };
-    const QString spaces = QStringLiteral("You may not have spaces in the directory name specified");
-    const QString shape = QStringLiteral("You must enter the date using the format: DD/MM/YY");
-    const QString quotes = QStringLiteral("You may not use quotation marks in the text boxes");
-    const Case cases[] = {
-        {"c:\\my quill", "1/2/26", "say \"x\"", "x", spaces},
-        {"c:\\quill", "12/25/2026", "say \"x\"", "x", shape},
-        {"c:\\quill", "12/25", "", "x", shape},
-        {"c:\\quill", "12/25/26", "say \"x\"", "x", quotes}, // the record text is no criterion, but is checked
-        {"c:\\quill", "", "", "\xE2\x82\xAC \"", quotes},
-        {"c:\\quill", "", "", QString::fromUtf8("\xE2\x86\x92"), app::unmappableMessage("\xE2\x86\x92 (U+2192)")},
-    };
-    for (const Case& c : cases) {
+    std::vector<RefusedForm> cases = refusedBySaveAndSearch();
+    cases.insert(
+        cases.end(),
+        {{"c:\\quill", "12/25/26", "say \"x\"", "x", kQuotesRefusal}, // the record text is no criterion, but is checked
+         {"c:\\quill", "", "", "\xE2\x82\xAC \"", kQuotesRefusal},
+         {"c:\\quill", "", "", QString::fromUtf8("\xE2\x86\x92"), app::unmappableMessage("\xE2\x86\x92 (U+2192)")}});
+    for (const RefusedForm& c : cases) {
         dialogs.clearLog();
         form->controls().dataDirectory->setEditText(c.directory);
         form->controls().reminderDate->setText(c.date);
         form->controls().recordText->setPlainText(c.text);
-        form->controls().searchString1->setText(c.search1);
+        form->controls().searchString1->setText(c.searchString1);
         form->controls().monthFilter->setText(QStringLiteral("12"));
         form->search();
         EXPECT_EQ(dialogs.events(), (std::vector<Shown>{Shown::message(c.message, "Alert!")}))
             << c.message.toStdString();
-        EXPECT_EQ(form->controls().searchString1->text(), c.search1) << "the boxes stay as typed";
+        EXPECT_EQ(form->controls().searchString1->text(), c.searchString1) << "the boxes stay as typed";
         EXPECT_EQ(form->controls().monthFilter->text(), QStringLiteral("12"));
         EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
     }
