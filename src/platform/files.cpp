@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/folder.h"
 #include "platform/read_only_file.h"
 
 namespace qb::platform {
@@ -31,9 +32,11 @@ bool directoryExists(const std::string& path) {
 }
 
 Status removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0)
-        return Status::failure(errno, "delete");
-    return {};
+    const auto [parent, name] = splitPath(path);
+    const Folder folder(parent);
+    if (!folder.status().ok())
+        return Status::failure(folder.status().error, "delete");
+    return folder.remove(name);
 }
 
 Status makeDirectory(const std::string& path) {

@@ -19,7 +19,8 @@ namespace qb::platform {
 /** Whether a folder exists at the path. */
 [[nodiscard]] bool directoryExists(const std::string& path);
 
-/** Deletes one file. */
+/** Deletes one file through its folder, as Folder::remove() does: a symbolic link only when it is the user's own and
+ *  leads to a file. */
 [[nodiscard]] Status removeFile(const std::string& path);
 
 /** Creates one of the program's own folders (its parent must exist), private to the user (0700), as the XDG rules

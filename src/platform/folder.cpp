@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <string>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qb::platform {
@@ -46,7 +49,7 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 int openFolder(int base, const std::string& path) {
-    const int fd = ::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
     // A folder that may be written and entered but not read still takes files by name; it only cannot be flushed.
     if (fd < 0 && errno == EACCES)
         return ::openat(base, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -105,6 +108,13 @@ bool Folder::holdsFile(const std::string& name) const {
 }
 
 Status Folder::remove(const std::string& name) const {
+    struct stat link {};
+    if (::fstatat(fd_, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)) {
+        struct stat target {};
+        const bool leadsToFile = ::fstatat(fd_, name.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
+        if (Status problem = followLinkProblem(link.st_uid, leadsToFile, "delete"); !problem.ok())
+            return problem;
+    }
     if (::unlinkat(fd_, name.c_str(), 0) != 0)
         return Status::failure(errno, "delete");
     return {};
@@ -133,6 +143,30 @@ NewFile Folder::createHidden(std::string_view stem, std::string_view bytes) cons
 
 Status Folder::sync() const {
     return syncChecked(fd_, "fsync folder");
+}
+
+Status Folder::lock(FolderLock kind) const {
+    // A shared lock waits out a clean-up, which is quick, but never a holder that hangs: then it goes on without.
+    constexpr int kSharedTries = 100;
+    constexpr auto kSharedWait = std::chrono::milliseconds(20);
+    const int operation = (kind == FolderLock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+    for (int attempt = 1;; ++attempt) {
+        if (::flock(fd_, operation) == 0)
+            return {};
+        if (errno != EWOULDBLOCK || kind == FolderLock::ExclusiveIfFree || attempt == kSharedTries)
+            return Status::failure(errno, "lock folder");
+        std::this_thread::sleep_for(kSharedWait);
+    }
+}
+
+Status followLinkProblem(unsigned linkOwner, bool leadsToFile, const char* action) {
+    // In a folder that others may write to, a link is how someone else could make this program write or delete a
+    // file of the user's elsewhere; only the user's own links are followed.
+    if (linkOwner != ::geteuid())
+        return Status::failure(EPERM, std::string(action) + " (the file is a link that another user made)");
+    if (!leadsToFile)
+        return Status::failure(ENOENT, std::string(action) + " (the file is a link that points to nothing)");
+    return {};
 }
 
 NewFile createHiddenFile(const Folder& folder, std::string_view stem, unsigned permissions) {

@@ -20,6 +20,12 @@ struct [[nodiscard]] NewFile {
     int fd = -1;      ///< open for writing when createHiddenFile() made it; the caller closes it
 };
 
+/** How a process holds a folder's advisory lock (flock) until it closes the folder. */
+enum class FolderLock {
+    Shared,          ///< writers of the folder's files; waits a moment for a holder of the exclusive lock
+    ExclusiveIfFree, ///< a clean-up of what writers leave behind, only while no writer holds the lock
+};
+
 /** An open folder; the files in it are reached by name through its descriptor. */
 class Folder {
 public:
@@ -40,7 +46,8 @@ public:
 
     /** Whether an ordinary, visible file (a link to one counts) has exactly this name in the folder. */
     [[nodiscard]] bool holdsFile(const std::string& name) const;
-    /** Deletes the name from the folder (a link, not what it leads to). */
+    /** Deletes the name from the folder (a link, not what it leads to). A symbolic link is deleted only when
+     *  followLinkProblem() finds nothing against it. */
     [[nodiscard]] Status remove(const std::string& name) const;
     /** Creates a file under a name that nothing has yet and writes the bytes, every call checked; used for probe
      *  files. A taken name (a file, a folder, a link) fails with EEXIST and is left as it is; a file that this call
@@ -50,11 +57,19 @@ public:
     [[nodiscard]] NewFile createHidden(std::string_view stem, std::string_view bytes) const;
     /** Flushes the folder's entries to the disk, as syncChecked() does. */
     [[nodiscard]] Status sync() const;
+    /** Takes the folder's advisory lock, held until this object closes the folder. EWOULDBLOCK when another
+     *  process holds it; the file system's error (ENOLCK, EOPNOTSUPP, ...) when it keeps no locks. */
+    [[nodiscard]] Status lock(FolderLock kind) const;
 
 private:
     int fd_ = -1;
     Status status_;
 };
+
+/** Why a symbolic link of a folder that others may share must not be written through or deleted: someone else
+ *  made it (linkOwner, its own owner, is not the effective user), or it leads to no ordinary file (leadsToFile).
+ *  Nothing for the user's own link to a file. action names the operation in the failure. */
+[[nodiscard]] Status followLinkProblem(unsigned linkOwner, bool leadsToFile, const char* action);
 
 /** Creates a hidden file named "." + stem + "." and six random letters or digits, under a name that nothing has yet
  *  (created exclusively, another name tried on a clash), with the given permissions less the umask, and leaves it

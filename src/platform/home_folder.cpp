@@ -50,6 +50,13 @@ std::optional<std::string> problemOnDisk(const std::string& folder) {
     return homeFolderProblem(folder, {S_ISDIR(st.st_mode), st.st_uid, st.st_mode}, ::geteuid());
 }
 
+// The home and its drive C folder, which holds the settings: the password, the default data folder, the folder lists.
+std::optional<std::string> homeProblemOnDisk(const std::string& home) {
+    if (std::optional<std::string> problem = problemOnDisk(home))
+        return problem;
+    return problemOnDisk(home + "/drive_c");
+}
+
 } // namespace
 
 HomeChoice chooseHome(const HomeSources& sources) {
@@ -73,11 +80,12 @@ std::optional<std::string> homeFolderProblem(const std::string& folder, const Fo
     if (facts.owner != user)
         return "the folder " + folder + " belongs to another user (user id " + std::to_string(facts.owner) +
                "), and Quillbox keeps your notes only in a folder of your own";
-    if ((facts.mode & S_IWOTH) != 0) {
+    // As OpenSSH refuses such folders: the members of its group are other users too.
+    if ((facts.mode & (S_IWGRP | S_IWOTH)) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(facts.mode & 07777));
         return "other users may write to the folder " + folder + " (its mode is " + mode +
-               "), so they could put files in it or swap yours";
+               "), so they could put files in it or swap yours; chmod go-w '" + folder + "' makes it yours alone";
     }
     return std::nullopt;
 }
@@ -88,7 +96,7 @@ HomeChoice homeToRead(const std::string& option) {
         sources.accountHome = accountHome();
     HomeChoice choice = chooseHome(sources);
     if (choice.ok())
-        choice.problem = problemOnDisk(choice.folder).value_or("");
+        choice.problem = homeProblemOnDisk(choice.folder).value_or("");
     return choice;
 }
 
@@ -97,7 +105,7 @@ ProgramHome programHome(const std::string& option) {
     if (!home.choice.ok())
         return home;
     home.driveC = DriveMap(home.choice.folder, "/").ensureDriveC();
-    home.choice.problem = problemOnDisk(home.choice.folder).value_or("");
+    home.choice.problem = homeProblemOnDisk(home.choice.folder).value_or("");
     return home;
 }
 

@@ -38,13 +38,15 @@ struct FolderFacts {
  */
 [[nodiscard]] HomeChoice chooseHome(const HomeSources& sources);
 
-/** Why an existing folder cannot hold the notes of the user: it is no folder, another user owns it, or others may
- *  write to it (and so plant or swap files in it). Nothing when it can. */
+/** Why an existing folder cannot hold the notes of the user: it is no folder, another user owns it, or its group or
+ *  others may write to it (and so plant or swap files in it; the reason names the chmod that mends it). Nothing when
+ *  it can. */
 [[nodiscard]] std::optional<std::string> homeFolderProblem(const std::string& folder, const FolderFacts& facts,
                                                            uid_t user);
 
 /** The home of this process for reading only: chosen by chooseHome() from the option (empty when not given), the
- *  environment and the password database, refused as homeFolderProblem() says when it exists; nothing is created. */
+ *  environment and the password database, refused as homeFolderProblem() says of it or of its drive C folder when
+ *  they exist; nothing is created. */
 [[nodiscard]] HomeChoice homeToRead(const std::string& option);
 
 /** The home of this process and whether its drive C folder is there. */
@@ -54,8 +56,9 @@ struct [[nodiscard]] ProgramHome {
 };
 
 /** The home of this process, ready for use: chosen by chooseHome() from the option (empty when not given), the
- *  environment and the password database; refused as homeFolderProblem() says, both before its drive C folder is
- *  made when missing and after, so a folder that someone else made in between is refused too. */
+ *  environment and the password database; refused as homeFolderProblem() says of it or of its drive C folder, both
+ *  before the drive C folder is made when missing and after, so a folder that someone else made in between is
+ *  refused too. */
 [[nodiscard]] ProgramHome programHome(const std::string& option);
 
 } // namespace qb::platform

@@ -27,10 +27,21 @@ bool lacksNoReplaceRename(int error) {
     return error == EINVAL || error == ENOSYS || error == ENOTSUP;
 }
 
+// Gives a new file the old one's owner, group and permissions where this process may. A member of a shared folder's
+// group who may not give the file away keeps at least its group; when the group cannot be kept either, the file is
+// the writer's alone, so that no other group gains access to the note.
 Status applyOwnership(int fd, const Ownership& keep) {
-    if (::fchown(fd, keep.owner, keep.group) != 0 && !cannotHoldModes(errno))
-        return Status::failure(errno, "chown");
-    if (::fchmod(fd, keep.permissions) != 0 && !cannotHoldModes(errno))
+    unsigned permissions = keep.permissions;
+    if (::fchown(fd, keep.owner, keep.group) != 0) {
+        if (!cannotHoldModes(errno))
+            return Status::failure(errno, "chown");
+        if (::fchown(fd, static_cast<uid_t>(-1), keep.group) != 0) {
+            if (!cannotHoldModes(errno))
+                return Status::failure(errno, "chown");
+            permissions &= 0700;
+        }
+    }
+    if (::fchmod(fd, permissions) != 0 && !cannotHoldModes(errno))
         return Status::failure(errno, "chmod");
     return {};
 }
@@ -60,11 +71,22 @@ struct LinkTarget {
 
 LinkTarget followLinks(const Folder& start, const std::string& name) {
     LinkTarget target{std::nullopt, name, {}};
+    std::optional<unsigned> lastLinkOwner; // the owner of the last link followed, when one was
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         const Folder& here = target.folder ? *target.folder : start;
         struct stat st {};
-        if (::fstatat(here.descriptor(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
+        const bool exists = ::fstatat(here.descriptor(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!exists || !S_ISLNK(st.st_mode)) {
+            // Every link of the way is the user's; the last one must lead to something (examine() tells what).
+            if (lastLinkOwner)
+                target.status = followLinkProblem(*lastLinkOwner, exists, "replace");
             return target;
+        }
+        if (Status problem = followLinkProblem(st.st_uid, true, "replace"); !problem.ok()) {
+            target.status = std::move(problem);
+            return target;
+        }
+        lastLinkOwner = st.st_uid;
         const auto [status, link] = readLink(here, target.name);
         if (!status.ok()) {
             target.status = status;
@@ -209,8 +231,9 @@ Status replaceFile(const Folder& folder, const std::string& name, std::string_vi
     return staged.publishOver(target.name);
 }
 
-int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names) {
-    const int listed = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names, std::chrono::seconds olderThan) {
+    const auto latest = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() - olderThan);
+    const int listed = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
     DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
     if (!dir) {
         if (listed >= 0)
@@ -224,7 +247,7 @@ int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& 
                                         [&](const std::string& file) { return isHiddenFileNameOf(name, file); });
         struct stat st {};
         if (staged && ::fstatat(folder.descriptor(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && ::unlinkat(folder.descriptor(), entry->d_name, 0) == 0)
+            S_ISREG(st.st_mode) && st.st_mtime <= latest && ::unlinkat(folder.descriptor(), entry->d_name, 0) == 0)
             ++removed;
     }
     ::closedir(dir);

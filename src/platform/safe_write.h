@@ -4,6 +4,7 @@
 // every file system a desktop mounts: where one lacks a feature (modes, links, an exclusive rename), the write goes
 // on without it.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,7 +90,8 @@ private:
 
 /** Removes from a folder the temporary files that safe writes of the named files left behind when they were cut
  *  short (a crash between the temporary file's creation and its rename): ordinary files named exactly as a StagedFile
- *  of one of those names is. Nothing else is touched. The number removed. */
-int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names);
+ *  of one of those names is, last changed at least olderThan ago. Nothing else is touched. The number removed. */
+int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names,
+                          std::chrono::seconds olderThan = std::chrono::seconds{0});
 
 } // namespace qb::platform

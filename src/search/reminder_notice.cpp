@@ -4,7 +4,6 @@
 
 #include "platform/cp1252.h"
 #include "search/reminder_check.h"
-#include "search/reminder_list.h"
 #include "store/settings.h"
 
 namespace qb::search {
@@ -43,7 +42,7 @@ void ReminderNotice::add(const store::Record& record) {
         return;
     if (firstLines_.size() < kNoticeBodyLines)
         firstLines_.push_back(platform::cp1252ToDisplayUtf8(noticeLine(record.text)));
-    entries_ += platform::cp1252ToDisplayUtf8(reminderEntry(record));
+    entries_.add(record);
 }
 
 std::string ReminderNotice::summary() const {
@@ -64,7 +63,7 @@ std::string ReminderNotice::body() const {
 std::string ReminderNotice::printed() const {
     if (private_)
         return summary() + "\n" + kPrivateNoticeBody + "\n";
-    return summary() + "\n\n" + entries_;
+    return summary() + "\n\n" + platform::cp1252ToDisplayUtf8(entries_.text());
 }
 
 ReminderNotice todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now) {

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "search/reminder_list.h"
 #include "store/record_file.h"
 
 namespace qb::search {
@@ -22,10 +23,10 @@ inline constexpr const char* kPrivateNoticeBody = "Open Quillbox to read them";
 
 /**
  * What is told of the records due today: a summary with their count, the notification's body with the first line
- * of each record's text, and the text printed to standard output with each record whole, as the reminder window
- * lists it. With a start-up password set no record text is told: the body and the printed text give only the
- * count and "Open Quillbox to read them". The texts are UTF-8 with LF line breaks, and a control character from a
- * record file shows as its symbol, so none of them acts on a terminal or a notification.
+ * of each record's text, and the text printed to standard output: the reminder window's list, the same entries
+ * and at most its last kReminderListLimit characters. With a start-up password set no record text is told: the body and
+ * the printed text give only the count and "Open Quillbox to read them". The texts are UTF-8 with LF line breaks, and a
+ * control character from a record file shows as its symbol, so none of them acts on a terminal or a notification.
  */
 class ReminderNotice {
 public:
@@ -48,7 +49,7 @@ private:
     bool private_;
     std::size_t count_ = 0;
     std::vector<std::string> firstLines_; // the body's lines, kNoticeBodyLines at most
-    std::string entries_;                 // the printed reminders
+    ReminderList entries_;                // the printed reminders, as the reminder window lists them
 };
 
 /** The first line of a record text that holds more than spaces, trimmed and cut to kNoticeLineLength characters

@@ -8,7 +8,7 @@
 namespace qb::search {
 
 int openWholeFile(int folder, const std::string& name) {
-    return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 bool isOrdinaryFile(int fd) {

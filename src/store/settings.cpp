@@ -4,6 +4,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "platform/folder.h"
 #include "platform/read_only_file.h"
 #include "platform/safe_write.h"
 #include "store/field_reader.h"
@@ -15,7 +16,14 @@ namespace {
 platform::Status writeSettingsFile(const std::string& path, const std::string& value, platform::FileAccess access) {
     LineWriter writer;
     writer.lineWrite(value);
-    return platform::writeFileAtomically(path, writer.bytes(), platform::WriteMode::Replace, access);
+    const auto [parent, name] = platform::splitPath(path);
+    const platform::Folder folder(parent);
+    if (!folder.status().ok())
+        return folder.status();
+    // Held until the write is done, so that a second copy of the program starting meanwhile leaves this write's
+    // temporary file alone (see removeSettingsLeftovers()).
+    (void)folder.lock(platform::FolderLock::Shared);
+    return platform::replaceFile(folder, name, writer.bytes(), access);
 }
 
 // A value with a NUL byte comes from a binary file, not from an editor; as a path it would be cut short silently.

@@ -39,7 +39,7 @@ TEST(ChooseHome, TheFirstSourceThatIsSetWinsAndThereIsNoFallbackIntoTmp) {
     }
 }
 
-TEST(HomeFolderProblem, AFolderOfAnotherUserOrOneOthersMayWriteToIsRefused) {
+TEST(HomeFolderProblem, AFolderOfAnotherUserOrOneItsGroupOrOthersMayWriteToIsRefused) {
     const uid_t me = 1000;
     const struct {
         FolderFacts facts;
@@ -47,7 +47,9 @@ TEST(HomeFolderProblem, AFolderOfAnotherUserOrOneOthersMayWriteToIsRefused) {
     } cases[] = {
         {{true, me, S_IFDIR | 0700}, ""},
         {{true, me, S_IFDIR | 0755}, ""},
-        {{true, me, S_IFDIR | 0770}, ""},
+        {{true, me, S_IFDIR | 0750}, ""},
+        {{true, me, S_IFDIR | 0770},
+         "(its mode is 0770), so they could put files in it or swap yours; chmod go-w '/h'"},
         {{true, me, S_IFDIR | 0757}, "other users may write to the folder /h (its mode is 0757)"},
         {{true, me, S_IFDIR | 01777}, "(its mode is 1777)"},
         {{true, 1001, S_IFDIR | 0700}, "belongs to another user (user id 1001)"},
@@ -78,23 +80,30 @@ TEST(ProgramHome, TheChosenFolderIsMadeOrRefusedOnDisk) {
         mode_t mode;
         uid_t owner;
         bool accepted;
+        mode_t driveC = 0; // the mode of a drive C folder made before; 0: none
     } cases[] = {
         {"missing/home", false, 0, 0, true},
         {"own", true, 0700, ::geteuid(), true},
         {"open-to-all", true, 0777, ::geteuid(), false},
+        {"open-to-its-group", true, 0770, ::geteuid(), false},
         {"nobodys", true, 0755, root ? 65534 : ::geteuid(), !root},
+        {"own-with-drive-c-its-group-may-write-to", true, 0700, ::geteuid(), false, 0775},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.made) {
             ASSERT_TRUE(prepare(c.name, c.mode, c.owner));
         }
+        if (c.driveC != 0) {
+            ASSERT_TRUE(prepare(c.name + "/drive_c", c.driveC, c.owner));
+        }
         ::setenv("QUILLBOX_HOME", (scratch / c.name).c_str(), 1);
         const ProgramHome home = programHome("");
         EXPECT_EQ(home.choice.folder, scratch / c.name);
         EXPECT_EQ(home.choice.ok(), c.accepted) << home.choice.problem;
         EXPECT_EQ(home.driveC, c.accepted);
-        EXPECT_EQ(std::filesystem::exists(scratch / (c.name + "/drive_c")), c.accepted) << "refused: left untouched";
+        EXPECT_EQ(std::filesystem::exists(scratch / (c.name + "/drive_c")), c.accepted || c.driveC != 0)
+            << "refused: left untouched";
     }
     qb::test::writeFile(scratch / "file", "");
     EXPECT_EQ(programHome(scratch / "file").choice.problem, scratch / "file" + " is not a folder");

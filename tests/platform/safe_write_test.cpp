@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 #include "child_process.h"
 #include "platform/folder.h"
@@ -86,57 +90,89 @@ TEST(Resave, KeepsTheModeAndRefusesWhatItMayNotReplace) {
     }
 }
 
-TEST(Resave, WritesThroughSymbolicLinksAndKeepsThem) {
+// Only the user's own links to a file are written through: in a shared folder a link may be another user's way into
+// a file of this user's, and a link to nothing would make a file wherever it points.
+TEST(Resave, WritesThroughTheUsersOwnLinksToAFileAndKeepsThem) {
     struct Case {
         const char* name;
         const char* link; // what the record's link points to; {} for a chain of two links to other/file
         int error;
+        uid_t linkOwner = 0; // who made the record's link: 0 for this user, else that user (needs root)
+        const char* reasonHas = "";
     };
     const Case cases[] = {
         {"relative link into another folder", "../other/file", 0},
         {"absolute link", nullptr, 0},
         {"chain of links", "chain", 0},
         {"link to a folder", "../other", EISDIR},
-        {"link to nothing yet: the file is made there", "../other/new", 0},
+        {"link to nothing", "../other/new", ENOENT, 0, "a link that points to nothing"},
+        {"link another user made", "../other/file", EPERM, 65534, "a link that another user made"},
+        {"chain through a link another user made", "chain", EPERM, 65534, "a link that another user made"},
     };
     for (const Case& c : cases) {
+        if (c.linkOwner != 0 && ::geteuid() != 0)
+            continue; // a link of another user's can only be made as root
         TempDir dir;
         const std::string data = dir / "data", other = dir / "other";
         writeWithMode(other + "/file", kOld, 0640);
         writeFile(data + "/unrelated", "x");
         const std::string record = data + "/12061403.659";
-        const std::string link = !c.link ? other + "/file" : std::string(c.link) == "chain" ? "hop" : c.link;
+        const bool chain = c.link && std::string(c.link) == "chain";
+        const std::string link = !c.link ? other + "/file" : chain ? "hop" : c.link;
         ASSERT_EQ(::symlink(link.c_str(), record.c_str()), 0) << c.name;
-        if (c.link && std::string(c.link) == "chain") {
+        if (chain) {
             ASSERT_EQ(::symlink("../other/file", (data + "/hop").c_str()), 0);
+        }
+        if (c.linkOwner != 0) {
+            ASSERT_EQ(::lchown((chain ? data + "/hop" : record).c_str(), c.linkOwner, c.linkOwner), 0);
         }
         const Folder folder(data);
         const Status status = replaceFile(folder, "12061403.659", kNew);
         EXPECT_EQ(status.error, c.error) << c.name << ": " << status.describe();
+        EXPECT_NE(status.describe().find(c.reasonHas), std::string::npos) << c.name << ": " << status.describe();
         EXPECT_TRUE(S_ISLNK(modeOf(record))) << c.name << ": the link stays a link";
+        EXPECT_EQ(readFile(other + "/file"), c.error == 0 ? kNew : kOld) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(other + "/new")) << c.name << ": nothing is made where a link points";
         if (c.error == 0) {
-            EXPECT_EQ(readFile(record), kNew) << c.name;
-            const bool madeNew = std::string(c.link ? c.link : "").ends_with("new");
-            EXPECT_EQ(readFile(other + "/file"), madeNew ? kOld : kNew) << c.name;
-            if (!madeNew) {
-                EXPECT_EQ(modeOf(other + "/file"), S_IFREG | 0640u) << c.name << ": the target keeps its mode";
-            }
+            EXPECT_EQ(modeOf(other + "/file"), S_IFREG | 0640u) << c.name << ": the target keeps its mode";
         }
         EXPECT_TRUE(hiddenNames(data).empty() && hiddenNames(other).empty()) << c.name;
     }
 }
 
-TEST(Resave, KeepsTheOwnerWhereTheProcessMaySetIt) {
+// A record of 1000:1000 in a folder all may write to, resaved by root, by another member of its group, and by a user
+// of no group of its: the owner is kept where the writer may set it, else the group, else no group gains access.
+TEST(Resave, KeepsTheOwnerOrTheGroupOrGivesNoOtherGroupAccess) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving a file to another user needs root";
-    TempDir dir;
-    writeFile(dir / "r", kOld);
-    ASSERT_EQ(::chown((dir / "r").c_str(), 65534, 65534), 0);
-    ASSERT_TRUE(replaceFile(Folder(dir.path()), "r", kNew).ok());
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "r").c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, 65534u);
-    EXPECT_EQ(st.st_gid, 65534u);
+    const struct {
+        const char* name;
+        std::vector<gid_t> groups; // the writer's groups; none given: the writer is root
+        mode_t before;
+        std::tuple<mode_t, uid_t, gid_t> after; // the file's mode, owner and group after the resave
+    } cases[] = {
+        {"root", {}, 0664, {S_IFREG | 0664, 1000, 1000}},
+        {"a member of its group", {1000}, 0664, {S_IFREG | 0664, 65534, 1000}},
+        {"no member of its group", {65534}, 0666, {S_IFREG | 0600, 65534, 65534}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+        writeWithMode(dir / "r", kOld, c.before);
+        ASSERT_EQ(::chown((dir / "r").c_str(), 1000, 1000), 0);
+        const auto saved = qb::test::runInChild(
+            [&] {
+                const bool userRefused = !c.groups.empty() && (::setgroups(c.groups.size(), c.groups.data()) != 0 ||
+                                                               ::setgid(65534) != 0 || ::setuid(65534) != 0);
+                return userRefused ? std::string("no user") : replaceFile(Folder(dir.path()), "r", kNew).describe();
+            },
+            20, qb::test::ChildUser::Same);
+        EXPECT_EQ(saved, "no error") << c.name;
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / "r").c_str(), &st), 0);
+        EXPECT_EQ(readFile(dir / "r"), kNew) << c.name;
+        EXPECT_EQ(std::tuple(st.st_mode, st.st_uid, st.st_gid), c.after) << c.name;
+    }
 }
 
 TEST(Resave, AFileThisUserMayNotWriteIsRefusedInAFolderItMayWrite) {

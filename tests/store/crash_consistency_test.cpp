@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include "commands.h"
+#include "injection.h"
 #include "platform/files.h"
 #include "temp_dir.h"
 
@@ -145,6 +146,8 @@ protected:
     std::vector<Call> saveCalls(const Scenario& scenario) {
         const Outcome clean = runSave(scenario, "");
         EXPECT_EQ(clean.exitCode, 0) << scenario.name << ": " << clean.errors;
+        for (const std::string& call : scenario.injectedCalls)
+            EXPECT_TRUE(qb::test::injected(clean.trace, call)) << scenario.name << ": " << call << " never failed";
         std::vector<Call> calls = parseTrace(clean.trace);
         const auto first = std::find_if(calls.begin(), calls.end(), [&](const Call& c) {
             return c.name != "execve" && c.line.find(home.path()) != std::string::npos;

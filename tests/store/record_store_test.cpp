@@ -20,12 +20,12 @@ namespace {
 
 const qb::platform::LocalDateTime kNow{2026, 12, 7, 10, 0, 0};
 
-// Every file under a folder with its bytes.
+// Every file under a folder (a link to one under its own name) with its bytes.
 std::map<std::string, std::string> contents(const std::string& folder) {
     std::map<std::string, std::string> found;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         if (entry.is_regular_file())
-            found[std::filesystem::relative(entry.path(), folder).string()] = readFile(entry.path().string());
+            found[entry.path().lexically_relative(folder).string()] = readFile(entry.path().string());
     return found;
 }
 
@@ -59,6 +59,12 @@ TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
     const std::string quill = home / "drive_c/quill";
     ASSERT_EQ(::symlink("../victim.txt", (quill + "/12021000.611").c_str()), 0);
     ASSERT_EQ(::mkdir((quill + "/12031000.611").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("../gone.txt", (quill + "/12051000.611").c_str()), 0);
+    const bool root = ::geteuid() == 0; // a link of another user's can only be made as root
+    if (root) {
+        ASSERT_EQ(::symlink("../victim.txt", (quill + "/12061000.611").c_str()), 0);
+        ASSERT_EQ(::lchown((quill + "/12061000.611").c_str(), 65534, 65534), 0);
+    }
     struct Case {
         const char* number;
         DeleteOutcome::Result result;
@@ -66,8 +72,13 @@ TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
     for (const Case& c :
          {Case{"12021000.611", DeleteOutcome::Result::Deleted}, Case{"12031000.611", DeleteOutcome::Result::NotFound},
           Case{"12041000.611", DeleteOutcome::Result::NotFound}, Case{"", DeleteOutcome::Result::NotFound},
-          Case{"12011000.611", DeleteOutcome::Result::Deleted}})
+          Case{"12011000.611", DeleteOutcome::Result::Deleted}, Case{"12051000.611", DeleteOutcome::Result::NotFound},
+          Case{root ? "12061000.611" : "", root ? DeleteOutcome::Result::Failed : DeleteOutcome::Result::NotFound}})
         EXPECT_EQ(deleteRecord(drives, "c:\\quill", c.number).result, c.result) << c.number;
     EXPECT_EQ(readFile(home / "drive_c/victim.txt"), "the user's file") << "the link went, not what it led to";
-    EXPECT_EQ(contents(home.path()), (std::map<std::string, std::string>{{"drive_c/victim.txt", "the user's file"}}));
+    std::map<std::string, std::string> left{{"drive_c/victim.txt", "the user's file"}};
+    if (root)
+        left.emplace("drive_c/quill/12061000.611", "the user's file"); // another user's link stays
+    EXPECT_EQ(contents(home.path()), left);
+    EXPECT_TRUE(std::filesystem::is_symlink(quill + "/12051000.611")) << "a link to nothing stays";
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "injection.h"
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
@@ -18,6 +19,7 @@
 using namespace qb::store;
 using qb::harness::installed;
 using qb::harness::runShell;
+using qb::test::injected;
 using qb::test::listFolder;
 using qb::test::readFile;
 using qb::test::ScopedMount;
@@ -51,11 +53,18 @@ struct SaveFaultTest : ::testing::Test {
                 hidden.push_back(name);
         return hidden;
     }
-    // The save tool's command line for this home; a new record's moment may be given (YYYY-MM-DDTHH:MM:SS).
+    // The save tool's command line for this home; a new record's moment may be given (YYYY-MM-DDTHH:MM:SS). What it
+    // says on standard error goes to errors().
     std::string saveCommand(const std::string& number, const std::string& text, const std::string& moment = "") const {
         return std::string(QUILLBOX_SAVE_TOOL) + " '" + home.path() + "' 'c:\\quill' " + number + " '" + text + "' " +
-               moment + " >/dev/null 2>&1";
+               moment + " >/dev/null 2>'" + (work / "errors") + "'";
     }
+    std::string errors() const { return readFile(work / "errors"); }
+    // strace's options that write its trace to trace(), so that a test can see that its fault was injected.
+    std::string tracing() const { return "strace -f -qq -o '" + (work / "trace") + "' "; }
+    std::string trace() const { return readFile(work / "trace"); }
+
+    TempDir work; // outside the home: what the tools say
 };
 
 bool canMount() {
@@ -118,8 +127,10 @@ TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
     writeOldRecord();
     const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' " + sanitizerRuntimeFirst();
     EXPECT_EQ(runShell(fail + saveCommand(kNumber, "new text")).status, 1);
+    EXPECT_EQ(errors(), "not saved: write failed: No space left on device\n") << "the fault was not injected";
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
     EXPECT_EQ(runShell(fail + saveCommand("-", "new text")).status, 1);
+    EXPECT_EQ(errors(), "not saved: write failed: No space left on device\n") << "the fault was not injected";
     EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
     // without the fault the same command saves
     EXPECT_EQ(runShell(saveCommand(kNumber, "new text")).status, 0);
@@ -130,9 +141,12 @@ TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
     if (!installed("strace"))
         GTEST_SKIP() << "strace is not installed";
     writeOldRecord();
-    for (const char* call : {"write", "fsync", "rename"}) {
-        const std::string kill = std::string("strace -f -o /dev/null -e inject=") + call + ":signal=KILL ";
+    // The resave's own calls: the temporary file's write and flush, and the rename over the record.
+    for (const char* call : {"write", "fsync", "renameat"}) {
+        const std::string kill = tracing() + "-e inject=" + call + ":signal=KILL ";
         (void)runShell(kill + saveCommand(kNumber, "new text"));
+        EXPECT_NE(trace().find("+++ killed by SIGKILL +++"), std::string::npos)
+            << call << ": the kill was not injected";
         const std::string now = readFile(folder + "/" + kNumber);
         EXPECT_TRUE(now == kOldBytes || now == "\"\"\r\n\"new text\"\r\n") << call << ": " << now;
         EXPECT_EQ(visibleFiles(), std::vector<std::string>{kNumber}) << call;
@@ -143,8 +157,7 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
     if (!installed("strace"))
         GTEST_SKIP() << "strace is not installed";
     // LeakSanitizer cannot run under a tracer; the sanitizer build checks leaks in the other tests.
-    const std::string traced =
-        "env ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" strace -f -qq -o /dev/null ";
+    const std::string traced = "env ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" " + tracing();
     // What a file system without RENAME_NOREPLACE (FUSE, NFS) and without hard links (exFAT, FAT: EPERM; rclone: EIO)
     // answers; the record must still take the next free second.
     const char* const fileSystems[] = {
@@ -160,6 +173,8 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
         const std::string save = traced + lacks + " " + saveCommand("-", "new text", "2026-12-07T10:00:00");
         EXPECT_EQ(runShell(save).status, 0) << lacks;
         EXPECT_EQ(runShell(save).status, 0) << lacks;
+        for (const char* call : {"renameat2", "linkat"})
+            EXPECT_EQ(injected(trace(), call), std::string(lacks).find(call) != std::string::npos) << lacks;
         EXPECT_EQ(listFolder(folder), (std::vector<std::string>{"12071000.600", "12071000.601", "12071000.602"}))
             << lacks;
         EXPECT_EQ(readFile(folder + "/12071000.600"), "someone else's") << lacks;
@@ -169,5 +184,6 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
     const std::string failing =
         traced + "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM -e inject=renameat:error=EIO ";
     EXPECT_EQ(runShell(failing + saveCommand("-", "new text")).status, 1);
+    EXPECT_TRUE(injected(trace(), "renameat")) << "the rename over the reservation did not fail";
     EXPECT_EQ(listFolder(folder).size(), 3u);
 }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "commands.h"
+#include "injection.h"
 #include "platform/drive_map.h"
 #include "platform/files.h"
 #include "settings_home.h"
@@ -129,4 +131,26 @@ TEST_F(SettingsTest, OnlyTheLeftoversOfSettingsWritesAreRemoved) {
         EXPECT_EQ(readFile(driveC(name)), "kept\r\n") << name;
     struct stat st {};
     EXPECT_EQ(::stat(driveC(".flag.dat.Folder").c_str(), &st), 0);
+}
+
+// A second copy of the program starting on the same home while the first one writes the password (held up for a
+// while before its rename) removes no temporary file of that write: the password is set.
+TEST_F(SettingsTest, ASecondCopyStartingDuringAPasswordWriteLeavesThatWriteAlone) {
+    if (!qb::harness::installed("strace"))
+        GTEST_SKIP() << "strace is not installed";
+    const std::string trace = work / "trace";
+    qb::harness::BackgroundProcess writer({"strace", "-f", "-qq", "-o", trace, "-e",
+                                           "inject=renameat:delay_enter=1500000", QUILLBOX_SAVE_TOOL, home.path(),
+                                           "--password", "word"});
+    const auto staged = [&] {
+        for (const std::string& name : qb::test::listFolder(home / "drive_c"))
+            if (name.starts_with(".@.dat."))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(qb::harness::waitUntil(staged)) << "the write did not start";
+    removeSettingsLeftovers(drives);
+    ASSERT_TRUE(qb::harness::waitUntil([&] { return !writer.running(); }));
+    EXPECT_EQ(settings.password(), "word");
+    EXPECT_TRUE(qb::test::injected(readFile(trace), "renameat")) << "the rename was not held up";
 }
