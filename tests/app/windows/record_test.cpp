@@ -137,23 +137,25 @@ TEST_F(RecordTest, CharactersTheFilesCannotHoldAreRefusedByName) {
 
 // Every byte a record text can hold (all but the double quote), NUL, lone CR and LF among them, comes back from the
 // boxes unchanged: a recalled record saved again without an edit keeps its file byte for byte. A NUL shows as the
-// symbol for null, in the reminder date too.
+// symbol for null, in the reminder date too. The record is a conflict copy that Syncthing made of a record two
+// machines changed: it is found, and its number is shown and saved whole.
 TEST_F(RecordTest, ARecalledRecordIsSavedAgainByteForByte) {
+    const std::string kConflictCopy = "01030905.sync-conflict-20261208-015355-66GBZUU.707";
     std::string text = "needle\r\nlone\rCR, lone\nLF, CR CR LF\r\r\n, LF CR\n\r end ";
     for (int byte = 0; byte < 256; ++byte) {
         if (byte != '"')
             text += static_cast<char>(byte);
     }
     const std::string file = std::string("\"12/2\0/26\"\r\n\"", 13) + text + "\"\r\n";
-    writeFile(quill + "/01030905.707", file);
+    writeFile(quill + "/" + kConflictCopy, file);
     form->controls().searchString1->setText(QStringLiteral("NEEDLE"));
     dialogs.expectQuestion(false);
     form->search();
-    ASSERT_EQ(form->controls().recordNumber->text(), QStringLiteral("01030905.707"));
+    ASSERT_EQ(form->controls().recordNumber->text(), QString::fromStdString(kConflictCopy));
     EXPECT_EQ(form->controls().reminderDate->text(), QStringLiteral("12/2\u2400/26"));
     EXPECT_TRUE(form->controls().recordText->toPlainText().contains(QStringLiteral(" end \u2400\u0001")));
     form->saveRecord();
-    EXPECT_EQ(readFile(quill + "/01030905.707"), file);
+    EXPECT_EQ(readFile(quill + "/" + kConflictCopy), file);
 }
 
 // The symbol for null typed into a box is a NUL in the record file, and a NUL is sought by typing it: in the boxes
