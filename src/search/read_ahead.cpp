@@ -83,7 +83,7 @@ void ReadAhead::add(std::vector<std::string> names) {
     work_.notify_all();
 }
 
-std::optional<WholeFile> ReadAhead::take(const std::function<void()>& whileWaiting) {
+std::optional<WholeFile> ReadAhead::take() {
     std::unique_lock lock(mutex_);
     if (slots_.front().state == State::Waiting) {
         // No reader got to it: reading it in the walk is quicker than waiting for one to be free.
@@ -91,11 +91,7 @@ std::optional<WholeFile> ReadAhead::take(const std::function<void()>& whileWaiti
         nextRead_ = ++first_;
         return std::nullopt;
     }
-    while (!arrived_.wait_for(lock, kWaitSlice, [this] { return slots_.front().state == State::Read; })) {
-        lock.unlock();
-        whileWaiting();
-        lock.lock();
-    }
+    arrived_.wait(lock, [this] { return slots_.front().state == State::Read; });
     WholeFile content = std::move(slots_.front().content);
     const bool wasFull = heldBytes_ >= kMaxHeldBytes;
     heldBytes_ -= content.bytes.size();

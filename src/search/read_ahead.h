@@ -3,7 +3,6 @@
 // disk or a network share the time goes into waiting for each file, one after another, rather than into the work
 // done with it.
 
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -46,9 +45,6 @@ public:
     /** How many readers take batches. */
     static constexpr unsigned kBatchReaders = 2;
 
-    /** How long take() waits for a reader between two calls of its whileWaiting. */
-    static constexpr std::chrono::milliseconds kWaitSlice{10};
-
     /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
      *  batches when kind is Batches and the system can read them, else threads readers of one file at a time; as many
      * descriptors as spareDescriptors() gives at most. When the system refuses a thread, or no descriptor is spare,
@@ -64,9 +60,8 @@ public:
     /** Puts the next names of the walk (as the folder spells them) at the end of the window. */
     void add(std::vector<std::string> names);
     /** Takes the first name of the window and gives its content, read whole; nothing when the walk is to read that
-     *  file itself. The window must not be empty. While a reader is still at the file, whileWaiting is called every
-     *  kWaitSlice. */
-    [[nodiscard]] std::optional<WholeFile> take(const std::function<void()>& whileWaiting);
+     *  file itself, or waits for the reader that is at it. The window must not be empty. */
+    [[nodiscard]] std::optional<WholeFile> take();
     /** Runs work while no reader holds a descriptor: the readers finish what they are reading and wait meanwhile. */
     void withReadersIdle(const std::function<void()>& work);
     /** Holds the readers: no read starts until resume(). Reads in flight still finish. */

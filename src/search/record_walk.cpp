@@ -52,7 +52,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
     : criteria_(std::move(criteria)), options_(std::move(options)), path_(folderOf(drives, folderAndName.first)),
       folderSize_(path_.size()), listing_(path_, std::move(folderAndName.second)),
       folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(folderKind(folder_)),
-      groupStart_(std::chrono::steady_clock::now()), lastServed_(groupStart_) {
+      groupStart_(std::chrono::steady_clock::now()) {
     // On a share every file is a round trip: reading ahead pays from the first one.
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
@@ -104,28 +104,15 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     return file;
 }
 
-// Times the files the walk reads itself in groups, a clock read per group: reads that turned slow start the readers,
-// and the windows are served when it is time.
+// Times the files the walk reads itself in groups, a clock read per group: reads that turned slow start the readers.
 void RecordWalk::noteOwnRead() {
     if (++groupFiles_ < SlowReadWatch::kGroup)
         return;
     groupFiles_ = 0;
     const auto now = std::chrono::steady_clock::now();
-    if (watch_.slowAfterGroup(now - groupStart_) && options_.readAhead == ReadAheadMode::WhenSlow)
+    if (watch_.slowAfterGroup(now - groupStart_))
         startReadAhead();
     groupStart_ = now;
-    serveWhenDue();
-}
-
-void RecordWalk::serveWhenDue() {
-    if (!options_.serve)
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastServed_ < kServeInterval)
-        return;
-    options_.serve();
-    lastServed_ = std::chrono::steady_clock::now();
-    groupStart_ = lastServed_; // the time spent serving is not the files'
 }
 
 std::optional<ListedFile> RecordWalk::nextFile() {
@@ -147,7 +134,7 @@ std::optional<ListedFile> RecordWalk::advance(Wanted wanted) {
         return std::nullopt;
     const int fd = readItself(diskName(*name));
     ListedFile file = listedFile(std::move(*name), content_, fd, wanted);
-    if (options_.readAhead == ReadAheadMode::WhenSlow || options_.serve)
+    if (options_.readAhead == ReadAheadMode::WhenSlow)
         noteOwnRead();
     return file;
 }
@@ -173,11 +160,9 @@ std::optional<ListedFile> RecordWalk::advanceReadingAhead(Wanted wanted) {
         return std::nullopt;
     std::string number = std::move(windowNumbers_.front());
     windowNumbers_.pop_front();
-    const std::optional<WholeFile> content = readAhead_->take([this] { serveWhenDue(); });
+    const std::optional<WholeFile> content = readAhead_->take();
     const int fd = content ? -1 : readItself(diskName(number));
-    ListedFile file = listedFile(std::move(number), content ? *content : content_, fd, wanted);
-    serveWhenDue();
-    return file;
+    return listedFile(std::move(number), content ? *content : content_, fd, wanted);
 }
 
 std::optional<ListedFile> RecordWalk::next() {

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,13 +43,7 @@ struct WalkOptions {
      *  open there is a round trip of its own. */
     ReaderKind localReaders = ReaderKind::Batches;
     unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
-    /** Called on the walk's thread about every kServeInterval while the walk works, between two files or while it
-     *  waits for a reader, never while a match is out: the program serves its windows there. */
-    std::function<void()> serve{};
 };
-
-/** How often a walk calls its options' serve. */
-inline constexpr std::chrono::milliseconds kServeInterval{40};
 
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
@@ -96,7 +89,6 @@ private:
     [[nodiscard]] ListedFile listedFile(std::string number, const WholeFile& content, int fd, Wanted wanted);
     void startReadAhead();
     void noteOwnRead();
-    void serveWhenDue();
 
     SearchCriteria criteria_;
     WalkOptions options_;
@@ -110,7 +102,7 @@ private:
     FolderKind kind_;           // the file system that holds the folder
     SlowReadWatch watch_;       // whether the files the walk reads itself have turned slow
     int groupFiles_ = 0;        // files of the group the walk is timing for watch_
-    std::chrono::steady_clock::time_point groupStart_, lastServed_;
+    std::chrono::steady_clock::time_point groupStart_;
     std::unique_ptr<ReadAhead> readAhead_;
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
     bool listingEnded_ = false;             // the listing gave no more names to fill the window with

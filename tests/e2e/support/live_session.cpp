@@ -127,6 +127,7 @@ void setVariable(std::vector<std::string>& env, const std::string& name, const s
 }
 
 constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+constexpr const char* kAccessibilityBusLauncher = "/usr/libexec/at-spi-bus-launcher";
 
 } // namespace
 
@@ -144,6 +145,8 @@ LiveSession::LiveSession(const StartOptions& options) {
     }
     if (startError_.empty() && options.notifications)
         startError_ = startNotifications(log);
+    if (startError_.empty() && options.screenReader)
+        startError_ = startAccessibility(log);
     if (startError_.empty()) {
         std::vector<std::string> argv{QUILLBOX_EXECUTABLE};
         argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
@@ -172,8 +175,30 @@ std::vector<std::string> LiveSession::programEnvironment(const StartOptions& opt
     env.insert(env.end(),
                {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home, "CUPS_SERVER=" + (scratch_ / "no-printer.sock"),
                 "LD_PRELOAD=" + preload, "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
+    if (options.screenReader)
+        env.emplace_back("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
     env.insert(env.end(), options.extraEnv.begin(), options.extraEnv.end());
     return env;
+}
+
+// Starts the accessibility bus on the session's own bus, which it starts when there is none; returns why not.
+std::string LiveSession::startAccessibility(int log) {
+    if (!bus_)
+        bus_ = std::make_unique<test::SessionBus>();
+    if (!bus_->error().empty())
+        return bus_->error();
+    accessibility_ = spawn({kAccessibilityBusLauncher, "--launch-immediately"}, environment(), scratch_.path(), log);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!run({"dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                 "org.a11y.Bus.GetAddress"},
+                environment())
+                .ok) {
+        if (Clock::now() > deadline)
+            return "the accessibility bus did not come up (scripts/dev.sh test installs at-spi2-core): " +
+                   fileText(scratch_ / "session.log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
 }
 
 // Starts a bus of the session's own, a monitor of its notification traffic and the notification server, dunst;
@@ -233,6 +258,7 @@ LiveSession::~LiveSession() {
     stopGroup(program_);
     stopGroup(notifier_);
     stopGroup(monitor_);
+    stopGroup(accessibility_);
     bus_.reset();
     stopGroup(windowManager_);
     stopGroup(screen_);

@@ -40,6 +40,9 @@ struct StartOptions {
     /** The program finds that bus by its socket in XDG_RUNTIME_DIR, as on a desktop with a user bus, rather than
      *  by DBUS_SESSION_BUS_ADDRESS. */
     bool busByRuntimeFolder = false;
+    /** A session bus of the session's own with the accessibility bus on it (at-spi-bus-launcher), and the program's
+     *  accessibility on, as when a screen reader runs. */
+    bool screenReader = false;
 };
 
 /** One run of the program on a screen of its own; everything started is ended with its process group. */
@@ -87,10 +90,13 @@ public:
     std::optional<std::string> command(const std::vector<std::string>& argv);
     /** What the monitor logged of the notification traffic on the session's bus (dbus-monitor's text). */
     std::string notificationTraffic() const;
+    /** The address of the session's own bus; empty when it has none. */
+    std::string sessionBusAddress() const { return bus_ ? bus_->address() : std::string(); }
 
 private:
     std::string startScreen(int log);
     std::string startNotifications(int log);
+    std::string startAccessibility(int log);
     std::vector<std::string> programEnvironment(const StartOptions& options) const;
     int reapProgram();
     testing::AssertionResult clickIn(std::string_view window, std::string_view text, std::string_view control,
@@ -105,7 +111,7 @@ private:
     std::string display_;
     std::string startError_;
     std::unique_ptr<test::SessionBus> bus_;
-    pid_t screen_ = -1, windowManager_ = -1, notifier_ = -1, monitor_ = -1, program_ = -1;
+    pid_t screen_ = -1, windowManager_ = -1, notifier_ = -1, monitor_ = -1, accessibility_ = -1, program_ = -1;
     std::string programEnded_;      // how the program ended, once it has ended while a window was awaited
     std::optional<int> exitStatus_; // its exit status, once it has ended normally
     std::string lastAnswered_;      // the X window id of the last box answered

@@ -1,12 +1,13 @@
 // The main window's search and the start-up reminder check: one walk over the data directory with one match
-// rule, the search asking after each match, the check collecting the matches into the reminder window.
+// rule, the search asking after each match, the check collecting the matches into the reminder window. The walk
+// reads on a thread of its own, so that the windows stay drawn and answer screen readers however slow the folder.
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include "app/services/dialogs.h"
+#include "app/widgets/background_work.h"
 #include "app/widgets/input_blocker.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/widgets/text_codec.h"
@@ -19,17 +20,6 @@
 #include "search/reminder_list.h"
 
 namespace qb::app {
-namespace {
-
-// How the search and the check walk: the windows keep being drawn and answer the desktop while the files come, and no
-// input reaches them meanwhile but a question's (the walk holds an InputBlocker of every window).
-search::WalkOptions servingWindows() {
-    search::WalkOptions options;
-    options.serve = [] { QCoreApplication::processEvents(); };
-    return options;
-}
-
-} // namespace
 
 void MainWindow::showRecord(const search::ListedFile& file) {
     setRecordText(ui_.recordText, file.record.text);
@@ -58,10 +48,16 @@ void MainWindow::search() {
     const auto& [directory, month, day, year, string1, string2, date] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
+    // The walk reads beside the windows' thread, which meanwhile draws them and answers the desktop and screen
+    // readers; no input reaches them but a question's.
     const InputBlocker blocked;
     search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
-                            search::SearchCriteria::fromTyped(string1, string2, date), servingWindows());
-    while (const std::optional<search::ListedFile> found = walk.next()) {
+                            search::SearchCriteria::fromTyped(string1, string2, date));
+    for (;;) {
+        std::optional<search::ListedFile> found;
+        runBesideEventLoop([&] { found = walk.next(); });
+        if (!found)
+            break;
         showRecord(*found);
         dialogs.setPointer(this, Pointer::Default);
         const bool goOn =
@@ -84,14 +80,20 @@ void MainWindow::runReminderCheck(const std::string& today) {
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked;
-        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today, servingWindows());
-        while (std::optional<search::ListedFile> file = walk.nextFile()) {
-            reminderWindow(); // the results window is on screen from the first file on
-            if (file->matches) {
-                reminders.add(file->record);
-                last = std::move(file);
+        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today);
+        // The whole walk reads beside the windows' thread, as the search does; the results window is on screen
+        // from the first file on.
+        runBesideEventLoop([&] {
+            for (bool first = true; std::optional<search::ListedFile> file = walk.nextFile(); first = false) {
+                if (first)
+                    QMetaObject::invokeMethod(
+                        this, [this] { reminderWindow(); }, Qt::QueuedConnection);
+                if (file->matches) {
+                    reminders.add(file->record);
+                    last = std::move(file);
+                }
             }
-        }
+        });
     }
     // Each box is written once, with what the last match left in it.
     if (last)
