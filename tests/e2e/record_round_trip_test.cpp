@@ -151,12 +151,20 @@ TEST(EndToEndRecord, DriveCOnAFatStickThroughFuse) {
 
 // A file whose name would climb out of the data folder, planted by whoever shares it, is never found, so neither a
 // resave nor a delete can reach the file it names.
-TEST(EndToEndRecord, APlantedNameWithBackslashesReachesNothingOutsideTheDataFolder) {
+TEST(EndToEndRecord, APlantedNameOrAnotherUsersLinkReachesNothingOutsideTheDataFolder) {
     test::TempDir home, work;
     const std::string quill = home / "drive_c/quill";
     test::writeFile(home / "drive_c/victim.txt", "the user's own file");
     test::writeFile(quill + "/x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n");
     test::writeFile(quill + "/12011000.611", "\"\"\r\n\"Anna, real\"\r\n");
+    // Another user's link to a record-shaped file of this user's outside the folder: read, but never written.
+    const bool root = ::geteuid() == 0; // only root can make a link of another user's
+    const std::string outside = "\"\"\r\n\"Bert's own note\"\r\n";
+    test::writeFile(home / "drive_c/bert.txt", outside);
+    if (root) {
+        ASSERT_EQ(::symlink("../bert.txt", (quill + "/12021000.611").c_str()), 0);
+        ASSERT_EQ(::lchown((quill + "/12021000.611").c_str(), 65534, 65534), 0);
+    }
     LiveSession session({.home = home.path(), .workdir = work.path()});
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
@@ -168,8 +176,28 @@ TEST(EndToEndRecord, APlantedNameWithBackslashesReachesNothingOutsideTheDataFold
     ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
     ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
     EXPECT_EQ(test::readFile(home / "drive_c/victim.txt"), "the user's own file");
-    EXPECT_EQ(filesOf(quill),
-              (std::map<std::string, std::string>{{"x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n"}}));
+    if (root) {
+        search(session, "bert", {false});
+        ASSERT_EQ(recordOnScreen(session), "12021000.611");
+        ASSERT_TRUE(session.click("MainWindow", "recordText"));
+        ASSERT_TRUE(session.type("MainWindow", " changed"));
+        ASSERT_TRUE(session.click("MainWindow", "Sa&ve Record"));
+        ASSERT_TRUE(session.answer("Alert!",
+                                   "Your record could not be saved in c:\\quill (replace (the file is a link that "
+                                   "another user made) failed: Operation not permitted). Nothing was written; the "
+                                   "record is still on screen.",
+                                   "OK"));
+        ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
+        ASSERT_TRUE(session.answer("Attention!",
+                                   "The record 12021000.611 could not be deleted (delete (the file is a link that "
+                                   "another user made) failed: Operation not permitted). It is still there.",
+                                   "OK"));
+        EXPECT_EQ(test::readFile(home / "drive_c/bert.txt"), outside);
+        EXPECT_EQ(filesOf(quill).erase("12021000.611"), 1u) << "the link stays";
+    }
+    std::map<std::string, std::string> left = filesOf(quill);
+    left.erase("12021000.611");
+    EXPECT_EQ(left, (std::map<std::string, std::string>{{"x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n"}}));
 }
 
 } // namespace
