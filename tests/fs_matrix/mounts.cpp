@@ -32,8 +32,10 @@ const std::vector<FileSystem>& fileSystems() {
         {"ntfs", {"mkntfs", "ntfs-3g"}, "truncate -s 64M {img} && mkntfs -F -f -q {img}", "ntfs-3g {img} {dir}"},
         {"sshfs",
          {"sshfs", "/usr/sbin/sshd"},
-         "mkdir -p {img} && chown nobody: {img}",
-         "sshfs -o {ssh} nobody@127.0.0.1:{img} {dir}"},
+         "mkdir -p {img} && chown nobody: {img} && echo root:65534 >{img}.uid && echo root:65534 >{img}.gid",
+         // As a desktop user mounts a folder over SSH (idmap=user): the files of the user logged in show as the
+         // local user's. The user nobody has no home, from which idmap=user would learn its number, so a map says it.
+         "sshfs -o {ssh},idmap=file,uidfile={img}.uid,gidfile={img}.gid,nomap=ignore nobody@127.0.0.1:{img} {dir}"},
         {"rclone",
          {"rclone"},
          "mkdir -p {img}",
