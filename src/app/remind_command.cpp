@@ -12,7 +12,9 @@
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "platform/home_folder.h"
+#include "search/reminder_check.h"
 #include "search/reminder_notice.h"
+#include "store/told_reminders.h"
 
 namespace qb::app {
 namespace {
@@ -58,22 +60,35 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
         return 1;
     }
     const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
-    const search::ReminderNotice notice = search::todaysReminders(drives, platform::SystemClock().now());
-    if (notice.count() == 0)
+    const platform::LocalDateTime now = platform::SystemClock().now();
+    // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
+    const std::string state = platform::stateFolder();
+    store::ToldReminders told = store::loadToldReminders(state, search::reminderDateOf(now));
+    const search::TodaysReminders due = search::todaysReminders(drives, now, told);
+    if (due.all.count() == 0)
         return 0;
-    const bool printed = printAndLetGo(notice.printed());
+    const bool printed = printAndLetGo(due.all.printed());
+    if (due.untold.count() == 0)
+        return printed ? 0 : 1;
 
     int argc = 1; // Qt sees only the program's name; no window system is used
     QCoreApplication application(argc, argv);
     const std::optional<QDBusConnection> bus = desktopSessionBus();
     if (!bus) // in a terminal without a desktop, standard output is all there is
         return printed ? 0 : 1;
+    // Told once shown: a run that starts while this one still waits for the click must not tell them again.
+    const auto remember = [&] {
+        told.add(due.folder, due.untoldNumbers);
+        if (const platform::Status stored = store::storeToldReminders(state, told); !stored.ok())
+            printError(QStringLiteral("What was told today could not be remembered in %1 (%2).")
+                           .arg(QString::fromLocal8Bit(state.c_str()), QString::fromStdString(stored.describe())));
+    };
     const NotificationResult result = showNotificationAndWait(
         *bus,
         {QStringLiteral("Quillbox"), QStringLiteral("quillbox"), applicationIconImage(kIconSize),
-         QStringLiteral("quillbox"), QString::fromStdString(notice.summary()), QString::fromStdString(notice.body()),
-         QStringLiteral("Open Quillbox")},
-        kNotificationWait);
+         QStringLiteral("quillbox"), QString::fromStdString(due.untold.summary()),
+         QString::fromStdString(due.untold.body()), QStringLiteral("Open Quillbox")},
+        kNotificationWait, remember);
     if (!result.problem.isEmpty())
         printError(QStringLiteral("The notification could not be shown: %1").arg(result.problem));
     const bool started = result.end != NotificationEnd::Clicked || startQuillbox(commandLine);

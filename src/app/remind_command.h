@@ -12,10 +12,11 @@ namespace qb::app {
 inline constexpr std::chrono::hours kNotificationWait{4};
 
 /**
- * Runs the start-up reminder check without a window and without creating or changing any file: when records are
- * due, prints them, shows one notification whose click starts Quillbox, and waits for the click or its closing.
- * Nothing happens when alarm checking is off or nothing is due. Returns the exit status: 0, or 1 when standard
- * output could not be written or Quillbox could not be started.
+ * Runs the start-up reminder check without a window, changing no file of the Quillbox home or the data folder: when
+ * records are due, prints them all; shows one notification of those not yet told today, whose click starts
+ * Quillbox, remembers them as told (in the state folder) and waits for the click or its closing. Nothing happens
+ * when alarm checking is off or nothing is due, and no notification when all were told already. Returns the exit
+ * status: 0, or 1 when standard output could not be written or Quillbox could not be started.
  */
 int runRemindCommand(const CommandLine& commandLine, char** argv);
 

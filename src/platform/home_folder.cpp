@@ -100,6 +100,15 @@ HomeChoice homeToRead(const std::string& option) {
     return choice;
 }
 
+std::string stateFolder() {
+    const std::string state = environment("XDG_STATE_HOME");
+    if (isAbsolute(state))
+        return withoutTrailingSlashes(state) + "/quillbox";
+    const std::string userHome = environment("HOME");
+    const std::string home = isAbsolute(userHome) ? userHome : accountHome();
+    return isAbsolute(home) ? withoutTrailingSlashes(home) + "/.local/state/quillbox" : std::string();
+}
+
 ProgramHome programHome(const std::string& option) {
     ProgramHome home{homeToRead(option)};
     if (!home.choice.ok())

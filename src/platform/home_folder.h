@@ -61,4 +61,9 @@ struct [[nodiscard]] ProgramHome {
  *  refused too. */
 [[nodiscard]] ProgramHome programHome(const std::string& option);
 
+/** Where the program keeps what it remembers between runs, outside its home: $XDG_STATE_HOME/quillbox, else
+ *  ~/.local/state/quillbox (a relative XDG_STATE_HOME or HOME counts as not set, as the XDG rules say; without HOME,
+ *  the home folder of the password database); empty when there is no home folder at all. */
+[[nodiscard]] std::string stateFolder();
+
 } // namespace qb::platform

@@ -4,6 +4,7 @@
 
 #include "platform/cp1252.h"
 #include "search/reminder_check.h"
+#include "store/record_store.h"
 #include "store/settings.h"
 
 namespace qb::search {
@@ -66,18 +67,26 @@ std::string ReminderNotice::printed() const {
     return summary() + "\n\n" + platform::cp1252ToDisplayUtf8(entries_.text());
 }
 
-ReminderNotice todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now) {
+TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now,
+                                const store::ToldReminders& told) {
     const store::Settings settings(drives);
-    ReminderNotice notice(settings.passwordFileExists());
+    const bool textsPrivate = settings.passwordFileExists();
+    TodaysReminders due{ReminderNotice(textsPrivate), ReminderNotice(textsPrivate), {}, {}};
     if (!settings.alarmFlag())
-        return notice;
+        return due;
     const std::string directory = settings.defaultDirectory().value_or(store::kProgramDefaultDirectory);
+    due.folder = store::dataDirectoryFolder(drives, directory);
     RecordWalk walk = reminderCheckWalk(drives, directory, reminderDateOf(now));
     while (std::optional<ListedFile> file = walk.nextFile()) {
-        if (file->matches)
-            notice.add(file->record);
+        if (!file->matches)
+            continue;
+        due.all.add(file->record);
+        if (!told.told(due.folder, file->number)) {
+            due.untold.add(file->record);
+            due.untoldNumbers.push_back(file->number);
+        }
     }
-    return notice;
+    return due;
 }
 
 } // namespace qb::search

@@ -9,6 +9,7 @@
 #include "platform/drive_map.h"
 #include "search/reminder_list.h"
 #include "store/record_file.h"
+#include "store/told_reminders.h"
 
 namespace qb::search {
 
@@ -56,11 +57,21 @@ private:
  *  with "…" (Windows-1252); "(no text)" when there is none. */
 [[nodiscard]] std::string noticeLine(const std::string& recordText);
 
+/** The records due today, as `quillbox --remind` tells them. */
+struct TodaysReminders {
+    ReminderNotice all;                     ///< every record due today: what is printed
+    ReminderNotice untold;                  ///< those not yet told today: what the notification shows
+    std::string folder;                     ///< the data folder walked (a path of this system)
+    std::vector<std::string> untoldNumbers; ///< the record numbers of untold
+};
+
 /**
  * The reminder check of start-up, without a window: when the alarm flag file exists, walks the default data
- * directory (c:\quill when none is set) with today's reminder date and tells the records due; a notice of none
- * when alarm checking is off. It only reads: no file or folder is created or changed.
+ * directory (c:\quill when none is set) with today's reminder date and tells the records due, setting apart those
+ * that told says were told today already; none when alarm checking is off. It only reads: no file or folder is
+ * created or changed.
  */
-[[nodiscard]] ReminderNotice todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now);
+[[nodiscard]] TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now,
+                                              const store::ToldReminders& told);
 
 } // namespace qb::search

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <thread>
 #include <unistd.h>
@@ -139,6 +140,40 @@ TEST_F(EndToEndReminderNotification, WithAPasswordNoRecordTextCrossesTheBus) {
     EXPECT_NE(traffic.find("string \"Open Quillbox to read them\""), std::string::npos) << traffic;
     for (const char* secret : {"plumber", "Dentist", "rent"})
         EXPECT_EQ(traffic.find(secret), std::string::npos) << secret << " crossed the bus";
+}
+
+// Login and the daily timer both run `quillbox --remind`: one notification a day, then one for what was saved for
+// today since, and a new day starts afresh. Standard output tells all of today's reminders every time.
+TEST_F(EndToEndReminderNotification, OneNotificationADayAndOneForWhatWasSavedSince) {
+    start();
+    const auto run = [&](const std::string& clock) { ASSERT_TRUE(session_->runAgain({"--remind"}, clock)); };
+    const auto notified = [&](int count) {
+        ASSERT_TRUE(waitUntilDisplayed(1));
+        ASSERT_TRUE(session_->command({"dunstctl", "close"}));
+        EXPECT_EQ(session_->waitForExit(10), 0);
+        EXPECT_EQ(occurrences(session_->notificationTraffic(), "member=Notify"), count);
+    };
+    notified(1);                 // at login: both reminders of 6 December
+    run("@2026-12-06 08:00:00"); // the timer, later that morning: nothing new
+    EXPECT_EQ(session_->waitForExit(10), 0);
+    EXPECT_EQ(displayed(), 0);
+    EXPECT_EQ(occurrences(session_->notificationTraffic(), "member=Notify"), 1);
+
+    test::writeFile(home_ / "drive_c/quill/12061100.659", "\"12/06/26\"\r\n\"Water the plants\"\r\n");
+    run("@2026-12-06 12:00:00");
+    notified(2);
+    const std::string traffic = session_->notificationTraffic();
+    const std::string last = traffic.substr(traffic.rfind("member=Notify"));
+    EXPECT_NE(last.find("string \"Quillbox: 1 reminder for today\""), std::string::npos) << last;
+    EXPECT_NE(last.find("Water the plants"), std::string::npos) << last;
+    EXPECT_EQ(last.find("plumber"), std::string::npos) << "a reminder told this morning was told again: " << last;
+
+    run("@2026-12-07 08:00:00"); // the next day: the rent
+    notified(3);
+    EXPECT_NE(session_->notificationTraffic().rfind("Pay the rent"), std::string::npos);
+    const std::optional<std::string> history = session_->command({"dunstctl", "history"});
+    ASSERT_TRUE(history);
+    std::cout << "notifications shown:\n" << *history << "\n";
 }
 
 TEST_F(EndToEndReminderNotification, NothingToTellShowsNothing) {

@@ -18,6 +18,7 @@ using qb::platform::DriveMap;
 using qb::platform::LocalDateTime;
 using qb::store::Record;
 using qb::store::recordFileBytes;
+using qb::store::ToldReminders;
 using qb::test::folderFingerprint;
 using qb::test::TempDir;
 using qb::test::writeFile;
@@ -160,7 +161,7 @@ protected:
     void put(const std::string& path, const Record& record) { writeFile(home / path, recordFileBytes(record)); }
     ReminderNotice check() {
         const std::string before = folderFingerprint(home.path());
-        ReminderNotice notice = todaysReminders(drives, kSixthOfDecember);
+        ReminderNotice notice = todaysReminders(drives, kSixthOfDecember, ToldReminders("12/06/26")).all;
         EXPECT_EQ(folderFingerprint(home.path()), before) << "the check created or changed something";
         EXPECT_EQ(folderFingerprint(workdir), workdir + " missing\n")
             << "the check created something in the working folder";
@@ -185,7 +186,7 @@ TEST_F(TodaysRemindersTest, AnEmptyOrMissingHomeTellsNothingAndCreatesNothing) {
     writeFile(home / "drive_c/flag.dat", " \r\n"); // alarm checking on, but c:\quill does not exist
     EXPECT_EQ(check().count(), 0u);
     const DriveMap nowhere(scratch / "no-home", workdir);
-    EXPECT_EQ(todaysReminders(nowhere, kSixthOfDecember).count(), 0u);
+    EXPECT_EQ(todaysReminders(nowhere, kSixthOfDecember, ToldReminders("12/06/26")).all.count(), 0u);
     EXPECT_EQ(qb::test::listFolder(scratch.path()), std::vector<std::string>{}) << "no home was made";
 }
 
@@ -210,6 +211,21 @@ TEST_F(TodaysRemindersTest, TheDueRecordsAreThoseOfTheDefaultDirectoryDatedToday
                                   notice.body().substr(notice.body().find('\n') + 1)};
     std::sort(told.begin(), told.end());
     EXPECT_EQ(told, (std::vector<std::string>{"due in d:\\notes", "nul␀byte"})) << "a NUL byte shows as its symbol";
+}
+
+TEST_F(TodaysRemindersTest, RemindersToldTodayAreAllPrintedButNotNotifiedAgain) {
+    writeFile(home / "drive_c/flag.dat", " \r\n");
+    put("drive_c/quill/12011000.611", {"12/06/26", "told this morning"});
+    put("drive_c/quill/12021000.611", {"12/06/26", "saved since"});
+    const std::string quill = home / "drive_c/quill";
+    ToldReminders told("12/06/26");
+    told.add(quill, {"12011000.611"});
+    told.add(home / "drive_d/notes", {"12021000.611"}); // the same number in another folder is another record
+    const TodaysReminders due = todaysReminders(drives, kSixthOfDecember, told);
+    EXPECT_EQ(due.folder, quill);
+    EXPECT_EQ(due.all.count(), 2u);
+    EXPECT_EQ(due.untold.body(), "saved since");
+    EXPECT_EQ(due.untoldNumbers, std::vector<std::string>{"12021000.611"});
 }
 
 TEST_F(TodaysRemindersTest, ThePasswordFileKeepsEveryTextInside) {

@@ -64,7 +64,7 @@ std::optional<QDBusConnection> desktopSessionBus() {
 }
 
 NotificationResult showNotificationAndWait(const QDBusConnection& bus, const NotificationContent& content,
-                                           std::chrono::milliseconds bound) {
+                                           std::chrono::milliseconds bound, const std::function<void()>& shown) {
     QEventLoop loop;
     NotificationWatch watch(loop);
     // Listening starts before the notification is shown, so no answer to it can pass unheard.
@@ -79,17 +79,18 @@ NotificationResult showNotificationAndWait(const QDBusConnection& bus, const Not
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), content.desktopEntry);
     hints.insert(QStringLiteral("image-data"), imageData(content.icon));
-    const QDBusMessage shown =
+    const QDBusMessage notified =
         callService(bus, QStringLiteral("Notify"),
                     {content.appName, 0U, content.iconName, content.summary, bodyFor(bus, content.body),
                      QStringList{NotificationWatch::kDefaultAction, content.action}, hints,
                      -1}); // -1: the service's own display time
-    if (shown.type() != QDBusMessage::ReplyMessage || shown.arguments().isEmpty()) {
-        const bool noService = shown.errorName() == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown");
+    if (notified.type() != QDBusMessage::ReplyMessage || notified.arguments().isEmpty()) {
+        const bool noService = notified.errorName() == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown");
         return {NotificationEnd::NotShown,
-                noService ? QString() : QStringLiteral("%1 (%2)").arg(shown.errorMessage(), shown.errorName())};
+                noService ? QString() : QStringLiteral("%1 (%2)").arg(notified.errorMessage(), notified.errorName())};
     }
-    watch.id = shown.arguments().constFirst().toUInt();
+    watch.id = notified.arguments().constFirst().toUInt();
+    shown();
 
     QTimer::singleShot(bound, &loop, &QEventLoop::quit);
     loop.exec();

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace qb::app {
@@ -39,8 +40,10 @@ struct NotificationResult {
  *  XDG_RUNTIME_DIR; nothing when there is none. It never starts a bus of its own. */
 [[nodiscard]] std::optional<QDBusConnection> desktopSessionBus();
 
-/** Shows a notification and waits, handling events, for its action or its closing, at most for bound. */
-[[nodiscard]] NotificationResult showNotificationAndWait(const QDBusConnection& bus, const NotificationContent& content,
-                                                         std::chrono::milliseconds bound);
+/** Shows a notification and waits, handling events, for its action or its closing, at most for bound; shown is
+ *  called once the service has shown it, before the wait. */
+[[nodiscard]] NotificationResult showNotificationAndWait(
+    const QDBusConnection& bus, const NotificationContent& content, std::chrono::milliseconds bound,
+    const std::function<void()>& shown = [] {});
 
 } // namespace qb::app

@@ -131,7 +131,7 @@ constexpr const char* kAccessibilityBusLauncher = "/usr/libexec/at-spi-bus-launc
 
 } // namespace
 
-LiveSession::LiveSession(const StartOptions& options) {
+LiveSession::LiveSession(const StartOptions& options) : options_(options) {
     const int log = ::open((scratch_ / "session.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     ::mkdir((scratch_ / ".run").c_str(), 0700);
     // A screen whose number was just given up by another test's screen can lose its socket to that screen's clean-up,
@@ -147,13 +147,25 @@ LiveSession::LiveSession(const StartOptions& options) {
         startError_ = startNotifications(log);
     if (startError_.empty() && options.screenReader)
         startError_ = startAccessibility(log);
-    if (startError_.empty()) {
-        std::vector<std::string> argv{QUILLBOX_EXECUTABLE};
-        argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
-        program_ = spawn(argv, programEnvironment(options), options.workdir, log);
-    }
     if (log >= 0)
         ::close(log);
+    if (startError_.empty())
+        (void)runAgain(options.arguments, options.fakeTime);
+}
+
+bool LiveSession::runAgain(const std::vector<std::string>& arguments, const std::string& fakeTime) {
+    if (program_ > 0 && reapProgram() < 0)
+        return false;
+    options_.arguments = arguments;
+    options_.fakeTime = fakeTime;
+    const int log = ::open((scratch_ / "session.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    std::vector<std::string> argv{QUILLBOX_EXECUTABLE};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    program_ = spawn(argv, programEnvironment(options_), options_.workdir, log);
+    if (log >= 0)
+        ::close(log);
+    exitStatus_.reset();
+    return program_ > 0;
 }
 
 std::vector<std::string> LiveSession::programEnvironment(const StartOptions& options) const {
@@ -268,9 +280,11 @@ LiveSession::~LiveSession() {
 // so that nothing (Qt's settings, openbox) touches the real home; no desktop session bus, only the session's own
 // when it has one.
 std::vector<std::string> LiveSession::environment() const {
-    static const char* const replaced[] = {"DISPLAY=",         "HOME=",          "XDG_CONFIG_HOME=",
-                                           "XDG_CACHE_HOME=",  "XDG_DATA_HOME=", "XDG_RUNTIME_DIR=",
-                                           "SESSION_MANAGER=", "LD_PRELOAD=",    "QT_",
+    static const char* const replaced[] = {"DISPLAY=",         "HOME=",
+                                           "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=",
+                                           "XDG_DATA_HOME=",   "XDG_STATE_HOME=",
+                                           "XDG_RUNTIME_DIR=", "SESSION_MANAGER=",
+                                           "LD_PRELOAD=",      "QT_",
                                            "DBUS_SESSION_BUS", "QUILLBOX_"};
     std::vector<std::string> env;
     for (char** var = environ; *var; ++var) {
@@ -280,9 +294,10 @@ std::vector<std::string> LiveSession::environment() const {
         if (keep)
             env.emplace_back(*var);
     }
-    env.insert(env.end(), {"DISPLAY=" + display_, "HOME=" + scratch_.path(),
-                           "XDG_CONFIG_HOME=" + (scratch_ / ".config"), "XDG_CACHE_HOME=" + (scratch_ / ".cache"),
-                           "XDG_DATA_HOME=" + (scratch_ / ".local"), "XDG_RUNTIME_DIR=" + (scratch_ / ".run")});
+    env.insert(env.end(),
+               {"DISPLAY=" + display_, "HOME=" + scratch_.path(), "XDG_CONFIG_HOME=" + (scratch_ / ".config"),
+                "XDG_CACHE_HOME=" + (scratch_ / ".cache"), "XDG_DATA_HOME=" + (scratch_ / ".local"),
+                "XDG_STATE_HOME=" + (scratch_ / ".state"), "XDG_RUNTIME_DIR=" + (scratch_ / ".run")});
     if (bus_)
         env.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_->address());
     return env;

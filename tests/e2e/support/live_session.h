@@ -83,6 +83,9 @@ public:
     /** The program's exit status once it has ended, waiting at most seconds; nothing while it runs or when it was
      *  killed. Windows of programs it started may still be waited for afterwards. */
     std::optional<int> waitForExit(double seconds);
+    /** Once the program has ended, runs it again on the same screen and bus with other arguments and clock; false
+     *  when it still runs or could not be started. */
+    bool runAgain(const std::vector<std::string>& arguments, const std::string& fakeTime);
     /** The process id of the program while it runs. */
     pid_t programPid() const { return program_; }
     /** Runs a short command on the session's screen and bus (dunstctl, xdotool); its output, or nothing when it
@@ -107,6 +110,7 @@ private:
     std::string failureFile(const char* extension) const;
     std::vector<std::string> environment() const;
 
+    StartOptions options_;  // how the program was started last
     test::TempDir scratch_; // HOME of every process started here, the logs and the snapshots
     std::string display_;
     std::string startError_;
