@@ -1,7 +1,6 @@
-// Directory list files (dirlist.dat) on arbitrary contents, from memory. The list holds at most
-// kMaxDirectoryListEntries entries and none with a NUL byte; a line put in front of the file adds its one entry in
-// front of the list and changes nothing else; and folders written one per line or separated by commas, as a user
-// writes the file, read back as written.
+// Directory list files (dirlist.dat) on arbitrary contents, from memory. No entry holds a NUL byte; a line put in
+// front of the file adds its one entry in front of the list and changes nothing else; and folders written one per line
+// or separated by commas, as a user writes the file, read back as written.
 
 #include <algorithm>
 #include <cstdint>
@@ -18,19 +17,12 @@ namespace {
 
 using Values = std::vector<std::string>;
 
-Values firstEntries(Values values, std::size_t count) {
-    values.resize(std::min(values.size(), count));
-    return values;
-}
-
 void checkArbitraryBytes(const std::string& bytes) {
     const Values values = directoryListValues(bytes);
-    check(values.size() <= kMaxDirectoryListEntries, "a list has at most kMaxDirectoryListEntries entries");
     for (const std::string& value : values)
         check(value.find('\0') == std::string::npos, "no entry holds a NUL byte, which would cut a path short", value);
     Values shifted{"c:\\first"};
-    const Values rest = firstEntries(values, kMaxDirectoryListEntries - 1);
-    shifted.insert(shifted.end(), rest.begin(), rest.end());
+    shifted.insert(shifted.end(), values.begin(), values.end());
     check(directoryListValues("c:\\first\r\n" + bytes) == shifted, "a line in front adds one entry in front");
 }
 
@@ -50,7 +42,7 @@ void checkWrittenByHand(const std::string& bytes) {
         file += folder + (next.empty() ? "" : line.size() % 2 == 0 ? "\r\n" : ", ");
         rest = next;
     }
-    check(directoryListValues(file) == firstEntries(folders, kMaxDirectoryListEntries),
+    check(directoryListValues(file) == folders,
           "folders written one per line or separated by commas read back as written");
 }
 

@@ -28,10 +28,15 @@ int refuseToStart(const std::string& problem) {
     const QString text = QStringLiteral("Quillbox cannot start: %1. Name another folder with --home or QUILLBOX_HOME.")
                              .arg(QString::fromLocal8Bit(problem));
     std::fprintf(stderr, "quillbox: %s\n", text.toLocal8Bit().constData());
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbox"), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quillbox"), text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("HomeRefusedMessage"));
     box.exec();
     return 1;
+}
+
+// A notice as every message of the program is: one OK button, no icon.
+void tellBeforeStart(const QString& text) {
+    QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quillbox"), text, QMessageBox::Ok).exec();
 }
 
 } // namespace
@@ -61,9 +66,8 @@ int runQuillbox(int argc, char** argv) {
         return refuseToStart(home.choice.problem);
     platform::DriveMap drives(home.choice.folder, platform::DriveMap::currentWorkingDirectory());
     if (!home.driveC)
-        QMessageBox::warning(nullptr, QStringLiteral("Quillbox"),
-                             QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")
-                                 .arg(QString::fromStdString(drives.home() + "/drive_c")));
+        tellBeforeStart(QStringLiteral("The folder %1 cannot be created, so drive C: is not available.")
+                            .arg(QString::fromStdString(drives.home() + "/drive_c")));
     platform::SystemClock clock;
     QtDialogs dialogs;
     QtPrinter printer(QString::fromStdString(drives.home() + "/printouts"), clock);

@@ -41,7 +41,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("remind"),
         QStringLiteral("Tell the records due today without opening a window, when Check alarms is on: as a desktop "
                        "notification that opens Quillbox when clicked, and on standard output. Exit once the "
-                       "notification is closed, or at once when nothing is due."));
+                       "notification is closed, or at once when nothing is due. It runs at login and every day at "
+                       "08:00, caught up after a suspend; each reminder is notified once a day. Move the time with "
+                       "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user disable "
+                       "--now quillbox-remind.timer', or untick Check alarms."));
     parser.addOptions({help, version, remind, home});
 
     if (!parser.parse(arguments))

@@ -11,7 +11,6 @@ enum class ImportProblem {
     CannotRead,    ///< the import file could not be opened or read
     FileTooLarge,  ///< the import file is larger than kMaxImportFileBytes
     Unmappable,    ///< the file holds a character Windows-1252 cannot hold; no record was written
-    NulByte,       ///< the file holds a NUL byte, so it is no text file; no record was written
     BadUtf16,      ///< the file begins with a UTF-16 byte-order mark but is not UTF-16; no record was written
     ShortRecord,   ///< the file ran out of fields in the middle of a record (an empty file included)
     FieldTooLong,  ///< a field longer than a field read takes
@@ -19,8 +18,8 @@ enum class ImportProblem {
     CannotWrite,   ///< a record file could not be created or written
 };
 
-/** The sentence that tells the user why a file is no text the import can read (a NUL byte, broken UTF-16);
- *  empty for the other problems. */
+/** The sentence that tells the user why a file is no text the import can read (broken UTF-16); empty for the
+ *  other problems. */
 [[nodiscard]] std::string unreadableTextReason(ImportProblem problem);
 
 } // namespace qb::import

@@ -18,7 +18,7 @@ ImportText refused(ImportProblem problem, std::optional<char32_t> unmappable = s
 }
 
 // UTF-16 code units after the byte-order mark as Windows-1252; surrogates must come in pairs, and U+0000 is a
-// NUL byte as in any other file.
+// NUL byte, kept as in any other file.
 ImportText fromUtf16(std::string_view units, bool bigEndian) {
     if (units.size() % 2 != 0)
         return refused(ImportProblem::BadUtf16);
@@ -40,8 +40,6 @@ ImportText fromUtf16(std::string_view units, bool bigEndian) {
             codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00);
             i += 2;
         }
-        if (codePoint == 0)
-            return refused(ImportProblem::NulByte);
         const std::optional<unsigned char> byte = platform::unicodeToCp1252(codePoint);
         if (!byte)
             return refused(ImportProblem::Unmappable, codePoint);
@@ -76,10 +74,8 @@ ImportText decodeImportFile(std::string_view file) {
         return fromUtf16(file.substr(2), false);
     if (file.starts_with("\xFE\xFF"))
         return fromUtf16(file.substr(2), true);
-    // A NUL byte means the file is no text at all (a binary file, or UTF-16 without its byte-order mark), which
-    // says more than any character the file might hold besides.
-    if (file.find('\0') != std::string_view::npos)
-        return refused(ImportProblem::NulByte);
+    // The import checks, trims and replaces nothing: a NUL byte is kept as it is, and the record that holds it is
+    // found and shown like any other.
     return fromUtf8OrWindows1252(file);
 }
 

@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxImportFileBytes = std::size_t{64} * 1024 * 1024
 /** An import file's bytes turned into Windows-1252, or why they cannot be. */
 struct [[nodiscard]] ImportText {
     std::string bytes;                           ///< the Windows-1252 text, complete only when ok()
-    ImportProblem problem = ImportProblem::None; ///< Unmappable, NulByte or BadUtf16 when the text is unusable
+    ImportProblem problem = ImportProblem::None; ///< Unmappable or BadUtf16 when the text is unusable
     std::optional<char32_t> unmappable;          ///< with Unmappable, the character Windows-1252 cannot hold
     [[nodiscard]] bool ok() const { return problem == ImportProblem::None; }
 };
@@ -26,7 +26,7 @@ struct [[nodiscard]] ImportText {
  * (little- or big-endian) is read as UTF-16, as spreadsheets save "Unicode text". A file that is valid UTF-8
  * (after an optional byte-order mark, which is dropped) and holds characters beyond ASCII is read as UTF-8, as a
  * spreadsheet writes it on this system; any other file is taken byte for byte as Windows-1252, the code page of
- * the record files. Text that holds a NUL byte is refused: it is no text file, so its records would be nonsense.
+ * the record files. NUL bytes are kept as they are.
  */
 [[nodiscard]] ImportText decodeImportFile(std::string_view file);
 

@@ -66,8 +66,8 @@ Status writeAndClose(int fd, std::string_view bytes) {
 } // namespace
 
 bool isPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos &&
-           name.find("..") == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
 }
 
 Folder::Folder(const std::string& path) : fd_(openFolder(AT_FDCWD, path)) {

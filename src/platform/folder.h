@@ -9,8 +9,9 @@
 
 namespace qb::platform {
 
-/** Whether a name (Windows-1252) can only name a file directly inside a folder: not empty, not ".", and holding no
- *  "\", "/", ".." or NUL byte. No record number holds any of them, and Windows could never have written one. */
+/** Whether a name (Windows-1252) can only name a file directly inside a folder: not empty, not "." or "..", and
+ *  holding no "\", "/" or NUL byte. Files are opened by this exact name inside their folder, so "a..b" is a name
+ *  like any other; a backslash would be a folder's separator in a program path, and Windows never wrote one. */
 [[nodiscard]] bool isPlainFileName(std::string_view name);
 
 /** A file this process created in a folder. */

@@ -16,8 +16,8 @@ namespace qb::platform {
 [[nodiscard]] bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 /** The name a folder entry (as the file system spells it, UTF-8) is listed under, as Windows-1252 text; nothing for
- *  an entry that is never listed: a hidden name (starting with "."), one that is no plain file name (a backslash or
- *  ".." in it, see isPlainFileName()) and one that the code page cannot hold, since no program path could name it. */
+ *  an entry that is never listed: a hidden name (starting with "."), one that is no plain file name (a backslash in
+ *  it, see isPlainFileName()) and one that the code page cannot hold, since no program path could name it. */
 [[nodiscard]] std::optional<std::string> listedName(std::string_view entry);
 
 /** The ordinary files of one folder whose names match a pattern, in the order the folder yields them. Folders

@@ -13,7 +13,7 @@ std::optional<Refusal> firstInputRefusal(const CheckedBoxes& boxes) {
     if (boxes.directory.find(' ') != std::string::npos)
         return Refusal{"You may not have spaces in the directory name specified"};
     if (!reminderDateShapeOk(boxes.reminderDate))
-        return Refusal{"You must enter the date using the format: DD/MM/YY"};
+        return Refusal{"You must enter the date using the format: MM/DD/YY"};
     for (const std::string& text : boxes.quoteChecked) {
         if (text.find('"') != std::string::npos)
             return Refusal{"You may not use quotation marks in the text boxes"};

@@ -107,7 +107,7 @@ std::optional<std::string> settingValue(FieldReader& reader) {
 std::vector<std::string> directoryListValues(std::string bytes) {
     FieldReader reader(std::move(bytes));
     std::vector<std::string> values;
-    while (values.size() < kMaxDirectoryListEntries && !reader.atEnd()) {
+    while (!reader.atEnd()) {
         const FieldRead read = reader.read();
         if (!read.ok())
             break;

@@ -33,10 +33,9 @@ inline constexpr const char* kLocalDirectoryList = "dirlist.dat";
  *  and created at start-up when missing. */
 inline constexpr const char* kProgramDefaultDirectory = "c:\\quill";
 
-/** The largest directory list file that is read; a larger one was not written by hand and is left alone. */
+/** The largest directory list file that is read, whatever number of entries it holds; a larger one was not written
+ *  by hand and is left alone. */
 inline constexpr std::size_t kMaxDirectoryListBytes = std::size_t{1024} * 1024;
-/** The most entries one directory list file gives; the values after them are left out. */
-inline constexpr std::size_t kMaxDirectoryListEntries = 256;
 
 /** Who must own a directory list file for it to be read. */
 enum class ListOwner {

@@ -113,6 +113,8 @@ TEST(CommandLine, AHomeOthersCouldChangeIsRefusedWithItsReasonAndLeftAlone) {
         QString reason;
     } cases[] = {
         {"open-to-all", 0777, ::geteuid(), "other users may write to the folder"},
+        {"open-to-its-group", 0770, ::geteuid(),
+         "(its mode is 0770), so they could put files in it or swap yours; chmod go-w"},
         {"nobodys", 0755, root ? 65534 : ::geteuid(), root ? "belongs to another user (user id 65534)" : ""},
     };
     for (const auto& c : cases) {

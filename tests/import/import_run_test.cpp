@@ -202,17 +202,18 @@ TEST_F(ImportRun, Utf16WithAByteOrderMarkIsStoredInWindows1252) {
     }
 }
 
-TEST_F(ImportRun, AFileHoldingANulByteWritesNoRecord) {
+TEST_F(ImportRun, NulBytesAreImportedAsTheyStand) {
     const ImportResult result = run(std::string("one\r\ntwo\r\nth\0ree\r\n", 17), 1);
-    EXPECT_EQ(result.problem, ImportProblem::NulByte);
-    EXPECT_TRUE(test::listFolder(folder).empty());
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.numbers.size(), 3u);
+    EXPECT_EQ(textOf(result.numbers[2]), std::string("th\0ree\r\n", 8));
 }
 
-TEST(ImportText, RefusesNulBytesAndBrokenUtf16AndNamesWhatWindows1252CannotHold) {
+TEST(ImportText, KeepsNulBytesRefusesBrokenUtf16AndNamesWhatWindows1252CannotHold) {
     using import::decodeImportFile;
-    EXPECT_EQ(decodeImportFile(std::string("\xE2\x9C\x93\0", 4)).problem, ImportProblem::NulByte); // not U+2713
-    EXPECT_EQ(decodeImportFile(std::string("o\0n\0e\0", 6)).problem, ImportProblem::NulByte); // UTF-16 with no mark
-    EXPECT_EQ(decodeImportFile(utf16(std::u16string_view(u"a\0b", 3), false)).problem, ImportProblem::NulByte);
+    EXPECT_EQ(decodeImportFile(std::string("\xE2\x9C\x93\0", 4)).problem, ImportProblem::Unmappable); // UTF-8 ✓
+    EXPECT_EQ(decodeImportFile(std::string("o\0n\0e\0", 6)).bytes, std::string("o\0n\0e\0", 6)); // UTF-16 with no mark
+    EXPECT_EQ(decodeImportFile(utf16(std::u16string_view(u"a\0b", 3), false)).bytes, std::string("a\0b", 3));
     EXPECT_EQ(decodeImportFile(utf16(u"ab", false) + "c").problem, ImportProblem::BadUtf16);   // half a unit
     EXPECT_EQ(decodeImportFile(utf16(u"a\xDC00", true)).problem, ImportProblem::BadUtf16);     // a lone low half
     EXPECT_EQ(decodeImportFile(utf16(u"\xD83D\x61", false)).problem, ImportProblem::BadUtf16); // a high half alone

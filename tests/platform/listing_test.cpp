@@ -74,7 +74,7 @@ TEST(WildcardListing, PlantedNamesThatReachOutsideTheFolderAreNeverListed) {
     const char* conflictCopy = "12251403.sync-conflict-20261208-015355-66GBZUU.659";
     for (const char* name : {"x\\..\\..\\victim.txt", "a\\b", "a..b", "12251403.659", "tab\tand\x01", conflictCopy})
         writeFile(dir / name, "\"\"\r\n\"planted\"\r\n");
-    EXPECT_EQ(listAll(dir.path(), "*.*"), (Names{"12251403.659", conflictCopy, "tab\tand\x01"}));
+    EXPECT_EQ(listAll(dir.path(), "*.*"), (Names{"12251403.659", conflictCopy, "a..b", "tab\tand\x01"}));
     EXPECT_EQ(listAll(dir.path(), "1225????.*"), (Names{"12251403.659", conflictCopy}));
     // The name as listed is the name on the disk, byte for byte, in Windows-1252.
     EXPECT_EQ(listedName("caf\u00E9"), std::optional<std::string>("caf\xE9"));

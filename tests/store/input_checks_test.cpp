@@ -17,7 +17,7 @@ TEST(InputChecks, OnlyTheFirstFailingCheckIsReported) {
     boxes.quoteChecked[7] = "say \"hi\""; // the day filter, last in the order
     EXPECT_EQ(firstInputRefusal(boxes)->message, "You may not use quotation marks in the text boxes");
     boxes.reminderDate = "1/2/26";
-    EXPECT_EQ(firstInputRefusal(boxes)->message, "You must enter the date using the format: DD/MM/YY");
+    EXPECT_EQ(firstInputRefusal(boxes)->message, "You must enter the date using the format: MM/DD/YY");
     boxes.directory = "c:\\my notes";
     EXPECT_EQ(firstInputRefusal(boxes)->message, "You may not have spaces in the directory name specified");
 }

@@ -8,7 +8,7 @@
 namespace qb::test {
 
 inline const QString kSpacesRefusal = QStringLiteral("You may not have spaces in the directory name specified");
-inline const QString kDateShapeRefusal = QStringLiteral("You must enter the date using the format: DD/MM/YY");
+inline const QString kDateShapeRefusal = QStringLiteral("You must enter the date using the format: MM/DD/YY");
 inline const QString kQuotesRefusal = QStringLiteral("You may not use quotation marks in the text boxes");
 
 /** A form to refuse: the data directory, the reminder date, the record text and the first search string; and the

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QStringList>
 
 #include "app/services/dialogs.h"
 #include "app/services/program_exit.h"
@@ -45,8 +46,10 @@ void MainWindow::startUp() {
         {store::settings_paths::kDirectoryList, store::ListOwner::Anyone},
         {store::settings_paths::kLocalDirectoryList, store::ListOwner::ThisUser}};
     for (const auto& [list, owner] : lists) {
+        QStringList directories; // added at once: a list of a megabyte may hold hundreds of thousands
         for (const std::string& directory : settings.directoryList(list, owner))
-            ui_.dataDirectory->addItem(fromCp1252(directory));
+            directories.append(fromCp1252(directory));
+        ui_.dataDirectory->addItems(directories);
     }
     const std::string today = search::reminderDateOf(services_.clock.now());
     if (ui_.checkAlarms->isChecked())
