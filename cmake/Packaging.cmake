@@ -20,17 +20,20 @@ set(QUILLBOX_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/quillbox)
 install(TARGETS quillbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/quillbox.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/quillbox.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-# The entry that runs `quillbox --remind` at every login. Desktops read autostart entries from /etc/xdg/autostart,
-# where a system install (prefix /usr, as the Debian package is configured) puts it, as a file the administrator may
-# change and dpkg then keeps across upgrades (a conffile). Any other prefix keeps it under its own etc/.
+# The entry that runs `quillbox --remind` at every login. Where it goes depends on the prefix given when installing
+# (cpack always installs for /usr, `cmake --install --prefix` for whatever it is told), not on the one the tree was
+# configured with, so the install script decides: for the prefix /usr, /etc/xdg/autostart, where desktops read it, as
+# a file the administrator may change and dpkg keeps across upgrades (a conffile, below); for any other prefix, the
+# prefix's own etc/.
+install(CODE "set(quillbox_packaging \"${CMAKE_CURRENT_SOURCE_DIR}/packaging\")")
+install(CODE [[
 if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-    install(FILES packaging/quillbox-remind.desktop DESTINATION /etc/xdg/autostart)
-    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles" "/etc/xdg/autostart/quillbox-remind.desktop\n")
-    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles")
-    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+    set(quillbox_autostart_dir /etc/xdg/autostart)
 else()
-    install(FILES packaging/quillbox-remind.desktop DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart)
+    set(quillbox_autostart_dir "${CMAKE_INSTALL_PREFIX}/etc/xdg/autostart")
 endif()
+file(INSTALL "${quillbox_packaging}/quillbox-remind.desktop" DESTINATION "${quillbox_autostart_dir}")
+]])
 install(FILES resources/quillbox.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/io.github.quillbox.Quillbox.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES packaging/copyright "${CMAKE_CURRENT_BINARY_DIR}/changelog.gz" DESTINATION ${QUILLBOX_DOCDIR})
@@ -52,5 +55,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # loaded at run time, so they are named by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins")
+# The package installs for /usr and /etc whatever prefix the tree was configured with (the default, /usr/local, too).
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The autostart entry is a conffile.
+file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles" "/etc/xdg/autostart/quillbox-remind.desktop\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)
