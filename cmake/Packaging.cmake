@@ -76,6 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # loaded at run time, so they are named by hand, and so is the helper of the maintainer scripts (below).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, qt6-qpa-plugins, init-system-helpers (>= 1.52)")
+# The Qt platform plugin of Wayland: without it Quillbox needs Xwayland on a Wayland desktop.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 # The package installs for /usr and /etc whatever prefix the tree was configured with (the default, /usr/local, too).
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The autostart entry is a conffile; postinst enables the timer for every user and postrm undoes that, both through
