@@ -173,9 +173,9 @@ cmp -s "$work/control/conffiles" "$work/default-control/conffiles" ||
 echo "same files as the package for /usr"
 lintian --fail-on error,warning --info "$default_deb" || fail "lintian reports errors or warnings on $default_deb"
 
-echo "== install the package, install it again over itself, start the installed program"
 wanted_link=/etc/systemd/user/timers.target.wants/$timer
 if [ "$(id -u)" -eq 0 ]; then
+    echo "== install the package, then install it again over itself"
     # Installed or removed with its configuration kept: the test starts from a machine without it.
     before="$(dpkg-query -W -f='${db:Status-Status}' quillbox 2>/dev/null || true)"
     if [ -n "$before" ] && [ "$before" != not-installed ]; then
@@ -206,11 +206,13 @@ if [ "$(id -u)" -eq 0 ]; then
     echo "installed over itself: a timer disabled with systemctl --global stays disabled"
     program=/usr/bin/quillbox
 else
+    echo "== unpack the package (installing it needs root)"
     # Without root: unpack into a fresh folder; the Depends were checked above and are what this machine runs on.
     dpkg -x "$deb" "$work/root"
     program="$work/root/usr/bin/quillbox"
 fi
 
+echo "== start the installed program"
 # As over ssh: no display at all.
 answer="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version)"
 [ "$answer" = "quillbox $version" ] || fail "the installed program's --version says '$answer'"
