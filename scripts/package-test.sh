@@ -114,7 +114,7 @@ echo "== install for one user under a prefix of its own"
 user_prefix="$work/user"
 cmake --install "$build" --prefix "$user_prefix" >/dev/null
 user_units="$user_prefix/share/systemd/user"
-[ -f "$user_prefix/$autostart" ] || fail "an install for one user did not put the autostart entry in $user_prefix/$autostart"
+[ -f "$user_prefix/$autostart" ] || fail "an install for one user did not put the autostart entry in $user_prefix/etc"
 for unit in "$timer" "$service"; do
     [ -f "$user_units/$unit" ] || fail "an install for one user did not put $unit in $user_units"
 done
@@ -179,7 +179,7 @@ if [ "$(id -u)" -eq 0 ]; then
     # Installed or removed with its configuration kept: the test starts from a machine without it.
     before="$(dpkg-query -W -f='${db:Status-Status}' quillbox 2>/dev/null || true)"
     if [ -n "$before" ] && [ "$before" != not-installed ]; then
-        echo "a quillbox package is $before here already; it is purged first, as the test purges its own at the end"
+        echo "a quillbox package is here already (dpkg state: $before); purged first, as the test purges its own"
         dpkg --purge quillbox >/dev/null
     fi
     installed_here=yes
