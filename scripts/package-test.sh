@@ -17,11 +17,12 @@
 #   4. configures the same tree again for the default prefix (/usr/local), makes a second package from it and
 #      checks that it holds the same files as the first and that lintian finds nothing in it either; the tree is
 #      then configured for /usr again, without a file being compiled again;
-#   5. as root: installs the package with apt-get (a quillbox package installed before is purged first), checks
+#   5. as root: installs the package with apt-get (a quillbox package found here before is purged first), checks
 #      that the timer is enabled for every user (the link under /etc/systemd/user/timers.target.wants/) and
 #      verifies the installed units; changes the autostart entry (a conffile), installs the package again over
-#      itself as an upgrade does, and checks that both the change and the link are still there. Without root the
-#      package is unpacked into a fresh folder with dpkg -x instead;
+#      itself as an upgrade does, and checks that both the change and the link are still there; disables the timer
+#      with `systemctl --global disable`, installs the package over itself again and checks it stays disabled.
+#      Without root the package is unpacked into a fresh folder with dpkg -x instead;
 #   6. runs the autostart entry's command with an empty QUILLBOX_HOME (it must end at once, print nothing and
 #      create nothing), and starts the installed program offscreen with that home, until its main window is up;
 #   7. as root: removes the package (the timer is masked, the link and the conffile stay), then purges it: the
