@@ -18,8 +18,9 @@ fs_packages=(btrfs-progs xfsprogs exfatprogs exfat-fuse ntfs-3g fuse3 openssh-se
 print_packages=(cups printer-driver-cups-pdf)
 # The fuzz targets build with clang and its libFuzzer runtime.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
-# Building, validating and installing the Debian package, its manual page and its desktop files.
-package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian)
+# Building, validating and installing the Debian package, its manual page, its desktop files and its systemd user
+# units (systemd-analyze of systemd).
+package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian systemd)
 # The benchmarks' network share: sshfs to a loopback sshd (bench/run.sh).
 bench_packages=(sshfs fuse3 openssh-server openssh-client)
 # The format and lint gates.
