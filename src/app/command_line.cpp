@@ -43,7 +43,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                        "notification that opens Quillbox when clicked, and on standard output. Exit once the "
                        "notification is closed, or at once when nothing is due. It runs at login and every day at "
                        "08:00, caught up after a suspend; each reminder is notified once a day. Move the time with "
-                       "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user disable "
+                       "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user mask "
                        "--now quillbox-remind.timer', or untick Check alarms."));
     parser.addOptions({help, version, remind, home});
 

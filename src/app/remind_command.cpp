@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -50,6 +51,25 @@ bool startQuillbox(const CommandLine& commandLine) {
     return false;
 }
 
+// The notification of the reminders not told yet today; a click on it opens Quillbox.
+NotificationContent notificationOf(const search::ReminderNotice& untold) {
+    return {QStringLiteral("Quillbox"),
+            QStringLiteral("quillbox"),
+            applicationIconImage(kIconSize),
+            QStringLiteral("quillbox"),
+            QString::fromStdString(untold.summary()),
+            QString::fromStdString(untold.body()),
+            QStringLiteral("Open Quillbox")};
+}
+
+// Writes what was told today; a failure only means that a later run today may tell it again, so it is said and the
+// run goes on.
+void rememberTold(const std::string& state, const store::ToldReminders& told) {
+    if (const platform::Status stored = store::storeToldReminders(state, told); !stored.ok())
+        printError(QStringLiteral("What was told today could not be remembered in %1 (%2).")
+                       .arg(QString::fromLocal8Bit(state.c_str()), QString::fromStdString(stored.describe())));
+}
+
 } // namespace
 
 int runRemindCommand(const CommandLine& commandLine, char** argv) {
@@ -63,8 +83,8 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
     const std::string state = platform::stateFolder();
-    store::ToldReminders told = store::loadToldReminders(state, search::reminderDateOf(now));
-    const search::TodaysReminders due = search::todaysReminders(drives, now, told);
+    const std::string today = search::reminderDateOf(now);
+    const search::TodaysReminders due = search::todaysReminders(drives, now, store::loadToldReminders(state, today));
     if (due.all.count() == 0)
         return 0;
     const bool printed = printAndLetGo(due.all.printed());
@@ -76,19 +96,21 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const std::optional<QDBusConnection> bus = desktopSessionBus();
     if (!bus) // in a terminal without a desktop, standard output is all there is
         return printed ? 0 : 1;
+    // Runs that start together (login, and the timer catching up) take turns from here, so the later one sees what
+    // the earlier one told.
+    std::optional<store::ToldRemindersTurn> turn(state);
+    store::ToldReminders told = store::loadToldReminders(state, today);
+    if (std::all_of(due.untoldNumbers.begin(), due.untoldNumbers.end(),
+                    [&](const std::string& number) { return told.told(due.folder, number); }))
+        return printed ? 0 : 1;
     // Told once shown: a run that starts while this one still waits for the click must not tell them again.
     const auto remember = [&] {
         told.add(due.folder, due.untoldNumbers);
-        if (const platform::Status stored = store::storeToldReminders(state, told); !stored.ok())
-            printError(QStringLiteral("What was told today could not be remembered in %1 (%2).")
-                           .arg(QString::fromLocal8Bit(state.c_str()), QString::fromStdString(stored.describe())));
+        rememberTold(state, told);
+        turn.reset();
     };
-    const NotificationResult result = showNotificationAndWait(
-        *bus,
-        {QStringLiteral("Quillbox"), QStringLiteral("quillbox"), applicationIconImage(kIconSize),
-         QStringLiteral("quillbox"), QString::fromStdString(due.untold.summary()),
-         QString::fromStdString(due.untold.body()), QStringLiteral("Open Quillbox")},
-        kNotificationWait, remember);
+    const NotificationResult result =
+        showNotificationAndWait(*bus, notificationOf(due.untold), kNotificationWait, remember);
     if (!result.problem.isEmpty())
         printError(QStringLiteral("The notification could not be shown: %1").arg(result.problem));
     const bool started = result.end != NotificationEnd::Clicked || startQuillbox(commandLine);

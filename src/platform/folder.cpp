@@ -146,16 +146,16 @@ Status Folder::sync() const {
 }
 
 Status Folder::lock(FolderLock kind) const {
-    // A shared lock waits out a clean-up, which is quick, but never a holder that hangs: then it goes on without.
-    constexpr int kSharedTries = 100;
-    constexpr auto kSharedWait = std::chrono::milliseconds(20);
+    // A lock waits out its holder for a while, but never one that hangs: then it goes on without.
+    constexpr auto kTry = std::chrono::milliseconds(20);
+    const int tries = kind == FolderLock::Shared ? 100 : kind == FolderLock::Exclusive ? 3000 : 1;
     const int operation = (kind == FolderLock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     for (int attempt = 1;; ++attempt) {
         if (::flock(fd_, operation) == 0)
             return {};
-        if (errno != EWOULDBLOCK || kind == FolderLock::ExclusiveIfFree || attempt == kSharedTries)
+        if (errno != EWOULDBLOCK || attempt == tries)
             return Status::failure(errno, "lock folder");
-        std::this_thread::sleep_for(kSharedWait);
+        std::this_thread::sleep_for(kTry);
     }
 }
 

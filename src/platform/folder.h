@@ -24,6 +24,7 @@ struct [[nodiscard]] NewFile {
 /** How a process holds a folder's advisory lock (flock) until it closes the folder. */
 enum class FolderLock {
     Shared,          ///< writers of the folder's files; waits a moment for a holder of the exclusive lock
+    Exclusive,       ///< one process at a time; waits its turn, a minute at most
     ExclusiveIfFree, ///< a clean-up of what writers leave behind, only while no writer holds the lock
 };
 

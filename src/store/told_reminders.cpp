@@ -126,6 +126,13 @@ std::string ToldReminders::bytes() const {
     return out;
 }
 
+ToldRemindersTurn::ToldRemindersTurn(const std::string& stateFolder) {
+    if (!platform::makeDirectories(stateFolder).ok())
+        return;
+    folder_.emplace(stateFolder);
+    (void)folder_->lock(platform::FolderLock::Exclusive);
+}
+
 ToldReminders loadToldReminders(const std::string& stateFolder, std::string today) {
     platform::ReadOnlyFile file = platform::ReadOnlyFile::open(stateFolder + "/" + kToldRemindersFile);
     std::string bytes;

@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/folder.h"
 #include "platform/status.h"
 
 namespace qb::store {
@@ -42,6 +44,17 @@ public:
 private:
     std::string today_;
     std::map<std::string, std::set<std::string>> told_;
+};
+
+/** The state folder, made when it is missing, held under its lock while this lives: runs of `quillbox --remind`
+ *  that start together (at login, with the daily timer catching up) take turns, so that the later one sees what
+ *  the earlier one told. A folder that cannot be made or locked gives no turn, and the run goes on without. */
+class ToldRemindersTurn {
+public:
+    explicit ToldRemindersTurn(const std::string& stateFolder);
+
+private:
+    std::optional<platform::Folder> folder_;
 };
 
 /** What the file in the state folder says of today; nothing told when it is missing, unreadable, too large, no

@@ -83,6 +83,7 @@ protected:
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"})
             env.remove(QString::fromLatin1(name));
         env.insert("HOME", QString::fromStdString(user.path()));
+        env.insert("XDG_STATE_HOME", QString::fromStdString(state.path())); // what it told: its one file to write
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
         env.insert("QUILLBOX_HOME", QString::fromStdString(home.path()));
         env.insert("LD_PRELOAD", kFakeTime);
@@ -113,7 +114,7 @@ protected:
                folderFingerprint(runtime.path());
     }
 
-    TempDir user, runtime, workdir;
+    TempDir user, runtime, workdir, state;
 };
 
 TEST_F(RemindProcessTest, PrintsTodaysRemindersOrNothingAndEndsWithZero) {

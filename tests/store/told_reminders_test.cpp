@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "store/told_reminders.h"
@@ -94,6 +95,30 @@ TEST(ToldReminders, TheFolderIsMadePrivateAndTheFileWrittenSafely) {
     ASSERT_EQ(::stat(state.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(qb::test::listFolder(state), std::vector<std::string>{"reminders-told"}) << "no temporary file left";
+}
+
+// Two runs that start together: the second waits for the first's turn and then sees what it told.
+TEST(ToldReminders, RunsThatStartTogetherTakeTurns) {
+    TempDir home;
+    const std::string state = home / "state";
+    int started[2];
+    ASSERT_EQ(::pipe(started), 0);
+    const pid_t first = ::fork();
+    if (first == 0) {
+        const qb::store::ToldRemindersTurn turn(state);
+        (void)::write(started[1], "x", 1);
+        ::usleep(300'000); // walking, notifying
+        ToldReminders told("12/08/26");
+        told.add("/q", {"12081000.600"});
+        ::_exit(qb::store::storeToldReminders(state, told).ok() ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(::read(started[0], &byte, 1), 1);
+    const qb::store::ToldRemindersTurn turn(state);
+    EXPECT_TRUE(loadToldReminders(state, "12/08/26").told("/q", "12081000.600"));
+    int status = 0;
+    ::waitpid(first, &status, 0);
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace
