@@ -21,8 +21,9 @@ fuzz_packages=(clang-14 libclang-rt-14-dev)
 # Building, validating and installing the Debian package, its manual page, its desktop files and its systemd user
 # units (systemd-analyze of systemd).
 package_packages=(pkg-config desktop-file-utils appstream dpkg-dev file man-db lintian systemd)
-# The benchmarks' network share: sshfs to a loopback sshd (bench/run.sh).
-bench_packages=(sshfs fuse3 openssh-server openssh-client)
+# The benchmarks' network share: sshfs to a loopback sshd; and the peer the cold search is measured against,
+# ripgrep (bench/run.sh).
+bench_packages=(sshfs fuse3 openssh-server openssh-client ripgrep)
 # The format and lint gates.
 lint_packages=(clang-format clang-tidy)
 

@@ -1,6 +1,7 @@
 #pragma once
 // Wildcard listing of a folder's ordinary files, handed out one name at a time from one open listing.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ namespace qb::platform {
  *  it, see isPlainFileName()) and one that the code page cannot hold, since no program path could name it. */
 [[nodiscard]] std::optional<std::string> listedName(std::string_view entry);
 
+/** A listed name (Windows-1252) as the folder spells it (UTF-8), for opening it: the inverse of listedName(). */
+[[nodiscard]] std::string diskName(const std::string& listedName);
+
 /** The ordinary files of one folder whose names match a pattern, in the order the folder yields them. Folders
  *  and names starting with "." are never listed; a symbolic link counts when it leads to an ordinary file. */
 class WildcardListing {
@@ -33,6 +37,8 @@ public:
     /** The next matching name, as Windows-1252 text, or nothing when the listing is used up. Names that
      *  listedName() does not list are passed over. */
     [[nodiscard]] std::optional<std::string> next();
+    /** The inode number of the file next() gave last: on a local disk, files of neighbouring inodes lie together. */
+    [[nodiscard]] std::uint64_t lastInode() const;
 
 private:
     struct Impl;

@@ -42,12 +42,17 @@ std::size_t spareDescriptors() {
     return allowed > used ? static_cast<std::size_t>(allowed - used) : 0;
 }
 
-ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads) : folder_(folder) {
+ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep)
+    : folder_(folder) {
     const std::size_t spare = spareDescriptors();
-    batchSize_ = std::min(BatchReader::kBatch, spare / kBatchReaders);
+    const bool sweeping = kind == ReaderKind::Batches && sweep;
+    batchSize_ = std::min(BatchReader::kBatch, spare / (kBatchReaders + (sweeping ? InodeSweep::kReaders : 0)));
     for (unsigned i = 0; kind == ReaderKind::Batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
         if (std::unique_ptr<BatchReader> reader = BatchReader::create())
             batchReaders_.push_back(std::move(reader));
+    if (sweeping && !batchReaders_.empty())
+        sweep_ = std::make_unique<InodeSweep>(folder, sweep->folderPath, sweep->pattern,
+                                              std::min(InodeSweep::kBatch, batchSize_));
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, spare));
     try {
         for (const std::unique_ptr<BatchReader>& reader : batchReaders_)
@@ -110,7 +115,10 @@ void ReadAhead::withReadersIdle(const std::function<void()>& work) {
     paused_ = true; // the walk is between two questions, so the readers were not held
     idle_.wait(lock, [this] { return inFlight_ == 0; });
     lock.unlock();
-    work();
+    if (sweep_)
+        sweep_->withReadersIdle(work);
+    else
+        work();
     lock.lock();
     paused_ = false;
     lock.unlock();
@@ -118,8 +126,12 @@ void ReadAhead::withReadersIdle(const std::function<void()>& work) {
 }
 
 void ReadAhead::pause() {
-    const std::lock_guard lock(mutex_);
-    paused_ = true;
+    {
+        const std::lock_guard lock(mutex_);
+        paused_ = true;
+    }
+    if (sweep_)
+        sweep_->pause();
 }
 
 void ReadAhead::resume() {
@@ -133,6 +145,8 @@ void ReadAhead::resume() {
         paused_ = false;
     }
     work_.notify_all();
+    if (sweep_)
+        sweep_->resume();
 }
 
 bool ReadAhead::readerMayStart() const {

@@ -16,9 +16,17 @@
 #include <vector>
 
 #include "search/batch_read.h"
+#include "search/inode_sweep.h"
 #include "search/whole_file.h"
 
 namespace qb::search {
+
+/** What a sweep of the folder in the order of its inodes (InodeSweep) needs: the folder's path and the pattern of
+ *  the walk's listing. */
+struct SweepOrder {
+    std::string folderPath;
+    std::string pattern;
+};
 
 /** How readers read ahead: batches of reads submitted together (io_uring), where the system allows it, or one file
  *  at a time, a thread each. */
@@ -46,10 +54,11 @@ public:
     static constexpr unsigned kBatchReaders = 2;
 
     /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
-     *  batches when kind is Batches and the system can read them, else threads readers of one file at a time; as many
-     * descriptors as spareDescriptors() gives at most. When the system refuses a thread, or no descriptor is spare,
-     * fewer read, or none, and the walk reads the rest itself. */
-    ReadAhead(int folder, ReaderKind kind, unsigned threads);
+     *  batches when kind is Batches and the system can read them, else threads readers of one file at a time;
+     *  as many descriptors as spareDescriptors() gives at most. With batches and a sweep order, an InodeSweep of
+     *  the folder too, which shares the descriptors. When the system refuses a thread, or no descriptor is spare,
+     *  fewer read, or none, and the walk reads the rest itself. */
+    ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep = std::nullopt);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -97,6 +106,7 @@ private:
     bool stopping_ = false;
     std::vector<std::unique_ptr<BatchReader>> batchReaders_;
     std::vector<std::thread> readers_;
+    std::unique_ptr<InodeSweep> sweep_; // declared last: it ends first
 };
 
 } // namespace qb::search

@@ -1,22 +1,12 @@
 #include "search/record_walk.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
-#include "platform/cp1252.h"
-
 namespace qb::search {
 namespace {
-
-// A listed name as the folder spells it: names are stored as UTF-8, and most are plain ASCII record numbers.
-std::string diskName(const std::string& name) {
-    const bool ascii =
-        std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii ? name : platform::cp1252ToUtf8(name);
-}
 
 std::string folderOf(const platform::DriveMap& drives, const std::string& folderPart) {
     std::string folder = drives.resolve(folderPart);
@@ -50,7 +40,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::string_view patter
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                        SearchCriteria criteria, WalkOptions options)
     : criteria_(std::move(criteria)), options_(std::move(options)), path_(folderOf(drives, folderAndName.first)),
-      folderSize_(path_.size()), listing_(path_, std::move(folderAndName.second)),
+      folderSize_(path_.size()), namePattern_(std::move(folderAndName.second)), listing_(path_, namePattern_),
       folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(folderKind(folder_)),
       groupStart_(std::chrono::steady_clock::now()) {
     // On a share every file is a round trip: reading ahead pays from the first one.
@@ -66,8 +56,11 @@ RecordWalk::~RecordWalk() {
 }
 
 void RecordWalk::startReadAhead() {
+    // On a local disk the folder is also swept in the order of its inodes, which the disk reads far faster than
+    // the listing's order; a share gains nothing from it.
     const ReaderKind readers = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
-    readAhead_ = std::make_unique<ReadAhead>(folder_, readers, options_.threads);
+    readAhead_ = std::make_unique<ReadAhead>(folder_, readers, options_.threads,
+                                             SweepOrder{path_.substr(0, folderSize_), namePattern_});
 }
 
 // Opens a file and reads it whole into content_; the descriptor stays open (or is -1), so that a file too large to
@@ -132,7 +125,7 @@ std::optional<ListedFile> RecordWalk::advance(Wanted wanted) {
     std::optional<std::string> name = listing_.next();
     if (!name)
         return std::nullopt;
-    const int fd = readItself(diskName(*name));
+    const int fd = readItself(platform::diskName(*name));
     ListedFile file = listedFile(std::move(*name), content_, fd, wanted);
     if (options_.readAhead == ReadAheadMode::WhenSlow)
         noteOwnRead();
@@ -151,7 +144,7 @@ std::optional<ListedFile> RecordWalk::advanceReadingAhead(Wanted wanted) {
                 listingEnded_ = true;
                 break;
             }
-            names.push_back(diskName(*name));
+            names.push_back(platform::diskName(*name));
             windowNumbers_.push_back(std::move(*name));
         }
         readAhead_->add(std::move(names));
@@ -161,7 +154,7 @@ std::optional<ListedFile> RecordWalk::advanceReadingAhead(Wanted wanted) {
     std::string number = std::move(windowNumbers_.front());
     windowNumbers_.pop_front();
     const std::optional<WholeFile> content = readAhead_->take();
-    const int fd = content ? -1 : readItself(diskName(number));
+    const int fd = content ? -1 : readItself(platform::diskName(number));
     return listedFile(std::move(number), content ? *content : content_, fd, wanted);
 }
 

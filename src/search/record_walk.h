@@ -92,8 +92,9 @@ private:
 
     SearchCriteria criteria_;
     WalkOptions options_;
-    std::string path_;       // the mapped folder and "/", followed by the current name
-    std::size_t folderSize_; // where the name starts in path_
+    std::string path_;        // the mapped folder and "/", followed by the current name
+    std::size_t folderSize_;  // where the name starts in path_
+    std::string namePattern_; // the last component of the walk's pattern
     platform::WildcardListing listing_;
     int folder_;                // the listed folder, open, for reading its files by name
     store::FieldReader reader_; // reused, so its buffer is not allocated per file

@@ -1,0 +1,120 @@
+#include "search/inode_sweep.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+#include <utility>
+
+#include "platform/listing.h"
+
+namespace qb::search {
+namespace {
+
+// How many names the listing takes between two looks at whether it is to hold or end.
+constexpr std::size_t kListingStep = 256;
+
+} // namespace
+
+InodeSweep::InodeSweep(int folder, std::string folderPath, std::string pattern, std::size_t batchSize)
+    : folder_(folder), batchSize_(batchSize) {
+    for (unsigned i = 0; i < kReaders; ++i)
+        if (std::unique_ptr<BatchReader> reader = BatchReader::create())
+            batchReaders_.push_back(std::move(reader));
+    if (batchReaders_.empty())
+        return;
+    try {
+        // The first reader lists the folder; the others wait for the list.
+        readers_.emplace_back([this, folderPath = std::move(folderPath), pattern = std::move(pattern)] {
+            list(folderPath, pattern);
+            readLoop(*batchReaders_.front());
+        });
+        for (std::size_t i = 1; i < batchReaders_.size(); ++i)
+            readers_.emplace_back([this, reader = batchReaders_[i].get()] { readLoop(*reader); });
+    } catch (const std::system_error&) {
+        // Fewer readers: the sweep is only a help.
+    }
+}
+
+InodeSweep::~InodeSweep() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    work_.notify_all();
+    for (std::thread& reader : readers_)
+        reader.join();
+}
+
+void InodeSweep::list(const std::string& folderPath, const std::string& pattern) {
+    std::vector<std::pair<std::uint64_t, std::string>> found;
+    platform::WildcardListing listing(folderPath, pattern);
+    while (std::optional<std::string> name = listing.next()) {
+        found.emplace_back(listing.lastInode(), platform::diskName(*name));
+        // Listing reads the disk too: it holds while the walk asks the user, and ends with the sweep.
+        if (found.size() % kListingStep == 0) {
+            std::unique_lock lock(mutex_);
+            work_.wait(lock, [this] { return stopping_ || !paused_; });
+            if (stopping_)
+                return;
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    names.reserve(found.size());
+    for (auto& [inode, name] : found)
+        names.push_back(std::move(name));
+    {
+        const std::lock_guard lock(mutex_);
+        names_ = std::move(names);
+        listed_ = true;
+    }
+    work_.notify_all();
+}
+
+void InodeSweep::readLoop(BatchReader& reader) {
+    std::vector<std::string> batch;
+    std::vector<WholeFile> contents; // read and let go: the page cache keeps what counts
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        work_.wait(lock, [this] { return stopping_ || (listed_ && !paused_ && next_ < names_.size()); });
+        if (stopping_)
+            return;
+        const std::size_t end = std::min(names_.size(), next_ + batchSize_);
+        batch.assign(names_.begin() + static_cast<std::ptrdiff_t>(next_),
+                     names_.begin() + static_cast<std::ptrdiff_t>(end));
+        next_ = end;
+        ++inFlight_;
+        lock.unlock();
+        reader.read(folder_, batch, contents);
+        lock.lock();
+        if (--inFlight_ == 0)
+            idle_.notify_all();
+    }
+}
+
+void InodeSweep::pause() {
+    const std::lock_guard lock(mutex_);
+    paused_ = true;
+}
+
+void InodeSweep::resume() {
+    {
+        const std::lock_guard lock(mutex_);
+        paused_ = false;
+    }
+    work_.notify_all();
+}
+
+void InodeSweep::withReadersIdle(const std::function<void()>& work) {
+    std::unique_lock lock(mutex_);
+    const bool wasPaused = std::exchange(paused_, true);
+    idle_.wait(lock, [this] { return inFlight_ == 0; });
+    lock.unlock();
+    work();
+    lock.lock();
+    paused_ = wasPaused;
+    lock.unlock();
+    work_.notify_all();
+}
+
+} // namespace qb::search

@@ -1,0 +1,65 @@
+#pragma once
+// Reading the files of a folder on a local disk into the page cache in the order of their inodes, ahead of a walk
+// that takes them in the order of the listing.
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "search/batch_read.h"
+
+namespace qb::search {
+
+/**
+ * Reads every file of a folder that a listing pattern selects into the page cache, in the order of their inodes
+ * rather than the listing's, which on a local disk is as good as random: files of neighbouring inodes lie
+ * together, their inodes in one block and their contents side by side, so their reads merge and the disk streams
+ * instead of seeking. The walk's own reads and its read-ahead, in listing order, then find the files in the cache.
+ * It holds no content. Its readers list the folder first and then take batches of files in inode order; they hold
+ * while paused and end with the object, which waits for the reads in flight.
+ */
+class InodeSweep {
+public:
+    /** How many readers sweep, and how many files each reads at a time. */
+    static constexpr unsigned kReaders = 6;
+    static constexpr std::size_t kBatch = 32;
+
+    /** Starts a sweep of the files that pattern lists in folderPath, opened through folder (a descriptor that must
+     *  outlive this object): kReaders readers of batchSize files, or fewer when the system gives fewer rings. */
+    InodeSweep(int folder, std::string folderPath, std::string pattern, std::size_t batchSize);
+    ~InodeSweep();
+    InodeSweep(const InodeSweep&) = delete;
+    InodeSweep& operator=(const InodeSweep&) = delete;
+
+    /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
+    void pause();
+    /** Lets the readers go on. */
+    void resume();
+    /** Runs work while no reader holds a descriptor. */
+    void withReadersIdle(const std::function<void()>& work);
+
+private:
+    void readLoop(BatchReader& reader);
+    void list(const std::string& folderPath, const std::string& pattern);
+
+    const int folder_;
+    const std::size_t batchSize_;
+    std::mutex mutex_;
+    std::condition_variable work_;   // a reader may start a batch, or must stop
+    std::condition_variable idle_;   // no read is in flight
+    std::vector<std::string> names_; // the files to read, as the folder spells them, in inode order
+    std::size_t next_ = 0;           // the first of names_ no reader has taken yet
+    bool listed_ = false;
+    unsigned inFlight_ = 0;
+    bool paused_ = false;
+    bool stopping_ = false;
+    std::vector<std::unique_ptr<BatchReader>> batchReaders_;
+    std::vector<std::thread> readers_;
+};
+
+} // namespace qb::search
