@@ -26,7 +26,7 @@ namespace qb::search {
 class InodeSweep {
 public:
     /** How many readers sweep, and how many files each reads at a time. */
-    static constexpr unsigned kReaders = 6;
+    static constexpr unsigned kReaders = 8;
     static constexpr std::size_t kBatch = 32;
 
     /** Starts a sweep of the files that pattern lists in folderPath, opened through folder (a descriptor that must
