@@ -46,10 +46,15 @@ InodeSweep::~InodeSweep() {
 }
 
 void InodeSweep::list(const std::string& folderPath, const std::string& pattern) {
-    std::vector<std::pair<std::uint64_t, std::string>> found;
+    std::string names;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> found; // inode, where the name begins in names
     platform::WildcardListing listing(folderPath, pattern);
     while (std::optional<std::string> name = listing.next()) {
-        found.emplace_back(listing.lastInode(), platform::diskName(*name));
+        if (names.size() + name->size() >= UINT32_MAX)
+            break; // four gigabytes of names: the sweep takes the first ones
+        found.emplace_back(listing.lastInode(), static_cast<std::uint32_t>(names.size()));
+        names += platform::diskName(*name);
+        names += '\0';
         // Listing reads the disk too: it holds while the walk asks the user, and ends with the sweep.
         if (found.size() % kListingStep == 0) {
             std::unique_lock lock(mutex_);
@@ -59,13 +64,15 @@ void InodeSweep::list(const std::string& folderPath, const std::string& pattern)
         }
     }
     std::sort(found.begin(), found.end());
-    std::vector<std::string> names;
-    names.reserve(found.size());
-    for (auto& [inode, name] : found)
-        names.push_back(std::move(name));
+    std::vector<std::uint32_t> order;
+    order.reserve(found.size());
+    for (const auto& [inode, at] : found)
+        order.push_back(at);
+    found = {};
     {
         const std::lock_guard lock(mutex_);
         names_ = std::move(names);
+        order_ = std::move(order);
         listed_ = true;
     }
     work_.notify_all();
@@ -76,13 +83,12 @@ void InodeSweep::readLoop(BatchReader& reader) {
     std::vector<WholeFile> contents; // read and let go: the page cache keeps what counts
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return stopping_ || (listed_ && !paused_ && next_ < names_.size()); });
+        work_.wait(lock, [this] { return stopping_ || (listed_ && !paused_ && next_ < order_.size()); });
         if (stopping_)
             return;
-        const std::size_t end = std::min(names_.size(), next_ + batchSize_);
-        batch.assign(names_.begin() + static_cast<std::ptrdiff_t>(next_),
-                     names_.begin() + static_cast<std::ptrdiff_t>(end));
-        next_ = end;
+        batch.clear();
+        for (const std::size_t end = std::min(order_.size(), next_ + batchSize_); next_ < end; ++next_)
+            batch.emplace_back(names_.c_str() + order_[next_]);
         ++inFlight_;
         lock.unlock();
         reader.read(folder_, batch, contents);

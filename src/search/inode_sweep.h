@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -50,10 +51,13 @@ private:
     const int folder_;
     const std::size_t batchSize_;
     std::mutex mutex_;
-    std::condition_variable work_;   // a reader may start a batch, or must stop
-    std::condition_variable idle_;   // no read is in flight
-    std::vector<std::string> names_; // the files to read, as the folder spells them, in inode order
-    std::size_t next_ = 0;           // the first of names_ no reader has taken yet
+    std::condition_variable work_; // a reader may start a batch, or must stop
+    std::condition_variable idle_; // no read is in flight
+    // The files to read, as the folder spells them, each ended by a NUL, one after another (a hundred thousand
+    // names take little more than a megabyte so), and where each begins, in the order of their inodes.
+    std::string names_;
+    std::vector<std::uint32_t> order_;
+    std::size_t next_ = 0; // the first of order_ no reader has taken yet
     bool listed_ = false;
     unsigned inFlight_ = 0;
     bool paused_ = false;
