@@ -79,7 +79,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
 struct WildcardListing::Impl {
     // Read straight from the kernel in large pieces: a folder of a hundred thousand records is listed in a few
     // calls instead of a hundred.
-    static constexpr std::size_t kBufferBytes = 256 * 1024;
+    static constexpr std::size_t kBufferBytes = std::size_t{256} * 1024;
 
     int fd = -1;
     std::string pattern;

@@ -35,11 +35,11 @@ private:
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria,
                        WalkOptions options)
-    : RecordWalk(drives, platform::splitLastComponent(pattern), std::move(criteria), std::move(options)) {}
+    : RecordWalk(drives, platform::splitLastComponent(pattern), std::move(criteria), options) {}
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                        SearchCriteria criteria, WalkOptions options)
-    : criteria_(std::move(criteria)), options_(std::move(options)), path_(folderOf(drives, folderAndName.first)),
+    : criteria_(std::move(criteria)), options_(options), path_(folderOf(drives, folderAndName.first)),
       folderSize_(path_.size()), namePattern_(std::move(folderAndName.second)), listing_(path_, namePattern_),
       folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(folderKind(folder_)),
       groupStart_(std::chrono::steady_clock::now()) {

@@ -17,7 +17,7 @@ RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view 
                              std::string_view reminderDate, WalkOptions options) {
     // The pattern and criteria of a search whose filters and strings are all empty.
     return RecordWalk(drives, filePattern(directory, "", "", ""), SearchCriteria::fromTyped("", "", reminderDate),
-                      std::move(options));
+                      options);
 }
 
 } // namespace qb::search

@@ -169,8 +169,7 @@ protected:
         const auto put = [&](const std::string& name, const Record& record) {
             writeFile(home / ("drive_c/" + folder + "/" + name), recordFileBytes(record));
         };
-        RecordWalk walk(drives, "c:\\" + folder + "\\*.*", SearchCriteria::fromTyped("needle", "", ""),
-                        std::move(options));
+        RecordWalk walk(drives, "c:\\" + folder + "\\*.*", SearchCriteria::fromTyped("needle", "", ""), options);
         Names questions;
         while (auto found = walk.next()) {
             questions.push_back(found->number + ": " + found->record.text);

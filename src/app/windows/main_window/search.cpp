@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <utility>
 
 #include "app/services/dialogs.h"
 #include "app/widgets/background_work.h"
@@ -84,8 +85,9 @@ void MainWindow::runReminderCheck(const std::string& today) {
         // The whole walk reads beside the windows' thread, as the search does; the results window is on screen
         // from the first file on.
         runBesideEventLoop([&] {
-            for (bool first = true; std::optional<search::ListedFile> file = walk.nextFile(); first = false) {
-                if (first)
+            bool first = true;
+            while (std::optional<search::ListedFile> file = walk.nextFile()) {
+                if (std::exchange(first, false))
                     QMetaObject::invokeMethod(
                         this, [this] { reminderWindow(); }, Qt::QueuedConnection);
                 if (file->matches) {
