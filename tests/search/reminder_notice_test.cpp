@@ -8,7 +8,6 @@
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
 #include "search/reminder_check.h"
-#include "search/reminder_list.h"
 #include "search/reminder_notice.h"
 #include "store/record_file.h"
 #include "temp_dir.h"
@@ -104,17 +103,6 @@ TEST(ReminderNotice, TellsTheCountTheFirstLinesAndTheRemindersAsTheWindowListsTh
         EXPECT_EQ(notice.body(), c.body);
         EXPECT_EQ(notice.printed(), c.printed);
     }
-
-    // Printed as the reminder window lists them: long records take no more than the window's last 30000 characters.
-    ReminderNotice notice;
-    ReminderList window;
-    for (const Record& record : {Record{"12/06/26", std::string(20000, 'a')}, Record{"12/06/26", "short"},
-                                 Record{"12/06/26", std::string(4 << 20, 'b')}, Record{"12/06/26", "latest"}}) {
-        notice.add(record);
-        window.add(record);
-    }
-    EXPECT_EQ(notice.printed(), notice.summary() + "\n\n" + qb::platform::cp1252ToDisplayUtf8(window.text()));
-    EXPECT_LT(notice.printed().size(), kReminderListLimit + 100);
 }
 
 TEST(ReminderNotice, WithAPasswordNoRecordTextIsTold) {
