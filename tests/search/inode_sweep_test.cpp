@@ -31,9 +31,9 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
     qb::test::TempDir dir;
     std::vector<std::string> listed, other;
     for (int i = 0; i < 2000; ++i) {
-        const std::string path = dir / ((i % 10 == 0 ? "0101" : "0202") + std::to_string(1000 + i) + ".659");
+        const std::string path = dir / ((i % 10 != 0 ? "0101" : "0202") + std::to_string(1000 + i) + ".659");
         qb::test::writeFile(path, "\"\"\r\n\"hay\"\r\n");
-        (i % 10 == 0 ? listed : other).push_back(path);
+        (i % 10 != 0 ? listed : other).push_back(path);
     }
     ::sync();
     const auto evictAll = [&] {
@@ -46,21 +46,24 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
     if (cached(listed.front()))
         GTEST_SKIP() << "files cannot be put out of the page cache here (tmpfs?)";
     const int folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const auto noneCached = [](const std::vector<std::string>& files) {
+        return std::none_of(files.begin(), files.end(), [](const auto& path) { return cached(path); });
+    };
     {
-        qb::search::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::search::InodeSweep::kBatch);
-        sweep.pause();
-        sweep.withReadersIdle(evictAll); // whatever was read before it was held
+        qb::search::InodeSweep held(folder, dir.path(), "0101????.*", qb::search::InodeSweep::kBatch);
+        held.pause();
+        held.withReadersIdle(evictAll); // whatever it read before it was held
         ::usleep(100'000);
-        EXPECT_TRUE(std::none_of(listed.begin(), listed.end(), [](const auto& path) { return cached(path); }))
-            << "a file was read while the sweep was held";
-        sweep.resume();
+        EXPECT_TRUE(noneCached(listed)) << "a file was read while the sweep was held";
+    }
+    {
+        const qb::search::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::search::InodeSweep::kBatch);
         EXPECT_TRUE(qb::harness::waitUntil([&] {
             return std::all_of(listed.begin(), listed.end(), [](const auto& path) { return cached(path); });
         })) << "the sweep did not read every listed file";
     }
     ::close(folder);
-    EXPECT_TRUE(std::none_of(other.begin(), other.end(), [](const auto& path) { return cached(path); }))
-        << "a file the pattern does not list was read";
+    EXPECT_TRUE(noneCached(other)) << "a file the pattern does not list was read";
 }
 
 } // namespace
