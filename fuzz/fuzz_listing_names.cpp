@@ -1,6 +1,7 @@
 // The names a listing hands out, from folder entries as a shared folder may hold them: planted names with
-// backslashes, "..", control characters, bytes that are no UTF-8. A listed name is a plain name of the folder itself,
-// the very name on the disk, and one that saving and deleting accept; an entry that is passed over has a reason to be.
+// backslashes, "..", "a..b", control characters, bytes that are no UTF-8. A listed name is a plain name of the folder
+// itself, the very name on the disk, and one that saving and deleting accept; an entry that is passed over has a reason
+// to be.
 
 #include <cstdint>
 #include <string>
@@ -23,7 +24,7 @@ void checkEntry(std::string_view entry) {
         return;
     const std::optional<std::string> name = qb::platform::listedName(entry);
     const bool hidden = !entry.empty() && entry[0] == '.';
-    const bool climbs = entry.find('\\') != std::string_view::npos || entry.find("..") != std::string_view::npos;
+    const bool climbs = entry.find('\\') != std::string_view::npos || entry == "..";
     if (!name) {
         check(entry.empty() || hidden || climbs || !qb::platform::utf8ToCp1252(entry).ok(),
               "an entry is passed over only for a reason", entry);
