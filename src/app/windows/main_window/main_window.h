@@ -46,14 +46,13 @@ public:
         QLabel* searchStringsLabel = nullptr;
         QLabel* recordNumberLabel = nullptr;
         QLabel* dataDirectoryLabel = nullptr;
-        QPushButton* exitButton = nullptr;   ///< "E&xit"
-        QPushButton* saveButton = nullptr;   ///< "Sa&ve Record"
-        QPushButton* clearButton = nullptr;  ///< "&Clear form"
-        QPushButton* deleteButton = nullptr; ///< "&Delete record"
-        QCheckBox* checkAlarms = nullptr;    ///< "Check alarms": the reminder check at the next start
-        QPushButton* printButton = nullptr;  ///< "&Print current record"
-        QComboBox* dataDirectory =
-            nullptr; ///< the folder of the record files, editable, with the folders start-up listed
+        QPushButton* exitButton = nullptr;    ///< "E&xit"
+        QPushButton* saveButton = nullptr;    ///< "Sa&ve Record"
+        QPushButton* clearButton = nullptr;   ///< "&Clear form"
+        QPushButton* deleteButton = nullptr;  ///< "&Delete record"
+        QCheckBox* checkAlarms = nullptr;     ///< "Check alarms": the reminder check at the next start
+        QPushButton* printButton = nullptr;   ///< "&Print current record"
+        QComboBox* dataDirectory = nullptr;   ///< the record files' folder, editable; lists the folders start-up read
         QPushButton* importButton = nullptr;  ///< "&Import records"
         QGroupBox* creationFilters = nullptr; ///< holds the three creation-date filters
         QLineEdit* monthFilter = nullptr;     ///< two characters: the record number's month
