@@ -119,8 +119,8 @@ void MainWindow::buildControls() {
                  {2880, 2640, 4095, 735});
     // The caption sits on the frame's top line, so the filters at 240 twips are inside the frame, not on its line.
     ui_.creationFilters->setStyleSheet(
-        QStringLiteral("QGroupBox#ui_.creationFilters { border: 1px solid palette(mid); margin-top: 6px; }"
-                       "QGroupBox#ui_.creationFilters::title { subcontrol-origin: margin; left: 6px; "
+        QStringLiteral("QGroupBox#creationFilters { border: 1px solid palette(mid); margin-top: 6px; }"
+                       "QGroupBox#creationFilters::title { subcontrol-origin: margin; left: 6px; "
                        "padding: 0 2px; top: -1px; }"));
     ui_.monthFilter =
         makeLineEdit(ui_.creationFilters, "monthFilter", QStringLiteral("2-digit month"),
