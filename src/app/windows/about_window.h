@@ -2,6 +2,9 @@
 // The about window.
 
 #include <QWidget>
+#include <span>
+
+#include "app/widgets/controls.h"
 
 class QLabel;
 class QPushButton;
@@ -14,6 +17,9 @@ class AboutWindow : public QWidget {
 public:
     AboutWindow();
     ~AboutWindow() override;
+
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<AboutWindow>> controlTable();
 
     QLabel* picture;    ///< the picture
     QLabel* creditLine; ///< product, version and credit

@@ -16,42 +16,51 @@
 
 namespace qb::app {
 
+namespace {
+
+constexpr ControlRow<ReminderWindow> kControls[] = {
+    {&ReminderWindow::proceedButton,
+     {.name = "proceedButton",
+      .caption = "Click here to proceed into the main program",
+      .toolTip = "Click here after viewing any alarms from today",
+      .at = {3360, 6000, 3735, 495},
+      .tabIndex = 0}},
+    {&ReminderWindow::reminderList,
+     {.name = "reminderList", .at = {120, 240, 9285, 5295}, .tabIndex = 1, .accessibleName = "Reminders for today"}},
+    // Ends at the window's edge: a label drawn past it is cut off there in any case.
+    {&ReminderWindow::explanation,
+     {.name = "explanation",
+      .caption = "Above you will find any records containing a reminder date of today.   Additional searches may be "
+                 "performed later.",
+      .at = {240, 5640, 9240, 255},
+      .tabIndex = 2}},
+    {&ReminderWindow::printButton,
+     {.name = "printButton",
+      .caption = "Print these reminders",
+      .toolTip = "Prints out the reminders shown above.",
+      .at = {240, 6000, 2415, 495},
+      .tabIndex = 3}},
+};
+
+} // namespace
+
 ReminderWindow::ReminderWindow(Services& services, QWidget& pointerWindow)
     : services_(services), pointerWindow_(pointerWindow) {
     setObjectName(QStringLiteral("ReminderWindow"));
     setWindowTitle(QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
     setFont(textBoxFont());
-    buildControls();
+    buildControls(*this, *this, controlTable());
+    proceedButton->setDefault(true);
+    reminderList->setEnterPressesDefaultButton(true);
+    connect(proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
+    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
     sizeAndCentre(this, 9480, 6795);
 }
 
 ReminderWindow::~ReminderWindow() = default;
 
-void ReminderWindow::buildControls() {
-    proceedButton =
-        makeButton(this, "proceedButton", QStringLiteral("Click here to proceed into the main program"),
-                   QStringLiteral("Click here after viewing any alarms from today"), {3360, 6000, 3735, 495});
-    proceedButton->setDefault(true);
-    proceedButton->setFont(defaultFont());
-
-    reminderList = new LimitedTextEdit(this);
-    reminderList->setEnterPressesDefaultButton(true);
-    setUpControl(reminderList, "reminderList", QStringLiteral("Reminders for today"), QString(),
-                 {120, 240, 9285, 5295});
-
-    explanation = makeLabel(this, "explanation",
-                            QStringLiteral("Above you will find any records containing a reminder date of today.   "
-                                           "Additional searches may be performed later."),
-                            {240, 5640, 10335, 255}, defaultFont());
-
-    printButton = makeButton(this, "printButton", QStringLiteral("Print these reminders"),
-                             QStringLiteral("Prints out the reminders shown above."), {240, 6000, 2415, 495});
-    printButton->setFont(defaultFont());
-
-    setTabOrder(proceedButton, reminderList);
-    setTabOrder(reminderList, printButton);
-    connect(proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
-    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
+std::span<const ControlRow<ReminderWindow>> ReminderWindow::controlTable() {
+    return kControls;
 }
 
 void ReminderWindow::proceed() {

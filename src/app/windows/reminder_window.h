@@ -2,8 +2,10 @@
 // The reminder results window: the records due today, found by the start-up reminder check.
 
 #include <QWidget>
+#include <span>
 
 #include "app/services/services.h"
+#include "app/widgets/controls.h"
 
 class QLabel;
 class QPushButton;
@@ -19,6 +21,9 @@ public:
     /** pointerWindow is the main window, hidden while this one is up: printing puts the hourglass on it. */
     ReminderWindow(Services& services, QWidget& pointerWindow);
     ~ReminderWindow() override;
+
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<ReminderWindow>> controlTable();
 
     QPushButton* proceedButton;    ///< "Click here to proceed into the main program", the default button
     LimitedTextEdit* reminderList; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
@@ -41,8 +46,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildControls();
-
     Services& services_;
     QWidget& pointerWindow_;
 };

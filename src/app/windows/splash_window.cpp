@@ -18,12 +18,68 @@ namespace {
 
 constexpr int kSplashMilliseconds = 5000;
 
-QLabel* splashLabel(QWidget* frame, const char* name, const QString& text, const QFont& font, Qt::Alignment align,
-                    const TwipsRect& at) {
-    QLabel* label = makeLabel(frame, name, text, at, font);
-    label->setAlignment(align | Qt::AlignVCenter);
-    return label;
-}
+constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
+constexpr Lettering kSmallPrint = {.points = 8.25, .alignment = kLeft};
+
+// Everything sits in one frame: the logo and the product's name, then four lines of small print.
+constexpr ControlRow<SplashWindow> kControls[] = {
+    {&SplashWindow::frame, {.name = "frame", .at = {150, 0, 7080, 4050}, .accessibleName = "Quillbox"}},
+    {&SplashWindow::logo,
+     {.name = "logo",
+      .at = {240, 240, 3360, 2100},
+      .frame = "frame",
+      .accessibleName = "Quillbox logo: a quill over a box"}},
+    {&SplashWindow::presenting,
+     {.name = "presenting",
+      .caption = "Presenting:",
+      .at = {3840, 360, 3000, 480},
+      .frame = "frame",
+      .lettering = {.points = 18, .weight = QFont::Bold, .alignment = kLeft}}},
+    {&SplashWindow::productName,
+     {.name = "productName",
+      .caption = "Quillbox",
+      .at = {3840, 960, 3120, 840},
+      .frame = "frame",
+      .lettering = {.points = 32.25, .weight = QFont::Bold, .alignment = kLeft}}},
+    {&SplashWindow::platformLine,
+     {.name = "platformLine",
+      .caption = "For Windows 95/98/NT",
+      .at = {2280, 2400, 4560, 420},
+      .frame = "frame",
+      .lettering = {.points = 15.75, .weight = QFont::Bold, .alignment = kRight}}},
+    // Ends where the small print begins.
+    {&SplashWindow::version,
+     {.name = "version",
+      .caption = "Version 1.2",
+      .at = {2280, 2820, 4560, 300},
+      .frame = "frame",
+      .lettering = {.points = 12, .weight = QFont::Bold, .alignment = kRight}}},
+    {&SplashWindow::slogan,
+     {.name = "slogan",
+      .caption = "Your notes and reminders, one small file each.",
+      .at = {240, 3120, 4200, 225},
+      .frame = "frame",
+      .lettering = kSmallPrint}},
+    {&SplashWindow::maker,
+     {.name = "maker",
+      .caption = "Quillbox for Linux contributors",
+      .at = {240, 3345, 4200, 225},
+      .frame = "frame",
+      .lettering = kSmallPrint}},
+    {&SplashWindow::copyright,
+     {.name = "copyright",
+      .caption = "2026 - free software",
+      .at = {240, 3570, 4200, 225},
+      .frame = "frame",
+      .lettering = kSmallPrint}},
+    {&SplashWindow::contact,
+     {.name = "contact",
+      .caption = "Contact: see the README and the issue tracker",
+      .at = {240, 3795, 4200, 225},
+      .frame = "frame",
+      .lettering = kSmallPrint}},
+};
 
 } // namespace
 
@@ -33,36 +89,11 @@ SplashWindow::SplashWindow(std::function<void()> startMain, ProgramExit& exit)
     setWindowTitle(QStringLiteral("Quillbox"));
     setFont(defaultFont());
     setFocusPolicy(Qt::StrongFocus);
-
-    frame = new QFrame(this);
+    buildControls(*this, *this, controlTable());
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    setUpControl(frame, "frame", QStringLiteral("Quillbox"), QString(), {150, 0, 7080, 4050});
     frame->installEventFilter(this);
-
-    logo = new QLabel(frame);
     logo->setPixmap(splashLogo());
     logo->setScaledContents(true);
-    setUpControl(logo, "logo", QStringLiteral("Quillbox logo: a quill over a box"), QString(), {240, 240, 3360, 2100});
-
-    const Qt::Alignment left = Qt::AlignLeft;
-    const Qt::Alignment right = Qt::AlignRight;
-    presenting = splashLabel(frame, "presenting", QStringLiteral("Presenting:"), arialFont(18, true), left,
-                             {3840, 360, 3000, 480});
-    productName = splashLabel(frame, "productName", QStringLiteral("Quillbox"), arialFont(32.25, true), left,
-                              {3840, 960, 3120, 840});
-    platformLine = splashLabel(frame, "platformLine", QStringLiteral("For Windows 95/98/NT"), arialFont(15.75, true),
-                               right, {2280, 2400, 4560, 420});
-    version = splashLabel(frame, "version", QStringLiteral("Version 1.2"), arialFont(12, true), right,
-                          {2280, 2820, 4560, 330});
-    const QFont small = arialFont(8.25, false);
-    slogan = splashLabel(frame, "slogan", QStringLiteral("Your notes and reminders, one small file each."), small, left,
-                         {240, 3120, 4200, 225});
-    maker = splashLabel(frame, "maker", QStringLiteral("Quillbox for Linux contributors"), small, left,
-                        {240, 3345, 4200, 225});
-    copyright =
-        splashLabel(frame, "copyright", QStringLiteral("2026 - free software"), small, left, {240, 3570, 4200, 225});
-    contact = splashLabel(frame, "contact", QStringLiteral("Contact: see the README and the issue tracker"), small,
-                          left, {240, 3795, 4200, 225});
 
     setFixedSize(toPixels(7380, 4170));
     sizeAndCentre(this, 7380, 4170);
@@ -75,6 +106,10 @@ SplashWindow::SplashWindow(std::function<void()> startMain, ProgramExit& exit)
 }
 
 SplashWindow::~SplashWindow() = default;
+
+std::span<const ControlRow<SplashWindow>> SplashWindow::controlTable() {
+    return kControls;
+}
 
 void SplashWindow::startMainWindow() {
     // Stop first: the start-up procedure may wait at the password prompt for longer than the interval.

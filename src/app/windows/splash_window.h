@@ -3,6 +3,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <span>
+
+#include "app/widgets/controls.h"
 
 class QFrame;
 class QLabel;
@@ -19,6 +22,9 @@ public:
     /** startMain creates and loads the main window; exit ends the program on an early key or click. */
     SplashWindow(std::function<void()> startMain, ProgramExit& exit);
     ~SplashWindow() override;
+
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<SplashWindow>> controlTable();
 
     QFrame* frame;
     QLabel* logo;

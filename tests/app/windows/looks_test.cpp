@@ -32,31 +32,28 @@ constexpr int kChannelTolerance = 48;
 
 struct Comparison {
     qsizetype differing = 0;
-    QImage marked; ///< the reference faded, with the differing pixels in red
+    QImage marked; ///< the reference faded, with the differing pixels in red; null when the sizes differ
 };
 
 Comparison compare(const QImage& rendered, const QImage& reference) {
-    Comparison result;
-    result.marked = reference.convertToFormat(QImage::Format_RGB32);
+    if (rendered.size() != reference.size())
+        return {std::max(rendered.width() * rendered.height(), 1), QImage()};
+    Comparison result{0, reference.convertToFormat(QImage::Format_RGB32)};
     for (int y = 0; y < reference.height(); ++y) {
         for (int x = 0; x < reference.width(); ++x) {
             const QRgb a = rendered.pixel(x, y);
             const QRgb b = reference.pixel(x, y);
-            const int change = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                         std::abs(qBlue(a) - qBlue(b))});
-            if (change > kChannelTolerance) {
-                ++result.differing;
-                result.marked.setPixel(x, y, qRgb(255, 0, 0));
-            } else {
-                const int grey = 192 + qGray(b) / 4;
-                result.marked.setPixel(x, y, qRgb(grey, grey, grey));
-            }
+            const int change =
+                std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+            const int grey = 192 + qGray(b) / 4;
+            result.differing += change > kChannelTolerance;
+            result.marked.setPixel(x, y, change > kChannelTolerance ? qRgb(255, 0, 0) : qRgb(grey, grey, grey));
         }
     }
     return result;
 }
 
-/** Whether a window looks as its reference picture; on a difference, says which and where to look. */
+/** Whether a window looks as its reference picture; on a difference, says which, by how much and where to look. */
 testing::AssertionResult looksAsItsReference(QWidget* window, const QString& name) {
     const QImage rendered = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QString reference = QStringLiteral(QUILLBOX_WINDOW_REFERENCES "/%1.png").arg(name);
@@ -65,32 +62,27 @@ testing::AssertionResult looksAsItsReference(QWidget* window, const QString& nam
             return testing::AssertionFailure() << "cannot write " << reference.toStdString();
         return testing::AssertionSuccess();
     }
-    const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+    const QImage expected(reference);
+    const Comparison comparison = compare(rendered, expected);
+    if (comparison.differing == 0)
+        return testing::AssertionSuccess();
+
     const QString renderings = QStringLiteral(QUILLBOX_WINDOW_RENDERINGS);
-    const QString renderedPath = renderings + QStringLiteral("/%1.png").arg(name);
-    if (!expected.isNull() && expected.size() == rendered.size()) {
-        const Comparison comparison = compare(rendered, expected);
-        if (comparison.differing == 0)
-            return testing::AssertionSuccess();
-        const QString markedPath = renderings + QStringLiteral("/%1-difference.png").arg(name);
-        QDir().mkpath(renderings);
-        rendered.save(renderedPath);
-        comparison.marked.save(markedPath);
-        return testing::AssertionFailure() << name.toStdString() << ": " << comparison.differing << " of "
-                                           << expected.width() * expected.height() << " pixels differ from "
-                                           << reference.toStdString() << "; the rendering is "
-                                           << renderedPath.toStdString() << ", the differing pixels in red "
-                                           << markedPath.toStdString();
-    }
     QDir().mkpath(renderings);
+    const QString renderedPath = renderings + QStringLiteral("/%1.png").arg(name);
     rendered.save(renderedPath);
-    return testing::AssertionFailure() << name.toStdString() << ": rendered " << rendered.width() << "x"
-                                       << rendered.height() << " (" << renderedPath.toStdString() << ") against "
-                                       << (expected.isNull() ? QStringLiteral("no reference at %1").arg(reference)
-                                                             : QStringLiteral("a reference of %1x%2")
-                                                                   .arg(expected.width())
-                                                                   .arg(expected.height()))
-                                              .toStdString();
+    testing::AssertionResult failure = testing::AssertionFailure();
+    failure << name.toStdString() << ": ";
+    if (comparison.marked.isNull()) {
+        failure << "rendered " << rendered.width() << "x" << rendered.height() << ", the reference "
+                << reference.toStdString() << " is " << expected.width() << "x" << expected.height();
+    } else {
+        const QString markedPath = renderings + QStringLiteral("/%1-difference.png").arg(name);
+        comparison.marked.save(markedPath);
+        failure << comparison.differing << " of " << expected.width() * expected.height() << " pixels differ from "
+                << reference.toStdString() << "; the differing pixels in red: " << markedPath.toStdString();
+    }
+    return failure << "; the rendering: " << renderedPath.toStdString();
 }
 
 class WindowLooks : public FormFixture {

@@ -1,15 +1,11 @@
-// The four windows against their tables: controls, texts, tool tips, places, fonts, tab order and limits; and the
-// window behaviour that needs no record files: the splash, the about window, clearing the form, leaving the
-// reminder window, and the directory check running before a button's operation.
+// The four windows' tables, checked for what must hold of any table; and the window behaviour that needs no record
+// files: the splash, the about window, clearing the form, leaving the reminder window, and the directory check
+// running before a button's operation.
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QFontInfo>
-#include <QGroupBox>
-#include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,7 +14,8 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
+#include <map>
+#include <set>
 
 #include "app/widgets/limited_text_edit.h"
 #include "app/widgets/text_codec.h"
@@ -32,225 +29,6 @@ namespace {
 
 using app::Pointer;
 
-/** One line of a window's control table; positions in twips. */
-struct Row {
-    const char* name;
-    QString caption;
-    QString toolTip;
-    int left, top, width, height;
-    const char* frame = nullptr; ///< the enclosing frame, when not the window itself
-};
-
-int pixels(int twips) {
-    return static_cast<int>(std::lround(twips * QGuiApplication::primaryScreen()->logicalDotsPerInch() / 1440.0));
-}
-
-QSize pixelSize(int width, int height) {
-    return {pixels(width), pixels(height)};
-}
-
-QString captionOf(const QWidget* control) {
-    if (auto* button = qobject_cast<const QAbstractButton*>(control))
-        return button->text();
-    if (auto* label = qobject_cast<const QLabel*>(control))
-        return label->text();
-    if (auto* frame = qobject_cast<const QGroupBox*>(control))
-        return frame->title();
-    if (auto* edit = qobject_cast<const QLineEdit*>(control))
-        return edit->text();
-    if (auto* box = qobject_cast<const QPlainTextEdit*>(control))
-        return box->toPlainText();
-    if (auto* combo = qobject_cast<const QComboBox*>(control))
-        return combo->currentText();
-    return {};
-}
-
-void expectControls(const QWidget* window, const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto* control = window->findChild<QWidget*>(QString::fromLatin1(row.name));
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(captionOf(control), row.caption);
-        EXPECT_EQ(control->toolTip(), row.toolTip);
-        const QRect table(pixels(row.left), pixels(row.top), pixels(row.width), pixels(row.height));
-        if (qobject_cast<const QLabel*>(control) && control->width() > table.width()) {
-            // A label may grow to the right so that its text is not cut off, and only as far as its text needs.
-            EXPECT_EQ(control->geometry().topLeft(), table.topLeft());
-            EXPECT_EQ(control->height(), table.height());
-            EXPECT_EQ(control->width(), control->sizeHint().width());
-        } else {
-            EXPECT_EQ(control->geometry(), table);
-        }
-        const QString container = row.frame ? QString::fromLatin1(row.frame) : window->objectName();
-        EXPECT_EQ(control->parentWidget()->objectName(), container);
-        EXPECT_FALSE(control->accessibleName().isEmpty());
-    }
-}
-
-void expectFont(const QWidget* control, const QString& family, double points) {
-    SCOPED_TRACE(control->objectName().toStdString());
-    EXPECT_EQ(QFontInfo(control->font()).family(), family);
-    EXPECT_DOUBLE_EQ(control->font().pointSizeF(), points);
-}
-
-void expectCentred(const QWidget* window) {
-    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
-    // The window manager's frame may shift the client area by a few pixels.
-    EXPECT_LE((window->geometry().center() - screenCentre).manhattanLength(), 12) << window->objectName().toStdString();
-}
-
-const QString kSans = QStringLiteral("Liberation Sans");
-const QString kMono = QStringLiteral("Liberation Mono");
-
-class WindowsTest : public FormFixture {};
-
-TEST_F(WindowsTest, MainWindowFollowsItsTable) {
-    app::MainWindow& f = makeForm();
-    const QString searchTip = QStringLiteral("Enter a word or exact phrase to search for here. ");
-    expectControls(
-        &f,
-        {{"searchButton", "&Search",
-          "After entering in search string(s) and/or a reminder date, search for matching records by clicking this.",
-          2880, 1080, 1695, 495},
-         {"recordText", "", "", 120, 3600, 8895, 2655},
-         {"reminderDate", "",
-          "Enter a date here to bring up any records with an alarm set to a particular date or set a date here for a "
-          "reminder later",
-          120, 2880, 2655, 285},
-         {"searchString1", "", searchTip, 120, 1440, 1215, 285},
-         {"recordNumber", "",
-          "Shows you the record number of a recalled record.  This  number also indicates its creation date and time.",
-          120, 480, 2655, 285},
-         {"reminderDateLabel", "Reminder date mm/dd/yy", "", 360, 2640, 2175, 255},
-         {"searchStringsLabel", "Search Strings to look for:", "", 360, 1080, 2175, 255},
-         {"recordNumberLabel", "Record Number", "", 360, 240, 2295, 255},
-         {"dataDirectoryLabel", "Location of data i.e., c:\\quill", "", 360, 1920, 2535, 255},
-         {"exitButton", "E&xit", "Click here to exit the program!", 7080, 1920, 1695, 495},
-         {"saveButton", "Sa&ve Record", "Save or resave the currently displayed record.", 4920, 240, 1815, 495},
-         {"clearButton", "&Clear form", "Clear out the current form", 2880, 240, 1695, 495},
-         {"deleteButton", "&Delete record", "Delete the currently displayed record.", 7080, 240, 1695, 495},
-         {"checkAlarms", "Check alarms",
-          "Click this check box to have the program check for reminders set to this date when the program starts", 7080,
-          3240, 1335, 255},
-         {"printButton", "&Print current record", "Print out the current displayed record", 4920, 1080, 1815, 495},
-         {"dataDirectory", "c:\\quill",
-          "Choose a directory to save your data in.   See the documentation about how to automatically add "
-          "additional directories to this text box!",
-          120, 2160, 2655, 330},
-         {"importButton", "&Import records",
-          "Import records from other programs.  See the documentation for more information.", 7080, 1080, 1695, 495},
-         {"creationFilters", "Use when searching - increases speed", "", 2880, 2640, 4095, 735},
-         {"monthFilter", "",
-          "Enter a 2 digit month here to speed up a search by only searching records made in the entered month", 120,
-          240, 375, 285, "creationFilters"},
-         {"monthLabel", "2-digit month", "", 600, 360, 975, 255, "creationFilters"},
-         {"yearFilter", "",
-          "Enter a 2 or 4 digit year here to speed up a search by only searching records made in the entered year",
-          3120, 240, 495, 285, "creationFilters"},
-         {"yearLabel", "Yr", "", 3720, 360, 255, 255, "creationFilters"},
-         {"searchString2", "", searchTip, 1560, 1440, 1215, 285},
-         {"dayFilter", "",
-          "Enter a 2 digit day here to speed up a search by only searching records made in the entered day", 1680, 240,
-          375, 285, "creationFilters"},
-         {"dayLabel", "2-digit day", "", 2160, 360, 735, 255, "creationFilters"},
-         {"passwordButton", "Password", "Allows a user to set up or delete a password for entry into the program", 4920,
-          1920, 1815, 495},
-         {"setDefaultButton", "Set as default", "Makes the selected directory the default when you start the program.",
-          2880, 1920, 1695, 495},
-         {"aboutButton", "About the author", "Hey, who is that genius author?", 7080, 2640, 1695, 495},
-         {"reformatButton", "R",
-          "Click here to reformat the text in the large text box adding hard carriage returns to help with printing "
-          "at a later time.",
-          8400, 3240, 375, 255}});
-
-    EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("  Quillbox 1.2 ")));
-    EXPECT_GT(f.windowTitle().size(), 20) << "the credit line is missing";
-    EXPECT_EQ(f.size(), pixelSize(9045, 6525));
-    expectCentred(&f);
-    EXPECT_EQ(f.controls().reminderDate->accessibleName(), QStringLiteral("Reminder date mm/dd/yy"));
-
-    for (const QWidget* box : std::initializer_list<const QWidget*>{
-             f.controls().recordText, f.controls().reminderDate, f.controls().searchString1, f.controls().recordNumber,
-             f.controls().monthFilter, f.controls().yearFilter, f.controls().searchString2, f.controls().dayFilter,
-             f.controls().dataDirectory})
-        expectFont(box, kMono, 8.25);
-    for (const QWidget* other : std::initializer_list<const QWidget*>{
-             f.controls().searchButton, f.controls().reminderDateLabel, f.controls().checkAlarms,
-             f.controls().creationFilters, f.controls().monthLabel, f.controls().reformatButton})
-        expectFont(other, kSans, 8.25);
-
-    EXPECT_TRUE(f.controls().dataDirectory->isEditable());
-    EXPECT_EQ(f.controls().recordText->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_TRUE(f.controls().recordText->tabChangesFocus());
-    EXPECT_TRUE(f.controls().recordNumber->isReadOnly());
-    EXPECT_NE(f.controls().recordNumber->palette().color(QPalette::Base),
-              f.controls().reminderDate->palette().color(QPalette::Base))
-        << "the record number box is not grey";
-    QTest::keyClicks(f.controls().recordNumber, "1206");
-    EXPECT_EQ(f.controls().recordNumber->text(), QString());
-}
-
-TEST_F(WindowsTest, OtherWindowsFollowTheirTables) {
-    app::MainWindow& f = makeForm();
-    app::ReminderWindow& reminders = f.reminderWindow();
-    expectControls(
-        &reminders,
-        {{"proceedButton", "Click here to proceed into the main program",
-          "Click here after viewing any alarms from today", 3360, 6000, 3735, 495},
-         {"reminderList", "", "", 120, 240, 9285, 5295},
-         {"explanation",
-          "Above you will find any records containing a reminder date of today.   Additional searches may "
-          "be performed later.",
-          "", 240, 5640, 10335, 255},
-         {"printButton", "Print these reminders", "Prints out the reminders shown above.", 240, 6000, 2415, 495}});
-    EXPECT_EQ(reminders.windowTitle(), QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
-    EXPECT_EQ(reminders.size(), pixelSize(9480, 6795));
-    expectCentred(&reminders);
-    EXPECT_TRUE(reminders.proceedButton->isDefault());
-    expectFont(reminders.reminderList, kMono, 8.25);
-    expectFont(reminders.proceedButton, kSans, 8.25);
-    expectFont(reminders.explanation, kSans, 8.25);
-
-    f.showAbout();
-    app::AboutWindow* about = f.aboutWindow();
-    ASSERT_NE(about, nullptr);
-    expectControls(about, {{"picture", "", "", 120, 120, 4080, 3000},
-                           {"returnButton", "Click here to return to the program", "", 120, 5400, 3135, 615}});
-    EXPECT_EQ(about->windowTitle(), QStringLiteral("Quillbox 1.2 - The author:"));
-    EXPECT_EQ(about->size(), pixelSize(4455, 6225));
-    EXPECT_TRUE(about->picture->hasScaledContents());
-    for (const QLabel* line :
-         {about->creditLine, about->summaryLine, about->licenceLine, about->contactLine, about->bugsLine}) {
-        EXPECT_FALSE(line->text().isEmpty());
-        EXPECT_GT(line->y(), about->picture->geometry().bottom()) << "the lines sit below the picture";
-        EXPECT_LT(line->geometry().bottom(), about->returnButton->y());
-    }
-
-    app::SplashWindow splash([] {}, exit);
-    expectControls(&splash, {{"frame", "", "", 150, 0, 7080, 4050}});
-    EXPECT_EQ(splash.size(), pixelSize(7380, 4170));
-    expectCentred(&splash);
-    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(splash.logo->pixmap().size(), QSize(320, 200));
-    const std::pair<QLabel*, QString> lettering[] = {{splash.productName, "Quillbox"},
-                                                     {splash.presenting, "Presenting:"},
-                                                     {splash.platformLine, "For Windows 95/98/NT"},
-                                                     {splash.version, "Version 1.2"}};
-    for (const auto& [label, text] : lettering)
-        EXPECT_EQ(label->text(), text);
-    expectFont(splash.productName, kSans, 32.25);
-    expectFont(splash.presenting, kSans, 18);
-    expectFont(splash.platformLine, kSans, 15.75);
-    expectFont(splash.version, kSans, 12);
-    EXPECT_TRUE(splash.productName->font().bold() && splash.version->font().bold());
-    EXPECT_TRUE(splash.platformLine->alignment() & Qt::AlignRight);
-    EXPECT_TRUE(splash.version->alignment() & Qt::AlignRight);
-    for (QLabel* line : {splash.slogan, splash.maker, splash.copyright, splash.contact}) {
-        EXPECT_FALSE(line->text().isEmpty());
-        expectFont(line, kSans, 8.25);
-    }
-}
-
 /** The control that has the focus; the directory box's inner line edit counts as the box. */
 QWidget* focusedControl() {
     QWidget* focus = QApplication::focusWidget();
@@ -259,31 +37,79 @@ QWidget* focusedControl() {
     return focus;
 }
 
-/** The controls the focus visits, from where it is, pressing Tab between them. */
-std::vector<QString> tabWalk(std::size_t steps) {
-    std::vector<QString> names;
-    for (std::size_t i = 0; i < steps; ++i) {
-        names.push_back(focusedControl() ? focusedControl()->objectName() : QStringLiteral("(none)"));
+/**
+ * What must hold for any window's table, checked on the window built from it: every control lies inside its
+ * window or frame, no two controls in one container overlap, each has a name for screen readers, the tab indices
+ * are unique and Tab visits the controls that take the focus in their order, and no access key is used twice.
+ */
+template <class Slots> void expectSoundTable(QWidget& window, std::span<const app::ControlRow<Slots>> table) {
+    SCOPED_TRACE(window.objectName().toStdString());
+    std::vector<QWidget*> built;
+    std::map<int, QWidget*> tabStops;
+    std::set<int> tabIndices;
+    std::set<QString> accessKeys;
+    for (const app::ControlRow<Slots>& row : table) {
+        const app::ControlFields& fields = row.control;
+        SCOPED_TRACE(fields.name);
+        auto* control = window.findChild<QWidget*>(QString::fromLatin1(fields.name));
+        ASSERT_NE(control, nullptr);
+        const QWidget* container = control->parentWidget();
+        EXPECT_EQ(container->objectName(), fields.frame ? QString::fromLatin1(fields.frame) : window.objectName());
+        EXPECT_TRUE(QRect(QPoint(), container->size()).contains(control->geometry()))
+            << "not inside " << container->objectName().toStdString();
+        EXPECT_FALSE(control->accessibleName().trimmed().isEmpty());
+        if (fields.tabIndex >= 0) {
+            EXPECT_TRUE(tabIndices.insert(fields.tabIndex).second) << "tab index used twice";
+        }
+        const QString accessKey = QKeySequence::mnemonic(QString::fromUtf8(fields.caption)).toString();
+        if (!accessKey.isEmpty()) {
+            EXPECT_TRUE(accessKeys.insert(accessKey).second) << "access key used twice";
+        }
+        if (control->focusPolicy() & Qt::TabFocus)
+            tabStops[fields.tabIndex] = control;
+        built.push_back(control);
+    }
+    for (std::size_t i = 0; i < built.size(); ++i)
+        for (std::size_t j = i + 1; j < built.size(); ++j)
+            if (built[i]->parentWidget() == built[j]->parentWidget()) {
+                EXPECT_FALSE(built[i]->geometry().intersects(built[j]->geometry()))
+                    << built[i]->objectName().toStdString() << " overlaps " << built[j]->objectName().toStdString();
+            }
+
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((window.geometry().center() - screenCentre).manhattanLength(), 12) << "not centred on the screen";
+    if (tabStops.empty())
+        return;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    tabStops.begin()->second->setFocus();
+    std::vector<QWidget*> expected;
+    expected.reserve(tabStops.size() + 1);
+    for (const auto& [index, control] : tabStops)
+        expected.push_back(control);
+    expected.push_back(expected.front()); // and round again
+    std::vector<QWidget*> visited;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        visited.push_back(focusedControl());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    return names;
+    EXPECT_EQ(visited, expected) << "Tab does not follow the tab indices";
 }
 
-TEST_F(WindowsTest, TabOrderRunsAsInTheTablesFromSearch) {
+class WindowsTest : public FormFixture {};
+
+TEST_F(WindowsTest, EveryWindowIsBuiltFromASoundTable) {
     makeQuillFolder(); // leaving the directory box checks it
     app::MainWindow& f = makeForm();
-    ASSERT_TRUE(showActive(&f));
-    const std::vector<QString> mainOrder = {
-        "searchButton",     "recordText",  "reminderDate",   "searchString1", "recordNumber", "exitButton",
-        "saveButton",       "clearButton", "deleteButton",   "checkAlarms",   "printButton",  "dataDirectory",
-        "importButton",     "monthFilter", "yearFilter",     "searchString2", "dayFilter",    "passwordButton",
-        "setDefaultButton", "aboutButton", "reformatButton", "searchButton"};
-    EXPECT_EQ(tabWalk(mainOrder.size()), mainOrder);
+    expectSoundTable(f, app::MainWindow::controlTable());
     EXPECT_EQ(dialogs.events(), std::vector<Shown>{}) << "leaving an existing directory shows nothing";
-
-    app::ReminderWindow& reminders = f.reminderWindow();
-    ASSERT_TRUE(showActive(&reminders));
-    EXPECT_EQ(tabWalk(4), (std::vector<QString>{"proceedButton", "reminderList", "printButton", "proceedButton"}));
+    expectSoundTable(f.reminderWindow(), app::ReminderWindow::controlTable());
+    f.showAbout();
+    ASSERT_NE(f.aboutWindow(), nullptr);
+    expectSoundTable(*f.aboutWindow(), app::AboutWindow::controlTable());
+    app::SplashWindow splash([] {}, exit);
+    expectSoundTable(splash, app::SplashWindow::controlTable());
 }
 
 TEST_F(WindowsTest, FilterBoxesAndRecordTextHaveTheirLimits) {
@@ -294,6 +120,8 @@ TEST_F(WindowsTest, FilterBoxesAndRecordTextHaveTheirLimits) {
     }
 
     EXPECT_EQ(f.controls().recordText->maxLength(), 30000);
+    QTest::keyClicks(f.controls().recordNumber, "1206");
+    EXPECT_EQ(f.controls().recordNumber->text(), QString()) << "the record number is read-only";
 }
 
 TEST_F(WindowsTest, SplashStartsTheMainWindowOnceAfterFiveSeconds) {

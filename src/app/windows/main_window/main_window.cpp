@@ -27,7 +27,207 @@ namespace qb::app {
 namespace {
 
 constexpr int kFilterLimit = 2;
-const QString kSearchStringTip = QStringLiteral("Enter a word or exact phrase to search for here. ");
+constexpr const char* kSearchStringTip = "Enter a word or exact phrase to search for here. ";
+
+using Controls = MainWindow::Controls;
+
+// The controls in the order of their tab indices; the filters sit in the frame "Use when searching". A label over a
+// box, and the check box beside "R", end where their neighbour begins rather than a pixel inside it: their text is
+// far shorter than they are.
+constexpr ControlRow<Controls> kControls[] = {
+    {&Controls::searchButton,
+     {.name = "searchButton",
+      .caption = "&Search",
+      .toolTip = "After entering in search string(s) and/or a reminder date, search for matching records by clicking "
+                 "this.",
+      .at = {2880, 1080, 1695, 495},
+      .tabIndex = 0}},
+    {&Controls::recordText,
+     {.name = "recordText",
+      .at = {120, 3600, 8895, 2655},
+      .tabIndex = 1,
+      .limit = static_cast<int>(store::kRecordTextLimit),
+      .accessibleName = "Record text"}},
+    {&Controls::reminderDate,
+     {.name = "reminderDate",
+      .toolTip = "Enter a date here to bring up any records with an alarm set to a particular date or set a date "
+                 "here for a reminder later",
+      .at = {120, 2880, 2655, 285},
+      .tabIndex = 2,
+      .accessibleName = "Reminder date mm/dd/yy"}},
+    {&Controls::searchString1,
+     {.name = "searchString1",
+      .toolTip = kSearchStringTip,
+      .at = {120, 1440, 1215, 285},
+      .tabIndex = 3,
+      .accessibleName = "Search string 1"}},
+    {&Controls::recordNumber,
+     {.name = "recordNumber",
+      .toolTip = "Shows you the record number of a recalled record.  This  number also indicates its creation date "
+                 "and time.",
+      .at = {120, 480, 2655, 285},
+      .tabIndex = 4,
+      .accessibleName = "Record Number"}},
+    {&Controls::reminderDateLabel,
+     {.name = "reminderDateLabel",
+      .caption = "Reminder date mm/dd/yy",
+      .at = {360, 2640, 2175, 240},
+      .tabIndex = 5,
+      .labelFor = "reminderDate"}},
+    {&Controls::searchStringsLabel,
+     {.name = "searchStringsLabel",
+      .caption = "Search Strings to look for:",
+      .at = {360, 1080, 2175, 255},
+      .tabIndex = 6,
+      .labelFor = "searchString1"}},
+    {&Controls::recordNumberLabel,
+     {.name = "recordNumberLabel",
+      .caption = "Record Number",
+      .at = {360, 240, 2295, 240},
+      .tabIndex = 7,
+      .labelFor = "recordNumber"}},
+    {&Controls::dataDirectoryLabel,
+     {.name = "dataDirectoryLabel",
+      .caption = "Location of data i.e., c:\\quill",
+      .at = {360, 1920, 2520, 240},
+      .tabIndex = 8,
+      .labelFor = "dataDirectory"}},
+    {&Controls::exitButton,
+     {.name = "exitButton",
+      .caption = "E&xit",
+      .toolTip = "Click here to exit the program!",
+      .at = {7080, 1920, 1695, 495},
+      .tabIndex = 9}},
+    {&Controls::saveButton,
+     {.name = "saveButton",
+      .caption = "Sa&ve Record",
+      .toolTip = "Save or resave the currently displayed record.",
+      .at = {4920, 240, 1815, 495},
+      .tabIndex = 10}},
+    {&Controls::clearButton,
+     {.name = "clearButton",
+      .caption = "&Clear form",
+      .toolTip = "Clear out the current form",
+      .at = {2880, 240, 1695, 495},
+      .tabIndex = 11}},
+    {&Controls::deleteButton,
+     {.name = "deleteButton",
+      .caption = "&Delete record",
+      .toolTip = "Delete the currently displayed record.",
+      .at = {7080, 240, 1695, 495},
+      .tabIndex = 12}},
+    {&Controls::checkAlarms,
+     {.name = "checkAlarms",
+      .caption = "Check alarms",
+      .toolTip = "Click this check box to have the program check for reminders set to this date when the program "
+                 "starts",
+      .at = {7080, 3240, 1320, 255},
+      .tabIndex = 13}},
+    {&Controls::printButton,
+     {.name = "printButton",
+      .caption = "&Print current record",
+      .toolTip = "Print out the current displayed record",
+      .at = {4920, 1080, 1815, 495},
+      .tabIndex = 14}},
+    {&Controls::dataDirectory,
+     {.name = "dataDirectory",
+      .caption = store::kProgramDefaultDirectory,
+      .toolTip = "Choose a directory to save your data in.   See the documentation about how to automatically add "
+                 "additional directories to this text box!",
+      .at = {120, 2160, 2655, 330},
+      .tabIndex = 15,
+      .accessibleName = "Location of data i.e., c:\\quill"}},
+    {&Controls::importButton,
+     {.name = "importButton",
+      .caption = "&Import records",
+      .toolTip = "Import records from other programs.  See the documentation for more information.",
+      .at = {7080, 1080, 1695, 495},
+      .tabIndex = 16}},
+    {&Controls::creationFilters,
+     {.name = "creationFilters",
+      .caption = "Use when searching - increases speed",
+      .at = {2880, 2640, 4095, 735},
+      .tabIndex = 17}},
+    {&Controls::monthFilter,
+     {.name = "monthFilter",
+      .toolTip = "Enter a 2 digit month here to speed up a search by only searching records made in the entered "
+                 "month",
+      .at = {120, 240, 375, 285},
+      .tabIndex = 18,
+      .limit = kFilterLimit,
+      .frame = "creationFilters",
+      .accessibleName = "2-digit month"}},
+    {&Controls::monthLabel,
+     {.name = "monthLabel",
+      .caption = "2-digit month",
+      .at = {600, 360, 975, 255},
+      .tabIndex = 19,
+      .frame = "creationFilters",
+      .labelFor = "monthFilter"}},
+    {&Controls::yearFilter,
+     {.name = "yearFilter",
+      .toolTip = "Enter a 2 or 4 digit year here to speed up a search by only searching records made in the entered "
+                 "year",
+      .at = {3120, 240, 495, 285},
+      .tabIndex = 20,
+      .limit = kFilterLimit,
+      .frame = "creationFilters",
+      .accessibleName = "Year"}},
+    {&Controls::yearLabel,
+     {.name = "yearLabel",
+      .caption = "Yr",
+      .at = {3720, 360, 255, 255},
+      .tabIndex = 21,
+      .frame = "creationFilters",
+      .labelFor = "yearFilter"}},
+    {&Controls::searchString2,
+     {.name = "searchString2",
+      .toolTip = kSearchStringTip,
+      .at = {1560, 1440, 1215, 285},
+      .tabIndex = 22,
+      .accessibleName = "Search string 2"}},
+    {&Controls::dayFilter,
+     {.name = "dayFilter",
+      .toolTip = "Enter a 2 digit day here to speed up a search by only searching records made in the entered day",
+      .at = {1680, 240, 375, 285},
+      .tabIndex = 23,
+      .limit = kFilterLimit,
+      .frame = "creationFilters",
+      .accessibleName = "2-digit day"}},
+    {&Controls::dayLabel,
+     {.name = "dayLabel",
+      .caption = "2-digit day",
+      .at = {2160, 360, 735, 255},
+      .tabIndex = 24,
+      .frame = "creationFilters",
+      .labelFor = "dayFilter"}},
+    {&Controls::passwordButton,
+     {.name = "passwordButton",
+      .caption = "Password",
+      .toolTip = "Allows a user to set up or delete a password for entry into the program",
+      .at = {4920, 1920, 1815, 495},
+      .tabIndex = 25}},
+    {&Controls::setDefaultButton,
+     {.name = "setDefaultButton",
+      .caption = "Set as default",
+      .toolTip = "Makes the selected directory the default when you start the program.",
+      .at = {2880, 1920, 1695, 495},
+      .tabIndex = 26}},
+    {&Controls::aboutButton,
+     {.name = "aboutButton",
+      .caption = "About the author",
+      .toolTip = "Hey, who is that genius author?",
+      .at = {7080, 2640, 1695, 495},
+      .tabIndex = 27}},
+    {&Controls::reformatButton,
+     {.name = "reformatButton",
+      .caption = "R",
+      .toolTip = "Click here to reformat the text in the large text box adding hard carriage returns to help with "
+                 "printing at a later time.",
+      .at = {8400, 3240, 375, 255},
+      .tabIndex = 28,
+      .accessibleName = "Reformat the record text"}},
+};
 
 } // namespace
 
@@ -42,145 +242,23 @@ MainWindow::MainWindow(Services& services, QWidget* parent) : QWidget(parent), s
 
 MainWindow::~MainWindow() = default;
 
+std::span<const ControlRow<MainWindow::Controls>> MainWindow::controlTable() {
+    return kControls;
+}
+
 void MainWindow::buildControls() {
-    ui_.searchButton =
-        makeButton(this, "searchButton", QStringLiteral("&Search"),
-                   QStringLiteral("After entering in search string(s) and/or a reminder date, search for "
-                                  "matching records by clicking this."),
-                   {2880, 1080, 1695, 495});
-
-    ui_.recordText = new LimitedTextEdit(this);
-    ui_.recordText->setFont(textBoxFont());
-    ui_.recordText->setMaxLength(static_cast<int>(store::kRecordTextLimit));
-    setUpControl(ui_.recordText, "recordText", QStringLiteral("Record text"), QString(), {120, 3600, 8895, 2655});
-
-    ui_.reminderDate =
-        makeLineEdit(this, "reminderDate", QStringLiteral("Reminder date mm/dd/yy"),
-                     QStringLiteral("Enter a date here to bring up any records with an alarm set to a particular "
-                                    "date or set a date here for a reminder later"),
-                     {120, 2880, 2655, 285});
-    ui_.searchString1 = makeLineEdit(this, "searchString1", QStringLiteral("Search string 1"), kSearchStringTip,
-                                     {120, 1440, 1215, 285});
-
-    ui_.recordNumber =
-        makeLineEdit(this, "recordNumber", QStringLiteral("Record Number"),
-                     QStringLiteral("Shows you the record number of a recalled record.  This  number also "
-                                    "indicates its creation date and time."),
-                     {120, 480, 2655, 285});
+    app::buildControls(*this, ui_, controlTable());
     ui_.recordNumber->setReadOnly(true);
     QPalette grey = ui_.recordNumber->palette();
     grey.setColor(QPalette::Base, grey.color(QPalette::Button));
     ui_.recordNumber->setPalette(grey);
-
-    ui_.reminderDateLabel =
-        makeLabel(this, "reminderDateLabel", QStringLiteral("Reminder date mm/dd/yy"), {360, 2640, 2175, 255});
-    ui_.searchStringsLabel =
-        makeLabel(this, "searchStringsLabel", QStringLiteral("Search Strings to look for:"), {360, 1080, 2175, 255});
-    ui_.recordNumberLabel =
-        makeLabel(this, "recordNumberLabel", QStringLiteral("Record Number"), {360, 240, 2295, 255});
-    ui_.dataDirectoryLabel = makeLabel(this, "dataDirectoryLabel", QStringLiteral("Location of data i.e., c:\\quill"),
-                                       {360, 1920, 2535, 255});
-
-    ui_.exitButton = makeButton(this, "exitButton", QStringLiteral("E&xit"),
-                                QStringLiteral("Click here to exit the program!"), {7080, 1920, 1695, 495});
-    ui_.saveButton =
-        makeButton(this, "saveButton", QStringLiteral("Sa&ve Record"),
-                   QStringLiteral("Save or resave the currently displayed record."), {4920, 240, 1815, 495});
-    ui_.clearButton = makeButton(this, "clearButton", QStringLiteral("&Clear form"),
-                                 QStringLiteral("Clear out the current form"), {2880, 240, 1695, 495});
-    ui_.deleteButton = makeButton(this, "deleteButton", QStringLiteral("&Delete record"),
-                                  QStringLiteral("Delete the currently displayed record."), {7080, 240, 1695, 495});
-    ui_.checkAlarms =
-        makeCheckBox(this, "checkAlarms", QStringLiteral("Check alarms"),
-                     QStringLiteral("Click this check box to have the program check for reminders set to this "
-                                    "date when the program starts"),
-                     {7080, 3240, 1335, 255});
-    ui_.printButton = makeButton(this, "printButton", QStringLiteral("&Print current record"),
-                                 QStringLiteral("Print out the current displayed record"), {4920, 1080, 1815, 495});
-
-    ui_.dataDirectory = new QComboBox(this);
-    ui_.dataDirectory->setEditable(true);
     ui_.dataDirectory->setInsertPolicy(QComboBox::NoInsert); // the list holds only what start-up puts there
     ui_.dataDirectory->setCompleter(nullptr);                // typing must not silently change a path's letters
-    ui_.dataDirectory->setFont(textBoxFont());
-    ui_.dataDirectory->setEditText(QString::fromLatin1(store::kProgramDefaultDirectory));
-    setUpControl(ui_.dataDirectory, "dataDirectory", QStringLiteral("Location of data i.e., c:\\quill"),
-                 QStringLiteral("Choose a directory to save your data in.   See the documentation about how to "
-                                "automatically add additional directories to this text box!"),
-                 {120, 2160, 2655, 330});
-
-    ui_.importButton = makeButton(this, "importButton", QStringLiteral("&Import records"),
-                                  QStringLiteral("Import records from other programs.  See the documentation for more "
-                                                 "information."),
-                                  {7080, 1080, 1695, 495});
-
-    ui_.creationFilters = new QGroupBox(QStringLiteral("Use when searching - increases speed"), this);
-    setUpControl(ui_.creationFilters, "creationFilters", ui_.creationFilters->title(), QString(),
-                 {2880, 2640, 4095, 735});
     // The caption sits on the frame's top line, so the filters at 240 twips are inside the frame, not on its line.
     ui_.creationFilters->setStyleSheet(
         QStringLiteral("QGroupBox#creationFilters { border: 1px solid palette(mid); margin-top: 6px; }"
                        "QGroupBox#creationFilters::title { subcontrol-origin: margin; left: 6px; "
                        "padding: 0 2px; top: -1px; }"));
-    ui_.monthFilter =
-        makeLineEdit(ui_.creationFilters, "monthFilter", QStringLiteral("2-digit month"),
-                     QStringLiteral("Enter a 2 digit month here to speed up a search by only searching records "
-                                    "made in the entered month"),
-                     {120, 240, 375, 285}, kFilterLimit);
-    ui_.monthLabel =
-        makeLabel(ui_.creationFilters, "monthLabel", QStringLiteral("2-digit month"), {600, 360, 975, 255});
-    ui_.yearFilter =
-        makeLineEdit(ui_.creationFilters, "yearFilter", QStringLiteral("Year"),
-                     QStringLiteral("Enter a 2 or 4 digit year here to speed up a search by only searching "
-                                    "records made in the entered year"),
-                     {3120, 240, 495, 285}, kFilterLimit);
-    ui_.yearLabel = makeLabel(ui_.creationFilters, "yearLabel", QStringLiteral("Yr"), {3720, 360, 255, 255});
-    ui_.searchString2 = makeLineEdit(this, "searchString2", QStringLiteral("Search string 2"), kSearchStringTip,
-                                     {1560, 1440, 1215, 285});
-    ui_.dayFilter =
-        makeLineEdit(ui_.creationFilters, "dayFilter", QStringLiteral("2-digit day"),
-                     QStringLiteral("Enter a 2 digit day here to speed up a search by only searching records "
-                                    "made in the entered day"),
-                     {1680, 240, 375, 285}, kFilterLimit);
-    ui_.dayLabel = makeLabel(ui_.creationFilters, "dayLabel", QStringLiteral("2-digit day"), {2160, 360, 735, 255});
-
-    ui_.passwordButton =
-        makeButton(this, "passwordButton", QStringLiteral("Password"),
-                   QStringLiteral("Allows a user to set up or delete a password for entry into the program"),
-                   {4920, 1920, 1815, 495});
-    ui_.setDefaultButton =
-        makeButton(this, "setDefaultButton", QStringLiteral("Set as default"),
-                   QStringLiteral("Makes the selected directory the default when you start the program."),
-                   {2880, 1920, 1695, 495});
-    ui_.aboutButton = makeButton(this, "aboutButton", QStringLiteral("About the author"),
-                                 QStringLiteral("Hey, who is that genius author?"), {7080, 2640, 1695, 495});
-    ui_.reformatButton =
-        makeButton(this, "reformatButton", QStringLiteral("R"),
-                   QStringLiteral("Click here to reformat the text in the large text box adding hard carriage "
-                                  "returns to help with printing at a later time."),
-                   {8400, 3240, 375, 255});
-    ui_.reformatButton->setAccessibleName(QStringLiteral("Reformat the record text"));
-
-    // Screen readers announce a box together with the label beside it (the directory box is read by its text).
-    const std::pair<QLabel*, QWidget*> labelled[] = {{ui_.reminderDateLabel, ui_.reminderDate},
-                                                     {ui_.searchStringsLabel, ui_.searchString1},
-                                                     {ui_.recordNumberLabel, ui_.recordNumber},
-                                                     {ui_.dataDirectoryLabel, ui_.dataDirectory},
-                                                     {ui_.monthLabel, ui_.monthFilter},
-                                                     {ui_.yearLabel, ui_.yearFilter},
-                                                     {ui_.dayLabel, ui_.dayFilter}};
-    for (const auto& [label, box] : labelled)
-        label->setBuddy(box);
-
-    // The tab order of the table; labels and the frame take no focus.
-    QWidget* const order[] = {ui_.searchButton,  ui_.recordText,     ui_.reminderDate,     ui_.searchString1,
-                              ui_.recordNumber,  ui_.exitButton,     ui_.saveButton,       ui_.clearButton,
-                              ui_.deleteButton,  ui_.checkAlarms,    ui_.printButton,      ui_.dataDirectory,
-                              ui_.importButton,  ui_.monthFilter,    ui_.yearFilter,       ui_.searchString2,
-                              ui_.dayFilter,     ui_.passwordButton, ui_.setDefaultButton, ui_.aboutButton,
-                              ui_.reformatButton};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::connectHandlers() {

@@ -5,8 +5,10 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <span>
 
 #include "app/services/services.h"
+#include "app/widgets/controls.h"
 
 class QCheckBox;
 class QComboBox;
@@ -67,6 +69,9 @@ public:
         QPushButton* aboutButton = nullptr;      ///< "About the author"
         QPushButton* reformatButton = nullptr;   ///< "R"
     };
+
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<Controls>> controlTable();
 
     /** The start-up procedure: settings, password, directory list, then the main window or the reminder check. */
     void startUp();
