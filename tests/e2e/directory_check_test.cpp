@@ -1,6 +1,6 @@
-// The directory check runs when the focus leaves the directory box for a button; the button's own operation must
-// follow the check's two messages, whether the button was pressed by its access key or clicked with the left mouse
-// button, and must not run at all for a right or middle click.
+// The directory check runs when the focus leaves the directory box for a button, with real modal message boxes and
+// real clicks: the button's own operation must follow the check's two messages, whether the button was pressed by
+// its access key or clicked with the left mouse button, and must not run at all for a right or middle click.
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ protected:
     }
 
     // After Save has taken the focus from the box: the check, then the save's own refusal of the empty text, and
-    // the button drawn raised again; no record anywhere.
+    // the button drawn raised again; nothing written anywhere.
     void expectTheCheckThenTheSave() {
         answerTheCheck();
         EXPECT_TRUE(session_->answer("Alert!", "You can't save an empty text box!", "OK"))
@@ -47,25 +47,14 @@ protected:
                 return main && main->active && !main->control("saveButton")->down;
             }));
         EXPECT_FALSE(std::filesystem::exists(home_ / "drive_c/nosuchdir"));
-        EXPECT_TRUE(std::filesystem::is_empty(home_ / "drive_c/quill"));
+        EXPECT_EQ(test::listFolder(home_ / "drive_c/quill"), std::vector<std::string>{"12011000.611"});
     }
 };
 
-TEST_F(EndToEndDirectoryCheck, SavePressedByItsAccessKeyRunsAfterTheCheck) {
-    typeAMissingDirectory();
-    ASSERT_TRUE(session_->key("MainWindow", "alt+v"));
-    expectTheCheckThenTheSave();
-}
-
-TEST_F(EndToEndDirectoryCheck, SaveClickedWithTheMouseRunsAfterTheCheck) {
-    typeAMissingDirectory();
-    ASSERT_TRUE(session_->click("MainWindow", "Sa&ve Record"));
-    expectTheCheckThenTheSave();
-}
-
 // A right or a middle click on a button takes the focus from the box, so the check runs, but only the left button
-// runs a button's operation: the recalled record stays on screen and its file stays.
-TEST_F(EndToEndDirectoryCheck, RightOrMiddleClickOnDeleteRunsOnlyTheCheck) {
+// runs a button's operation: the recalled record stays on screen and its file stays. Save, pressed by its access key
+// or clicked, runs after the check's messages.
+TEST_F(EndToEndDirectoryCheck, RunsBeforeAClickedOrAccessKeyButtonAndAloneForOtherMouseButtons) {
     const std::string record = home_ / "drive_c/quill/12011000.611";
     test::writeFile(record, "\"\"\r\n\"needle\"\r\n");
     ASSERT_TRUE(session_->click("MainWindow", "searchString1"));
@@ -92,6 +81,14 @@ TEST_F(EndToEndDirectoryCheck, RightOrMiddleClickOnDeleteRunsOnlyTheCheck) {
         EXPECT_EQ(session_->snapshot().window("Attention!"), nullptr) << "mouse button " << button;
         EXPECT_EQ(test::readFile(record), "\"\"\r\n\"needle\"\r\n") << "mouse button " << button;
     }
+
+    ASSERT_TRUE(session_->click("MainWindow", "&Clear form"));
+    typeAMissingDirectory();
+    ASSERT_TRUE(session_->key("MainWindow", "alt+v"));
+    expectTheCheckThenTheSave();
+    typeAMissingDirectory();
+    ASSERT_TRUE(session_->click("MainWindow", "Sa&ve Record"));
+    expectTheCheckThenTheSave();
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 // - QUILLBOX_PROBE_SNAPSHOT=FILE: every 100 ms writes what is on screen to FILE as JSON (replaced in one rename): the
 //   visible top-level windows (X window id, title, object name, class, active, modal) and in each the visible labels,
 //   buttons (caption, isDown), line edits, text boxes and combo boxes with their text, global geometry and which one
-//   has the focus. The program keeps running.
+//   has the focus; and whether a window of the program, shown or hidden, has the hourglass pointer, as the main
+//   window has while a walk over the data folder runs. The program keeps running.
 // - QUILLBOX_PROBE_WINDOW: once the top-level window of that object name is visible, writes the text of its
 //   multi-line box QUILLBOX_PROBE_CONTROL (or, without it, the window's title) to QUILLBOX_PROBE_OUT and ends the
 //   event loop. Gives up after 60 seconds.
@@ -104,6 +105,15 @@ QJsonObject describeWindow(QWidget& window) {
     return json;
 }
 
+// Whether a window of the program has the hourglass: the main window has it, hidden behind the reminder window, until
+// the reminder check has ended.
+bool busy() {
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (top->testAttribute(Qt::WA_SetCursor) && top->cursor().shape() == Qt::WaitCursor)
+            return true;
+    return false;
+}
+
 void startSnapshots(const QString& path) {
     auto* timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, [path, sequence = 0]() mutable {
@@ -111,7 +121,9 @@ void startSnapshots(const QString& path) {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->isVisible() && top->windowType() != Qt::ToolTip)
                 windows.append(describeWindow(*top));
-        const QJsonObject root{{QStringLiteral("seq"), ++sequence}, {QStringLiteral("windows"), windows}};
+        const QJsonObject root{{QStringLiteral("seq"), ++sequence},
+                               {QStringLiteral("windows"), windows},
+                               {QStringLiteral("busy"), busy()}};
         QFile out(path + QStringLiteral(".new"));
         const bool written = out.open(QIODevice::WriteOnly) && out.write(QJsonDocument(root).toJson()) > 0;
         out.close();

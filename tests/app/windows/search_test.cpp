@@ -12,6 +12,7 @@
 #include "app/widgets/limited_text_edit.h"
 #include "app/widgets/text_codec.h"
 #include "app/windows/reminder_window.h"
+#include "slow_mount.h"
 #include "store/record_file.h"
 #include "support/form_fixture.h"
 #include "support/refused_forms.h"
@@ -272,6 +273,26 @@ TEST_F(ReminderCheckTest, AMissingDirectoryStillShowsTheResultsWindow) {
     EXPECT_TRUE(form->reminderWindow().isVisible());
     EXPECT_TRUE(reminderList().isEmpty());
     EXPECT_EQ(dialogs.beeps(), 1);
+}
+
+// Over a folder slow to read the list grows in the results window while the check reads, not all at once at its end.
+TEST_F(ReminderCheckTest, TheListGrowsWhileTheCheckReads) {
+    TempDir source;
+    for (int i = 100; i < 200; ++i)
+        writeFile(source / ("12011" + std::to_string(i) + ".659"), store::recordFileBytes({"12/06/26", "due"}));
+    const SlowMount slow(source.path(), folder, 5);
+    if (!slow.mounted())
+        GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
+    std::vector<qsizetype> shownBeforeTheEnd; // entries in the list each time it changed before the beep
+    QObject::connect(form->reminderWindow().reminderList, &QPlainTextEdit::textChanged, [&] {
+        if (dialogs.beeps() == 0)
+            shownBeforeTheEnd.push_back(reminderList().count(QStringLiteral("Reminder dated")));
+    });
+    form->runReminderCheck("12/06/26");
+    EXPECT_EQ(reminderList().count(QStringLiteral("Reminder dated")), 100);
+    EXPECT_TRUE(std::any_of(shownBeforeTheEnd.begin(), shownBeforeTheEnd.end(),
+                            [](qsizetype entries) { return entries > 0 && entries < 100; }))
+        << "the list came whole at the end: " << ::testing::PrintToString(shownBeforeTheEnd);
 }
 
 TEST_F(ReminderCheckTest, TheListKeepsItsLastThirtyThousandCharacters) {

@@ -51,6 +51,7 @@ Snapshot Snapshot::parse(const std::string& json) {
         return {};
     Snapshot snapshot;
     snapshot.seq = document["seq"].toInteger(-1);
+    snapshot.busy = document["busy"].toBool();
     for (const auto& value : document["windows"].toArray()) {
         const QJsonObject json = value.toObject();
         Window window{stringOf(json, "id"),
@@ -85,6 +86,8 @@ std::string Snapshot::describe() const {
     if (seq < 0)
         return "  (no snapshot from the probe)\n";
     std::ostringstream out;
+    if (busy)
+        out << "  (the hourglass pointer)\n";
     for (const Window& window : windows) {
         out << "  window \"" << window.title << "\" (" << window.className << " " << window.name << ")"
             << (window.active ? " active" : "") << (window.modal ? " modal" : "") << "\n";

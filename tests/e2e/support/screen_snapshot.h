@@ -36,6 +36,7 @@ struct Window {
 struct Snapshot {
     long seq = -1;
     std::vector<Window> windows;
+    bool busy = false; ///< a window of the program, shown or hidden, has the hourglass pointer
 
     /** Parses the probe's JSON; an empty snapshot (seq -1) when it cannot. */
     static Snapshot parse(const std::string& json);

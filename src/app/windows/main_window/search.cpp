@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
+#include <mutex>
 #include <utility>
 
 #include "app/services/dialogs.h"
@@ -21,6 +23,42 @@
 #include "search/reminder_list.h"
 
 namespace qb::app {
+
+namespace {
+
+// How often the reminder window is given the matches found since: often enough to see the list grow, seldom enough
+// that a walk over a hundred thousand records costs no more than one list at its end.
+constexpr int kReminderListIntervalMs = 50;
+
+// The reminder list as the walk finds its entries, shared between the walk, which adds them, and the windows'
+// thread, which shows them.
+class FoundReminders {
+public:
+    void add(const store::Record& record) {
+        const std::scoped_lock lock(mutex_);
+        list_.add(record);
+        changed_ = true;
+    }
+    /** The list, when it changed since it was last taken. */
+    std::optional<std::string> takeChanged() {
+        const std::scoped_lock lock(mutex_);
+        if (!std::exchange(changed_, false))
+            return std::nullopt;
+        return list_.text();
+    }
+    /** The whole list. */
+    std::string text() {
+        const std::scoped_lock lock(mutex_);
+        return list_.text();
+    }
+
+private:
+    std::mutex mutex_;
+    search::ReminderList list_;
+    bool changed_ = false;
+};
+
+} // namespace
 
 void MainWindow::showRecord(const search::ListedFile& file) {
     setRecordText(ui_.recordText, file.record.text);
@@ -76,14 +114,20 @@ void MainWindow::search() {
 void MainWindow::runReminderCheck(const std::string& today) {
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
-    search::ReminderList reminders;
+    FoundReminders reminders;
     std::optional<search::ListedFile> last;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked;
         search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today);
-        // The whole walk reads beside the windows' thread, as the search does; the results window is on screen
-        // from the first file on.
+        // The whole walk reads beside the windows' thread, as the search does. The results window is on screen from
+        // the first file on, and its list grows there as the matches are found.
+        QTimer showFound;
+        connect(&showFound, &QTimer::timeout, this, [&] {
+            if (const std::optional<std::string> list = reminders.takeChanged())
+                setRecordText(reminderWindow().reminderList, *list);
+        });
+        showFound.start(kReminderListIntervalMs);
         runBesideEventLoop([&] {
             bool first = true;
             while (std::optional<search::ListedFile> file = walk.nextFile()) {
@@ -97,7 +141,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
             }
         });
     }
-    // Each box is written once, with what the last match left in it.
+    // The record boxes are written once, with what the last match left in them; the list once more, whole.
     if (last)
         showRecord(*last);
     setRecordText(reminderWindow().reminderList, reminders.text());
