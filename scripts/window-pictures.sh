@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the user guide (docs/screenshots/) from the real program, as a user sees it: on a
-# virtual screen with a window manager, driven by key presses and clicks, in a throw-away QUILLBOX_HOME that holds
-# a few sample records, one of them due today.
+# Makes every picture of a window that the project keeps, after an intended change to a window: the reference
+# pictures that the WindowLooks tests compare each rendering with, pixel by pixel (tests/data/windows/), and the
+# screenshots of the user guide (docs/screenshots/), taken from the real program as a user sees it: on a virtual
+# screen with a window manager, driven by key presses and clicks, in a throw-away QUILLBOX_HOME that holds a few
+# sample records, one of them due today. Look at every picture git then shows as changed before committing it.
 #
-#   scripts/guide-screenshots.sh [PROGRAM]     (default: build-release/quillbox; scripts/dev.sh run builds it)
+#   scripts/window-pictures.sh
 #
-# Uses the virtual X display :97 (QUILLBOX_SHOT_DISPLAY to change it), 2200x1600 so the main window fits at twice
-# its size, and ends what it started. Needs xvfb, openbox, imagemagick, xdotool, x11-utils and poppler-utils, and for
-# the notification of `quillbox --remind` dbus-daemon and dunst.
+# Builds the test tree of `scripts/dev.sh test` (build-test/) first. Uses the virtual X display :97
+# (QUILLBOX_SHOT_DISPLAY to change it), 2200x1600 so the main window fits at twice its size, and ends what it
+# started.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="$(realpath "${1:-$root/build-release/quillbox}")"
+# shellcheck source=scripts/packages.sh
+source "$root/scripts/packages.sh"
+ensure_packages "${run_packages[@]}" "${test_packages[@]}"
+build="$root/build-test"
+cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLBOX_TESTS=ON >/dev/null
+cmake --build "$build" --target test_app_windows quillbox
+
+echo "== the reference pictures of the windows"
+QT_QPA_PLATFORM=offscreen QUILLBOX_UPDATE_REFERENCES=1 "$build/tests/test_app_windows" --gtest_filter='WindowLooks.*' \
+    --gtest_brief=1
+ls "$root"/tests/data/windows/*.png
+
+program="$build/quillbox"
 out="$root/docs/screenshots"
 export DISPLAY="${QUILLBOX_SHOT_DISPLAY:-:97}"
 # A fixed folder, so the paths the program shows in the pictures stay the same from one run to the next.
@@ -31,7 +45,7 @@ cleanup() {
 trap cleanup EXIT
 
 fail() {
-    echo "guide-screenshots: $*" >&2
+    echo "window-pictures: $*" >&2
     exit 1
 }
 
@@ -139,7 +153,6 @@ sample_data() {
 
 start_screen
 mkdir -p "$out"
-command -v pdftoppm >/dev/null || fail "pdftoppm (poppler-utils) is missing"
 
 echo "== the user guide's walk through the program"
 sample_data
