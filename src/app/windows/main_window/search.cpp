@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -26,9 +27,11 @@ namespace qb::app {
 
 namespace {
 
-// How often the reminder window is given the matches found since: often enough to see the list grow, seldom enough
-// that a walk over a hundred thousand records costs no more than one list at its end.
-constexpr int kReminderListIntervalMs = 50;
+// When the reminder window is given the matches found since: 50 ms after the walk starts, then at twice the last
+// interval, up to a second. The list is seen to grow from the start, while a long walk that finds thousands of
+// matches redraws a full list (a few milliseconds each time) only now and then.
+constexpr int kFirstListMs = 50;
+constexpr int kLongestListIntervalMs = 1000;
 
 // The reminder list as the walk finds its entries, shared between the walk, which adds them, and the windows'
 // thread, which shows them.
@@ -124,10 +127,11 @@ void MainWindow::runReminderCheck(const std::string& today) {
         // the first file on, and its list grows there as the matches are found.
         QTimer showFound;
         connect(&showFound, &QTimer::timeout, this, [&] {
+            showFound.setInterval(std::min(2 * showFound.interval(), kLongestListIntervalMs));
             if (const std::optional<std::string> list = reminders.takeChanged())
                 setRecordText(reminderWindow().reminderList, *list);
         });
-        showFound.start(kReminderListIntervalMs);
+        showFound.start(kFirstListMs);
         runBesideEventLoop([&] {
             bool first = true;
             while (std::optional<search::ListedFile> file = walk.nextFile()) {
