@@ -74,37 +74,20 @@ void putCaption(QWidget& control, const QString& caption, const ControlFields& f
     }
 }
 
-template <class Kind> QWidget* made(Kind*& slot, QWidget& container) {
+} // namespace
+
+template <class Kind> QWidget* makeControl(Kind*& slot, QWidget& container) {
     slot = new Kind(&container);
     return slot;
 }
-
-} // namespace
-
-QWidget* makeControl(QPushButton*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QLabel*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QLineEdit*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(LimitedTextEdit*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QComboBox*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QCheckBox*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QGroupBox*& slot, QWidget& container) {
-    return made(slot, container);
-}
-QWidget* makeControl(QFrame*& slot, QWidget& container) {
-    return made(slot, container);
-}
+template QWidget* makeControl(QPushButton*&, QWidget&);
+template QWidget* makeControl(QLabel*&, QWidget&);
+template QWidget* makeControl(QLineEdit*&, QWidget&);
+template QWidget* makeControl(LimitedTextEdit*&, QWidget&);
+template QWidget* makeControl(QComboBox*&, QWidget&);
+template QWidget* makeControl(QCheckBox*&, QWidget&);
+template QWidget* makeControl(QGroupBox*&, QWidget&);
+template QWidget* makeControl(QFrame*&, QWidget&);
 
 QWidget& containerOf(QWidget& window, const ControlFields& fields) {
     QWidget* frame = fields.frame ? window.findChild<QWidget*>(QString::fromLatin1(fields.frame)) : nullptr;

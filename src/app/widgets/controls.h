@@ -70,16 +70,9 @@ template <class Slots> struct ControlRow {
 /** The window, or the frame of the window that the row names; a frame is made before the controls it holds. */
 QWidget& containerOf(QWidget& window, const ControlFields& fields);
 
-/** Makes a control of the kind its slot holds in a container, keeps it in the slot and returns it; one overload for
- *  each kind of control a table row can make. */
-QWidget* makeControl(QPushButton*& slot, QWidget& container);
-QWidget* makeControl(QLabel*& slot, QWidget& container);
-QWidget* makeControl(QLineEdit*& slot, QWidget& container);
-QWidget* makeControl(LimitedTextEdit*& slot, QWidget& container);
-QWidget* makeControl(QComboBox*& slot, QWidget& container);
-QWidget* makeControl(QCheckBox*& slot, QWidget& container);
-QWidget* makeControl(QGroupBox*& slot, QWidget& container);
-QWidget* makeControl(QFrame*& slot, QWidget& container);
+/** Makes a control of the kind its slot holds in a container, keeps it in the slot and returns it; made for each
+ *  kind of control a slot can hold. */
+template <class Kind> QWidget* makeControl(Kind*& slot, QWidget& container);
 
 /** Gives a made control what its row says. */
 void setUpControl(QWidget& control, const ControlFields& fields);
