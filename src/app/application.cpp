@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFont>
 #include <QMessageBox>
 #include <cstdio>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "app/services/qt_dialogs.h"
 #include "app/services/qt_printer.h"
 #include "app/services/services.h"
+#include "app/widgets/controls.h"
 #include "app/widgets/pictures.h"
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/splash_window.h"
@@ -56,10 +56,7 @@ int runQuillbox(int argc, char** argv) {
     QApplication::setWindowIcon(applicationIcon());
     // The program ends only through its own exits: Exit, the main window's frame, the password prompt, the splash.
     QApplication::setQuitOnLastWindowClosed(false);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    QApplication::setFont(defaultFont()); // the message boxes' and dialogs' font too
 
     const platform::ProgramHome home = platform::programHome(QFile::encodeName(commandLine.home).toStdString());
     if (!home.choice.ok())
