@@ -151,7 +151,7 @@ TEST_F(WindowLooks, PasswordPrompt) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (prompt && !prompt->isActiveWindow() && ++tries < 100)
+        if ((!prompt || !prompt->isActiveWindow()) && ++tries < 100)
             return;
         poll.stop();
         if (!prompt) {
