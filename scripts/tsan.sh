@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the pure core and the search tests with ThreadSanitizer in build-tsan and runs them: the record walk reads
-# ahead with threads, and any data race or thread leak there fails the run. Only the core and the search tests are
-# built, so the run stays short.
-#   scripts/tsan.sh                          build and run the search tests
-#   scripts/tsan.sh --gtest_filter='Record*'  extra arguments go to the test binary
+# Builds the pure core and the tests of the readers and the search with ThreadSanitizer in build-tsan and runs them:
+# the record walk reads ahead with threads, and any data race or thread leak there fails the run. Only the core and
+# these tests are built, so the run stays short.
+#   scripts/tsan.sh                          build and run the readers' and the search's tests
+#   scripts/tsan.sh --gtest_filter='Record*'  extra arguments go to each test binary
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,8 +15,10 @@ ensure_packages "${run_packages[@]}" libgtest-dev
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DQUILLBOX_TSAN=ON -DQUILLBOX_TESTS=ON >/dev/null
-cmake --build "$build" --target test_search
+cmake --build "$build" --target test_readers test_search
 
 export TSAN_OPTIONS="halt_on_error=1:report_thread_leaks=1:second_deadlock_stack=1"
 # ThreadSanitizer needs the address space laid out as it expects, which the kernel's randomisation may not give.
-setarch "$(uname -m)" -R "$build/tests/test_search" "$@"
+for tests in test_readers test_search; do
+    setarch "$(uname -m)" -R "$build/tests/$tests" "$@"
+done

@@ -13,8 +13,8 @@
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "platform/home_folder.h"
-#include "search/reminder_check.h"
-#include "search/reminder_notice.h"
+#include "remind/reminder_check.h"
+#include "remind/reminder_notice.h"
 #include "store/told_reminders.h"
 
 namespace qb::app {
@@ -52,7 +52,7 @@ bool startQuillbox(const CommandLine& commandLine) {
 }
 
 // The notification of the reminders not told yet today; a click on it opens Quillbox.
-NotificationContent notificationOf(const search::ReminderNotice& untold) {
+NotificationContent notificationOf(const remind::ReminderNotice& untold) {
     return {QStringLiteral("Quillbox"),
             QStringLiteral("quillbox"),
             applicationIconImage(kIconSize),
@@ -83,8 +83,8 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
     const std::string state = platform::stateFolder();
-    const std::string today = search::reminderDateOf(now);
-    const search::TodaysReminders due = search::todaysReminders(drives, now, store::loadToldReminders(state, today));
+    const std::string today = remind::reminderDateOf(now);
+    const remind::TodaysReminders due = remind::todaysReminders(drives, now, store::loadToldReminders(state, today));
     if (due.all.count() == 0)
         return 0;
     const bool printed = printAndLetGo(due.all.printed());

@@ -1,11 +1,11 @@
-#include "search/batch_read.h"
+#include "readers/batch_read.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <liburing.h>
 #include <unistd.h>
 
-namespace qb::search {
+namespace qb::readers {
 namespace {
 
 constexpr std::size_t kBufferBytes = kMaxWholeFileBytes + 1;
@@ -80,4 +80,4 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
     }
 }
 
-} // namespace qb::search
+} // namespace qb::readers

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "search/whole_file.h"
+#include "readers/whole_file.h"
 
 struct io_uring;
 
-namespace qb::search {
+namespace qb::readers {
 
 /** Reads batches of files whole, each batch's reads in flight together. */
 class BatchReader {
@@ -38,4 +38,4 @@ private:
     bool broken_ = false;             // the ring refused a batch: every file is left to the walk from then on
 };
 
-} // namespace qb::search
+} // namespace qb::readers

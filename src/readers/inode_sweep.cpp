@@ -1,4 +1,4 @@
-#include "search/inode_sweep.h"
+#include "readers/inode_sweep.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 #include "platform/listing.h"
 
-namespace qb::search {
+namespace qb::readers {
 namespace {
 
 // How many names the listing takes between two looks at whether it is to hold or end.
@@ -123,4 +123,4 @@ void InodeSweep::withReadersIdle(const std::function<void()>& work) {
     work_.notify_all();
 }
 
-} // namespace qb::search
+} // namespace qb::readers

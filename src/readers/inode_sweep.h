@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "search/batch_read.h"
+#include "readers/batch_read.h"
 
-namespace qb::search {
+namespace qb::readers {
 
 /**
  * Reads every file of a folder that a listing pattern selects into the page cache, in the order of their inodes
@@ -66,4 +66,4 @@ private:
     std::vector<std::thread> readers_;
 };
 
-} // namespace qb::search
+} // namespace qb::readers

@@ -1,11 +1,11 @@
-#include "search/read_ahead.h"
+#include "readers/read_ahead.h"
 
 #include <algorithm>
 #include <dirent.h>
 #include <sys/resource.h>
 #include <system_error>
 
-namespace qb::search {
+namespace qb::readers {
 namespace {
 
 // What the window's contents may hold together before the readers wait; a batch that starts below it may take the
@@ -194,4 +194,4 @@ void ReadAhead::readLoop(BatchReader* batch) {
     }
 }
 
-} // namespace qb::search
+} // namespace qb::readers

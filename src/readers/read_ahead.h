@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "search/batch_read.h"
-#include "search/inode_sweep.h"
-#include "search/whole_file.h"
+#include "readers/batch_read.h"
+#include "readers/inode_sweep.h"
+#include "readers/whole_file.h"
 
-namespace qb::search {
+namespace qb::readers {
 
 /** What a sweep of the folder in the order of its inodes (InodeSweep) needs: the folder's path and the pattern of
  *  the walk's listing. */
@@ -109,4 +109,4 @@ private:
     std::unique_ptr<InodeSweep> sweep_; // declared last: it ends first
 };
 
-} // namespace qb::search
+} // namespace qb::readers

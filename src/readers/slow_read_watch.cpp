@@ -1,10 +1,10 @@
-#include "search/slow_read_watch.h"
+#include "readers/slow_read_watch.h"
 
 #include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
 
-namespace qb::search {
+namespace qb::readers {
 namespace {
 
 // File systems whose files live on another machine or behind a daemon of this one.
@@ -60,4 +60,4 @@ bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
     return fromDisk;
 }
 
-} // namespace qb::search
+} // namespace qb::readers

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <functional>
 
-namespace qb::search {
+namespace qb::readers {
 
 /** Where a folder's files come from, as far as reading them goes. */
 enum class FolderKind {
@@ -56,4 +56,4 @@ private:
     int slowGroups_ = 0;    // of which slow
 };
 
-} // namespace qb::search
+} // namespace qb::readers

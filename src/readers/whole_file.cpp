@@ -1,11 +1,11 @@
-#include "search/whole_file.h"
+#include "readers/whole_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace qb::search {
+namespace qb::readers {
 
 int openWholeFile(int folder, const std::string& name) {
     return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -44,4 +44,4 @@ void takeRead(long long result, const char* buffer, WholeFile& file) {
     }
 }
 
-} // namespace qb::search
+} // namespace qb::readers

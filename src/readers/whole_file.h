@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace qb::search {
+namespace qb::readers {
 
 /** The largest file read whole; a larger one is left to a streaming read. */
 inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
@@ -41,4 +41,4 @@ void readOpenFile(int fd, WholeFile& file);
  *  the whole file. */
 void takeRead(long long result, const char* buffer, WholeFile& file);
 
-} // namespace qb::search
+} // namespace qb::readers

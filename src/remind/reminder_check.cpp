@@ -1,11 +1,11 @@
-#include "search/reminder_check.h"
+#include "remind/reminder_check.h"
 
 #include <cstdio>
 #include <utility>
 
 #include "search/search_criteria.h"
 
-namespace qb::search {
+namespace qb::remind {
 
 std::string reminderDateOf(const platform::LocalDateTime& today) {
     char text[16];
@@ -13,11 +13,11 @@ std::string reminderDateOf(const platform::LocalDateTime& today) {
     return text;
 }
 
-RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                             std::string_view reminderDate, WalkOptions options) {
+search::RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
+                                     std::string_view reminderDate, search::WalkOptions options) {
     // The pattern and criteria of a search whose filters and strings are all empty.
-    return RecordWalk(drives, filePattern(directory, "", "", ""), SearchCriteria::fromTyped("", "", reminderDate),
-                      options);
+    return search::RecordWalk(drives, search::filePattern(directory, "", "", ""),
+                              search::SearchCriteria::fromTyped("", "", reminderDate), options);
 }
 
-} // namespace qb::search
+} // namespace qb::remind

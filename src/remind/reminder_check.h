@@ -10,14 +10,14 @@
 #include "platform/drive_map.h"
 #include "search/record_walk.h"
 
-namespace qb::search {
+namespace qb::remind {
 
 /** Today's reminder date as reminder dates are typed: two-digit month, day and year (6 December 2026 is 12/06/26). */
 [[nodiscard]] std::string reminderDateOf(const platform::LocalDateTime& today);
 
 /** The walk of the reminder check: every file of the data directory, in listing order, matching when its reminder
  *  date holds the given reminder date. */
-[[nodiscard]] RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                                           std::string_view reminderDate, WalkOptions options = {});
+[[nodiscard]] search::RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
+                                                   std::string_view reminderDate, search::WalkOptions options = {});
 
-} // namespace qb::search
+} // namespace qb::remind

@@ -1,10 +1,10 @@
-#include "search/reminder_list.h"
+#include "remind/reminder_list.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
-namespace qb::search {
+namespace qb::remind {
 namespace {
 
 constexpr std::string_view kBlankLine = "\r\n\r\n";
@@ -50,4 +50,4 @@ std::string ReminderList::text() const {
     return buffer_.size() > limit_ ? buffer_.substr(buffer_.size() - limit_) : buffer_;
 }
 
-} // namespace qb::search
+} // namespace qb::remind

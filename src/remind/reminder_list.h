@@ -7,7 +7,7 @@
 
 #include "store/record_file.h"
 
-namespace qb::search {
+namespace qb::remind {
 
 /** The most characters the reminder list holds; a longer list keeps its last characters. */
 inline constexpr std::size_t kReminderListLimit = 30000;
@@ -35,4 +35,4 @@ private:
     std::string buffer_; // the last entries; may run up to twice the limit before it is cut
 };
 
-} // namespace qb::search
+} // namespace qb::remind

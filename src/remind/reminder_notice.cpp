@@ -1,13 +1,13 @@
-#include "search/reminder_notice.h"
+#include "remind/reminder_notice.h"
 
 #include <algorithm>
 
 #include "platform/cp1252.h"
-#include "search/reminder_check.h"
+#include "remind/reminder_check.h"
 #include "store/record_store.h"
 #include "store/settings.h"
 
-namespace qb::search {
+namespace qb::remind {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
@@ -76,8 +76,8 @@ TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform
         return due;
     const std::string directory = settings.defaultDirectory().value_or(store::kProgramDefaultDirectory);
     due.folder = store::dataDirectoryFolder(drives, directory);
-    RecordWalk walk = reminderCheckWalk(drives, directory, reminderDateOf(now));
-    while (std::optional<ListedFile> file = walk.nextFile()) {
+    search::RecordWalk walk = reminderCheckWalk(drives, directory, reminderDateOf(now));
+    while (std::optional<search::ListedFile> file = walk.nextFile()) {
         if (!file->matches)
             continue;
         due.all.add(file->record);
@@ -89,4 +89,4 @@ TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform
     return due;
 }
 
-} // namespace qb::search
+} // namespace qb::remind

@@ -7,11 +7,11 @@
 
 #include "platform/clock.h"
 #include "platform/drive_map.h"
-#include "search/reminder_list.h"
+#include "remind/reminder_list.h"
 #include "store/record_file.h"
 #include "store/told_reminders.h"
 
-namespace qb::search {
+namespace qb::remind {
 
 /** The most reminders the notification's body names one by one; a last line counts the others. */
 inline constexpr std::size_t kNoticeBodyLines = 10;
@@ -74,4 +74,4 @@ struct TodaysReminders {
 [[nodiscard]] TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now,
                                               const store::ToldReminders& told);
 
-} // namespace qb::search
+} // namespace qb::remind

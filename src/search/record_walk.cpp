@@ -6,6 +6,12 @@
 #include <utility>
 
 namespace qb::search {
+
+using readers::FolderKind;
+using readers::ReadAhead;
+using readers::SlowReadWatch;
+using readers::WholeFile;
+
 namespace {
 
 std::string folderOf(const platform::DriveMap& drives, const std::string& folderPart) {
@@ -41,7 +47,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
                        SearchCriteria criteria, WalkOptions options)
     : criteria_(std::move(criteria)), options_(options), path_(folderOf(drives, folderAndName.first)),
       folderSize_(path_.size()), namePattern_(std::move(folderAndName.second)), listing_(path_, namePattern_),
-      folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(folderKind(folder_)),
+      folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(readers::folderKind(folder_)),
       groupStart_(std::chrono::steady_clock::now()) {
     // On a share every file is a round trip: reading ahead pays from the first one.
     if (options_.readAhead == ReadAheadMode::Always ||
@@ -58,17 +64,17 @@ RecordWalk::~RecordWalk() {
 void RecordWalk::startReadAhead() {
     // On a local disk the folder is also swept in the order of its inodes, which the disk reads far faster than
     // the listing's order; a share gains nothing from it.
-    const ReaderKind readers = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
-    readAhead_ = std::make_unique<ReadAhead>(folder_, readers, options_.threads,
-                                             SweepOrder{path_.substr(0, folderSize_), namePattern_});
+    const ReaderKind readerKind = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
+    readAhead_ = std::make_unique<ReadAhead>(folder_, readerKind, options_.threads,
+                                             readers::SweepOrder{path_.substr(0, folderSize_), namePattern_});
 }
 
 // Opens a file and reads it whole into content_; the descriptor stays open (or is -1), so that a file too large to
 // read whole is read on from it. Short of descriptors while readers hold some, the walk waits for them to let go.
 int RecordWalk::readItself(const std::string& name) {
-    int fd = openWholeFile(folder_, name);
+    int fd = readers::openWholeFile(folder_, name);
     if (fd < 0 && (errno == EMFILE || errno == ENFILE) && readAhead_)
-        readAhead_->withReadersIdle([&] { fd = openWholeFile(folder_, name); });
+        readAhead_->withReadersIdle([&] { fd = readers::openWholeFile(folder_, name); });
     readOpenFile(fd, content_);
     return fd;
 }
@@ -84,7 +90,7 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     if (content.outcome == WholeFile::Outcome::Read) {
         store::FieldReader bytes(content.bytes);
         read = store::readRecord(bytes);
-    } else if (content.outcome == WholeFile::Outcome::TooLarge && isOrdinaryFile(fd)) {
+    } else if (content.outcome == WholeFile::Outcome::TooLarge && readers::isOrdinaryFile(fd)) {
         reader_.adopt(descriptor.release()); // read from its start: the whole read left the offset there
         read = store::readRecord(reader_);
         reader_.close();

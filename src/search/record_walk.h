@@ -11,9 +11,9 @@
 
 #include "platform/drive_map.h"
 #include "platform/listing.h"
-#include "search/read_ahead.h"
+#include "readers/read_ahead.h"
+#include "readers/slow_read_watch.h"
 #include "search/search_criteria.h"
-#include "search/slow_read_watch.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
 
@@ -26,6 +26,9 @@ struct ListedFile {
     bool matches = false;  ///< whether the record matches the criteria
     store::Record record;  ///< both fields as read, not upper-cased; empty when the file was not readable
 };
+
+/** How the readers ahead of a walk read on a local disk. */
+using readers::ReaderKind;
 
 /** When a walk reads files ahead of the one it is at. */
 enum class ReadAheadMode {
@@ -86,7 +89,7 @@ private:
     [[nodiscard]] std::optional<ListedFile> advance(Wanted wanted);
     [[nodiscard]] std::optional<ListedFile> advanceReadingAhead(Wanted wanted);
     [[nodiscard]] int readItself(const std::string& name);
-    [[nodiscard]] ListedFile listedFile(std::string number, const WholeFile& content, int fd, Wanted wanted);
+    [[nodiscard]] ListedFile listedFile(std::string number, const readers::WholeFile& content, int fd, Wanted wanted);
     void startReadAhead();
     void noteOwnRead();
 
@@ -96,15 +99,15 @@ private:
     std::size_t folderSize_;  // where the name starts in path_
     std::string namePattern_; // the last component of the walk's pattern
     platform::WildcardListing listing_;
-    int folder_;                // the listed folder, open, for reading its files by name
-    store::FieldReader reader_; // reused, so its buffer is not allocated per file
-    WholeFile content_;         // the file the walk read itself, reused likewise
-    bool matchOut_ = false;     // next() handed out a match and the user may have been asked since
-    FolderKind kind_;           // the file system that holds the folder
-    SlowReadWatch watch_;       // whether the files the walk reads itself have turned slow
-    int groupFiles_ = 0;        // files of the group the walk is timing for watch_
+    int folder_;                   // the listed folder, open, for reading its files by name
+    store::FieldReader reader_;    // reused, so its buffer is not allocated per file
+    readers::WholeFile content_;   // the file the walk read itself, reused likewise
+    bool matchOut_ = false;        // next() handed out a match and the user may have been asked since
+    readers::FolderKind kind_;     // the file system that holds the folder
+    readers::SlowReadWatch watch_; // whether the files the walk reads itself have turned slow
+    int groupFiles_ = 0;           // files of the group the walk is timing for watch_
     std::chrono::steady_clock::time_point groupStart_;
-    std::unique_ptr<ReadAhead> readAhead_;
+    std::unique_ptr<readers::ReadAhead> readAhead_;
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
     bool listingEnded_ = false;             // the listing gave no more names to fill the window with
 };

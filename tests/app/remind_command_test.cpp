@@ -13,8 +13,8 @@
 #include "app/widgets/limited_text_edit.h"
 #include "app/widgets/text_codec.h"
 #include "app/windows/reminder_window.h"
-#include "search/reminder_check.h"
-#include "search/reminder_notice.h"
+#include "remind/reminder_check.h"
+#include "remind/reminder_notice.h"
 #include "session_bus.h"
 #include "store/record_file.h"
 #include "support/form_fixture.h"
@@ -41,8 +41,8 @@ TEST_F(RemindCommandTest, TellsTheRecordsTheStartUpCheckLists) {
     writeFile(notes + "/sub/12311000.611", "\"12/06/26\"\r\n\"below\"\r\n"); // a folder below is not walked
     writeFile(home / "drive_c/quill/12011000.611", "\"12/06/26\"\r\n\"not the default directory\"\r\n");
 
-    const search::ReminderNotice notice =
-        search::todaysReminders(drives, clock.now(), store::ToldReminders(search::reminderDateOf(clock.now()))).all;
+    const remind::ReminderNotice notice =
+        remind::todaysReminders(drives, clock.now(), store::ToldReminders(remind::reminderDateOf(clock.now()))).all;
     app::MainWindow& f = makeForm();
     f.hide();
     f.startUp();

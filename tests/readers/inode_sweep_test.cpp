@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "commands.h"
-#include "search/inode_sweep.h"
+#include "readers/inode_sweep.h"
 #include "temp_dir.h"
 
 namespace {
@@ -50,14 +50,14 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
         return std::none_of(files.begin(), files.end(), [](const auto& path) { return cached(path); });
     };
     {
-        qb::search::InodeSweep held(folder, dir.path(), "0101????.*", qb::search::InodeSweep::kBatch);
+        qb::readers::InodeSweep held(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch);
         held.pause();
         held.withReadersIdle(evictAll); // whatever it read before it was held
         ::usleep(100'000);
         EXPECT_TRUE(noneCached(listed)) << "a file was read while the sweep was held";
     }
     {
-        const qb::search::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::search::InodeSweep::kBatch);
+        const qb::readers::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch);
         EXPECT_TRUE(qb::harness::waitUntil([&] {
             return std::all_of(listed.begin(), listed.end(), [](const auto& path) { return cached(path); });
         })) << "the sweep did not read every listed file";

@@ -6,9 +6,9 @@
 #include "slow_mount.h"
 #include "temp_dir.h"
 
-#include "search/slow_read_watch.h"
+#include "readers/slow_read_watch.h"
 
-using namespace qb::search;
+using namespace qb::readers;
 using namespace std::chrono_literals;
 
 namespace {

@@ -14,13 +14,14 @@
 
 #include "child_process.h"
 #include "platform/drive_map.h"
+#include "remind/reminder_list.h"
 #include "search/record_walk.h"
-#include "search/reminder_list.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
 #include "temp_dir.h"
 
 using namespace qb::search;
+using namespace qb::remind;
 using qb::store::Record;
 using qb::store::recordFileBytes;
 using qb::test::folderFingerprint;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "search/reminder_list.h"
+#include "remind/reminder_list.h"
 
-using namespace qb::search;
+using namespace qb::remind;
 using qb::store::Record;
 
 TEST(ReminderList, EntriesFollowEachOtherInTheOrderAdded) {

@@ -7,12 +7,12 @@
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
-#include "search/reminder_check.h"
-#include "search/reminder_notice.h"
+#include "remind/reminder_check.h"
+#include "remind/reminder_notice.h"
 #include "store/record_file.h"
 #include "temp_dir.h"
 
-using namespace qb::search;
+using namespace qb::remind;
 using qb::platform::DriveMap;
 using qb::platform::LocalDateTime;
 using qb::store::Record;
@@ -234,7 +234,7 @@ TEST_F(TodaysRemindersTest, TheListingOrderIsKeptInBodyAndPrint) {
         put("drive_c/quill/12" + std::to_string(i) + "1000.611", {"12/06/26", "record " + std::to_string(i)});
     const ReminderNotice notice = check();
     std::vector<std::string> walked;
-    RecordWalk walk = reminderCheckWalk(drives, "c:\\quill", "12/06/26");
+    qb::search::RecordWalk walk = reminderCheckWalk(drives, "c:\\quill", "12/06/26");
     while (auto file = walk.nextFile())
         walked.push_back(file->record.text);
     ASSERT_EQ(walked.size(), 30u);

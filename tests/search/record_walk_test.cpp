@@ -78,8 +78,8 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061404.659", {"12/06/26", "second"});
     // Records of the most bytes read in one piece, and of one byte more, which are read as a stream.
     const std::size_t frame = recordFileBytes({"12/06/26", ""}).size();
-    put("12061405.659", {"12/06/26", std::string(kMaxWholeFileBytes - frame, 'w')});
-    put("12061406.659", {"12/06/26", std::string(kMaxWholeFileBytes + 1 - frame, 's')});
+    put("12061405.659", {"12/06/26", std::string(qb::readers::kMaxWholeFileBytes - frame, 'w')});
+    put("12061406.659", {"12/06/26", std::string(qb::readers::kMaxWholeFileBytes + 1 - frame, 's')});
 
     for (const WalkOptions& options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
                                        WalkOptions{ReadAheadMode::Always, ReaderKind::Threads}}) {

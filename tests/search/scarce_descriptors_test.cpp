@@ -57,7 +57,7 @@ protected:
         }
         // One match too large to be read whole: read on from the descriptor the walk holds.
         qb::test::writeFile(quill + "/12069999.659",
-                            recordFileBytes({"", "needle " + std::string(kMaxWholeFileBytes, 'x')}));
+                            recordFileBytes({"", "needle " + std::string(qb::readers::kMaxWholeFileBytes, 'x')}));
         for (const std::string& folder : {home.path(), home / "drive_c", quill})
             qb::test::openToOthers(folder);
     }

@@ -19,9 +19,9 @@
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/message_titles.h"
 #include "app/windows/reminder_window.h"
+#include "remind/reminder_check.h"
+#include "remind/reminder_list.h"
 #include "search/record_walk.h"
-#include "search/reminder_check.h"
-#include "search/reminder_list.h"
 
 namespace qb::app {
 
@@ -57,7 +57,7 @@ public:
 
 private:
     std::mutex mutex_;
-    search::ReminderList list_;
+    remind::ReminderList list_;
     bool changed_ = false;
 };
 
@@ -122,7 +122,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked;
-        search::RecordWalk walk = search::reminderCheckWalk(services_.drives, *directory, today);
+        search::RecordWalk walk = remind::reminderCheckWalk(services_.drives, *directory, today);
         // The whole walk reads beside the windows' thread, as the search does. The results window is on screen from
         // the first file on, and its list grows there as the matches are found.
         QTimer showFound;

@@ -15,7 +15,7 @@
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/drive_map.h"
-#include "search/reminder_check.h"
+#include "remind/reminder_check.h"
 #include "store/directory_probe.h"
 #include "store/settings.h"
 #include "store/settings_leftovers.h"
@@ -51,7 +51,7 @@ void MainWindow::startUp() {
             directories.append(fromCp1252(directory));
         ui_.dataDirectory->addItems(directories);
     }
-    const std::string today = search::reminderDateOf(services_.clock.now());
+    const std::string today = remind::reminderDateOf(services_.clock.now());
     if (ui_.checkAlarms->isChecked())
         runReminderCheck(today);
     else
