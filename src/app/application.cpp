@@ -7,13 +7,13 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/layout/controls.h"
+#include "app/pictures/pictures.h"
 #include "app/remind_command.h"
 #include "app/services/program_exit.h"
 #include "app/services/qt_dialogs.h"
 #include "app/services/qt_printer.h"
 #include "app/services/services.h"
-#include "app/widgets/controls.h"
-#include "app/widgets/pictures.h"
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/splash_window.h"
 #include "platform/clock.h"

@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/pictures/pictures.h"
 #include "app/services/desktop_notification.h"
-#include "app/widgets/pictures.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "platform/home_folder.h"

@@ -10,8 +10,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/reminder_window.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_notice.h"

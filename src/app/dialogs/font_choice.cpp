@@ -1,4 +1,4 @@
-#include "app/services/font_choice.h"
+#include "app/dialogs/font_choice.h"
 
 namespace qb::app {
 

@@ -3,11 +3,14 @@
 
 #include <optional>
 
-#include "app/services/dialogs.h"
+#include "app/dialogs/font_choice.h"
 
 class QWidget;
 
 namespace qb::app {
+
+/** The choose-font flags the printouts ask for: screen and printer fonts (1, 2) and the effects (0x100). */
+inline constexpr int kFontDialogFlags = 259;
 
 /** Shows the font dialog modally, opened on current with everything preselected; with the effects flag (0x100) it
  *  offers strikeout, underline and a colour. What the user left as it was comes back exactly as given, so OK

@@ -1,4 +1,4 @@
-#include "app/widgets/background_work.h"
+#include "app/jobs/background_work.h"
 
 #include <QEventLoop>
 #include <QMetaObject>

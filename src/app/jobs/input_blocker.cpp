@@ -1,4 +1,4 @@
-#include "app/widgets/input_blocker.h"
+#include "app/jobs/input_blocker.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "app/widgets/controls.h"
+#include "app/layout/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/widgets/twips.h"
+#include "app/layout/twips.h"
 
 class QCheckBox;
 class QComboBox;

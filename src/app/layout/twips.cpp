@@ -1,4 +1,4 @@
-#include "app/widgets/twips.h"
+#include "app/layout/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

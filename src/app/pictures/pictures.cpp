@@ -1,4 +1,4 @@
-#include "app/widgets/pictures.h"
+#include "app/pictures/pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

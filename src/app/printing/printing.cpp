@@ -1,13 +1,13 @@
 // The print procedure both printouts share: the printer set-up with its font dialog, then the printout's lines.
 
-#include "app/windows/printing.h"
+#include "app/printing/printing.h"
 
 #include <QString>
 
 #include "app/services/dialogs.h"
 #include "app/services/printer.h"
 #include "app/services/services.h"
-#include "app/windows/message_titles.h"
+#include "app/text/message_titles.h"
 
 namespace qb::app {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/services/font_choice.h"
+#include "app/dialogs/font_dialog.h"
 
 class QWidget;
 
@@ -16,9 +16,6 @@ class Clock;
 }
 
 namespace qb::app {
-
-/** The choose-font flags the printouts ask for: screen and printer fonts (1, 2) and the effects (0x100). */
-inline constexpr int kFontDialogFlags = 259;
 
 /** The mouse pointer shapes the program uses. */
 enum class Pointer { Default, Hourglass };

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QString>
 
-#include "app/services/font_choice.h"
+#include "app/dialogs/font_choice.h"
 
 namespace qb::app {
 

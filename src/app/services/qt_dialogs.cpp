@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <map>
 
-#include "app/services/font_dialog.h"
+#include "app/dialogs/font_dialog.h"
 #include "app/services/progress_window.h"
 
 namespace qb::app {

@@ -1,4 +1,4 @@
-#include "app/widgets/text_codec.h"
+#include "app/text/text_codec.h"
 
 #include <QPlainTextEdit>
 #include <QTextDocument>

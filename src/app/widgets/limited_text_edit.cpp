@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
-#include "app/widgets/text_codec.h"
+#include "app/text/text_codec.h"
 
 namespace qb::app {
 

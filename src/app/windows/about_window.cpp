@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/widgets/controls.h"
-#include "app/widgets/pictures.h"
+#include "app/layout/controls.h"
+#include "app/pictures/pictures.h"
 
 namespace qb::app {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <span>
 
-#include "app/widgets/controls.h"
+#include "app/layout/controls.h"
 
 class QLabel;
 class QPushButton;

@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/widgets/controls.h"
+#include "app/layout/controls.h"
+#include "app/printing/printing.h"
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
-#include "app/windows/printing.h"
 #include "platform/clock.h"
 #include "print/printouts.h"
 

@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <span>
 
+#include "app/layout/controls.h"
 #include "app/services/services.h"
-#include "app/widgets/controls.h"
 
 class QLabel;
 class QPushButton;

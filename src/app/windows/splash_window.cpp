@@ -8,9 +8,9 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "app/layout/controls.h"
+#include "app/pictures/pictures.h"
 #include "app/services/program_exit.h"
-#include "app/widgets/controls.h"
-#include "app/widgets/pictures.h"
 
 namespace qb::app {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <span>
 
-#include "app/widgets/controls.h"
+#include "app/layout/controls.h"
 
 class QFrame;
 class QLabel;

@@ -1,6 +1,6 @@
 // The real font dialog, answered through its widgets as a user would.
 
-#include "app/services/font_dialog.h"
+#include "app/dialogs/font_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,10 +7,10 @@
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include "app/services/desktop_notification.h"
 #include "app/services/desktop_notification_watch.h"
-#include "app/widgets/pictures.h"
 #include "fake_notification_server.h"
 #include "session_bus.h"
 
@@ -21,9 +21,11 @@ using Reaction = NotifierReaction;
 using app::NotificationEnd;
 
 app::NotificationContent reminders() {
+    QImage icon(64, 64, QImage::Format_ARGB32);
+    icon.fill(Qt::darkCyan);
     return {QStringLiteral("Quillbox"),
             QStringLiteral("quillbox"),
-            app::applicationIconImage(64),
+            icon,
             QStringLiteral("quillbox"),
             QStringLiteral("Quillbox: 2 reminders for today"),
             QStringLiteral("Dentist at 4 & bring the <card>\nCall \"Ann\""),

@@ -3,6 +3,8 @@
 
 #include "app/services/progress_window.h"
 
+#include "app/dialogs/progress_dialog.h"
+
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -23,7 +25,7 @@ protected:
     std::unique_ptr<app::QtProgressWindow> openActive() {
         auto window = std::make_unique<app::QtProgressWindow>(nullptr, dialogs, kTitle,
                                                               QStringLiteral("Reading the file..."), kQuestion);
-        EXPECT_TRUE(showActive(window.get()));
+        EXPECT_TRUE(showActive(&window->window()));
         return window;
     }
 };
@@ -31,10 +33,10 @@ protected:
 TEST_F(ProgressWindowTest, EveryWayOfStoppingAsksFirstAndOnlyYesStops) {
     using Press = std::function<void(app::QtProgressWindow&)>;
     const std::pair<const char*, Press> ways[] = {
-        {"a click on Stop", [](app::QtProgressWindow& w) { QTest::mouseClick(w.stopButton, Qt::LeftButton); }},
-        {"Alt+S", [](app::QtProgressWindow& w) { QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier); }},
-        {"Escape", [](app::QtProgressWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
-        {"the frame's close button", [](app::QtProgressWindow& w) { w.close(); }},
+        {"a click on Stop", [](app::QtProgressWindow& w) { QTest::mouseClick(w.window().stopButton, Qt::LeftButton); }},
+        {"Alt+S", [](app::QtProgressWindow& w) { QTest::keyClick(&w.window(), Qt::Key_S, Qt::AltModifier); }},
+        {"Escape", [](app::QtProgressWindow& w) { QTest::keyClick(&w.window(), Qt::Key_Escape); }},
+        {"the frame's close button", [](app::QtProgressWindow& w) { w.window().close(); }},
     };
     for (const auto& [way, press] : ways) {
         for (const bool yes : {false, true}) {
@@ -46,8 +48,8 @@ TEST_F(ProgressWindowTest, EveryWayOfStoppingAsksFirstAndOnlyYesStops) {
             QTRY_VERIFY_WITH_TIMEOUT(!dialogs.dialogs().empty(), 1000);
             EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::confirm(kQuestion, kTitle)}) << way;
             EXPECT_EQ(window->stopRequested(), yes) << way;
-            EXPECT_EQ(window->stopButton->isEnabled(), !yes) << way;
-            EXPECT_TRUE(window->isVisible()) << way << ": the window stays until the job has ended";
+            EXPECT_EQ(window->window().stopButton->isEnabled(), !yes) << way;
+            EXPECT_TRUE(window->window().isVisible()) << way << ": the window stays until the job has ended";
             if (yes) {
                 press(*window); // once confirmed, nothing more is asked
                 QTest::qWait(200);

@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/widgets/text_codec.h"
 #include "manual_clock.h"
+#include "platform/cp1252.h"
 #include "print/printouts.h"
 #include "temp_dir.h"
 
@@ -60,7 +60,7 @@ protected:
     // Prints the items as one document and gives the PDF file's path, taken from the message to the user.
     QString printToPdf(QtPrinter& printer, const print::PrintedItems& items) {
         for (const std::string& item : items)
-            printer.printLine(fromCp1252(item));
+            printer.printLine(QString::fromStdString(platform::cp1252ToUtf8(item)));
         const PrintOutcome outcome = printer.endDocument();
         EXPECT_TRUE(outcome.ok) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.message.startsWith("The printout was saved as the PDF file\n"))

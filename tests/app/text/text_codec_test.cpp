@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "app/widgets/text_codec.h"
+#include "app/text/text_codec.h"
 
 namespace qb::test {
 namespace {

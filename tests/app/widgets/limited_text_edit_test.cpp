@@ -6,8 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 
 namespace qb::test {
 namespace {

@@ -21,8 +21,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/services/font_dialog.h"
-#include "app/widgets/controls.h"
+#include "app/dialogs/font_dialog.h"
+#include "app/layout/controls.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/about_window.h"
 #include "app/windows/reminder_window.h"

@@ -14,9 +14,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/dialogs/progress_dialog.h"
+#include "app/layout/controls.h"
 #include "app/services/progress_window.h"
 #include "app/services/qt_dialogs.h"
-#include "app/widgets/controls.h"
 #include "app/windows/about_window.h"
 #include "app/windows/reminder_window.h"
 #include "app/windows/splash_window.h"
@@ -137,8 +138,8 @@ TEST_F(WindowLooks, ImportProgressWindow) {
     app::MainWindow& f = makeForm();
     app::QtProgressWindow progress(&f, dialogs, QStringLiteral("Importing"), QString(), QString());
     progress.update(QString::fromStdString(import::progressText(1, 3)), 0, 3);
-    ASSERT_TRUE(showActive(&progress));
-    EXPECT_TRUE(looksAsItsReference(&progress, QStringLiteral("import-progress")));
+    ASSERT_TRUE(showActive(&progress.window()));
+    EXPECT_TRUE(looksAsItsReference(&progress.window(), QStringLiteral("import-progress")));
 }
 
 // The prompt as start-up shows it, through the real dialogs.

@@ -9,8 +9,8 @@
 #include <QTest>
 #include <map>
 
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/reminder_window.h"
 #include "slow_mount.h"
 #include "store/record_file.h"

@@ -17,8 +17,8 @@
 #include <map>
 #include <set>
 
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/about_window.h"
 #include "app/windows/reminder_window.h"
 #include "app/windows/splash_window.h"

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/jobs/input_blocker.h"
 #include "app/services/dialogs.h"
-#include "app/widgets/input_blocker.h"
-#include "app/widgets/text_codec.h"
+#include "app/text/message_titles.h"
+#include "app/text/text_codec.h"
 #include "app/windows/main_window/input_checks.h"
 #include "app/windows/main_window/main_window.h"
-#include "app/windows/message_titles.h"
 #include "import/fields_answer.h"
 #include "import/import_run.h"
 #include "platform/cp1252.h"

@@ -4,10 +4,10 @@
 #include <QLineEdit>
 
 #include "app/services/dialogs.h"
+#include "app/text/message_titles.h"
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/main_window/main_window.h"
-#include "app/windows/message_titles.h"
 #include "store/input_checks.h"
 
 namespace qb::app {

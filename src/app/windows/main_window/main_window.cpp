@@ -13,8 +13,8 @@
 #include <iterator>
 #include <utility>
 
+#include "app/layout/controls.h"
 #include "app/services/dialogs.h"
-#include "app/widgets/controls.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/about_window.h"
 #include "app/windows/main_window/main_window.h"

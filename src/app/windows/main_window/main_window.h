@@ -7,8 +7,8 @@
 #include <memory>
 #include <span>
 
+#include "app/layout/controls.h"
 #include "app/services/services.h"
-#include "app/widgets/controls.h"
 
 class QCheckBox;
 class QComboBox;

@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "app/printing/printing.h"
 #include "app/services/dialogs.h"
+#include "app/text/message_titles.h"
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/main_window/input_checks.h"
 #include "app/windows/main_window/main_window.h"
-#include "app/windows/message_titles.h"
-#include "app/windows/printing.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
 #include "print/printouts.h"

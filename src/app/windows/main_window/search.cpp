@@ -10,14 +10,14 @@
 #include <mutex>
 #include <utility>
 
+#include "app/jobs/background_work.h"
+#include "app/jobs/input_blocker.h"
 #include "app/services/dialogs.h"
-#include "app/widgets/background_work.h"
-#include "app/widgets/input_blocker.h"
+#include "app/text/message_titles.h"
+#include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
-#include "app/widgets/text_codec.h"
 #include "app/windows/main_window/input_checks.h"
 #include "app/windows/main_window/main_window.h"
-#include "app/windows/message_titles.h"
 #include "app/windows/reminder_window.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_list.h"

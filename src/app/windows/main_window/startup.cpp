@@ -7,10 +7,10 @@
 
 #include "app/services/dialogs.h"
 #include "app/services/program_exit.h"
-#include "app/widgets/text_codec.h"
+#include "app/text/message_titles.h"
+#include "app/text/text_codec.h"
 #include "app/windows/main_window/input_checks.h"
 #include "app/windows/main_window/main_window.h"
-#include "app/windows/message_titles.h"
 #include "app/windows/reminder_window.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
