@@ -264,7 +264,8 @@ bench::Timing timedCheck(World& world, int count) {
     app::MainWindow form(world.services);
     form.controls().dataDirectory->setEditText(programPathOf(count));
     const bench::Timing timing = bench::timed([&] { form.runReminderCheck(kToday); });
-    if (form.reminderWindow().reminderList->toPlainText().isEmpty() || form.controls().recordNumber->text().isEmpty()) {
+    if (form.reminderWindow().controls().reminderList->toPlainText().isEmpty() ||
+        form.controls().recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the reminder check found nothing in %d records\n", count);
         std::exit(2);
     }

@@ -18,20 +18,28 @@ public:
     AboutWindow();
     ~AboutWindow() override;
 
-    /** The table the controls are built from. */
-    static std::span<const ControlRow<AboutWindow>> controlTable();
+    /** The controls, for tests. */
+    struct Controls {
+        QLabel* picture = nullptr;    ///< the picture
+        QLabel* creditLine = nullptr; ///< product, version and credit
+        QLabel* summaryLine = nullptr;
+        QLabel* licenceLine = nullptr;
+        QLabel* contactLine = nullptr;
+        QLabel* bugsLine = nullptr;
+        QPushButton* returnButton = nullptr; ///< "Click here to return to the program"
+    };
 
-    QLabel* picture;    ///< the picture
-    QLabel* creditLine; ///< product, version and credit
-    QLabel* summaryLine;
-    QLabel* licenceLine;
-    QLabel* contactLine;
-    QLabel* bugsLine;
-    QPushButton* returnButton; ///< "Click here to return to the program"
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<Controls>> controlTable();
+    /** The controls, for tests. */
+    const Controls& controls() const { return ui_; }
 
 signals:
     /** "Click here to return to the program": the owner brings the main window to the front and unloads this one. */
     void returned();
+
+private:
+    Controls ui_;
 };
 
 } // namespace qb::app

@@ -18,23 +18,25 @@ namespace qb::app {
 
 namespace {
 
-constexpr ControlRow<ReminderWindow> kControls[] = {
-    {&ReminderWindow::proceedButton,
+using Controls = ReminderWindow::Controls;
+
+constexpr ControlRow<Controls> kControls[] = {
+    {&Controls::proceedButton,
      {.name = "proceedButton",
       .caption = "Click here to proceed into the main program",
       .toolTip = "Click here after viewing any alarms from today",
       .at = {3360, 6000, 3735, 495},
       .tabIndex = 0}},
-    {&ReminderWindow::reminderList,
+    {&Controls::reminderList,
      {.name = "reminderList", .at = {120, 240, 9285, 5295}, .tabIndex = 1, .accessibleName = "Reminders for today"}},
     // Ends at the window's edge: a label drawn past it is cut off there in any case.
-    {&ReminderWindow::explanation,
+    {&Controls::explanation,
      {.name = "explanation",
       .caption = "Above you will find any records containing a reminder date of today.   Additional searches may be "
                  "performed later.",
       .at = {240, 5640, 9240, 255},
       .tabIndex = 2}},
-    {&ReminderWindow::printButton,
+    {&Controls::printButton,
      {.name = "printButton",
       .caption = "Print these reminders",
       .toolTip = "Prints out the reminders shown above.",
@@ -49,18 +51,22 @@ ReminderWindow::ReminderWindow(Services& services, QWidget& pointerWindow)
     setObjectName(QStringLiteral("ReminderWindow"));
     setWindowTitle(QStringLiteral("(Quillbox 1.2)  Reminder Date Alarm Search Results"));
     setFont(textBoxFont());
-    buildControls(*this, *this, controlTable());
-    proceedButton->setDefault(true);
-    reminderList->setEnterPressesDefaultButton(true);
-    connect(proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
-    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
+    buildControls(*this, ui_, controlTable());
+    ui_.proceedButton->setDefault(true);
+    ui_.reminderList->setEnterPressesDefaultButton(true);
+    connect(ui_.proceedButton, &QPushButton::clicked, this, &ReminderWindow::proceed);
+    connect(ui_.printButton, &QPushButton::clicked, this, &ReminderWindow::printReminders);
     sizeAndCentre(this, 9480, 6795);
 }
 
 ReminderWindow::~ReminderWindow() = default;
 
-std::span<const ControlRow<ReminderWindow>> ReminderWindow::controlTable() {
+std::span<const ControlRow<ReminderWindow::Controls>> ReminderWindow::controlTable() {
     return kControls;
+}
+
+void ReminderWindow::showList(const std::string& list) {
+    setRecordText(ui_.reminderList, list);
 }
 
 void ReminderWindow::proceed() {
@@ -74,7 +80,7 @@ void ReminderWindow::printReminders() {
     const platform::LocalDateTime now = services_.clock.now();
     // A printer that failed keeps this window up, so the list can still be printed once the printer is ready.
     if (!printAndFinish(services_, this, &pointerWindow_,
-                        print::reminderPrintout(storedText(reminderList).toStdString(), platform::dateText(now),
+                        print::reminderPrintout(storedText(ui_.reminderList).toStdString(), platform::dateText(now),
                                                 platform::timeText(now))))
         return;
     // Leaving after the printout is the same as proceeding: this window hidden, the main window shown and emptied.
@@ -91,7 +97,7 @@ void ReminderWindow::keyPressEvent(QKeyEvent* event) {
     // A button with the focus takes Enter itself; from anywhere else, the list included, Enter reaches the window
     // and goes to the default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        proceedButton->click();
+        ui_.proceedButton->click();
         return;
     }
     QWidget::keyPressEvent(event);

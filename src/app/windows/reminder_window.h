@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <span>
+#include <string>
 
 #include "app/layout/controls.h"
 #include "app/services/services.h"
@@ -22,13 +23,21 @@ public:
     ReminderWindow(Services& services, QWidget& pointerWindow);
     ~ReminderWindow() override;
 
-    /** The table the controls are built from. */
-    static std::span<const ControlRow<ReminderWindow>> controlTable();
+    /** The controls, for printing and for tests. */
+    struct Controls {
+        QPushButton* proceedButton = nullptr;    ///< "Click here to proceed into the main program", the default
+        LimitedTextEdit* reminderList = nullptr; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
+        QLabel* explanation = nullptr;
+        QPushButton* printButton = nullptr; ///< "Print these reminders"
+    };
 
-    QPushButton* proceedButton;    ///< "Click here to proceed into the main program", the default button
-    LimitedTextEdit* reminderList; ///< the reminder list; Ctrl+Enter types a line break, Enter proceeds
-    QLabel* explanation;
-    QPushButton* printButton; ///< "Print these reminders"
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<Controls>> controlTable();
+    /** The controls, for tests. */
+    const Controls& controls() const { return ui_; }
+
+    /** Shows the reminder list, Windows-1252 text with CR LF line breaks, as the check has found it so far. */
+    void showList(const std::string& list);
 
     /** Proceed: hides this window and tells its owner, which shows the main window with its boxes empty. */
     void proceed();
@@ -46,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    Controls ui_;
     Services& services_;
     QWidget& pointerWindow_;
 };

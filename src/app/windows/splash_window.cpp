@@ -23,57 +23,59 @@ constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 constexpr Lettering kSmallPrint = {.points = 8.25, .alignment = kLeft};
 
 // Everything sits in one frame: the logo and the product's name, then four lines of small print.
-constexpr ControlRow<SplashWindow> kControls[] = {
-    {&SplashWindow::frame, {.name = "frame", .at = {150, 0, 7080, 4050}, .accessibleName = "Quillbox"}},
-    {&SplashWindow::logo,
+using Controls = SplashWindow::Controls;
+
+constexpr ControlRow<Controls> kControls[] = {
+    {&Controls::frame, {.name = "frame", .at = {150, 0, 7080, 4050}, .accessibleName = "Quillbox"}},
+    {&Controls::logo,
      {.name = "logo",
       .at = {240, 240, 3360, 2100},
       .frame = "frame",
       .accessibleName = "Quillbox logo: a quill over a box"}},
-    {&SplashWindow::presenting,
+    {&Controls::presenting,
      {.name = "presenting",
       .caption = "Presenting:",
       .at = {3840, 360, 3000, 480},
       .frame = "frame",
       .lettering = {.points = 18, .weight = QFont::Bold, .alignment = kLeft}}},
-    {&SplashWindow::productName,
+    {&Controls::productName,
      {.name = "productName",
       .caption = "Quillbox",
       .at = {3840, 960, 3120, 840},
       .frame = "frame",
       .lettering = {.points = 32.25, .weight = QFont::Bold, .alignment = kLeft}}},
-    {&SplashWindow::platformLine,
+    {&Controls::platformLine,
      {.name = "platformLine",
       .caption = "For Windows 95/98/NT",
       .at = {2280, 2400, 4560, 420},
       .frame = "frame",
       .lettering = {.points = 15.75, .weight = QFont::Bold, .alignment = kRight}}},
     // Ends where the small print begins.
-    {&SplashWindow::version,
+    {&Controls::version,
      {.name = "version",
       .caption = "Version 1.2",
       .at = {2280, 2820, 4560, 300},
       .frame = "frame",
       .lettering = {.points = 12, .weight = QFont::Bold, .alignment = kRight}}},
-    {&SplashWindow::slogan,
+    {&Controls::slogan,
      {.name = "slogan",
       .caption = "Your notes and reminders, one small file each.",
       .at = {240, 3120, 4200, 225},
       .frame = "frame",
       .lettering = kSmallPrint}},
-    {&SplashWindow::maker,
+    {&Controls::maker,
      {.name = "maker",
       .caption = "Quillbox for Linux contributors",
       .at = {240, 3345, 4200, 225},
       .frame = "frame",
       .lettering = kSmallPrint}},
-    {&SplashWindow::copyright,
+    {&Controls::copyright,
      {.name = "copyright",
       .caption = "2026 - free software",
       .at = {240, 3570, 4200, 225},
       .frame = "frame",
       .lettering = kSmallPrint}},
-    {&SplashWindow::contact,
+    {&Controls::contact,
      {.name = "contact",
       .caption = "Contact: see the README and the issue tracker",
       .at = {240, 3795, 4200, 225},
@@ -89,31 +91,31 @@ SplashWindow::SplashWindow(std::function<void()> startMain, ProgramExit& exit)
     setWindowTitle(QStringLiteral("Quillbox"));
     setFont(defaultFont());
     setFocusPolicy(Qt::StrongFocus);
-    buildControls(*this, *this, controlTable());
-    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->installEventFilter(this);
-    logo->setPixmap(splashLogo());
-    logo->setScaledContents(true);
+    buildControls(*this, ui_, controlTable());
+    ui_.frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    ui_.frame->installEventFilter(this);
+    ui_.logo->setPixmap(splashLogo());
+    ui_.logo->setScaledContents(true);
 
     setFixedSize(toPixels(7380, 4170));
     sizeAndCentre(this, 7380, 4170);
 
-    timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("timer"));
-    timer->setInterval(kSplashMilliseconds);
-    connect(timer, &QTimer::timeout, this, &SplashWindow::startMainWindow);
-    timer->start();
+    timer_ = new QTimer(this);
+    timer_->setObjectName(QStringLiteral("timer"));
+    timer_->setInterval(kSplashMilliseconds);
+    connect(timer_, &QTimer::timeout, this, &SplashWindow::startMainWindow);
+    timer_->start();
 }
 
 SplashWindow::~SplashWindow() = default;
 
-std::span<const ControlRow<SplashWindow>> SplashWindow::controlTable() {
+std::span<const ControlRow<SplashWindow::Controls>> SplashWindow::controlTable() {
     return kControls;
 }
 
 void SplashWindow::startMainWindow() {
     // Stop first: the start-up procedure may wait at the password prompt for longer than the interval.
-    timer->stop();
+    timer_->stop();
     if (started_)
         return;
     started_ = true;
@@ -125,7 +127,7 @@ void SplashWindow::endOnKeyPress() {
     if (started_)
         return;
     started_ = true;
-    timer->stop();
+    timer_->stop();
     close();
     exit_.endNow();
 }
@@ -143,11 +145,11 @@ void SplashWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == frame && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == ui_.frame && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint at = mouse->position().toPoint();
         // Only the bare frame counts: a click on the picture or a label reaches the frame too, but lands on a child.
-        if (mouse->button() == Qt::LeftButton && frame->rect().contains(at) && !frame->childAt(at)) {
+        if (mouse->button() == Qt::LeftButton && ui_.frame->rect().contains(at) && !ui_.frame->childAt(at)) {
             endOnFrameClick();
             return true;
         }

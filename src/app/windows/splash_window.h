@@ -23,20 +23,26 @@ public:
     SplashWindow(std::function<void()> startMain, ProgramExit& exit);
     ~SplashWindow() override;
 
-    /** The table the controls are built from. */
-    static std::span<const ControlRow<SplashWindow>> controlTable();
+    /** The controls, for tests. */
+    struct Controls {
+        QFrame* frame = nullptr; ///< holds everything; a click on its bare part ends the program
+        QLabel* logo = nullptr;
+        QLabel* productName = nullptr;
+        QLabel* presenting = nullptr;
+        QLabel* platformLine = nullptr;
+        QLabel* version = nullptr;
+        QLabel* slogan = nullptr;
+        QLabel* maker = nullptr;
+        QLabel* copyright = nullptr;
+        QLabel* contact = nullptr;
+    };
 
-    QFrame* frame;
-    QLabel* logo;
-    QLabel* productName;
-    QLabel* presenting;
-    QLabel* platformLine;
-    QLabel* version;
-    QLabel* slogan;
-    QLabel* maker;
-    QLabel* copyright;
-    QLabel* contact;
-    QTimer* timer; ///< 5000 ms, started with the window
+    /** The table the controls are built from. */
+    static std::span<const ControlRow<Controls>> controlTable();
+    /** The controls, for tests. */
+    const Controls& controls() const { return ui_; }
+    /** 5000 ms, started with the window. */
+    const QTimer& timer() const { return *timer_; }
 
     /** The first expiry starts the main window, once, then closes this window. */
     void startMainWindow();
@@ -50,6 +56,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Controls ui_;
+    QTimer* timer_;
     std::function<void()> startMain_;
     ProgramExit& exit_;
     bool started_ = false;

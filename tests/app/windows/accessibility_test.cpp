@@ -273,21 +273,21 @@ TEST_F(AccessibilityTest, KeysAloneOpenAndLeaveTheAboutAndReminderWindows) {
     app::AboutWindow* about = f.aboutWindow();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(showActive(about));
-    ASSERT_TRUE(tabTo(about->returnButton));
-    QTest::keyClick(about->returnButton, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(about->controls().returnButton));
+    QTest::keyClick(about->controls().returnButton, Qt::Key_Space);
     EXPECT_EQ(f.aboutWindow(), nullptr) << "Space on its button leaves the about window";
 
     app::ReminderWindow& reminders = f.reminderWindow();
     ASSERT_TRUE(showActive(&reminders));
     dialogs.expectFont(std::nullopt);
-    ASSERT_TRUE(tabTo(reminders.printButton));
-    QTest::keyClick(reminders.printButton, Qt::Key_Space);
+    ASSERT_TRUE(tabTo(reminders.controls().printButton));
+    QTest::keyClick(reminders.controls().printButton, Qt::Key_Space);
     EXPECT_FALSE(printer.calls().empty()) << "Space on \"Print these reminders\" prints";
     EXPECT_FALSE(reminders.isVisible()) << "and proceeds to the main window";
 
     ASSERT_TRUE(showActive(&reminders));
-    ASSERT_TRUE(tabTo(reminders.proceedButton));
-    QTest::keyClick(reminders.proceedButton, Qt::Key_Return);
+    ASSERT_TRUE(tabTo(reminders.controls().proceedButton));
+    QTest::keyClick(reminders.controls().proceedButton, Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible()) << "Enter on its button proceeds to the main window";
     EXPECT_TRUE(f.isVisible());
 }

@@ -151,7 +151,7 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
               (Calls{"   ", "Reminder date : 12/25/\u2192", "  ", "a\u00a0b\nc\r\nSnow \u2603 day", "  ", " "}));
     EXPECT_TRUE(dialogs.messages().empty());
 
-    form->reminderWindow().reminderList->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));
+    form->reminderWindow().controls().reminderList->setPlainText(QString::fromUtf8("Reminder dated: 12/06/26\n\u2603"));
     dialogs.expectFont(anyFont);
     form->reminderWindow().printReminders();
     EXPECT_EQ(printer.printed().end()[-2], "Reminder dated: 12/06/26\r\n\u2603");
@@ -162,7 +162,7 @@ protected:
     ReminderPrintoutTest() {
         makeForm();
         fillMainForm();
-        form->reminderWindow().reminderList->setPlainText("Reminder dated: 12/06/26\n\nFeed the cat\n");
+        form->reminderWindow().controls().reminderList->setPlainText("Reminder dated: 12/06/26\n\nFeed the cat\n");
     }
     app::ReminderWindow& reminderWindow() { return form->reminderWindow(); }
 
@@ -205,7 +205,7 @@ TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWi
     EXPECT_TRUE(form->isVisible());
     expectMainFormEmpty();
     // The list stays in the hidden window.
-    EXPECT_EQ(reminderWindow().reminderList->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
+    EXPECT_EQ(reminderWindow().controls().reminderList->toPlainText(), "Reminder dated: 12/06/26\n\nFeed the cat\n");
 }
 
 TEST_F(ReminderPrintoutTest, TheFirstPrintoutWithTheFontLeftAsShownIsInCourierNew10Black) {
@@ -217,7 +217,7 @@ TEST_F(ReminderPrintoutTest, TheFirstPrintoutWithTheFontLeftAsShownIsInCourierNe
 
 TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
     clock.set({2027, 1, 2, 9, 5, 7});
-    reminderWindow().reminderList->clear();
+    reminderWindow().controls().reminderList->clear();
     dialogs.expectFont(std::nullopt);
     reminderWindow().printReminders();
     EXPECT_EQ(printer.calls(),

@@ -210,7 +210,7 @@ TEST_F(SearchTest, CreationDateFiltersSelectByRecordNumber) {
 
 class ReminderCheckTest : public SearchTest {
 protected:
-    QString reminderList() const { return form->reminderWindow().reminderList->toPlainText(); }
+    QString reminderList() const { return form->reminderWindow().controls().reminderList->toPlainText(); }
 };
 
 TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
@@ -238,7 +238,7 @@ TEST_F(ReminderCheckTest, CollectsTodaysRemindersIntoTheResultsWindow) {
 
     // Enter in the results window proceeds to the main window, emptied.
     ASSERT_TRUE(showActive(&form->reminderWindow()));
-    form->reminderWindow().proceedButton->setFocus();
+    form->reminderWindow().controls().proceedButton->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(reminders.isVisible());
     EXPECT_TRUE(form->isVisible());
@@ -284,7 +284,7 @@ TEST_F(ReminderCheckTest, TheListGrowsWhileTheCheckReads) {
     if (!slow.mounted())
         GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
     std::vector<qsizetype> shownBeforeTheEnd; // entries in the list each time it changed before the beep
-    QObject::connect(form->reminderWindow().reminderList, &QPlainTextEdit::textChanged, [&] {
+    QObject::connect(form->reminderWindow().controls().reminderList, &QPlainTextEdit::textChanged, [&] {
         if (dialogs.beeps() == 0)
             shownBeforeTheEnd.push_back(reminderList().count(QStringLiteral("Reminder dated")));
     });

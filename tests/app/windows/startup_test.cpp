@@ -97,7 +97,8 @@ TEST_F(StartupTest, AnAlarmFlagOfAnyContentRunsTheReminderCheckInstead) {
     EXPECT_TRUE(f.controls().checkAlarms->isChecked());
     EXPECT_FALSE(f.isVisible());
     ASSERT_TRUE(f.reminderWindow().isVisible());
-    EXPECT_TRUE(f.reminderWindow().reminderList->toPlainText().contains(QStringLiteral("Reminder dated: 12/06/26")));
+    EXPECT_TRUE(
+        f.reminderWindow().controls().reminderList->toPlainText().contains(QStringLiteral("Reminder dated: 12/06/26")));
 }
 
 TEST_F(StartupTest, StartGoesOnWhenTheProgramDefaultCannotBeCreated) {

@@ -135,13 +135,13 @@ TEST_F(WindowsTest, SplashStartsTheMainWindowOnceAfterFiveSeconds) {
         exit);
     self = &splash;
     splash.show();
-    EXPECT_EQ(splash.timer->interval(), 5000);
-    EXPECT_TRUE(splash.timer->isActive());
+    EXPECT_EQ(splash.timer().interval(), 5000);
+    EXPECT_TRUE(splash.timer().isActive());
 
     splash.startMainWindow();
     splash.startMainWindow();
     EXPECT_EQ(starts, 1);
-    EXPECT_FALSE(splash.timer->isActive());
+    EXPECT_FALSE(splash.timer().isActive());
     EXPECT_FALSE(splash.isVisible());
     EXPECT_EQ(exit.calls(), 0);
 }
@@ -155,21 +155,21 @@ TEST_F(WindowsTest, EarlyKeyOrFrameClickEndsTheProgramWithoutStartingIt) {
         EXPECT_EQ(exit.calls(), 0);
         QTest::keyClick(&splash, Qt::Key_A);
         EXPECT_EQ(exit.calls(), 1);
-        EXPECT_FALSE(splash.timer->isActive());
+        EXPECT_FALSE(splash.timer().isActive());
         splash.startMainWindow();
         EXPECT_EQ(starts, 0);
     }
     app::SplashWindow splash([&] { ++starts; }, exit);
     splash.show();
-    QTest::mouseClick(splash.productName, Qt::LeftButton);
-    QTest::mouseClick(splash.logo, Qt::LeftButton);
+    QTest::mouseClick(splash.controls().productName, Qt::LeftButton);
+    QTest::mouseClick(splash.controls().logo, Qt::LeftButton);
     EXPECT_EQ(exit.calls(), 1) << "a click on the lettering or the picture does nothing";
     QPoint bare;
-    for (int x = splash.frame->width() - 4; x > 0 && bare.isNull(); x -= 4)
-        if (!splash.frame->childAt(x, splash.frame->height() / 2))
-            bare = {x, splash.frame->height() / 2};
+    for (int x = splash.controls().frame->width() - 4; x > 0 && bare.isNull(); x -= 4)
+        if (!splash.controls().frame->childAt(x, splash.controls().frame->height() / 2))
+            bare = {x, splash.controls().frame->height() / 2};
     ASSERT_FALSE(bare.isNull());
-    QTest::mouseClick(splash.frame, Qt::LeftButton, {}, bare);
+    QTest::mouseClick(splash.controls().frame, Qt::LeftButton, {}, bare);
     EXPECT_EQ(exit.calls(), 2);
     EXPECT_EQ(starts, 0);
 }
@@ -186,7 +186,7 @@ TEST_F(WindowsTest, AboutWindowOpensBesideTheMainWindowAndReturnUnloadsIt) {
                                                     Shown::pointer("MainWindow", Pointer::Default)}));
 
     f.hide();
-    about->returnButton->click();
+    about->controls().returnButton->click();
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.aboutWindow(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -232,13 +232,13 @@ TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) 
 
     // The list stays editable: Ctrl+Enter types a line break there, with either Enter key.
     const QString list = QStringLiteral("Reminder dated: 12/06/26");
-    reminders.reminderList->setPlainText(list);
-    reminders.reminderList->setFocus();
-    reminders.reminderList->moveCursor(QTextCursor::End);
+    reminders.controls().reminderList->setPlainText(list);
+    reminders.controls().reminderList->setFocus();
+    reminders.controls().reminderList->moveCursor(QTextCursor::End);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_TRUE(reminders.isVisible());
-    EXPECT_EQ(reminders.reminderList->toPlainText(), list + "\n\n");
+    EXPECT_EQ(reminders.controls().reminderList->toPlainText(), list + "\n\n");
 
     // Enter itself, in the list as on the default button, proceeds.
     f.controls().recordText->setPlainText(QStringLiteral("last reminder found"));
@@ -250,12 +250,12 @@ TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) 
     EXPECT_TRUE(f.controls().recordText->toPlainText().isEmpty());
     EXPECT_TRUE(f.controls().recordNumber->text().isEmpty());
     EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_EQ(reminders.reminderList->toPlainText(), list + "\n\n") << "the list stays";
+    EXPECT_EQ(reminders.controls().reminderList->toPlainText(), list + "\n\n") << "the list stays";
 
     reminders.show();
     f.hide();
     ASSERT_TRUE(showActive(&reminders));
-    reminders.proceedButton->setFocus();
+    reminders.controls().proceedButton->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(reminders.isVisible());
 

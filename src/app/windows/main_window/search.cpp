@@ -129,7 +129,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
         connect(&showFound, &QTimer::timeout, this, [&] {
             showFound.setInterval(std::min(2 * showFound.interval(), kLongestListIntervalMs));
             if (const std::optional<std::string> list = reminders.takeChanged())
-                setRecordText(reminderWindow().reminderList, *list);
+                reminderWindow().showList(*list);
         });
         showFound.start(kFirstListMs);
         runBesideEventLoop([&] {
@@ -148,7 +148,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
     // The record boxes are written once, with what the last match left in them; the list once more, whole.
     if (last)
         showRecord(*last);
-    setRecordText(reminderWindow().reminderList, reminders.text());
+    reminderWindow().showList(reminders.text());
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
     clearCriteria();
