@@ -215,18 +215,9 @@ public:
 
 class NoPrinter final : public app::Printer {
 public:
-    void setDrawingSettings(float, float) override {}
-    void setHighQuality() override {}
-    bool setFontName(const QString&) override { return true; }
-    bool setFontSize(double) override { return true; }
-    bool setFontBold(bool) override { return true; }
-    bool setFontItalic(bool) override { return true; }
-    bool setFontUnderline(bool) override { return true; }
-    bool setFontStrikeout(bool) override { return true; }
-    bool setTextColor(const QColor&) override { return true; }
-    app::FontChoice currentFont() const override { return app::initialPrinterFont(); }
-    void printLine(const QString&) override {}
-    app::PrintOutcome endDocument() override { return {}; }
+    app::FontChoice font() const override { return app::initialPrinterFont(); }
+    bool setFont(const app::FontChoice&) override { return true; }
+    app::PrintOutcome print(const print::PrintedItems&, print::TwipsPoint) override { return {}; }
 };
 
 class NoExit final : public app::ProgramExit {

@@ -1,4 +1,4 @@
-// The print procedure both printouts share: the printer set-up with its font dialog, then the printout's lines.
+// The print procedure both printouts share: the printer set-up with its font dialog, then the printout.
 
 #include "app/printing/printing.h"
 
@@ -11,35 +11,17 @@
 
 namespace qb::app {
 
-namespace {
-
-// Each copy runs only when the one before it was accepted, so a refused value leaves the rest as they were.
-void copyFontChoice(Printer& printer, const FontChoice& choice) {
-    if (!printer.setFontName(choice.name) || !printer.setFontSize(choice.pointSize))
-        return;
-    if (!printer.setFontBold(choice.bold) || !printer.setFontItalic(choice.italic))
-        return;
-    if (!printer.setFontUnderline(choice.underline) || !printer.setFontStrikeout(choice.strikeout))
-        return;
-    printer.setTextColor(choice.color);
-}
-
-} // namespace
-
 void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWindow) {
-    services.printer.setDrawingSettings(kPrintStartX, kPrintStartY);
-    services.printer.setHighQuality();
     services.dialogs.setPointer(mainWindow, Pointer::Hourglass);
-    // The dialog opens on the printer's font, so confirming it unchanged prints as a cancel does.
+    // The dialog opens on the printer's font, so confirming it unchanged prints as a cancel does. A part the printer
+    // refuses leaves it with what it had; the printout goes on all the same.
     if (std::optional<FontChoice> choice =
-            services.dialogs.chooseFont(dialogOwner, kFontDialogFlags, services.printer.currentFont()))
-        copyFontChoice(services.printer, *choice);
+            services.dialogs.chooseFont(dialogOwner, kFontDialogFlags, services.printer.font()))
+        (void)services.printer.setFont(*choice);
 }
 
 bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
-    for (const std::string& item : items)
-        services.printer.printLine(QString::fromStdString(item));
-    const PrintOutcome outcome = services.printer.endDocument();
+    const PrintOutcome outcome = services.printer.print(items, print::kFirstLineStart);
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())
         services.dialogs.message(parent, outcome.message, titles::kAttention);

@@ -6,10 +6,10 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 #include "platform/clock.h"
@@ -17,26 +17,18 @@
 
 namespace qb::app {
 
-// One print document: the Qt printer, the painter on it and the position of the next line in device units, measured
-// from the top left of the printable area.
+// One print document: the Qt printer and the painter on it.
 struct QtPrinter::Document {
     QFile pdfFile; ///< the PDF file this document created; declared first, so it closes after the printer ends
     std::unique_ptr<QPrinter> printer;
     QPainter painter; ///< declared after the printer, so it ends before the printer goes
     QString pdfPath;  ///< empty when the document goes to a printer
-    QString failure;  ///< why the document cannot be printed; once set, the remaining lines are dropped
-    qreal x = 0;
-    qreal y = 0;
 };
 
 namespace {
 
 // Paper has a border a printer cannot reach; a PDF file has none, so it gets one of about the same size.
 const QMarginsF kPdfMarginsMm(15, 15, 15, 15);
-
-qreal twipsToDevice(float twips, const QPrinter& printer) {
-    return twips * printer.resolution() / 1440.0;
-}
 
 // The part of a line that reaches into the printable width: the characters that fit whole, plus the one the right
 // margin cuts through (the painter's clip trims it). Found by halving, as a record line may be 30000 characters.
@@ -65,96 +57,63 @@ QtPrinter::QtPrinter(QString printoutsFolder, const platform::Clock& clock, Dest
     : printoutsFolder_(std::move(printoutsFolder)), clock_(clock), destination_(destination),
       font_(qtFontOf(initialPrinterFont())), color_(initialPrinterFont().color) {}
 
-// A document left open is ended by its painter's destructor, which closes a half-made PDF file properly.
 QtPrinter::~QtPrinter() = default;
 
-// The two drawing settings are the start position of the first line, in twips: CurrentX then CurrentY.
-void QtPrinter::setDrawingSettings(float first, float second) {
-    startXTwips_ = first;
-    startYTwips_ = second;
-}
-
-void QtPrinter::setHighQuality() {
-    highQuality_ = true;
-}
-
-bool QtPrinter::setFontName(const QString& name) {
-    if (name.trimmed().isEmpty())
-        return false;
-    font_.setFamily(name);
-    return true;
-}
-
-bool QtPrinter::setFontSize(double points) {
-    if (!(points > 0 && points <= 2048))
-        return false;
-    font_.setPointSizeF(points);
-    return true;
-}
-
-bool QtPrinter::setFontBold(bool on) {
-    font_.setBold(on);
-    return true;
-}
-
-bool QtPrinter::setFontItalic(bool on) {
-    font_.setItalic(on);
-    return true;
-}
-
-bool QtPrinter::setFontUnderline(bool on) {
-    font_.setUnderline(on);
-    return true;
-}
-
-bool QtPrinter::setFontStrikeout(bool on) {
-    font_.setStrikeOut(on);
-    return true;
-}
-
-bool QtPrinter::setTextColor(const QColor& color) {
-    if (!color.isValid())
-        return false;
-    color_ = color;
-    return true;
-}
-
-FontChoice QtPrinter::currentFont() const {
+FontChoice QtPrinter::font() const {
     return {font_.family(),    font_.pointSizeF(), font_.bold(), font_.italic(),
             font_.underline(), font_.strikeOut(),  color_};
 }
 
-void QtPrinter::printLine(const QString& text) {
-    if (!document_)
-        startDocument();
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    for (const QString& line : text.split(lineBreak)) {
-        if (!document_->failure.isEmpty())
-            return;
-        printOneLine(line);
-    }
+bool QtPrinter::setFont(const FontChoice& choice) {
+    // A name and a size the printer cannot print in are refused, and so is a colour that is none; what comes after a
+    // refused part stays as it was.
+    if (choice.name.trimmed().isEmpty())
+        return false;
+    font_.setFamily(choice.name);
+    if (!(choice.pointSize > 0 && choice.pointSize <= 2048))
+        return false;
+    font_.setPointSizeF(choice.pointSize);
+    font_.setBold(choice.bold);
+    font_.setItalic(choice.italic);
+    font_.setUnderline(choice.underline);
+    font_.setStrikeOut(choice.strikeout);
+    if (!choice.color.isValid())
+        return false;
+    color_ = choice.color;
+    return true;
 }
 
-PrintOutcome QtPrinter::endDocument() {
-    if (!document_)
-        return {}; // nothing was printed, so there is nothing to send
-    const std::unique_ptr<Document> document = std::move(document_);
-    if (!document->failure.isEmpty())
-        return {false, document->failure};
-    const bool ended = document->painter.end();
-    if (!ended || document->printer->printerState() == QPrinter::Error ||
-        (!document->pdfPath.isEmpty() && document->pdfFile.size() == 0))
-        return {false, cannotPrintMessage(*document)};
-    if (!document->pdfPath.isEmpty()) {
+PrintOutcome QtPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
+    if (items.empty())
+        return {}; // nothing to print, so nothing to send
+    // A document that is not ended properly is ended by its painter's destructor, which closes a half-made PDF file.
+    Document document;
+    if (const QString failure = startDocument(document); !failure.isEmpty())
+        return {false, failure};
+    const QPrinter& printer = *document.printer;
+    const QFontMetricsF metrics(font_, &printer);
+    const print::PageMeasures page{static_cast<double>(printer.resolution()), static_cast<double>(printer.height()),
+                                   metrics.height(), metrics.lineSpacing()};
+    if (const QString failure = drawPages(document, print::layOutPages(items, page, firstLine)); !failure.isEmpty())
+        return {false, failure};
+    return endDocument(document);
+}
+
+PrintOutcome QtPrinter::endDocument(Document& document) const {
+    const bool ended = document.painter.end();
+    if (!ended || document.printer->printerState() == QPrinter::Error ||
+        (!document.pdfPath.isEmpty() && document.pdfFile.size() == 0))
+        return {false, cannotPrintMessage(document)};
+    if (!document.pdfPath.isEmpty()) {
         const QString where = destination_ == Destination::PdfFile
                                   ? QStringLiteral("The printout was saved as the PDF file\n%1")
                                   : QStringLiteral("No printer is set up on this computer, so the printout was saved "
                                                    "as the PDF file\n%1");
-        return {true, where.arg(document->pdfPath)};
+        return {true, where.arg(document.pdfPath)};
     }
     // The spooler takes the job even when the printer cannot print it; say so rather than let it wait unseen. The
     // job is queued, so this is no failure: printing again would only print it twice.
-    const QString printerName = document->printer->printerName();
+    const QString printerName = document.printer->printerName();
     if (QPrinterInfo::printerInfo(printerName).state() == QPrinter::Error)
         return {true, QStringLiteral("The printout was sent to the printer \"%1\", but the printer reports a fault: "
                                      "it may be stopped, off line or out of paper. The printout waits in its queue "
@@ -172,19 +131,15 @@ QString QtPrinter::cannotPrintMessage(const Document& document) {
         .arg(document.printer->printerName());
 }
 
-bool QtPrinter::startDocument() {
-    document_ = std::make_unique<Document>();
-    Document& document = *document_;
-    const QPrinter::PrinterMode mode = highQuality_ ? QPrinter::HighResolution : QPrinter::ScreenResolution;
+QString QtPrinter::startDocument(Document& document) const {
     const QPrinterInfo target =
         destination_ == Destination::DefaultPrinter ? QPrinterInfo::defaultPrinter() : QPrinterInfo();
     if (!target.isNull()) {
-        document.printer = std::make_unique<QPrinter>(target, mode);
+        document.printer = std::make_unique<QPrinter>(target, QPrinter::HighResolution);
     } else {
-        document.failure = createPdfFile(document);
-        if (!document.failure.isEmpty())
-            return false;
-        document.printer = std::make_unique<QPrinter>(mode);
+        if (QString failure = createPdfFile(document); !failure.isEmpty())
+            return failure;
+        document.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         document.printer->setOutputFormat(QPrinter::PdfFormat);
         // Qt writes to a file it opens by name. The descriptor's own name opens the very file created above, so
         // nothing put under the file's name in between can receive the printout.
@@ -192,14 +147,10 @@ bool QtPrinter::startDocument() {
         document.printer->setPageMargins(kPdfMarginsMm, QPageLayout::Millimeter);
     }
     document.printer->setDocName(QStringLiteral("Quillbox"));
-    if (!document.painter.begin(document.printer.get())) {
-        document.failure = cannotPrintMessage(document);
-        return false;
-    }
+    if (!document.painter.begin(document.printer.get()))
+        return cannotPrintMessage(document);
     clipToPage(document.painter, *document.printer);
-    document.x = twipsToDevice(startXTwips_, *document.printer);
-    document.y = twipsToDevice(startYTwips_, *document.printer);
-    return true;
+    return {};
 }
 
 QString QtPrinter::createPdfFile(Document& document) const {
@@ -236,25 +187,23 @@ QString QtPrinter::createPdfFile(Document& document) const {
     }
 }
 
-void QtPrinter::printOneLine(const QString& line) {
-    Document& document = *document_;
+QString QtPrinter::drawPages(Document& document, const std::vector<print::Page>& pages) const {
     QPrinter& printer = *document.printer;
     const QFontMetricsF metrics(font_, &printer);
-    // A line that does not fit below the last one starts a new page; the first line of a page always prints.
-    if (document.y > 0 && document.y + metrics.height() > printer.height()) {
-        if (!printer.newPage()) {
-            document.failure = cannotPrintMessage(document);
-            return;
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0) {
+            if (!printer.newPage())
+                return cannotPrintMessage(document);
+            clipToPage(document.painter, printer);
         }
-        clipToPage(document.painter, printer);
-        document.y = 0;
+        document.painter.setFont(font_);
+        document.painter.setPen(color_);
+        for (const print::PlacedLine& line : pages[page])
+            document.painter.drawText(
+                QPointF(line.x, line.y + metrics.ascent()),
+                visiblePart(QString::fromStdString(line.text), metrics, printer.width() - line.x));
     }
-    document.painter.setFont(font_);
-    document.painter.setPen(color_);
-    document.painter.drawText(QPointF(document.x, document.y + metrics.ascent()),
-                              visiblePart(line, metrics, printer.width() - document.x));
-    document.x = 0;
-    document.y += metrics.lineSpacing();
+    return {};
 }
 
 } // namespace qb::app

@@ -4,7 +4,6 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
-#include <memory>
 
 #include "app/services/printer.h"
 
@@ -14,9 +13,8 @@ class Clock;
 
 namespace qb::app {
 
-/** Prints through Qt: one document per printout, started by its first line. Lines start at the left margin and are
- *  never wrapped: a line wider than the page is cut off at the right margin, and a line that does not fit below
- *  the last one goes to the top of a new page. The font and colour stay as they were set from one document to the
+/** Prints through Qt: one document per printout, at high resolution, laid out by the print layer. A line wider than
+ *  the page is cut off at the right margin. The font and colour stay as they were set from one document to the
  *  next. */
 class QtPrinter final : public Printer {
 public:
@@ -31,41 +29,26 @@ public:
               Destination destination = Destination::DefaultPrinter);
     ~QtPrinter() override;
 
-    void setDrawingSettings(float first, float second) override;
-    void setHighQuality() override;
-    bool setFontName(const QString& name) override;
-    bool setFontSize(double points) override;
-    bool setFontBold(bool on) override;
-    bool setFontItalic(bool on) override;
-    bool setFontUnderline(bool on) override;
-    bool setFontStrikeout(bool on) override;
-    bool setTextColor(const QColor& color) override;
-    FontChoice currentFont() const override;
-    void printLine(const QString& text) override;
-    PrintOutcome endDocument() override;
-
-    /** The font the next line is printed in. */
-    const QFont& font() const { return font_; }
-    /** The colour the next line is printed in. */
-    const QColor& textColor() const { return color_; }
+    FontChoice font() const override;
+    bool setFont(const FontChoice& choice) override;
+    PrintOutcome print(const print::PrintedItems& items, print::TwipsPoint firstLine) override;
 
 private:
     struct Document;
 
-    bool startDocument();
+    /** Starts a document on the printer or in a new PDF file; why not, or empty text. */
+    QString startDocument(Document& document) const;
     QString createPdfFile(Document& document) const;
+    /** Draws the laid-out pages; why they could not all be drawn, or empty text. */
+    QString drawPages(Document& document, const std::vector<print::Page>& pages) const;
+    PrintOutcome endDocument(Document& document) const;
     static QString cannotPrintMessage(const Document& document);
-    void printOneLine(const QString& line);
 
     QString printoutsFolder_;
     const platform::Clock& clock_;
     Destination destination_;
     QFont font_;
     QColor color_;
-    float startXTwips_ = 0;
-    float startYTwips_ = 0;
-    bool highQuality_ = false;
-    std::unique_ptr<Document> document_;
 };
 
 } // namespace qb::app

@@ -57,11 +57,14 @@ class QtPrinterTest : public ::testing::Test {
 protected:
     QString folder() const { return QString::fromStdString(home_ / "printouts"); }
 
-    // Prints the items as one document and gives the PDF file's path, taken from the message to the user.
-    QString printToPdf(QtPrinter& printer, const print::PrintedItems& items) {
+    // Prints the items (Windows-1252) as one document and gives the PDF file's path, taken from the message to the
+    // user.
+    QString printToPdf(QtPrinter& printer, const print::PrintedItems& items,
+                       print::TwipsPoint firstLine = print::kFirstLineStart) {
+        print::PrintedItems text;
         for (const std::string& item : items)
-            printer.printLine(QString::fromStdString(platform::cp1252ToUtf8(item)));
-        const PrintOutcome outcome = printer.endDocument();
+            text.push_back(platform::cp1252ToUtf8(item));
+        const PrintOutcome outcome = printer.print(text, firstLine);
         EXPECT_TRUE(outcome.ok) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.message.startsWith("The printout was saved as the PDF file\n"))
             << outcome.message.toStdString();
@@ -74,8 +77,6 @@ protected:
 };
 
 TEST_F(QtPrinterTest, RecordPageReadsBackLineByLine) {
-    printer_.setDrawingSettings(99, 100);
-    printer_.setHighQuality();
     const QString pdf = printToPdf(printer_, print::recordPrintout("12/25/26", "Buy tickets\r\nfor the show"));
 
     EXPECT_EQ(pdf, QDir(folder()).absoluteFilePath("printout-2026-12-06_14-03-59.pdf"));
@@ -102,10 +103,9 @@ TEST_F(QtPrinterTest, ReminderPageCarriesTheDateLineAndWindows1252Text) {
 }
 
 TEST_F(QtPrinterTest, TheTwoDrawingSettingsPlaceTheFirstLine) {
-    const QString atCorner = printToPdf(printer_, print::recordPrintout("01/02/03", ""));
-    printer_.setDrawingSettings(99, 100);
+    const QString atCorner = printToPdf(printer_, print::recordPrintout("01/02/03", ""), {0, 0});
     clock_.advance(std::chrono::seconds(1));
-    const QString moved = printToPdf(printer_, print::recordPrintout("01/02/03", ""));
+    const QString moved = printToPdf(printer_, print::recordPrintout("01/02/03", ""), {99, 100});
     // 100 twips down is 5 points.
     EXPECT_NEAR(wordBox(moved, "Reminder").top() - wordBox(atCorner, "Reminder").top(), 5.0, 0.1);
     // Only the first line starts 99 twips in; the next ones start at the left margin.
@@ -141,22 +141,21 @@ TEST_F(QtPrinterTest, LongTextGoesOnOnNewPagesAndWideLinesStopAtTheMargin) {
 }
 
 TEST_F(QtPrinterTest, FontAndColourCarryOverToTheNextDocument) {
-    ASSERT_TRUE(printer_.setFontName("Liberation Serif"));
-    ASSERT_TRUE(printer_.setFontSize(14));
-    ASSERT_TRUE(printer_.setFontBold(true));
-    ASSERT_TRUE(printer_.setTextColor(Qt::red));
+    FontChoice serif{QStringLiteral("Liberation Serif"), 14, true};
+    serif.color = Qt::red;
+    ASSERT_TRUE(printer_.setFont(serif));
     printToPdf(printer_, print::recordPrintout("", "first"));
     const QString second = printToPdf(printer_, print::recordPrintout("", "second"));
 
     EXPECT_TRUE(second.endsWith("printout-2026-12-06_14-03-59-2.pdf")) << second.toStdString();
     EXPECT_TRUE(popplerOutput("pdffonts", {second}).contains("LiberationSerif-Bold"));
-    EXPECT_EQ(printer_.textColor(), QColor(Qt::red));
+    EXPECT_EQ(printer_.font(), serif);
     // Values a printer cannot take are refused and leave the font alone.
-    EXPECT_FALSE(printer_.setFontName("  "));
-    EXPECT_FALSE(printer_.setFontSize(0));
-    EXPECT_FALSE(printer_.setTextColor(QColor()));
-    EXPECT_EQ(printer_.font().family(), "Liberation Serif");
-    EXPECT_EQ(printer_.font().pointSizeF(), 14);
+    for (const FontChoice& refused : {FontChoice{QStringLiteral("  ")}, FontChoice{serif.name, 0},
+                                      FontChoice{serif.name, serif.pointSize, serif.bold, false, false, false, {}}}) {
+        EXPECT_FALSE(printer_.setFont(refused));
+        EXPECT_EQ(printer_.font(), serif);
+    }
 }
 
 TEST_F(QtPrinterTest, ANameThatIsTakenByAnythingIsPassedOverNeverWrittenThrough) {
@@ -186,7 +185,7 @@ TEST_F(QtPrinterTest, ANameThatIsTakenByAnythingIsPassedOverNeverWrittenThrough)
 }
 
 TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {
-    const PrintOutcome outcome = printer_.endDocument();
+    const PrintOutcome outcome = printer_.print({}, print::kFirstLineStart);
     EXPECT_TRUE(outcome.ok);
     EXPECT_TRUE(outcome.message.isEmpty());
     EXPECT_FALSE(QDir(folder()).exists());
@@ -195,13 +194,12 @@ TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {
 TEST_F(QtPrinterTest, AFolderThatCannotBeMadeFailsWithAMessageAndThePrinterRecovers) {
     test::writeFile(home_ / "blocker", "a file where a folder should be");
     QtPrinter blocked(QString::fromStdString(home_ / "blocker/printouts"), clock_, QtPrinter::Destination::PdfFile);
-    blocked.printLine("lost");
-    const PrintOutcome failed = blocked.endDocument();
+    const PrintOutcome failed = blocked.print({"lost"}, print::kFirstLineStart);
     EXPECT_FALSE(failed.ok);
     EXPECT_TRUE(failed.message.contains("could not create the folder")) << failed.message.toStdString();
 
-    // The failed document is gone; the next one starts afresh.
-    const PrintOutcome nothing = blocked.endDocument();
+    // The failed document is gone; nothing of it is sent with the next.
+    const PrintOutcome nothing = blocked.print({}, print::kFirstLineStart);
     EXPECT_TRUE(nothing.ok);
     EXPECT_TRUE(nothing.message.isEmpty());
 }

@@ -1,7 +1,5 @@
 #include "recording_printer.h"
 
-#include <algorithm>
-
 namespace qb::test {
 
 namespace {
@@ -25,51 +23,20 @@ std::vector<std::string> RecordingPrinter::printed() const {
     return texts;
 }
 
-bool RecordingPrinter::recordSetting(const std::string& call) {
-    calls_.push_back(call);
-    return std::none_of(refused_.begin(), refused_.end(),
-                        [&](const std::string& prefix) { return call.starts_with(prefix); });
+bool RecordingPrinter::setFont(const app::FontChoice& choice) {
+    return keep("font name " + choice.name.toStdString(), font_.name, choice.name) &&
+           keep("font size " + numberText(choice.pointSize), font_.pointSize, choice.pointSize) &&
+           keep("font bold " + onOff(choice.bold), font_.bold, choice.bold) &&
+           keep("font italic " + onOff(choice.italic), font_.italic, choice.italic) &&
+           keep("font underline " + onOff(choice.underline), font_.underline, choice.underline) &&
+           keep("font strikeout " + onOff(choice.strikeout), font_.strikeout, choice.strikeout) &&
+           keep("color " + choice.color.name().toStdString(), font_.color, choice.color);
 }
 
-void RecordingPrinter::setDrawingSettings(float first, float second) {
-    calls_.push_back("drawing " + numberText(first) + " " + numberText(second));
-}
-
-void RecordingPrinter::setHighQuality() {
-    calls_.push_back("quality high");
-}
-
-bool RecordingPrinter::setFontName(const QString& name) {
-    return keep("font name " + name.toStdString(), font_.name, name);
-}
-bool RecordingPrinter::setFontSize(double points) {
-    return keep("font size " + numberText(points), font_.pointSize, points);
-}
-bool RecordingPrinter::setFontBold(bool on) {
-    return keep("font bold " + onOff(on), font_.bold, on);
-}
-bool RecordingPrinter::setFontItalic(bool on) {
-    return keep("font italic " + onOff(on), font_.italic, on);
-}
-bool RecordingPrinter::setFontUnderline(bool on) {
-    return keep("font underline " + onOff(on), font_.underline, on);
-}
-bool RecordingPrinter::setFontStrikeout(bool on) {
-    return keep("font strikeout " + onOff(on), font_.strikeout, on);
-}
-bool RecordingPrinter::setTextColor(const QColor& color) {
-    return keep("color " + color.name().toStdString(), font_.color, color);
-}
-
-app::FontChoice RecordingPrinter::currentFont() const {
-    return font_;
-}
-
-void RecordingPrinter::printLine(const QString& text) {
-    calls_.push_back("print " + text.toStdString());
-}
-
-app::PrintOutcome RecordingPrinter::endDocument() {
+app::PrintOutcome RecordingPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
+    calls_.push_back("first line " + numberText(firstLine.x) + " " + numberText(firstLine.y));
+    for (const std::string& item : items)
+        calls_.push_back("print " + item);
     calls_.push_back("end");
     return outcome_;
 }

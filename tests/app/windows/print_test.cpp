@@ -16,7 +16,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-const Calls kSetUp = {"drawing 99 100", "quality high"};
 const Calls kFontCopy = {"font name Liberation Serif", "font size 12.5",      "font bold true", "font italic false",
                          "font underline true",        "font strikeout true", "color #000080"};
 // The copy of the printer's own font, made when the font dialog is left as it opened at the first printout.
@@ -41,9 +40,9 @@ Calls joined(std::initializer_list<Calls> parts) {
     return all;
 }
 
-// The printer calls that print the texts as items and then end the document.
+// The printer calls that print the texts as items, from the first line's place, and then end the document.
 Calls printedThenEnded(std::initializer_list<std::string> texts) {
-    Calls calls;
+    Calls calls{"first line 99 100"};
     for (const std::string& text : texts)
         calls.push_back("print " + text);
     calls.push_back("end");
@@ -70,7 +69,7 @@ TEST_F(RecordPrintoutTest, ChosenFontIsCopiedInOrderThenTheSixLinesPrint) {
 
     // The text is one item with its line break as CR LF; the record number is not printed.
     EXPECT_EQ(printer.calls(),
-              joined({kSetUp, kFontCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+              joined({kFontCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
     EXPECT_EQ(dialogs.events(),
               (std::vector<Shown>{Shown::pointer("MainWindow", app::Pointer::Hourglass), Shown::font(),
                                   Shown::pointer("MainWindow", app::Pointer::Default)}));
@@ -84,7 +83,7 @@ TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
     dialogs.expectFontUnchanged();
     form->printRecord();
     EXPECT_EQ(printer.calls(),
-              joined({kSetUp, kCourierCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+              joined({kCourierCopy, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
 
     dialogs.expectFont(serifChoice());
     form->printRecord();
@@ -94,13 +93,13 @@ TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
     EXPECT_EQ(dialogs.fontsOffered()[0], app::initialPrinterFont());
     EXPECT_EQ(dialogs.fontsOffered()[1], app::initialPrinterFont());
     EXPECT_EQ(dialogs.fontsOffered()[2], serifChoice()) << "the reminder printout opens on the font chosen before";
-    EXPECT_EQ(printer.currentFont(), serifChoice());
+    EXPECT_EQ(printer.font(), serifChoice());
 }
 
 TEST_F(RecordPrintoutTest, CancelledFontDialogCopiesNothingAndStillPrints) {
     dialogs.expectFont(std::nullopt);
     form->printRecord();
-    EXPECT_EQ(printer.calls(), joined({kSetUp, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+    EXPECT_EQ(printer.calls(), joined({recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
     EXPECT_TRUE(dialogs.messages().empty());
 }
 
@@ -109,8 +108,7 @@ TEST_F(RecordPrintoutTest, ARefusedCopyStopsTheCopiesAfterIt) {
     dialogs.expectFont(serifChoice());
     form->printRecord();
     const Calls copied(kFontCopy.begin(), kFontCopy.begin() + 4);
-    EXPECT_EQ(printer.calls(),
-              joined({kSetUp, copied, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
+    EXPECT_EQ(printer.calls(), joined({copied, recordPage("Reminder date : 12/25/26", "Buy tickets\r\nfor the show")}));
 }
 
 TEST_F(RecordPrintoutTest, AnEmptyFormPrintsSixLinesWithEmptyFields) {
@@ -146,7 +144,7 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     dialogs.expectFont(anyFont);
     form->printRecord();
 
-    EXPECT_EQ(printer.calls()[2], "font name Noto Sans CJK \u65e5\u672c");
+    EXPECT_EQ(printer.calls()[0], "font name Noto Sans CJK \u65e5\u672c");
     EXPECT_EQ(printer.printed(),
               (Calls{"   ", "Reminder date : 12/25/\u2192", "  ", "a\u00a0b\nc\r\nSnow \u2603 day", "  ", " "}));
     EXPECT_TRUE(dialogs.messages().empty());
@@ -194,7 +192,7 @@ TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWi
     dialogs.expectFont(serifChoice());
     reminderWindow().printReminders();
 
-    EXPECT_EQ(printer.calls(), joined({kSetUp, kFontCopy, kReminderPage}));
+    EXPECT_EQ(printer.calls(), joined({kFontCopy, kReminderPage}));
     // The font dialog belongs to the reminder window; the pointer is the main window's.
     ASSERT_EQ(dialogs.events().size(), 3u);
     EXPECT_EQ(dialogs.events()[0], Shown::pointer("MainWindow", app::Pointer::Hourglass));
@@ -212,7 +210,7 @@ TEST_F(ReminderPrintoutTest, TheFirstPrintoutWithTheFontLeftAsShownIsInCourierNe
     dialogs.expectFontUnchanged();
     reminderWindow().printReminders();
     EXPECT_EQ(dialogs.fontsOffered(), (std::vector<app::FontChoice>{app::initialPrinterFont()}));
-    EXPECT_EQ(printer.calls(), joined({kSetUp, kCourierCopy, kReminderPage}));
+    EXPECT_EQ(printer.calls(), joined({kCourierCopy, kReminderPage}));
 }
 
 TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
@@ -221,8 +219,8 @@ TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
     dialogs.expectFont(std::nullopt);
     reminderWindow().printReminders();
     EXPECT_EQ(printer.calls(),
-              joined({kSetUp, printedThenEnded({"   ", "The set of reminders was printed on: 01-02-2027    09:05:07",
-                                                "  ", "", " "})}));
+              joined({printedThenEnded(
+                  {"   ", "The set of reminders was printed on: 01-02-2027    09:05:07", "  ", "", " "})}));
     expectMainFormEmpty();
 }
 
