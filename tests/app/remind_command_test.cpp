@@ -48,7 +48,7 @@ TEST_F(RemindCommandTest, TellsTheRecordsTheStartUpCheckLists) {
     f.startUp();
     ASSERT_TRUE(f.reminderWindow().isVisible());
     const QString listed =
-        app::storedText(f.reminderWindow().controls().reminderList).replace(QStringLiteral("\r\n"), "\n");
+        app::crlfText(f.reminderWindow().controls().reminderList).replace(QStringLiteral("\r\n"), "\n");
     EXPECT_EQ(notice.count(), 5u);
     EXPECT_EQ(QString::fromStdString(notice.printed()), "Quillbox: 5 reminders for today\n\n" + listed);
 }

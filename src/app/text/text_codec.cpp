@@ -24,8 +24,8 @@ QString fromCp1252(const std::string& bytes) {
     return QString::fromStdString(platform::cp1252ToUtf8(bytes));
 }
 
-QString shownField(const std::string& bytes) {
-    return fromCp1252(bytes).replace(QChar(u'\0'), kNulSymbol);
+QString boxText(const std::string& field) {
+    return fromCp1252(field).replace(QChar(u'\0'), kNulSymbol);
 }
 
 QString fieldText(const QString& shown) {
@@ -46,7 +46,7 @@ std::optional<QString> unmappableCharacter(const QString& text) {
     return QString::fromStdString(platform::describeCodePoint(*converted.unmappable));
 }
 
-QString storedText(const QPlainTextEdit* box) {
+QString crlfText(const QPlainTextEdit* box) {
     // toRawText keeps every character; toPlainText would turn a no-break space into a plain one.
     const QString raw = box->document()->toRawText();
     QString stored;
@@ -64,7 +64,7 @@ QString storedText(const QPlainTextEdit* box) {
     return stored;
 }
 
-void setStoredText(QPlainTextEdit* box, const QString& stored) {
+void setCrlfText(QPlainTextEdit* box, const QString& stored) {
     QString shown;
     shown.reserve(stored.size());
     for (qsizetype i = 0; i < stored.size(); ++i) {
@@ -83,17 +83,17 @@ void setStoredText(QPlainTextEdit* box, const QString& stored) {
     box->setPlainText(shown);
 }
 
-std::optional<std::string> recordTextOf(const QPlainTextEdit* box) {
-    return toCp1252(fieldText(storedText(box)));
+std::optional<std::string> fieldBytes(const QPlainTextEdit* box) {
+    return toCp1252(fieldText(crlfText(box)));
 }
 
-void setRecordText(QPlainTextEdit* box, const std::string& bytes) {
-    setStoredText(box, shownField(bytes));
+void setFieldBytes(QPlainTextEdit* box, const std::string& bytes) {
+    setCrlfText(box, boxText(bytes));
 }
 
-int storedLength(const QString& boxText) {
-    const qsizetype breaks = boxText.count(kParagraphBreak) + boxText.count(QLatin1Char('\n'));
-    return static_cast<int>(boxText.size() + breaks);
+int storedLength(const QString& shown) {
+    const qsizetype breaks = shown.count(kParagraphBreak) + shown.count(QLatin1Char('\n'));
+    return static_cast<int>(shown.size() + breaks);
 }
 
 QString unmappableMessage(const QString& character) {

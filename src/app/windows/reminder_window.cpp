@@ -66,7 +66,7 @@ std::span<const ControlRow<ReminderWindow::Controls>> ReminderWindow::controlTab
 }
 
 void ReminderWindow::showList(const std::string& list) {
-    setRecordText(ui_.reminderList, list);
+    setFieldBytes(ui_.reminderList, list);
 }
 
 void ReminderWindow::proceed() {
@@ -80,7 +80,7 @@ void ReminderWindow::printReminders() {
     const platform::LocalDateTime now = services_.clock.now();
     // A printer that failed keeps this window up, so the list can still be printed once the printer is ready.
     if (!printAndFinish(services_, this, &pointerWindow_,
-                        print::reminderPrintout(storedText(ui_.reminderList).toStdString(), platform::dateText(now),
+                        print::reminderPrintout(crlfText(ui_.reminderList).toStdString(), platform::dateText(now),
                                                 platform::timeText(now))))
         return;
     // Leaving after the printout is the same as proceeding: this window hidden, the main window shown and emptied.

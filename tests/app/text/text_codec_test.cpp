@@ -18,8 +18,8 @@ TEST(TextCodec, AMultiLineBoxGivesBackEveryByteItWasGiven) {
             text += static_cast<char>(byte);
     }
     QPlainTextEdit box;
-    app::setRecordText(&box, text);
-    EXPECT_EQ(app::recordTextOf(&box), text);
+    app::setFieldBytes(&box, text);
+    EXPECT_EQ(app::fieldBytes(&box), text);
 }
 
 } // namespace

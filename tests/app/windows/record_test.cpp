@@ -309,9 +309,9 @@ TEST_F(RecordTest, ReformatBreaksLongLinesAndRefusesToOverflowTheBox) {
 
     // Only the space character is a place to break: a no-break space is not, and it stays one.
     dialogs.clearLog();
-    app::setRecordText(form->controls().recordText, std::string(100, '\xA0'));
+    app::setFieldBytes(form->controls().recordText, std::string(100, '\xA0'));
     form->reformatText();
-    EXPECT_EQ(app::recordTextOf(form->controls().recordText), std::string(100, '\xA0'));
+    EXPECT_EQ(app::fieldBytes(form->controls().recordText), std::string(100, '\xA0'));
     EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{Shown::message(
                                      "The text has been reformatted.  Click SAVE to save changes.", kAttention)});
 

@@ -45,7 +45,7 @@ protected:
     void expectShownRecordIsItsFile() const {
         ASSERT_EQ(records.count(shownNumber()), 1u) << shownNumber();
         const store::Record& record = records.at(shownNumber());
-        EXPECT_EQ(app::recordTextOf(form->controls().recordText).value_or("<unmappable>"), record.text);
+        EXPECT_EQ(app::fieldBytes(form->controls().recordText).value_or("<unmappable>"), record.text);
         EXPECT_EQ(app::toCp1252(form->controls().reminderDate->text()).value_or("<unmappable>"), record.reminderDate);
     }
     void expectCriteriaEmptied() const {

@@ -34,9 +34,9 @@ bool inputChecksPass(MainWindow& form) {
     store::CheckedBoxes checked;
     checked.directory = forChecks(ui.dataDirectory->currentText());
     checked.reminderDate = forChecks(ui.reminderDate->text());
-    const QString quoteChecked[] = {storedText(ui.recordText), ui.reminderDate->text(), ui.searchString1->text(),
-                                    ui.monthFilter->text(),    ui.recordNumber->text(), ui.yearFilter->text(),
-                                    ui.searchString2->text(),  ui.dayFilter->text()};
+    const QString quoteChecked[] = {crlfText(ui.recordText),  ui.reminderDate->text(), ui.searchString1->text(),
+                                    ui.monthFilter->text(),   ui.recordNumber->text(), ui.yearFilter->text(),
+                                    ui.searchString2->text(), ui.dayFilter->text()};
     for (std::size_t i = 0; i < checked.quoteChecked.size(); ++i)
         checked.quoteChecked[i] = forChecks(quoteChecked[i]);
     const std::optional<store::Refusal> refusal = store::firstInputRefusal(checked);

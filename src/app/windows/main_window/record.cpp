@@ -36,7 +36,7 @@ void MainWindow::saveRecord() {
     const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
     if (!inputChecksPass(*this))
         return;
-    const QString typed = storedText(ui_.recordText);
+    const QString typed = crlfText(ui_.recordText);
     if (typed.isEmpty()) {
         services_.dialogs.message(this, QStringLiteral("You can't save an empty text box!"), titles::kAlert);
         return;
@@ -106,12 +106,12 @@ void MainWindow::printRecord() {
     // The boxes are read after the font dialog: what they hold then is what gets printed.
     printAndFinish(
         services_, this, this,
-        print::recordPrintout(ui_.reminderDate->text().toStdString(), storedText(ui_.recordText).toStdString()));
+        print::recordPrintout(ui_.reminderDate->text().toStdString(), crlfText(ui_.recordText).toStdString()));
 }
 
 void MainWindow::reformatText() {
     // Reformatted in whole characters, so a character the record files cannot store is kept as it is.
-    const std::u32string result = print::reformatText(storedText(ui_.recordText).toStdU32String());
+    const std::u32string result = print::reformatText(crlfText(ui_.recordText).toStdU32String());
     if (result.size() > store::kRecordTextLimit) {
         services_.dialogs.message(this,
                                   QStringLiteral("The reformatted text would be longer than %1 characters, so the "
@@ -120,7 +120,7 @@ void MainWindow::reformatText() {
                                   titles::kAttention);
         return;
     }
-    setStoredText(ui_.recordText, QString::fromStdU32String(result));
+    setCrlfText(ui_.recordText, QString::fromStdU32String(result));
     services_.dialogs.message(this, QStringLiteral("The text has been reformatted.  Click SAVE to save changes."),
                               titles::kAttention);
 }

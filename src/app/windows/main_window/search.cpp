@@ -64,8 +64,8 @@ private:
 } // namespace
 
 void MainWindow::showRecord(const search::ListedFile& file) {
-    setRecordText(ui_.recordText, file.record.text);
-    ui_.reminderDate->setText(shownField(file.record.reminderDate));
+    setFieldBytes(ui_.recordText, file.record.text);
+    ui_.reminderDate->setText(boxText(file.record.reminderDate));
     ui_.recordNumber->setText(fromCp1252(file.number));
 }
 
