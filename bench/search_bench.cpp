@@ -217,7 +217,7 @@ class NoPrinter final : public app::Printer {
 public:
     app::FontChoice font() const override { return app::initialPrinterFont(); }
     bool setFont(const app::FontChoice&) override { return true; }
-    app::PrintOutcome print(const print::PrintedItems&, print::TwipsPoint) override { return {}; }
+    app::PrintResult print(const print::PrintedItems&, print::TwipsPoint) override { return {}; }
 };
 
 class NoExit final : public app::ProgramExit {

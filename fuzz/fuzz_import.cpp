@@ -109,8 +109,8 @@ public:
     std::set<long long> taken;
     std::vector<std::pair<std::string, qb::store::Record>> written;
 
-    qb::store::NewRecordWrite writeNew(const qb::platform::LocalDateTime& moment,
-                                       const qb::store::Record& record) override {
+    qb::store::SaveResult writeNew(const qb::platform::LocalDateTime& moment,
+                                   const qb::store::Record& record) override {
         for (int offset = 0; offset < qb::store::kMaxRecordNumberTries; ++offset) {
             const qb::platform::LocalDateTime next = qb::platform::addSeconds(moment, offset);
             if (taken.insert(key(next)).second) {

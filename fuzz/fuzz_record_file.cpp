@@ -19,13 +19,13 @@ bool holdsQuote(const Record& r) {
     return r.reminderDate.find('"') != std::string::npos || r.text.find('"') != std::string::npos;
 }
 
-RecordRead readBytes(std::string bytes) {
+ReadResult readBytes(std::string bytes) {
     FieldReader reader(std::move(bytes));
     return readRecord(reader);
 }
 
 void readArbitraryBytes(std::string_view bytes) {
-    const RecordRead read = readBytes(std::string(bytes));
+    const ReadResult read = readBytes(std::string(bytes));
     FieldReader direct{std::string(bytes)};
     const FieldRead date = direct.read();
     const FieldRead text = date.ok() ? direct.read() : FieldRead{};
@@ -36,7 +36,7 @@ void readArbitraryBytes(std::string_view bytes) {
           "a record's fields are the general values of its two field reads");
     if (holdsQuote(read.record))
         return; // such a record could never have been saved
-    const RecordRead again = readBytes(recordFileBytes(read.record));
+    const ReadResult again = readBytes(recordFileBytes(read.record));
     check(again.ok() && again.record == read.record, "a record read, written and read again is unchanged",
           read.record.text);
 }
@@ -46,7 +46,7 @@ void makeAndReadBack(std::string_view bytes) {
     const std::string file = recordFileBytes(record);
     check(file == "\"" + record.reminderDate + "\"\r\n\"" + record.text + "\"\r\n",
           "a record file is its two fields, each quoted on a line of its own");
-    const RecordRead read = readBytes(file);
+    const ReadResult read = readBytes(file);
     check(read.ok() && read.record == record, "a record made and read back is identical", record.text);
 
     const qb::platform::LocalDateTime m = qb::fuzz::momentFrom(bytes);

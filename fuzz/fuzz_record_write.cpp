@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Record record = qb::fuzz::recordFrom(bytes);
 
     const qb::platform::LocalDateTime moment = qb::fuzz::momentFrom(bytes);
-    const NewRecordWrite first = writeNewRecordFile(folder, moment, record);
+    const SaveResult first = writeNewRecordFile(folder, moment, record);
     check(first.status.ok(), "a new record is written into an empty folder", first.status.describe());
     check(first.number == recordNumber(moment), "a new record takes the number of its moment when it is free");
     const std::string path = folder + "/" + first.number;
@@ -27,16 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Record other = record;
     other.text += "+";
-    const NewRecordWrite second = writeNewRecordFile(folder, moment, other);
+    const SaveResult second = writeNewRecordFile(folder, moment, other);
     check(second.status.ok() && second.number == recordNumber(qb::platform::addSeconds(moment, 1)),
           "a second record of the same moment takes the next second", second.number);
     check(qb::fuzz::fileBytes(path) == recordFileBytes(record), "a new record never replaces an existing file");
 
     FieldReader reader;
-    const RecordRead read = readRecordFile(reader, path);
+    const ReadResult read = readRecordFile(reader, path);
     check(read.ok() && read.record == record, "a record written and read back from its file is identical", record.text);
     check(writeRecordFile(folder, first.number, other).ok(), "a record is rewritten in place of its file");
-    const RecordRead reread = readRecordFile(reader, path);
+    const ReadResult reread = readRecordFile(reader, path);
     check(reread.ok() && reread.record == other, "a rewritten record reads back as the new one");
     check(qb::fuzz::fileBytes(folder + "/" + second.number) == recordFileBytes(other),
           "a rewrite leaves the other record alone");

@@ -52,7 +52,7 @@ ImportProblem readRecordText(store::FieldReader& reader, int count, std::string&
 class FolderSink final : public RecordSink {
 public:
     explicit FolderSink(const std::string& folder) : folder_(folder) {}
-    store::NewRecordWrite writeNew(const platform::LocalDateTime& moment, const store::Record& record) override {
+    store::SaveResult writeNew(const platform::LocalDateTime& moment, const store::Record& record) override {
         return store::writeNewRecordFile(folder_, moment, record);
     }
 
@@ -136,7 +136,7 @@ ImportResult importBytes(std::string file, int fieldsPerRecord, RecordSink& sink
             return result;
         const platform::LocalDateTime moment = clock.now();
         const auto numberMade = clock.elapsedNow();
-        const store::NewRecordWrite written = sink.writeNew(moment, record);
+        const store::SaveResult written = sink.writeNew(moment, record);
         if (!written.status.ok()) {
             result.problem = ImportProblem::CannotWrite;
             result.status = written.status;

@@ -39,8 +39,8 @@ public:
     virtual ~RecordSink() = default;
     /** Writes a new record made at the moment, as store::writeNewRecordFile() does: under the moment's number, or
      *  under the next free second's when that one is taken; never in place of an existing record. */
-    [[nodiscard]] virtual store::NewRecordWrite writeNew(const platform::LocalDateTime& moment,
-                                                         const store::Record& record) = 0;
+    [[nodiscard]] virtual store::SaveResult writeNew(const platform::LocalDateTime& moment,
+                                                     const store::Record& record) = 0;
 };
 
 /** What an import did. */

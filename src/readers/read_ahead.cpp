@@ -105,7 +105,7 @@ std::optional<WholeFile> ReadAhead::take() {
     lock.unlock();
     if (wasFull)
         work_.notify_all(); // the bytes given back let the readers go on
-    if (content.outcome != WholeFile::Outcome::Read)
+    if (content.kind != WholeFile::Kind::Read)
         return std::nullopt; // too large to read whole, or not read at all: the walk reads it itself
     return content;
 }

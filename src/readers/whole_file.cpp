@@ -35,11 +35,11 @@ void readOpenFile(int fd, WholeFile& file) {
 void takeRead(long long result, const char* buffer, WholeFile& file) {
     file.bytes.clear();
     if (result < 0) {
-        file.outcome = WholeFile::Outcome::Failed;
+        file.kind = WholeFile::Kind::Failed;
     } else if (static_cast<unsigned long long>(result) > kMaxWholeFileBytes) {
-        file.outcome = WholeFile::Outcome::TooLarge;
+        file.kind = WholeFile::Kind::TooLarge;
     } else {
-        file.outcome = WholeFile::Outcome::Read;
+        file.kind = WholeFile::Kind::Read;
         file.bytes.assign(buffer, static_cast<std::size_t>(result));
     }
 }

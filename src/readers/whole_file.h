@@ -12,13 +12,14 @@ inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
 /** A file's content, read whole, or why it was not. */
 struct [[nodiscard]] WholeFile {
     /** What the read gave. */
-    enum class Outcome {
+    enum class Kind {
         Read,     ///< bytes holds the whole file
         TooLarge, ///< the file has more than kMaxWholeFileBytes
         Failed,   ///< the file could not be opened or read
     };
-    Outcome outcome = Outcome::Failed;
+    Kind kind = Kind::Failed;
     std::string bytes;
+    [[nodiscard]] bool ok() const { return kind == Kind::Read; }
 };
 
 /** Opens a file of a folder (an open descriptor) for reading without waiting for a writer, so that a pipe put in a

@@ -84,13 +84,13 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     OwnedDescriptor descriptor(fd);
     ListedFile file;
     file.number = std::move(number);
-    if (wanted == Wanted::Matches && content.outcome == WholeFile::Outcome::Read && !mayMatch(criteria_, content.bytes))
+    if (wanted == Wanted::Matches && content.kind == WholeFile::Kind::Read && !mayMatch(criteria_, content.bytes))
         return file;
-    store::RecordRead read;
-    if (content.outcome == WholeFile::Outcome::Read) {
+    store::ReadResult read;
+    if (content.kind == WholeFile::Kind::Read) {
         store::FieldReader bytes(content.bytes);
         read = store::readRecord(bytes);
-    } else if (content.outcome == WholeFile::Outcome::TooLarge && readers::isOrdinaryFile(fd)) {
+    } else if (content.kind == WholeFile::Kind::TooLarge && readers::isOrdinaryFile(fd)) {
         reader_.adopt(descriptor.release()); // read from its start: the whole read left the offset there
         read = store::readRecord(reader_);
         reader_.close();

@@ -24,28 +24,28 @@ std::string recordFileBytes(const Record& record) {
     return writer.bytes();
 }
 
-RecordRead readRecord(FieldReader& reader) {
-    RecordRead result;
+ReadResult readRecord(FieldReader& reader) {
+    ReadResult result;
     FieldRead date = reader.read();
     FieldRead text = date.ok() ? reader.read() : FieldRead{};
     if (!date.ok() || !text.ok()) {
-        result.status = RecordReadStatus::NotARecord;
+        result.kind = ReadResult::Kind::NotARecord;
         return result;
     }
     // Both are general values; a quoted field stays as it is, so it is moved rather than copied.
     const auto valueOf = [](Field& field) { return field.quoted ? std::move(field.text) : generalValue(field); };
-    result.status = RecordReadStatus::Ok;
+    result.kind = ReadResult::Kind::Read;
     result.record.reminderDate = valueOf(*date.field);
     result.record.text = valueOf(*text.field);
     return result;
 }
 
-RecordRead readRecordFile(FieldReader& reader, const std::string& path) {
+ReadResult readRecordFile(FieldReader& reader, const std::string& path) {
     if (reader.open(path) != 0) {
         reader.close();
         return {};
     }
-    RecordRead result = readRecord(reader);
+    ReadResult result = readRecord(reader);
     reader.close();
     return result;
 }
@@ -70,9 +70,8 @@ platform::Status writeRecordFile(const std::string& folder, const std::string& n
     return platform::replaceFile(open, recordFileName(number), recordFileBytes(record));
 }
 
-NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
-                                  const Record& record) {
-    NewRecordWrite result;
+SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment, const Record& record) {
+    SaveResult result;
     const platform::Folder open(folder);
     if (!open.status().ok()) {
         result.status = open.status();

@@ -29,27 +29,26 @@ struct Record {
 /** The exact bytes of a record file: the quoted reminder date and the quoted text, each ended by CR LF. */
 [[nodiscard]] std::string recordFileBytes(const Record& record);
 
-/** Why a file could not be read as a record. */
-enum class RecordReadStatus {
-    Ok,
-    CannotOpen, ///< missing, unreadable or not a file
-    NotARecord, ///< fewer than two fields, a field too long, or a read error
-};
-
 /** The result of reading a record file. */
-struct [[nodiscard]] RecordRead {
-    RecordReadStatus status = RecordReadStatus::CannotOpen;
+struct [[nodiscard]] ReadResult {
+    /** What the read gave. */
+    enum class Kind {
+        Read,       ///< record holds the record
+        CannotOpen, ///< missing, unreadable or not a file
+        NotARecord, ///< fewer than two fields, a field too long, or a read error
+    };
+    Kind kind = Kind::CannotOpen;
     Record record;
-    [[nodiscard]] bool ok() const { return status == RecordReadStatus::Ok; }
+    [[nodiscard]] bool ok() const { return kind == Kind::Read; }
 };
 
 /** Reads a record by two field reads (reminder date, then text, as general values) from a reader that is open on
  *  its bytes. */
-[[nodiscard]] RecordRead readRecord(FieldReader& reader);
+[[nodiscard]] ReadResult readRecord(FieldReader& reader);
 
 /** Reads a record file by two field reads (reminder date, then text, as general values) and closes it. The reader
  *  is passed in so a walk over many files reuses its buffer. */
-[[nodiscard]] RecordRead readRecordFile(FieldReader& reader, const std::string& path);
+[[nodiscard]] ReadResult readRecordFile(FieldReader& reader, const std::string& path);
 
 /** The name a record number (Windows-1252) has on the disk, where names are UTF-8. */
 [[nodiscard]] std::string recordFileName(const std::string& number);
@@ -66,10 +65,11 @@ struct [[nodiscard]] RecordRead {
 [[nodiscard]] platform::Status writeRecordFile(const std::string& folder, const std::string& number,
                                                const Record& record);
 
-/** The outcome of writing a new record. */
-struct [[nodiscard]] NewRecordWrite {
+/** The result of writing a record: the status and the record number its file has. */
+struct [[nodiscard]] SaveResult {
     platform::Status status;
-    std::string number; ///< the record number the file got
+    std::string number;
+    [[nodiscard]] bool ok() const { return status.ok(); }
 };
 
 /** How many later seconds a new record may move on to when its number is taken. */
@@ -80,7 +80,7 @@ inline constexpr int kMaxRecordNumberTries = 100000;
  * replaced, also when another machine wrote it: when the number is taken the record takes the number of the next
  * second whose name is free, so the number still tells the creation time to within seconds.
  */
-[[nodiscard]] NewRecordWrite writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
-                                                const Record& record);
+[[nodiscard]] SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
+                                            const Record& record);
 
 } // namespace qb::store

@@ -9,28 +9,26 @@ std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::str
     return drives.resolve(directory + "\\.");
 }
 
-SaveOutcome saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
-                       const Record& record, const platform::LocalDateTime& now) {
+SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
+                      const Record& record, const platform::LocalDateTime& now) {
     const std::string folder = dataDirectoryFolder(drives, directory);
-    if (number.empty()) {
-        NewRecordWrite written = writeNewRecordFile(folder, now, record);
-        return {written.status, written.number};
-    }
+    if (number.empty())
+        return writeNewRecordFile(folder, now, record);
     return {writeRecordFile(folder, number, record), number};
 }
 
-DeleteOutcome deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {
+DeleteResult deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {
     if (number.empty())
-        return {DeleteOutcome::Result::NotFound, {}};
+        return {DeleteResult::Kind::NotFound, {}};
     if (platform::Status problem = recordNumberProblem(number, "delete"); !problem.ok())
-        return {DeleteOutcome::Result::Failed, std::move(problem)};
+        return {DeleteResult::Kind::Failed, std::move(problem)};
     const platform::Folder folder(dataDirectoryFolder(drives, directory));
     const std::string name = recordFileName(number);
     if (!folder.status().ok() || !folder.holdsFile(name))
-        return {DeleteOutcome::Result::NotFound, {}};
+        return {DeleteResult::Kind::NotFound, {}};
     if (platform::Status removed = folder.remove(name); !removed.ok())
-        return {DeleteOutcome::Result::Failed, std::move(removed)};
-    return {DeleteOutcome::Result::Deleted, {}};
+        return {DeleteResult::Kind::Failed, std::move(removed)};
+    return {DeleteResult::Kind::Deleted, {}};
 }
 
 } // namespace qb::store

@@ -66,15 +66,15 @@ void exercise(const std::string& root, std::vector<std::string>& notes) {
     ASSERT_TRUE(drives.ensureDriveC());
 
     ASSERT_TRUE(store::probeForSave(drives, data).ok());
-    const store::SaveOutcome first = store::saveRecord(drives, data, "", {"", "first note"}, kMoment);
-    const store::SaveOutcome second = store::saveRecord(drives, data, "", {"", "second note"}, kMoment);
+    const store::SaveResult first = store::saveRecord(drives, data, "", {"", "first note"}, kMoment);
+    const store::SaveResult second = store::saveRecord(drives, data, "", {"", "second note"}, kMoment);
     ASSERT_TRUE(first.status.ok() && second.status.ok()) << first.status.describe() << second.status.describe();
     EXPECT_EQ(first.number + " " + second.number, "12071000.600 12071000.601");
     EXPECT_EQ(readFile(data + "/12071000.600"), recordFileBytes({"", "first note"}));
     notes.push_back("2 new records in one second");
 
     const Record resaved{"12/25/26", "first note, resaved"};
-    const store::SaveOutcome resave = store::saveRecord(drives, data, first.number, resaved, kMoment);
+    const store::SaveResult resave = store::saveRecord(drives, data, first.number, resaved, kMoment);
     EXPECT_TRUE(resave.status.ok()) << resave.status.describe();
     EXPECT_EQ(readFile(data + "/" + first.number), recordFileBytes(resaved));
     notes.push_back("resave");
@@ -113,10 +113,10 @@ void exercise(const std::string& root, std::vector<std::string>& notes) {
     EXPECT_EQ(walk(drives, data, search::ReadAheadMode::Always), expected) << "read ahead";
     notes.push_back("walk");
 
-    EXPECT_EQ(store::deleteRecord(drives, data, second.number).result, store::DeleteOutcome::Result::Deleted);
+    EXPECT_EQ(store::deleteRecord(drives, data, second.number).kind, store::DeleteResult::Kind::Deleted);
     EXPECT_NE(::access((data + "/" + second.number).c_str(), F_OK), 0);
     if (links) {
-        EXPECT_EQ(store::deleteRecord(drives, data, "12071000.700").result, store::DeleteOutcome::Result::Deleted);
+        EXPECT_EQ(store::deleteRecord(drives, data, "12071000.700").kind, store::DeleteResult::Kind::Deleted);
         EXPECT_EQ(readFile(elsewhere + "/target"), recordFileBytes({"", "linked note, resaved"}));
     }
     notes.push_back("delete");
@@ -192,8 +192,8 @@ TEST_F(FileSystemMatrix, TwoMachinesSharingOneFolderOverSsh) {
     // The second machine looked for the name before the first one saved, so its view of the folder is out of date.
     struct stat st {};
     ASSERT_NE(::stat((two.path() + "/12071000.600").c_str(), &st), 0);
-    const store::SaveOutcome mine = store::saveRecord(drives, one.path(), "", {"", "from one"}, kMoment);
-    const store::SaveOutcome theirs = store::saveRecord(drives, two.path(), "", {"", "from two"}, kMoment);
+    const store::SaveResult mine = store::saveRecord(drives, one.path(), "", {"", "from one"}, kMoment);
+    const store::SaveResult theirs = store::saveRecord(drives, two.path(), "", {"", "from two"}, kMoment);
     EXPECT_EQ(mine.number + " " + theirs.number, "12071000.600 12071000.601")
         << mine.status.describe() << " " << theirs.status.describe();
     EXPECT_EQ(readFile(two.path() + "/12071000.600"), recordFileBytes({"", "from one"}));

@@ -38,7 +38,7 @@ protected:
     std::string record(const std::string& number) { return test::readFile(folder + "/" + number); }
     std::string textOf(const std::string& number) {
         store::FieldReader reader;
-        const store::RecordRead read = store::readRecordFile(reader, folder + "/" + number);
+        const store::ReadResult read = store::readRecordFile(reader, folder + "/" + number);
         EXPECT_TRUE(read.ok()) << number;
         EXPECT_EQ(read.record.reminderDate, "") << number;
         return read.record.text;

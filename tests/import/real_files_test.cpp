@@ -20,7 +20,7 @@ std::vector<std::string> recordTexts(const std::string& folder, const std::vecto
     std::vector<std::string> texts;
     store::FieldReader reader;
     for (const std::string& number : numbers) {
-        const store::RecordRead read = store::readRecordFile(reader, folder + "/" + number);
+        const store::ReadResult read = store::readRecordFile(reader, folder + "/" + number);
         EXPECT_TRUE(read.ok()) << number;
         texts.push_back(read.record.text);
     }

@@ -29,7 +29,7 @@ TEST(RecordFile, WrittenRecordsReadBackIdentical) {
     for (const Record& record : {Record{"", "a, b,\r\nc  \r\n  d  "}, Record{"12/25/26", "007"}, Record{"", "\r\n"},
                                  Record{"ab/cd/ef", "caf\xE9 \x80"}}) {
         ASSERT_TRUE(writeRecordFile(dir.path(), "r", record).ok());
-        const RecordRead read = readRecordFile(reader, dir / "r");
+        const ReadResult read = readRecordFile(reader, dir / "r");
         ASSERT_TRUE(read.ok());
         EXPECT_EQ(read.record, record);
     }
@@ -40,11 +40,11 @@ TEST(RecordFile, FilesThatAreNotRecordsAreTold) {
     FieldReader reader;
     writeFile(dir / "one", "\"only one field\"\r\n");
     writeFile(dir / "empty", "");
-    EXPECT_EQ(readRecordFile(reader, dir / "one").status, RecordReadStatus::NotARecord);
-    EXPECT_EQ(readRecordFile(reader, dir / "empty").status, RecordReadStatus::NotARecord);
-    EXPECT_EQ(readRecordFile(reader, dir / "missing").status, RecordReadStatus::CannotOpen);
+    EXPECT_EQ(readRecordFile(reader, dir / "one").kind, ReadResult::Kind::NotARecord);
+    EXPECT_EQ(readRecordFile(reader, dir / "empty").kind, ReadResult::Kind::NotARecord);
+    EXPECT_EQ(readRecordFile(reader, dir / "missing").kind, ReadResult::Kind::CannotOpen);
     writeFile(dir / "plain", "12,34\r\n");
-    const RecordRead plain = readRecordFile(reader, dir / "plain");
+    const ReadResult plain = readRecordFile(reader, dir / "plain");
     ASSERT_TRUE(plain.ok());
     EXPECT_EQ(plain.record, (Record{"12", "34"}));
 }
@@ -53,10 +53,10 @@ TEST(NewRecordFile, TakesTheNextFreeSecondInsteadOfReplacing) {
     TempDir dir;
     const LocalDateTime moment{2026, 12, 31, 23, 59, 59};
     writeFile(dir / "12312359.659", "someone else's");
-    const NewRecordWrite first = writeNewRecordFile(dir.path(), moment, {"", "first"});
+    const SaveResult first = writeNewRecordFile(dir.path(), moment, {"", "first"});
     ASSERT_TRUE(first.status.ok());
     EXPECT_EQ(first.number, "01010000.700"); // the next second is in the next year
-    const NewRecordWrite second = writeNewRecordFile(dir.path(), moment, {"", "second"});
+    const SaveResult second = writeNewRecordFile(dir.path(), moment, {"", "second"});
     EXPECT_EQ(second.number, "01010000.701");
     EXPECT_EQ(readFile(dir / "12312359.659"), "someone else's");
     EXPECT_EQ(readFile(dir / "01010000.701"), "\"\"\r\n\"second\"\r\n");
@@ -65,7 +65,7 @@ TEST(NewRecordFile, TakesTheNextFreeSecondInsteadOfReplacing) {
 
 TEST(NewRecordFile, MissingFolderFailsWithoutWriting) {
     TempDir dir;
-    const NewRecordWrite write = writeNewRecordFile(dir / "absent", {2026, 12, 6, 14, 3, 59}, {"", "x"});
+    const SaveResult write = writeNewRecordFile(dir / "absent", {2026, 12, 6, 14, 3, 59}, {"", "x"});
     EXPECT_FALSE(write.status.ok());
     EXPECT_FALSE(qb::platform::directoryExists(dir / "absent"));
 }

@@ -45,11 +45,11 @@ TEST_F(RecordStoreTest, ANumberThatIsNoPlainNameIsRefusedAndNothingChanges) {
     writeFile(home / "drive_c/quill/x\\..\\..\\victim.txt", "\"\"\r\n\"planted\"\r\n");
     const std::map<std::string, std::string> before = contents(home.path());
     for (const char* number : {"x\\..\\..\\victim.txt", "..\\victim.txt", "../victim.txt", "..", "a/b", "."}) {
-        const SaveOutcome saved = saveRecord(drives, "c:\\quill", number, {"", "overwritten"}, kNow);
+        const SaveResult saved = saveRecord(drives, "c:\\quill", number, {"", "overwritten"}, kNow);
         EXPECT_EQ(saved.status.error, EINVAL) << number;
         EXPECT_NE(saved.status.describe().find("record number"), std::string::npos) << saved.status.describe();
-        const DeleteOutcome deleted = deleteRecord(drives, "c:\\quill", number);
-        EXPECT_EQ(deleted.result, DeleteOutcome::Result::Failed) << number;
+        const DeleteResult deleted = deleteRecord(drives, "c:\\quill", number);
+        EXPECT_EQ(deleted.kind, DeleteResult::Kind::Failed) << number;
         EXPECT_EQ(deleted.status.error, EINVAL) << number;
     }
     EXPECT_EQ(contents(home.path()), before);
@@ -67,14 +67,14 @@ TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
     }
     struct Case {
         const char* number;
-        DeleteOutcome::Result result;
+        DeleteResult::Kind kind;
     };
     for (const Case& c :
-         {Case{"12021000.611", DeleteOutcome::Result::Deleted}, Case{"12031000.611", DeleteOutcome::Result::NotFound},
-          Case{"12041000.611", DeleteOutcome::Result::NotFound}, Case{"", DeleteOutcome::Result::NotFound},
-          Case{"12011000.611", DeleteOutcome::Result::Deleted}, Case{"12051000.611", DeleteOutcome::Result::NotFound},
-          Case{root ? "12061000.611" : "", root ? DeleteOutcome::Result::Failed : DeleteOutcome::Result::NotFound}})
-        EXPECT_EQ(deleteRecord(drives, "c:\\quill", c.number).result, c.result) << c.number;
+         {Case{"12021000.611", DeleteResult::Kind::Deleted}, Case{"12031000.611", DeleteResult::Kind::NotFound},
+          Case{"12041000.611", DeleteResult::Kind::NotFound}, Case{"", DeleteResult::Kind::NotFound},
+          Case{"12011000.611", DeleteResult::Kind::Deleted}, Case{"12051000.611", DeleteResult::Kind::NotFound},
+          Case{root ? "12061000.611" : "", root ? DeleteResult::Kind::Failed : DeleteResult::Kind::NotFound}})
+        EXPECT_EQ(deleteRecord(drives, "c:\\quill", c.number).kind, c.kind) << c.number;
     EXPECT_EQ(readFile(home / "drive_c/victim.txt"), "the user's file") << "the link went, not what it led to";
     std::map<std::string, std::string> left{{"drive_c/victim.txt", "the user's file"}};
     if (root)

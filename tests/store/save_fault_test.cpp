@@ -96,9 +96,9 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     writeOldRecord();
     qb::test::fillFileSystem(folder);
     const std::string bigText(20000, 'x');
-    const SaveOutcome resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow);
+    const SaveResult resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow);
     EXPECT_EQ(resave.status.error, ENOSPC);
-    const SaveOutcome fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0});
+    const SaveResult fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0});
     EXPECT_FALSE(fresh.status.ok());
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
     EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));

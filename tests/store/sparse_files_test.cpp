@@ -23,8 +23,8 @@ TEST(SparseFiles, AFewBytesBeforeATerabyteHoleGiveNothingAndEndQuickly) {
     const Settings& settings = folders.settings;
     const auto record = [&] {
         FieldReader reader;
-        const RecordRead read = readRecordFile(reader, home / "drive_c/record");
-        return std::string(read.status == RecordReadStatus::NotARecord ? "not a record" : "read");
+        const ReadResult read = readRecordFile(reader, home / "drive_c/record");
+        return std::string(read.kind == ReadResult::Kind::NotARecord ? "not a record" : "read");
     };
     const auto list = [&](const char* path, ListOwner owner) {
         return std::to_string(settings.directoryList(path, owner).size()) + " entries";

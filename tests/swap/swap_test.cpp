@@ -68,7 +68,7 @@ TEST(PipeSwappedIn, EveryReaderRefusesItAtOnce) {
         {on.home / "drive_c/12061403.659",
          [&] {
              FieldReader reader;
-             const RecordRead read = readRecordFile(reader, on.home / "drive_c/12061403.659");
+             const ReadResult read = readRecordFile(reader, on.home / "drive_c/12061403.659");
              return read.ok() ? read.record.text : std::string("none");
          }},
         {on.home / "drive_c/default.dat", [&] { return on.settings.defaultDirectory().value_or("none"); }},

@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
     const std::string directory = argv[2];
     const std::string number = std::string(argv[3]) == "-" ? "" : argv[3];
     const qb::platform::Status probe = qb::store::probeForSave(drives, directory);
-    const qb::store::SaveOutcome saved = probe.ok()
-                                             ? qb::store::saveRecord(drives, directory, number, {"", argv[4]}, moment)
-                                             : qb::store::SaveOutcome{probe, ""};
+    const qb::store::SaveResult saved = probe.ok()
+                                            ? qb::store::saveRecord(drives, directory, number, {"", argv[4]}, moment)
+                                            : qb::store::SaveResult{probe, ""};
     if (!saved.status.ok()) {
         std::fprintf(stderr, "not saved: %s\n", saved.status.describe().c_str());
         return 1;

@@ -21,7 +21,7 @@ void runPrinterSetup(Services& services, QWidget* dialogOwner, QWidget* mainWind
 }
 
 bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, const print::PrintedItems& items) {
-    const PrintOutcome outcome = services.printer.print(items, print::kFirstLineStart);
+    const PrintResult outcome = services.printer.print(items, print::kFirstLineStart);
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())
         services.dialogs.message(parent, outcome.message, titles::kAttention);

@@ -9,7 +9,7 @@
 namespace qb::app {
 
 /** The outcome of printing a document. */
-struct PrintOutcome {
+struct PrintResult {
     bool ok = true;
     QString message; ///< for the user: where a PDF went, or why printing failed; empty when there is nothing to say
 };
@@ -26,7 +26,7 @@ public:
     [[nodiscard]] virtual bool setFont(const FontChoice& choice) = 0;
     /** Prints a printout's items as one document, laid out on the printer's pages from firstLine on, and sends it to
      *  the printer. */
-    [[nodiscard]] virtual PrintOutcome print(const print::PrintedItems& items, print::TwipsPoint firstLine) = 0;
+    [[nodiscard]] virtual PrintResult print(const print::PrintedItems& items, print::TwipsPoint firstLine) = 0;
 };
 
 } // namespace qb::app

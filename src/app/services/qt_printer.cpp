@@ -83,7 +83,7 @@ bool QtPrinter::setFont(const FontChoice& choice) {
     return true;
 }
 
-PrintOutcome QtPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
+PrintResult QtPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
     if (items.empty())
         return {}; // nothing to print, so nothing to send
     // A document that is not ended properly is ended by its painter's destructor, which closes a half-made PDF file.
@@ -99,7 +99,7 @@ PrintOutcome QtPrinter::print(const print::PrintedItems& items, print::TwipsPoin
     return endDocument(document);
 }
 
-PrintOutcome QtPrinter::endDocument(Document& document) const {
+PrintResult QtPrinter::endDocument(Document& document) const {
     const bool ended = document.painter.end();
     if (!ended || document.printer->printerState() == QPrinter::Error ||
         (!document.pdfPath.isEmpty() && document.pdfFile.size() == 0))

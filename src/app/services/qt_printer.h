@@ -31,7 +31,7 @@ public:
 
     FontChoice font() const override;
     bool setFont(const FontChoice& choice) override;
-    PrintOutcome print(const print::PrintedItems& items, print::TwipsPoint firstLine) override;
+    PrintResult print(const print::PrintedItems& items, print::TwipsPoint firstLine) override;
 
 private:
     struct Document;
@@ -41,7 +41,7 @@ private:
     QString createPdfFile(Document& document) const;
     /** Draws the laid-out pages; why they could not all be drawn, or empty text. */
     QString drawPages(Document& document, const std::vector<print::Page>& pages) const;
-    PrintOutcome endDocument(Document& document) const;
+    PrintResult endDocument(Document& document) const;
     static QString cannotPrintMessage(const Document& document);
 
     QString printoutsFolder_;

@@ -64,7 +64,7 @@ protected:
         print::PrintedItems text;
         for (const std::string& item : items)
             text.push_back(platform::cp1252ToUtf8(item));
-        const PrintOutcome outcome = printer.print(text, firstLine);
+        const PrintResult outcome = printer.print(text, firstLine);
         EXPECT_TRUE(outcome.ok) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.message.startsWith("The printout was saved as the PDF file\n"))
             << outcome.message.toStdString();
@@ -185,7 +185,7 @@ TEST_F(QtPrinterTest, ANameThatIsTakenByAnythingIsPassedOverNeverWrittenThrough)
 }
 
 TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {
-    const PrintOutcome outcome = printer_.print({}, print::kFirstLineStart);
+    const PrintResult outcome = printer_.print({}, print::kFirstLineStart);
     EXPECT_TRUE(outcome.ok);
     EXPECT_TRUE(outcome.message.isEmpty());
     EXPECT_FALSE(QDir(folder()).exists());
@@ -194,12 +194,12 @@ TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {
 TEST_F(QtPrinterTest, AFolderThatCannotBeMadeFailsWithAMessageAndThePrinterRecovers) {
     test::writeFile(home_ / "blocker", "a file where a folder should be");
     QtPrinter blocked(QString::fromStdString(home_ / "blocker/printouts"), clock_, QtPrinter::Destination::PdfFile);
-    const PrintOutcome failed = blocked.print({"lost"}, print::kFirstLineStart);
+    const PrintResult failed = blocked.print({"lost"}, print::kFirstLineStart);
     EXPECT_FALSE(failed.ok);
     EXPECT_TRUE(failed.message.contains("could not create the folder")) << failed.message.toStdString();
 
     // The failed document is gone; nothing of it is sent with the next.
-    const PrintOutcome nothing = blocked.print({}, print::kFirstLineStart);
+    const PrintResult nothing = blocked.print({}, print::kFirstLineStart);
     EXPECT_TRUE(nothing.ok);
     EXPECT_TRUE(nothing.message.isEmpty());
 }

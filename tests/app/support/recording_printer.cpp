@@ -33,7 +33,7 @@ bool RecordingPrinter::setFont(const app::FontChoice& choice) {
            keep("color " + choice.color.name().toStdString(), font_.color, choice.color);
 }
 
-app::PrintOutcome RecordingPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
+app::PrintResult RecordingPrinter::print(const print::PrintedItems& items, print::TwipsPoint firstLine) {
     calls_.push_back("first line " + numberText(firstLine.x) + " " + numberText(firstLine.y));
     for (const std::string& item : items)
         calls_.push_back("print " + item);

@@ -21,11 +21,11 @@ public:
     /** Makes the parts of a font whose record starts with prefix (e.g. "font size") refuse. */
     void refuse(const std::string& prefix) { refused_.push_back(prefix); }
     /** What printing a document reports. */
-    void setOutcome(app::PrintOutcome outcome) { outcome_ = std::move(outcome); }
+    void setOutcome(app::PrintResult outcome) { outcome_ = std::move(outcome); }
 
     app::FontChoice font() const override { return font_; }
     bool setFont(const app::FontChoice& choice) override;
-    app::PrintOutcome print(const print::PrintedItems& items, print::TwipsPoint firstLine) override;
+    app::PrintResult print(const print::PrintedItems& items, print::TwipsPoint firstLine) override;
 
 private:
     /** Records a part of a font and, unless refused, takes it into the printer's font. */
@@ -40,7 +40,7 @@ private:
 
     std::vector<std::string> calls_;
     std::vector<std::string> refused_;
-    app::PrintOutcome outcome_;
+    app::PrintResult outcome_;
     app::FontChoice font_ = app::initialPrinterFont();
 };
 

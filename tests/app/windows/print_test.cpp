@@ -119,8 +119,8 @@ TEST_F(RecordPrintoutTest, AnEmptyFormPrintsSixLinesWithEmptyFields) {
 }
 
 TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
-    for (const app::PrintOutcome& outcome :
-         {app::PrintOutcome{true, "saved as the PDF file\n/x/printouts/p.pdf"}, app::PrintOutcome{false, "no paper"}}) {
+    for (const app::PrintResult& outcome :
+         {app::PrintResult{true, "saved as the PDF file\n/x/printouts/p.pdf"}, app::PrintResult{false, "no paper"}}) {
         dialogs.clearLog();
         printer.setOutcome(outcome);
         dialogs.expectFont(std::nullopt);

@@ -69,14 +69,14 @@ void MainWindow::deleteRecord() {
     // A folder or number that the code page cannot hold names no record file.
     const std::optional<std::string> directory = dataDirectoryOf(*this);
     const std::optional<std::string> number = toCp1252(ui_.recordNumber->text());
-    const store::DeleteOutcome deleted = directory && number
-                                             ? store::deleteRecord(services_.drives, *directory, *number)
-                                             : store::DeleteOutcome{store::DeleteOutcome::Result::NotFound, {}};
-    if (deleted.result == store::DeleteOutcome::Result::NotFound) {
+    const store::DeleteResult deleted = directory && number
+                                            ? store::deleteRecord(services_.drives, *directory, *number)
+                                            : store::DeleteResult{store::DeleteResult::Kind::NotFound, {}};
+    if (deleted.kind == store::DeleteResult::Kind::NotFound) {
         services_.dialogs.message(this, QStringLiteral("Cannot find that file to delete"), titles::kAttention);
         return;
     }
-    if (deleted.result == store::DeleteOutcome::Result::Failed) {
+    if (deleted.kind == store::DeleteResult::Kind::Failed) {
         services_.dialogs.message(this,
                                   QStringLiteral("The record %1 could not be deleted (%2). It is still there.")
                                       .arg(ui_.recordNumber->text(), QString::fromStdString(deleted.status.describe())),
