@@ -17,15 +17,18 @@ ImportText refused(ImportProblem problem, std::optional<char32_t> unmappable = s
     return {std::string(), problem, unmappable};
 }
 
+// The order of the two bytes of a UTF-16 code unit, as the byte-order mark tells.
+enum class ByteOrder { LittleEndian, BigEndian };
+
 // UTF-16 code units after the byte-order mark as Windows-1252; surrogates must come in pairs, and U+0000 is a
 // NUL byte, kept as in any other file.
-ImportText fromUtf16(std::string_view units, bool bigEndian) {
+ImportText fromUtf16(std::string_view units, ByteOrder order) {
     if (units.size() % 2 != 0)
         return refused(ImportProblem::BadUtf16);
     const auto unitAt = [&](std::size_t i) -> char32_t {
         const auto first = static_cast<unsigned char>(units[i]);
         const auto second = static_cast<unsigned char>(units[i + 1]);
-        return bigEndian ? (char32_t{first} << 8) | second : (char32_t{second} << 8) | first;
+        return order == ByteOrder::BigEndian ? (char32_t{first} << 8) | second : (char32_t{second} << 8) | first;
     };
     const auto isLow = [](char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
     ImportText text;
@@ -71,9 +74,9 @@ ImportText fromUtf8OrWindows1252(std::string_view file) {
 
 ImportText decodeImportFile(std::string_view file) {
     if (file.starts_with("\xFF\xFE"))
-        return fromUtf16(file.substr(2), false);
+        return fromUtf16(file.substr(2), ByteOrder::LittleEndian);
     if (file.starts_with("\xFE\xFF"))
-        return fromUtf16(file.substr(2), true);
+        return fromUtf16(file.substr(2), ByteOrder::BigEndian);
     // The import checks, trims and replaces nothing: a NUL byte is kept as it is, and the record that holds it is
     // found and shown like any other.
     return fromUtf8OrWindows1252(file);

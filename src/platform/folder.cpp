@@ -111,8 +111,10 @@ Status Folder::remove(const std::string& name) const {
     struct stat link {};
     if (::fstatat(fd_, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)) {
         struct stat target {};
-        const bool leadsToFile = ::fstatat(fd_, name.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode);
-        if (Status problem = followLinkProblem(link.st_uid, leadsToFile, "delete"); !problem.ok())
+        const LinkLeads leads = ::fstatat(fd_, name.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode)
+                                    ? LinkLeads::ToFile
+                                    : LinkLeads::Nowhere;
+        if (Status problem = followLinkProblem(link.st_uid, leads, "delete"); !problem.ok())
             return problem;
     }
     if (::unlinkat(fd_, name.c_str(), 0) != 0)
@@ -159,12 +161,12 @@ Status Folder::lock(FolderLock kind) const {
     }
 }
 
-Status followLinkProblem(unsigned linkOwner, bool leadsToFile, const char* action) {
+Status followLinkProblem(unsigned linkOwner, LinkLeads leads, const char* action) {
     // In a folder that others may write to, a link is how someone else could make this program write or delete a
     // file of the user's elsewhere; only the user's own links are followed.
     if (linkOwner != ::geteuid())
         return Status::failure(EPERM, std::string(action) + " (the file is a link that another user made)");
-    if (!leadsToFile)
+    if (leads == LinkLeads::Nowhere)
         return Status::failure(ENOENT, std::string(action) + " (the file is a link that points to nothing)");
     return {};
 }

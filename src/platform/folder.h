@@ -68,10 +68,13 @@ private:
     Status status_;
 };
 
+/** Where a symbolic link leads. */
+enum class LinkLeads { ToFile, Nowhere };
+
 /** Why a symbolic link of a folder that others may share must not be written through or deleted: someone else
- *  made it (linkOwner, its own owner, is not the effective user), or it leads to no ordinary file (leadsToFile).
- *  Nothing for the user's own link to a file. action names the operation in the failure. */
-[[nodiscard]] Status followLinkProblem(unsigned linkOwner, bool leadsToFile, const char* action);
+ *  made it (linkOwner, its own owner, is not the effective user), or it leads to no ordinary file. Nothing for the
+ *  user's own link to a file. action names the operation in the failure. */
+[[nodiscard]] Status followLinkProblem(unsigned linkOwner, LinkLeads leads, const char* action);
 
 /** Creates a hidden file named "." + stem + "." and six random letters or digits, under a name that nothing has yet
  *  (created exclusively, another name tried on a clash), with the given permissions less the umask, and leaves it

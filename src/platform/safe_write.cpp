@@ -79,10 +79,11 @@ LinkTarget followLinks(const Folder& start, const std::string& name) {
         if (!exists || !S_ISLNK(st.st_mode)) {
             // Every link of the way is the user's; the last one must lead to something (examine() tells what).
             if (lastLinkOwner)
-                target.status = followLinkProblem(*lastLinkOwner, exists, "replace");
+                target.status =
+                    followLinkProblem(*lastLinkOwner, exists ? LinkLeads::ToFile : LinkLeads::Nowhere, "replace");
             return target;
         }
-        if (Status problem = followLinkProblem(st.st_uid, true, "replace"); !problem.ok()) {
+        if (Status problem = followLinkProblem(st.st_uid, LinkLeads::ToFile, "replace"); !problem.ok()) {
             target.status = std::move(problem);
             return target;
         }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/listing.h"
+#include "readers/reader_threads.h"
 
 namespace qb::readers {
 namespace {
@@ -36,13 +37,7 @@ InodeSweep::InodeSweep(int folder, std::string folderPath, std::string pattern, 
 }
 
 InodeSweep::~InodeSweep() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    work_.notify_all();
-    for (std::thread& reader : readers_)
-        reader.join();
+    endReaders(mutex_, stopping_, work_, readers_);
 }
 
 void InodeSweep::list(const std::string& folderPath, const std::string& pattern) {

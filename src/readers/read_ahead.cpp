@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <system_error>
 
+#include "readers/reader_threads.h"
+
 namespace qb::readers {
 namespace {
 
@@ -65,13 +67,7 @@ ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::o
 }
 
 ReadAhead::~ReadAhead() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    work_.notify_all();
-    for (std::thread& reader : readers_)
-        reader.join();
+    endReaders(mutex_, stopping_, work_, readers_);
 }
 
 std::size_t ReadAhead::room() const {
