@@ -12,9 +12,9 @@ namespace qb::app {
 
 namespace {
 
-// The picture, five lines about the program below it and the button back.
 using Controls = AboutWindow::Controls;
 
+// The picture, five lines about the program below it and the button back.
 constexpr ControlRow<Controls> kControls[] = {
     {&Controls::picture,
      {.name = "picture",
