@@ -229,7 +229,7 @@ remind_output="$(env -u DISPLAY -u WAYLAND_DISPLAY QUILLBOX_HOME="$work/home" ti
 echo "autostart command with nothing due: silent, nothing created"
 
 # The probe is preloaded into the unchanged program: it writes the main window's title once the window is shown.
-g++ -std=c++20 -shared -fPIC -o "$work/window_probe.so" "$root/tests/tools/window_probe.cpp" \
+g++ -std=c++20 -shared -fPIC -o "$work/window_probe.so" "$root/tests/support/programs/window_probe.cpp" \
     $(pkg-config --cflags --libs Qt6Widgets)
 status=0
 env QT_QPA_PLATFORM=offscreen QUILLBOX_HOME="$work/home" LD_PRELOAD="$work/window_probe.so" \

@@ -17,7 +17,7 @@
 #include "remind/reminder_notice.h"
 #include "session_bus.h"
 #include "store/record_file.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 #include "temp_dir.h"
 
 namespace qb::test {

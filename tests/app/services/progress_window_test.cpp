@@ -12,7 +12,7 @@
 #include <memory>
 #include <utility>
 
-#include "support/services_fixture.h"
+#include "services_fixture.h"
 
 namespace qb::test {
 namespace {

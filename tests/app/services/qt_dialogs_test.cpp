@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "support/qt_print.h"
+#include "qt_print.h"
 #include "temp_dir.h"
 
 namespace qb::app {

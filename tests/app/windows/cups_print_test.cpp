@@ -15,7 +15,7 @@
 
 #include "app/services/qt_printer.h"
 #include "app/widgets/limited_text_edit.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 
 namespace qb::test {
 namespace {

@@ -23,7 +23,7 @@
 #include "app/windows/splash_window.h"
 #include "import/import_run.h"
 #include "store/record_file.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 
 namespace qb::test {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 
 namespace qb::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/widgets/limited_text_edit.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 
 namespace qb::test {
 

@@ -11,8 +11,8 @@
 #include "app/windows/reminder_window.h"
 #include "platform/files.h"
 #include "scoped_mount.h"
-#include "support/form_fixture.h"
-#include "support/refused_forms.h"
+#include "form_fixture.h"
+#include "refused_forms.h"
 
 namespace qb::test {
 namespace {

@@ -14,8 +14,8 @@
 #include "app/windows/reminder_window.h"
 #include "slow_mount.h"
 #include "store/record_file.h"
-#include "support/form_fixture.h"
-#include "support/refused_forms.h"
+#include "form_fixture.h"
+#include "refused_forms.h"
 
 namespace qb::test {
 namespace {

@@ -22,7 +22,7 @@
 #include "app/windows/about_window.h"
 #include "app/windows/reminder_window.h"
 #include "app/windows/splash_window.h"
-#include "support/form_fixture.h"
+#include "form_fixture.h"
 
 namespace qb::test {
 namespace {
