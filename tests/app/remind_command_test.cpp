@@ -13,11 +13,11 @@
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
+#include "form_fixture.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_notice.h"
 #include "session_bus.h"
 #include "store/record_file.h"
-#include "form_fixture.h"
 #include "temp_dir.h"
 
 namespace qb::test {

@@ -21,9 +21,9 @@
 #include "app/windows/about_window.h"
 #include "app/windows/reminder_window.h"
 #include "app/windows/splash_window.h"
+#include "form_fixture.h"
 #include "import/import_run.h"
 #include "store/record_file.h"
-#include "form_fixture.h"
 
 namespace qb::test {
 namespace {

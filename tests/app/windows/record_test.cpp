@@ -9,10 +9,10 @@
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
-#include "platform/files.h"
-#include "scoped_mount.h"
 #include "form_fixture.h"
+#include "platform/files.h"
 #include "refused_forms.h"
+#include "scoped_mount.h"
 
 namespace qb::test {
 namespace {

@@ -12,10 +12,10 @@
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
-#include "slow_mount.h"
-#include "store/record_file.h"
 #include "form_fixture.h"
 #include "refused_forms.h"
+#include "slow_mount.h"
+#include "store/record_file.h"
 
 namespace qb::test {
 namespace {

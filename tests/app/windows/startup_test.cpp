@@ -8,8 +8,8 @@
 
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
-#include "platform/files.h"
 #include "form_fixture.h"
+#include "platform/files.h"
 
 namespace qb::test {
 namespace {
