@@ -80,6 +80,14 @@ Folder::Folder(const Folder& base, const std::string& path) : fd_(openFolder(bas
         status_ = Status::failure(errno, "open folder");
 }
 
+Folder Folder::within(int pathDescriptor) {
+    Folder folder;
+    folder.fd_ = openFolder(pathDescriptor, ".");
+    if (folder.fd_ < 0)
+        folder.status_ = Status::failure(errno, "open folder");
+    return folder;
+}
+
 Folder::~Folder() {
     if (fd_ >= 0)
         ::close(fd_);
@@ -108,15 +116,6 @@ bool Folder::holdsFile(const std::string& name) const {
 }
 
 Status Folder::remove(const std::string& name) const {
-    struct stat link {};
-    if (::fstatat(fd_, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)) {
-        struct stat target {};
-        const LinkLeads leads = ::fstatat(fd_, name.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode)
-                                    ? LinkLeads::ToFile
-                                    : LinkLeads::Nowhere;
-        if (Status problem = followLinkProblem(link.st_uid, leads, "delete"); !problem.ok())
-            return problem;
-    }
     if (::unlinkat(fd_, name.c_str(), 0) != 0)
         return Status::failure(errno, "delete");
     return {};
@@ -159,16 +158,6 @@ Status Folder::lock(FolderLock kind) const {
             return Status::failure(errno, "lock folder");
         std::this_thread::sleep_for(kTry);
     }
-}
-
-Status followLinkProblem(unsigned linkOwner, LinkLeads leads, const char* action) {
-    // In a folder that others may write to, a link is how someone else could make this program write or delete a
-    // file of the user's elsewhere; only the user's own links are followed.
-    if (linkOwner != ::geteuid())
-        return Status::failure(EPERM, std::string(action) + " (the file is a link that another user made)");
-    if (leads == LinkLeads::Nowhere)
-        return Status::failure(ENOENT, std::string(action) + " (the file is a link that points to nothing)");
-    return {};
 }
 
 NewFile createHiddenFile(const Folder& folder, std::string_view stem, unsigned permissions) {

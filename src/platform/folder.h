@@ -35,6 +35,8 @@ public:
     explicit Folder(const std::string& path);
     /** Opens a folder given relative to another one (or as an absolute path). */
     Folder(const Folder& base, const std::string& path);
+    /** Opens the very folder that a descriptor opened with O_PATH stands for, whatever its name names now. */
+    [[nodiscard]] static Folder within(int pathDescriptor);
     ~Folder();
     Folder(Folder&& other) noexcept;
     Folder& operator=(Folder&& other) noexcept;
@@ -48,8 +50,7 @@ public:
 
     /** Whether an ordinary, visible file (a link to one counts) has exactly this name in the folder. */
     [[nodiscard]] bool holdsFile(const std::string& name) const;
-    /** Deletes the name from the folder (a link, not what it leads to). A symbolic link is deleted only when
-     *  followLinkProblem() finds nothing against it. */
+    /** Deletes the name from the folder: a symbolic link itself, whoever made it, never what it leads to. */
     [[nodiscard]] Status remove(const std::string& name) const;
     /** Creates a file under a name that nothing has yet and writes the bytes, every call checked; used for probe
      *  files. A taken name (a file, a folder, a link) fails with EEXIST and is left as it is; a file that this call
@@ -64,17 +65,11 @@ public:
     [[nodiscard]] Status lock(FolderLock kind) const;
 
 private:
+    Folder() = default;
+
     int fd_ = -1;
     Status status_;
 };
-
-/** Where a symbolic link leads. */
-enum class LinkLeads { ToFile, Nowhere };
-
-/** Why a symbolic link of a folder that others may share must not be written through or deleted: someone else
- *  made it (linkOwner, its own owner, is not the effective user), or it leads to no ordinary file. Nothing for the
- *  user's own link to a file. action names the operation in the failure. */
-[[nodiscard]] Status followLinkProblem(unsigned linkOwner, LinkLeads leads, const char* action);
 
 /** Creates a hidden file named "." + stem + "." and six random letters or digits, under a name that nothing has yet
  *  (created exclusively, another name tried on a clash), with the given permissions less the umask, and leaves it

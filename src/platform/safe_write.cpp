@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <stdio.h> // renameat2, RENAME_NOREPLACE
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,71 +48,160 @@ Status applyOwnership(int fd, const Ownership& keep) {
     return {};
 }
 
-// What a symbolic link holds: the path it points to.
-struct LinkText {
-    Status status;
-    std::string path;
+// An entry of a folder opened as it is, without following it when it is a link (O_PATH | O_NOFOLLOW): what it is,
+// its owner and, for a link, the path it holds are all read through this one descriptor, so an entry that someone
+// swaps for another after it was opened is not the one judged.
+class OpenedEntry {
+public:
+    OpenedEntry(int folder, const std::string& name)
+        : fd_(::openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)) {
+        if (fd_ < 0 || ::fstat(fd_, &st_) != 0)
+            status_ = Status::failure(errno, "follow link");
+    }
+    ~OpenedEntry() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenedEntry(const OpenedEntry&) = delete;
+    OpenedEntry& operator=(const OpenedEntry&) = delete;
+
+    [[nodiscard]] const Status& status() const { return status_; }
+    [[nodiscard]] const struct stat& info() const { return st_; }
+    [[nodiscard]] bool isLink() const { return S_ISLNK(st_.st_mode); }
+    [[nodiscard]] int descriptor() const { return fd_; }
+
+    /** The path a link holds. */
+    [[nodiscard]] Status readLink(std::string& path) const {
+        path.assign(4096, '\0');
+        const ssize_t size = ::readlinkat(fd_, "", path.data(), path.size());
+        if (size < 0 || static_cast<std::size_t>(size) == path.size())
+            return Status::failure(size < 0 ? errno : ENAMETOOLONG, "read link");
+        path.resize(static_cast<std::size_t>(size));
+        return {};
+    }
+
+private:
+    int fd_;
+    struct stat st_ {};
+    Status status_;
 };
 
-LinkText readLink(const Folder& folder, const std::string& name) {
-    std::string path(4096, '\0');
-    const ssize_t size = ::readlinkat(folder.descriptor(), name.c_str(), path.data(), path.size());
-    if (size < 0 || static_cast<std::size_t>(size) == path.size())
-        return {Status::failure(size < 0 ? errno : ENAMETOOLONG, "read link"), {}};
-    path.resize(static_cast<std::size_t>(size));
-    return {{}, std::move(path)};
+// A link of the way is followed only when the user made it: in a folder that others may write to, another user's
+// link is how they could make this program write a file of the user's elsewhere.
+Status judgeLink(const OpenedEntry& link, int& hops) {
+    if (++hops > kMaxLinkHops)
+        return Status::failure(ELOOP, "follow link");
+    if (link.info().st_uid != ::geteuid())
+        return Status::failure(EPERM, "replace (the file is a link that another user made)");
+    return {};
 }
 
-// Where a name leads through symbolic links: the folder that holds the file (nothing: the starting folder) and its
-// name there. A link to a folder fails with EISDIR.
+// Goes down a folder path from a folder, one component at a time and never through a link that judgeLink()
+// refuses: a link of the way is opened as it is, judged, and its own path gone down in its place. An absolute path
+// starts at the root.
+Status goDown(Folder& folder, std::string_view path, int& hops) {
+    if (path.starts_with('/'))
+        folder = Folder(std::string("/"));
+    while (folder.status().ok() && !path.empty()) {
+        const std::size_t slash = std::min(path.find('/'), path.size());
+        const std::string component(path.substr(0, slash));
+        path.remove_prefix(std::min(slash + 1, path.size()));
+        if (component.empty() || component == ".")
+            continue;
+        const OpenedEntry entry(folder.descriptor(), component);
+        if (!entry.status().ok())
+            return entry.status();
+        if (entry.isLink()) {
+            std::string linked;
+            if (Status problem = judgeLink(entry, hops); !problem.ok())
+                return problem;
+            if (Status read = entry.readLink(linked); !read.ok())
+                return read;
+            if (Status down = goDown(folder, linked, hops); !down.ok())
+                return down;
+            continue;
+        }
+        if (!S_ISDIR(entry.info().st_mode))
+            return Status::failure(ENOTDIR, "follow link");
+        // The folder opened is the very one judged: it is opened through the entry's own descriptor.
+        folder = Folder::within(entry.descriptor());
+    }
+    return folder.status().ok() ? Status{} : Status::failure(folder.status().error, "follow link");
+}
+
+// The identity of a file: the same inode on the same device.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// Where a name leads through symbolic links: the folder that holds the file (nothing: the starting folder), its name
+// there and, when it exists, which file it is. A link to a folder fails with EISDIR.
 struct LinkTarget {
     std::optional<Folder> folder;
     std::string name;
+    std::optional<FileId> file;
     Status status;
 };
 
 LinkTarget followLinks(const Folder& start, const std::string& name) {
-    LinkTarget target{std::nullopt, name, {}};
-    std::optional<unsigned> lastLinkOwner; // the owner of the last link followed, when one was
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    LinkTarget target{std::nullopt, name, std::nullopt, {}};
+    bool followed = false; // whether a link was followed on the way
+    for (int hops = 0;;) {
         const Folder& here = target.folder ? *target.folder : start;
-        struct stat st {};
-        const bool exists = ::fstatat(here.descriptor(), target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-        if (!exists || !S_ISLNK(st.st_mode)) {
-            // Every link of the way is the user's; the last one must lead to something (examine() tells what).
-            if (lastLinkOwner)
-                target.status =
-                    followLinkProblem(*lastLinkOwner, exists ? LinkLeads::ToFile : LinkLeads::Nowhere, "replace");
+        const OpenedEntry entry(here.descriptor(), target.name);
+        if (!entry.status().ok() && entry.status().error != ENOENT) {
+            target.status = entry.status();
             return target;
         }
-        if (Status problem = followLinkProblem(st.st_uid, LinkLeads::ToFile, "replace"); !problem.ok()) {
+        if (!entry.status().ok() || !entry.isLink()) {
+            if (entry.status().ok())
+                target.file = FileId{entry.info().st_dev, entry.info().st_ino};
+            // A followed link must lead to something (examine() tells what).
+            else if (followed)
+                target.status = Status::failure(ENOENT, "replace (the file is a link that points to nothing)");
+            return target;
+        }
+        std::string linked;
+        if (Status problem = judgeLink(entry, hops); !problem.ok()) {
             target.status = std::move(problem);
             return target;
         }
-        lastLinkOwner = st.st_uid;
-        const auto [status, link] = readLink(here, target.name);
-        if (!status.ok()) {
-            target.status = status;
+        if (Status read = entry.readLink(linked); !read.ok()) {
+            target.status = std::move(read);
             return target;
         }
-        const auto slash = link.find_last_of('/');
-        std::string file = slash == std::string::npos ? link : link.substr(slash + 1);
+        followed = true;
+        const auto slash = linked.find_last_of('/');
+        std::string file = slash == std::string::npos ? linked : linked.substr(slash + 1);
         if (file.empty() || file == "." || file == "..") {
             target.status = Status::failure(EISDIR, "follow link");
             return target;
         }
         if (slash != std::string::npos) {
-            Folder next(here, slash == 0 ? std::string("/") : link.substr(0, slash));
-            if (!next.status().ok()) {
-                target.status = Status::failure(next.status().error, "follow link");
+            Folder next(here, ".");
+            if (Status down = goDown(next, std::string_view(linked).substr(0, std::max<std::size_t>(slash, 1)), hops);
+                !down.ok()) {
+                target.status = std::move(down);
                 return target;
             }
             target.folder = std::move(next);
         }
         target.name = std::move(file);
     }
-    target.status = Status::failure(ELOOP, "follow link");
-    return target;
+}
+
+// Whether a name still is the file it was when it was looked at (or still nothing), just before it is replaced.
+Status stillTheSame(const Folder& folder, const std::string& name, const std::optional<FileId>& was) {
+    struct stat st {};
+    const bool exists = ::fstatat(folder.descriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return Status::failure(errno, "replace");
+    const std::optional<FileId> now = exists ? std::optional(FileId{st.st_dev, st.st_ino}) : std::nullopt;
+    if (now != was)
+        return Status::failure(EAGAIN, "replace (the file changed while it was being saved)");
+    return {};
 }
 
 // What a file about to be replaced asks of its successor: nothing when it does not exist; a refusal when it is not
@@ -229,6 +320,9 @@ Status replaceFile(const Folder& folder, const std::string& name, std::string_vi
     StagedFile staged(home, target.name, bytes, access, old.keep);
     if (!staged.status().ok())
         return staged.status();
+    // Whatever took the file's place since it was judged is left as it is, and so is the file.
+    if (Status same = stillTheSame(home, target.name, target.file); !same.ok())
+        return same;
     return staged.publishOver(target.name);
 }
 

@@ -157,7 +157,7 @@ TEST(EndToEndRecord, APlantedNameOrAnotherUsersLinkReachesNothingOutsideTheDataF
     test::writeFile(home / "drive_c/victim.txt", "the user's own file");
     test::writeFile(quill + "/x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n");
     test::writeFile(quill + "/12011000.611", "\"\"\r\n\"Anna, real\"\r\n");
-    // Another user's link to a record-shaped file of this user's outside the folder: read, but never written.
+    // Another user's link to a record-shaped file of this user's outside the folder: read, never written through.
     const bool root = ::geteuid() == 0; // only root can make a link of another user's
     const std::string outside = "\"\"\r\n\"Bert's own note\"\r\n";
     test::writeFile(home / "drive_c/bert.txt", outside);
@@ -187,17 +187,15 @@ TEST(EndToEndRecord, APlantedNameOrAnotherUsersLinkReachesNothingOutsideTheDataF
                                    "another user made) failed: Operation not permitted). Nothing was written; the "
                                    "record is still on screen.",
                                    "OK"));
+        // Deleting it removes the link, as any record, and never what it leads to.
         ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
-        ASSERT_TRUE(session.answer("Attention!",
-                                   "The record 12021000.611 could not be deleted (delete (the file is a link that "
-                                   "another user made) failed: Operation not permitted). It is still there.",
-                                   "OK"));
+        ASSERT_TRUE(session.answer("Attention!", "Record deleted!", "OK"));
         EXPECT_EQ(test::readFile(home / "drive_c/bert.txt"), outside);
-        EXPECT_EQ(filesOf(quill).erase("12021000.611"), 1u) << "the link stays";
     }
-    std::map<std::string, std::string> left = filesOf(quill);
-    left.erase("12021000.611");
-    EXPECT_EQ(left, (std::map<std::string, std::string>{{"x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n"}}));
+    EXPECT_EQ(filesOf(quill),
+              (std::map<std::string, std::string>{{"x\\..\\..\\victim.txt", "\"\"\r\n\"Anna planted\"\r\n"}}));
+    if (!root)
+        GTEST_SKIP() << "another user's link was not tried: only root can make one";
 }
 
 } // namespace

@@ -3,11 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <optional>
+#include <stdio.h> // renameat2, RENAME_EXCHANGE
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -90,41 +96,51 @@ TEST(Resave, KeepsTheModeAndRefusesWhatItMayNotReplace) {
     }
 }
 
-// Only the user's own links to a file are written through: in a shared folder a link may be another user's way into
-// a file of this user's, and a link to nothing would make a file wherever it points.
+// Only the user's own links to a file are written through, every link of the way judged: in a shared folder a link
+// may be another user's way into a file of this user's, and a link to nothing would make a file wherever it points.
 TEST(Resave, WritesThroughTheUsersOwnLinksToAFileAndKeepsThem) {
     struct Case {
         const char* name;
-        const char* link; // what the record's link points to; {} for a chain of two links to other/file
+        const char* link; // the record's link; {} for an absolute one to other/file; "chain" for two links to it;
+                          // "sub" for sub/file, with the folder sub a link to other
         int error;
-        uid_t linkOwner = 0; // who made the record's link: 0 for this user, else that user (needs root)
+        uid_t linkOwner = 0; // who made the last link of the way (chain's hop, the folder sub): 0 for this user
         const char* reasonHas = "";
     };
     const Case cases[] = {
         {"relative link into another folder", "../other/file", 0},
         {"absolute link", nullptr, 0},
         {"chain of links", "chain", 0},
+        {"through a folder that is the user's own link", "sub", 0},
         {"link to a folder", "../other", EISDIR},
         {"link to nothing", "../other/new", ENOENT, 0, "a link that points to nothing"},
         {"link another user made", "../other/file", EPERM, 65534, "a link that another user made"},
         {"chain through a link another user made", "chain", EPERM, 65534, "a link that another user made"},
+        {"through a folder that is another user's link", "sub", EPERM, 65534, "a link that another user made"},
     };
+    int notTried = 0;
     for (const Case& c : cases) {
-        if (c.linkOwner != 0 && ::geteuid() != 0)
-            continue; // a link of another user's can only be made as root
+        if (c.linkOwner != 0 && ::geteuid() != 0) {
+            ++notTried; // a link of another user's can only be made as root
+            continue;
+        }
         TempDir dir;
         const std::string data = dir / "data", other = dir / "other";
         writeWithMode(other + "/file", kOld, 0640);
         writeFile(data + "/unrelated", "x");
         const std::string record = data + "/12061403.659";
-        const bool chain = c.link && std::string(c.link) == "chain";
-        const std::string link = !c.link ? other + "/file" : chain ? "hop" : c.link;
+        const std::string special = c.link ? c.link : "";
+        const std::string link = !c.link              ? other + "/file"
+                                 : special == "chain" ? "hop"
+                                 : special == "sub"   ? "sub/file"
+                                                      : special;
         ASSERT_EQ(::symlink(link.c_str(), record.c_str()), 0) << c.name;
-        if (chain) {
-            ASSERT_EQ(::symlink("../other/file", (data + "/hop").c_str()), 0);
+        const std::string last = special == "chain" ? data + "/hop" : special == "sub" ? data + "/sub" : record;
+        if (special == "chain" || special == "sub") {
+            ASSERT_EQ(::symlink(special == "chain" ? "../other/file" : "../other", last.c_str()), 0);
         }
         if (c.linkOwner != 0) {
-            ASSERT_EQ(::lchown((chain ? data + "/hop" : record).c_str(), c.linkOwner, c.linkOwner), 0);
+            ASSERT_EQ(::lchown(last.c_str(), c.linkOwner, c.linkOwner), 0);
         }
         const Folder folder(data);
         const Status status = replaceFile(folder, "12061403.659", kNew);
@@ -138,6 +154,54 @@ TEST(Resave, WritesThroughTheUsersOwnLinksToAFileAndKeepsThem) {
         }
         EXPECT_TRUE(hiddenNames(data).empty() && hiddenNames(other).empty()) << c.name;
     }
+    if (notTried > 0)
+        GTEST_SKIP() << notTried << " cases of another user's link were not tried: only root can make such a link";
+}
+
+// Another member of a shared folder swaps the user's own link for one of theirs, again and again, while the user
+// resaves through it: each resave writes the user's file or is refused, and the file the other link leads to, a
+// private file of the user's elsewhere, is never written.
+TEST(Resave, ALinkSwappedWhileItIsJudgedIsNeverWrittenThrough) {
+    if (::geteuid() != 0 || !qb::test::canMakeFilesUnreadable())
+        GTEST_SKIP() << "needs root, to swap the links as another user";
+    TempDir dir;
+    const std::string data = dir / "data", other = dir / "other", secret = dir / "private/secret";
+    writeWithMode(other + "/file", kOld, 0644);
+    writeWithMode(secret, "the user's secret", 0600);
+    ASSERT_EQ(::chmod((dir / "private").c_str(), 0700), 0);
+    writeFile(data + "/unrelated", "x");
+    qb::test::openToOthers(dir.path());
+    ASSERT_EQ(::chmod(data.c_str(), 0777), 0);
+    ASSERT_EQ(::symlink("../other/file", (data + "/12061403.659").c_str()), 0);
+    ASSERT_EQ(::symlink(secret.c_str(), (data + "/theirs").c_str()), 0);
+    ASSERT_EQ(::lchown((data + "/theirs").c_str(), 65534, 65534), 0);
+
+    std::optional<std::string> swaps;
+    std::atomic<bool> swapping = true;
+    std::thread otherUser([&] {
+        swaps = qb::test::runInChild([&] {
+            int count = 0;
+            const int folder = ::open(data.c_str(), O_PATH | O_DIRECTORY);
+            for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+                 std::chrono::steady_clock::now() < end;)
+                count += ::renameat2(folder, "12061403.659", folder, "theirs", RENAME_EXCHANGE) == 0;
+            return std::to_string(count);
+        });
+        swapping = false;
+    });
+    int refused = 0;
+    const Folder folder(data);
+    for (int i = 0; swapping; ++i) {
+        const Status status = replaceFile(folder, "12061403.659", i % 2 ? kNew : kOld);
+        refused += !status.ok();
+        EXPECT_TRUE(status.ok() || status.error == EPERM || status.error == EAGAIN) << status.describe();
+    }
+    otherUser.join();
+    ASSERT_TRUE(swaps && std::stoi(*swaps) > 0) << "the other user swapped nothing";
+    EXPECT_GT(refused, 0) << "no resave met the other user's link (" << *swaps << " swaps)";
+    EXPECT_EQ(readFile(secret), "the user's secret");
+    EXPECT_TRUE(readFile(other + "/file") == kOld || readFile(other + "/file") == kNew);
+    EXPECT_TRUE(hiddenNames(data).empty() && hiddenNames(other).empty());
 }
 
 // A record of 1000:1000 in a folder all may write to, resaved by root, by another member of its group, and by a user

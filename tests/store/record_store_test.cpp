@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <vector>
 
 #include "platform/drive_map.h"
 #include "store/record_store.h"
@@ -60,25 +61,26 @@ TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
     ASSERT_EQ(::symlink("../victim.txt", (quill + "/12021000.611").c_str()), 0);
     ASSERT_EQ(::mkdir((quill + "/12031000.611").c_str(), 0755), 0);
     ASSERT_EQ(::symlink("../gone.txt", (quill + "/12051000.611").c_str()), 0);
-    const bool root = ::geteuid() == 0; // a link of another user's can only be made as root
-    if (root) {
-        ASSERT_EQ(::symlink("../victim.txt", (quill + "/12061000.611").c_str()), 0);
-        ASSERT_EQ(::lchown((quill + "/12061000.611").c_str(), 65534, 65534), 0);
-    }
     struct Case {
         const char* number;
         DeleteResult::Kind kind;
     };
-    for (const Case& c :
-         {Case{"12021000.611", DeleteResult::Kind::Deleted}, Case{"12031000.611", DeleteResult::Kind::NotFound},
-          Case{"12041000.611", DeleteResult::Kind::NotFound}, Case{"", DeleteResult::Kind::NotFound},
-          Case{"12011000.611", DeleteResult::Kind::Deleted}, Case{"12051000.611", DeleteResult::Kind::NotFound},
-          Case{root ? "12061000.611" : "", root ? DeleteResult::Kind::Failed : DeleteResult::Kind::NotFound}})
+    std::vector<Case> cases = {
+        {"12021000.611", DeleteResult::Kind::Deleted},  {"12031000.611", DeleteResult::Kind::NotFound},
+        {"12041000.611", DeleteResult::Kind::NotFound}, {"", DeleteResult::Kind::NotFound},
+        {"12011000.611", DeleteResult::Kind::Deleted},  {"12051000.611", DeleteResult::Kind::NotFound}};
+    // Another user's link is a record like any other: it goes, and what it leads to stays.
+    const bool root = ::geteuid() == 0; // a link of another user's can only be made as root
+    if (root) {
+        ASSERT_EQ(::symlink("../victim.txt", (quill + "/12061000.611").c_str()), 0);
+        ASSERT_EQ(::lchown((quill + "/12061000.611").c_str(), 65534, 65534), 0);
+        cases.push_back({"12061000.611", DeleteResult::Kind::Deleted});
+    }
+    for (const Case& c : cases)
         EXPECT_EQ(deleteRecord(drives, "c:\\quill", c.number).kind, c.kind) << c.number;
     EXPECT_EQ(readFile(home / "drive_c/victim.txt"), "the user's file") << "the link went, not what it led to";
-    std::map<std::string, std::string> left{{"drive_c/victim.txt", "the user's file"}};
-    if (root)
-        left.emplace("drive_c/quill/12061000.611", "the user's file"); // another user's link stays
-    EXPECT_EQ(contents(home.path()), left);
+    EXPECT_EQ(contents(home.path()), (std::map<std::string, std::string>{{"drive_c/victim.txt", "the user's file"}}));
     EXPECT_TRUE(std::filesystem::is_symlink(quill + "/12051000.611")) << "a link to nothing stays";
+    if (!root)
+        GTEST_SKIP() << "another user's link was not tried: only root can make one";
 }
