@@ -1,11 +1,12 @@
-// A search over a data folder whose files are slow to come, as on a network share: while it reads, the windows are
-// drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends.
+// A search over a data folder whose files are slow to come, as on a network share: while it reads and when it ends,
+// the windows are drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <tuple>
 #include <vector>
 
 #include "live_session.h"
@@ -68,6 +69,21 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
     ASSERT_TRUE(
         session.waitUntil("three more snapshots", [&](const Snapshot& seen) { return seen.seq >= answered + 3; }));
     EXPECT_EQ(session.snapshot().text("MainWindow", "recordText"), "keep me");
+
+    // The end of a search stopped at its first match, with reads in flight: the window answers at once after No,
+    // and after OK on "Search complete!", while the walk's last reads end beside it.
+    ASSERT_TRUE(session.click("MainWindow", "searchString1"));
+    ASSERT_TRUE(session.type("MainWindow", "hay"));
+    ASSERT_TRUE(session.click("MainWindow", "&Search"));
+    for (const auto& [title, text, button] : {std::tuple{"Match found", "Record found!  Continue search?", "&No"},
+                                              std::tuple{"Attention", "Search complete!", "OK"}}) {
+        ASSERT_TRUE(session.answer(title, text, button));
+        int named = 0;
+        const std::optional<std::chrono::microseconds> read = reader.readWindow("  Quillbox 1.2", named);
+        ASSERT_TRUE(read) << "the screen reader got no answer after " << button;
+        EXPECT_LE(*read, std::chrono::milliseconds(100))
+            << "the window took " << read->count() << " us after " << button;
+    }
 }
 
 } // namespace

@@ -47,12 +47,16 @@ InputBlocker::~InputBlocker() {
 }
 
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
-    if (!isInput(event->type()) || !watched->isWidgetType())
+    // A request to close a window (its frame's close button, Alt+F4) is the user's input too: it is refused.
+    const bool closing = event->type() == QEvent::Close;
+    if ((!closing && !isInput(event->type())) || !watched->isWidgetType())
         return false;
     const auto* widget = static_cast<QWidget*>(watched);
-    if (everyWindow_)
-        return !widget->window()->isModal();
-    return window_ && (widget == window_ || window_->isAncestorOf(widget));
+    const bool blocked = everyWindow_ ? !widget->window()->isModal()
+                                      : window_ && (widget == window_ || window_->isAncestorOf(widget));
+    if (blocked && closing)
+        event->ignore();
+    return blocked;
 }
 
 } // namespace qb::app

@@ -9,7 +9,7 @@ class QWidget;
 namespace qb::app {
 
 /** While it lives, no key, mouse, wheel, touch, drop, input-method or shortcut event reaches the window or any of
- *  its controls; painting, timers and everything else go on. */
+ *  its controls, and a request to close it is refused; painting, timers and everything else go on. */
 class InputBlocker final : public QObject {
 public:
     explicit InputBlocker(QWidget* window);

@@ -275,7 +275,8 @@ TEST_F(ReminderCheckTest, AMissingDirectoryStillShowsTheResultsWindow) {
     EXPECT_EQ(dialogs.beeps(), 1);
 }
 
-// Over a folder slow to read the list grows in the results window while the check reads, not all at once at its end.
+// Over a folder slow to read the list grows in the results window while the check reads, not all at once at its end;
+// meanwhile the window takes no request to close it.
 TEST_F(ReminderCheckTest, TheListGrowsWhileTheCheckReads) {
     TempDir source;
     for (int i = 100; i < 200; ++i)
@@ -284,11 +285,17 @@ TEST_F(ReminderCheckTest, TheListGrowsWhileTheCheckReads) {
     if (!slow.mounted())
         GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
     std::vector<qsizetype> shownBeforeTheEnd; // entries in the list each time it changed before the beep
+    bool closedDuringTheCheck = false; // closing the window through its frame meanwhile is refused, as other input
     QObject::connect(form->reminderWindow().controls().reminderList, &QPlainTextEdit::textChanged, [&] {
+        const qsizetype entries = reminderList().count(QStringLiteral("Reminder dated"));
         if (dialogs.beeps() == 0)
-            shownBeforeTheEnd.push_back(reminderList().count(QStringLiteral("Reminder dated")));
+            shownBeforeTheEnd.push_back(entries);
+        if (entries < 100)
+            closedDuringTheCheck = closedDuringTheCheck || form->reminderWindow().close();
     });
     form->runReminderCheck("12/06/26");
+    EXPECT_FALSE(closedDuringTheCheck);
+    EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(reminderList().count(QStringLiteral("Reminder dated")), 100);
     EXPECT_TRUE(std::any_of(shownBeforeTheEnd.begin(), shownBeforeTheEnd.end(),
                             [](qsizetype entries) { return entries > 0 && entries < 100; }))

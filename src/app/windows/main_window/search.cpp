@@ -90,14 +90,18 @@ void MainWindow::search() {
     const auto& [directory, month, day, year, string1, string2, date] = *typed;
     Dialogs& dialogs = services_.dialogs;
     dialogs.setPointer(this, Pointer::Hourglass);
-    // The walk reads beside the windows' thread, which meanwhile draws them and answers the desktop and screen
-    // readers; no input reaches them but a question's.
+    // The walk lives beside the windows' thread from its opening of the folder to the end of its last reads, while
+    // that thread draws the windows and answers the desktop and screen readers; no input reaches them but a
+    // question's.
     const InputBlocker blocked;
-    search::RecordWalk walk(services_.drives, search::filePattern(directory, month, day, year),
-                            search::SearchCriteria::fromTyped(string1, string2, date));
+    std::optional<search::RecordWalk> walk;
+    runBesideEventLoop([&] {
+        walk.emplace(services_.drives, search::filePattern(directory, month, day, year),
+                     search::SearchCriteria::fromTyped(string1, string2, date));
+    });
     for (;;) {
         std::optional<search::ListedFile> found;
-        runBesideEventLoop([&] { found = walk.next(); });
+        runBesideEventLoop([&] { found = walk->next(); });
         if (!found)
             break;
         showRecord(*found);
@@ -108,6 +112,7 @@ void MainWindow::search() {
         if (!goOn)
             break;
     }
+    runBesideEventLoop([&] { walk.reset(); }); // the readers end with their reads in flight
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
     dialogs.message(this, QStringLiteral("Search complete!"), titles::kAttentionPlain);
@@ -122,9 +127,9 @@ void MainWindow::runReminderCheck(const std::string& today) {
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked;
-        search::RecordWalk walk = remind::reminderCheckWalk(services_.drives, *directory, today);
-        // The whole walk reads beside the windows' thread, as the search does. The results window is on screen from
-        // the first file on, and its list grows there as the matches are found.
+        // The whole walk, from opening the folder to its last read, lives beside the windows' thread, as the search
+        // does. The results window is on screen from the first file on, and its list grows there as the matches are
+        // found.
         QTimer showFound;
         connect(&showFound, &QTimer::timeout, this, [&] {
             showFound.setInterval(std::min(2 * showFound.interval(), kLongestListIntervalMs));
@@ -133,6 +138,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
         });
         showFound.start(kFirstListMs);
         runBesideEventLoop([&] {
+            search::RecordWalk walk = remind::reminderCheckWalk(services_.drives, *directory, today);
             bool first = true;
             while (std::optional<search::ListedFile> file = walk.nextFile()) {
                 if (std::exchange(first, false))
