@@ -52,8 +52,8 @@ bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
     if ((!closing && !isInput(event->type())) || !watched->isWidgetType())
         return false;
     const auto* widget = static_cast<QWidget*>(watched);
-    const bool blocked = everyWindow_ ? !widget->window()->isModal()
-                                      : window_ && (widget == window_ || window_->isAncestorOf(widget));
+    const bool blocked =
+        everyWindow_ ? !widget->window()->isModal() : window_ && (widget == window_ || window_->isAncestorOf(widget));
     if (blocked && closing)
         event->ignore();
     return blocked;
