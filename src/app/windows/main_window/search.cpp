@@ -94,11 +94,10 @@ void MainWindow::search() {
     // that thread draws the windows and answers the desktop and screen readers; no input reaches them but a
     // question's.
     const InputBlocker blocked;
+    const std::string pattern = search::filePattern(directory, month, day, year);
+    search::SearchCriteria criteria = search::SearchCriteria::fromTyped(string1, string2, date);
     std::optional<search::RecordWalk> walk;
-    runBesideEventLoop([&] {
-        walk.emplace(services_.drives, search::filePattern(directory, month, day, year),
-                     search::SearchCriteria::fromTyped(string1, string2, date));
-    });
+    runBesideEventLoop([&] { walk.emplace(services_.drives, pattern, std::move(criteria)); });
     for (;;) {
         std::optional<search::ListedFile> found;
         runBesideEventLoop([&] { found = walk->next(); });
