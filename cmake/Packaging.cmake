@@ -50,7 +50,16 @@ string(FIND "${quillbox_service}" "${quillbox_exec}" quillbox_exec_at)
 if(quillbox_exec_at EQUAL -1)
     message(FATAL_ERROR "quillbox-remind.service has no ${quillbox_exec}line to point at ${quillbox_program}")
 endif()
-string(REPLACE "${quillbox_exec}" "ExecStart=${quillbox_program} " quillbox_service "${quillbox_service}")
+# In a unit file "%" starts a specifier and "$" a variable, and a path with a space, a quote or a backslash must be
+# quoted: the path is written so that systemd reads it back as it is.
+string(REPLACE "\\" "\\\\" quillbox_unit_program "${quillbox_program}")
+string(REPLACE "\"" "\\\"" quillbox_unit_program "${quillbox_unit_program}")
+string(REPLACE "%" "%%" quillbox_unit_program "${quillbox_unit_program}")
+string(REPLACE "$" "$$" quillbox_unit_program "${quillbox_unit_program}")
+if(NOT quillbox_unit_program STREQUAL quillbox_program OR quillbox_program MATCHES "[ \t]")
+    set(quillbox_unit_program "\"${quillbox_unit_program}\"")
+endif()
+string(REPLACE "${quillbox_exec}" "ExecStart=${quillbox_unit_program} " quillbox_service "${quillbox_service}")
 file(CONFIGURE OUTPUT "${quillbox_install_work}/quillbox-remind.service" CONTENT "${quillbox_service}" @ONLY)
 file(INSTALL "${quillbox_install_work}/quillbox-remind.service" "${quillbox_packaging}/quillbox-remind.timer"
      DESTINATION "${quillbox_user_unit_dir}")

@@ -44,6 +44,7 @@ dictionary() {
     case "$1" in
     reformat) ;;
     file_pattern | listing_names) echo "$root/fuzz/dict/names.dict" ;;
+    told_reminders) echo "$root/fuzz/dict/told.dict" ;;
     *) echo "$root/fuzz/dict/fields.dict" ;;
     esac
 }

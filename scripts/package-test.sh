@@ -2,14 +2,15 @@
 # Checks Quillbox as an installed desktop program:
 #   1. builds a Release tree without tests in build-package/ for the prefix /usr and installs it into a staging
 #      folder; the menu entry, the login autostart entry and the software-centre metadata must pass
-#      desktop-file-validate and appstreamcli validate, the autostart entry must run `quillbox --remind`, the
-#      manual page must render without a warning, and the systemd user units of the daily reminder check must say
+#      desktop-file-validate and appstreamcli validate, the autostart entry must run `quillbox --remind --quiet`,
+#      the manual page must render without a warning, and the systemd user units of the daily reminder check must say
 #      what they do: the timer at 08:00 every day, caught up after a day missed (Persistent=true), wanted by
-#      timers.target; the service running /usr/bin/quillbox --remind;
+#      timers.target; the service running /usr/bin/quillbox --remind --quiet;
 #   2. installs the same tree for one user under a fresh prefix, as `cmake --install build --prefix ~/.local`
-#      does: the autostart entry under PREFIX/etc/xdg/autostart, the units in PREFIX/share/systemd/user, the same as
-#      the staged ones but for the service running PREFIX/bin/quillbox; `systemd-analyze --user verify` must find
-#      nothing to say about them (offline: no systemd needs to run);
+#      does, one whose path holds a space and a "%": the autostart entry under PREFIX/etc/xdg/autostart, the units in
+#      PREFIX/share/systemd/user, the same as the staged ones but for the service running PREFIX/bin/quillbox, its
+#      path quoted and escaped for systemd; `systemd-analyze --user verify` must find nothing to say about them
+#      (offline: no systemd needs to run);
 #   3. makes the Debian package with `cpack -G DEB`, checks its file list, its Depends and Recommends, its conffile,
 #      its maintainer scripts and its changelog's version, and runs lintian on it: any error or warning fails. A
 #      tag that cannot apply to a package made by CPack belongs in a lintian overrides file that the package
@@ -99,7 +100,7 @@ desktop-file-validate "$stage/usr/share/applications/quillbox.desktop"
 desktop-file-validate "$stage/$autostart"
 # The autostart entry's fields: a program started at login, with no terminal, running the reminder notification,
 # and skipped once the program is removed and only the entry (a conffile) is left.
-for field in "Type=Application" "Exec=quillbox --remind" "TryExec=quillbox" "Icon=quillbox" "Terminal=false"; do
+for field in "Type=Application" "Exec=quillbox --remind --quiet" "TryExec=quillbox" "Icon=quillbox" "Terminal=false"; do
     grep -qx "$field" "$stage/$autostart" || fail "the autostart entry lacks the line $field"
 done
 ! grep -qE "^(Hidden|NoDisplay)=true" "$stage/$autostart" || fail "the autostart entry is hidden from the desktop's settings"
@@ -109,10 +110,10 @@ man_warnings="$(MANWIDTH=80 man --warnings -l "$stage/usr/share/man/man1/quillbo
 require_line "$stage/$units/$timer" "OnCalendar=*-*-* 08:00:00"
 require_line "$stage/$units/$timer" "Persistent=true"
 require_line "$stage/$units/$timer" "WantedBy=timers.target"
-require_line "$stage/$units/$service" "ExecStart=/usr/bin/quillbox --remind"
+require_line "$stage/$units/$service" "ExecStart=/usr/bin/quillbox --remind --quiet"
 
 echo "== install for one user under a prefix of its own"
-user_prefix="$work/user"
+user_prefix="$work/user home 100%"
 cmake --install "$build" --prefix "$user_prefix" >/dev/null
 user_units="$user_prefix/share/systemd/user"
 [ -f "$user_prefix/$autostart" ] || fail "an install for one user did not put the autostart entry in $user_prefix/etc"
@@ -120,9 +121,13 @@ for unit in "$timer" "$service"; do
     [ -f "$user_units/$unit" ] || fail "an install for one user did not put $unit in $user_units"
 done
 cmp -s "$user_units/$timer" "$stage/$units/$timer" || fail "an install for one user changed $timer"
-[ "$(sed "s|^ExecStart=$user_prefix/bin/quillbox |ExecStart=/usr/bin/quillbox |" "$user_units/$service")" = \
-    "$(cat "$stage/$units/$service")" ] ||
-    fail "the service of an install for one user does not run $user_prefix/bin/quillbox, or differs otherwise"
+# systemd reads "%%" as "%", and the quotes keep the path whole.
+unit_program="\"${user_prefix//%/%%}/bin/quillbox\""
+expected_service="$(awk -v exec="ExecStart=$unit_program " \
+    'index($0, "ExecStart=/usr/bin/quillbox ") == 1 { print exec substr($0, 29); next } { print }' \
+    "$stage/$units/$service")"
+[ "$(cat "$user_units/$service")" = "$expected_service" ] ||
+    fail "the service of an install for one user does not run $unit_program, or differs otherwise"
 # These units differ from the staged ones only in the program's path, which exists here; the manual page they
 # name is the one installed with them.
 MANPATH="$user_prefix/share/man" verify_units "$user_units/$timer" "$user_units/$service"

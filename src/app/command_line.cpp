@@ -39,13 +39,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("DIR"));
     const QCommandLineOption remind(
         QStringLiteral("remind"),
-        QStringLiteral("Tell the records due today without opening a window, when Check alarms is on: as a desktop "
-                       "notification that opens Quillbox when clicked, and on standard output. Exit once the "
-                       "notification is closed, or at once when nothing is due. It runs at login and every day at "
-                       "08:00, caught up after a suspend; each reminder is notified once a day. Move the time with "
-                       "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user mask "
-                       "--now quillbox-remind.timer', or untick Check alarms."));
-    parser.addOptions({help, version, remind, home});
+        QStringLiteral(
+            "Tell the records due today without opening a window, when Check alarms is on: as a desktop "
+            "notification that opens Quillbox when clicked, and on standard output (but with --quiet). Exit once the "
+            "notification is closed, or at once when nothing is due. It runs at login and every day at "
+            "08:00, caught up after a suspend; each reminder is notified once a day. Move the time with "
+            "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user mask "
+            "--now quillbox-remind.timer', or untick Check alarms."));
+    const QCommandLineOption quiet(
+        QStringLiteral("quiet"),
+        QStringLiteral("With --remind: notify only, and print nothing. The login entry and the daily timer run "
+                       "'quillbox --remind --quiet', since whatever they print goes to the system's logs."));
+    parser.addOptions({help, version, remind, quiet, home});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), parser);
@@ -58,6 +63,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine commandLine;
     if (parser.isSet(remind))
         commandLine.action = CommandLine::Action::Remind;
+    if (parser.isSet(quiet) && !parser.isSet(remind))
+        return refuse(QStringLiteral("'--quiet' goes with '--remind'."), parser);
+    commandLine.quiet = parser.isSet(quiet);
     if (parser.isSet(home)) {
         const QString folder = parser.value(home);
         if (folder.isEmpty())

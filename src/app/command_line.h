@@ -1,6 +1,6 @@
 #pragma once
-// The program's command line: --help, --version, --remind and --home DIR. It is read before any window system is
-// touched, so the answers to --help and --version also work without a display.
+// The program's command line: --help, --version, --remind [--quiet] and --home DIR. It is read before any window system
+// is touched, so the answers to --help and --version also work without a display.
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +23,8 @@ struct CommandLine {
     QString home;
     /** What to print when the program does not run: the help, the version, or an error line followed by the usage. */
     QString text;
+    /** With --remind: notify only, print nothing (--quiet), as the login entry and the daily timer do. */
+    bool quiet = false;
 };
 
 /** Reads the program's arguments, its own name first; Qt's own options are not taken. */

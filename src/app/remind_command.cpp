@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,12 +81,16 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
+    // Runs that start together (at login, with the timer catching up) take turns from here on, so that a later one
+    // works out what is untold only once the earlier one has told it.
     const std::string state = platform::stateFolder();
     const std::string today = remind::reminderDateOf(now);
-    const remind::TodaysReminders due = remind::todaysReminders(drives, now, store::loadToldReminders(state, today));
+    std::optional<store::ToldRemindersTurn> turn(state);
+    store::ToldReminders told = store::loadToldReminders(state, today);
+    const remind::TodaysReminders due = remind::todaysReminders(drives, now, told);
     if (due.all.count() == 0)
         return 0;
-    const bool printed = printAndLetGo(due.all.printed());
+    const bool printed = commandLine.quiet || printAndLetGo(due.all.printed());
     if (due.untold.count() == 0)
         return printed ? 0 : 1;
 
@@ -95,13 +98,6 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     QCoreApplication application(argc, argv);
     const std::optional<QDBusConnection> bus = desktopSessionBus();
     if (!bus) // in a terminal without a desktop, standard output is all there is
-        return printed ? 0 : 1;
-    // Runs that start together (login, and the timer catching up) take turns from here, so the later one sees what
-    // the earlier one told.
-    std::optional<store::ToldRemindersTurn> turn(state);
-    store::ToldReminders told = store::loadToldReminders(state, today);
-    if (std::all_of(due.untoldNumbers.begin(), due.untoldNumbers.end(),
-                    [&](const std::string& number) { return told.told(due.folder, number); }))
         return printed ? 0 : 1;
     // Told once shown: a run that starts while this one still waits for the click must not tell them again.
     const auto remember = [&] {

@@ -1,5 +1,7 @@
 #include "platform/listing.h"
 
+#include <cstddef>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,7 +102,15 @@ struct WildcardListing::Impl {
             offset = 0;
             filled = static_cast<std::size_t>(got);
         }
+        // A record must hold at least its header and a name's end, and lie within what was read; a listing that
+        // says otherwise (a broken file system in user space) ends here rather than loop or read past the buffer.
         const auto* entry = reinterpret_cast<const dirent64*>(buffer.get() + offset);
+        constexpr std::size_t kSmallest = offsetof(dirent64, d_name) + 1;
+        if (filled - offset < kSmallest || entry->d_reclen < kSmallest || entry->d_reclen > filled - offset ||
+            std::memchr(entry->d_name, '\0', entry->d_reclen - offsetof(dirent64, d_name)) == nullptr) {
+            offset = filled = 0;
+            return nullptr;
+        }
         offset += entry->d_reclen;
         return entry;
     }

@@ -48,7 +48,11 @@ ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::o
     : folder_(folder) {
     const std::size_t spare = spareDescriptors();
     const bool sweeping = kind == ReaderKind::Batches && sweep;
-    batchSize_ = std::min(BatchReader::kBatch, spare / (kBatchReaders + (sweeping ? InodeSweep::kReaders : 0)));
+    // Each batch reader holds its ring's descriptor besides the files of its batch, and the sweep one more while it
+    // lists the folder.
+    const std::size_t rings = kBatchReaders + (sweeping ? InodeSweep::kReaders : 0);
+    const std::size_t forFiles = spare > rings + (sweeping ? 1 : 0) ? spare - rings - (sweeping ? 1 : 0) : 0;
+    batchSize_ = std::min(BatchReader::kBatch, forFiles / rings);
     for (unsigned i = 0; kind == ReaderKind::Batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
         if (std::unique_ptr<BatchReader> reader = BatchReader::create())
             batchReaders_.push_back(std::move(reader));

@@ -77,14 +77,21 @@ TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform
     const std::string directory = settings.defaultDirectory().value_or(store::kProgramDefaultDirectory);
     due.folder = store::dataDirectoryFolder(drives, directory);
     search::RecordWalk walk = reminderCheckWalk(drives, directory, reminderDateOf(now));
+    std::vector<std::string> numbers; // of every record due
     while (std::optional<search::ListedFile> file = walk.nextFile()) {
         if (!file->matches)
             continue;
         due.all.add(file->record);
+        numbers.push_back(file->number);
         if (!told.told(due.folder, file->number)) {
             due.untold.add(file->record);
             due.untoldNumbers.push_back(file->number);
         }
+    }
+    // Too many told to list them: unless the records due are the very set told, all of them are told again.
+    if (!told.toldAsAWhole(due.folder, numbers)) {
+        due.untold = due.all;
+        due.untoldNumbers = std::move(numbers);
     }
     return due;
 }

@@ -57,8 +57,8 @@ std::string recordFileName(const std::string& number) {
 platform::Status recordNumberProblem(const std::string& number, const char* action) {
     if (platform::isPlainFileName(number))
         return {};
-    return platform::Status::failure(EINVAL,
-                                     std::string(action) + " (a record number may not hold \\ or /, nor be ..)");
+    return platform::Status::failure(
+        EINVAL, std::string(action) + " (a record number may not be empty, . or .., nor hold \\, / or a NUL byte)");
 }
 
 platform::Status writeRecordFile(const std::string& folder, const std::string& number, const Record& record) {

@@ -53,8 +53,8 @@ struct [[nodiscard]] ReadResult {
 /** The name a record number (Windows-1252) has on the disk, where names are UTF-8. */
 [[nodiscard]] std::string recordFileName(const std::string& number);
 
-/** Why a record number cannot name a record file in a folder (it holds "\", "/", ".." or a NUL byte), as a failed
- *  action; ok when it can. */
+/** Why a record number cannot name a record file in a folder (it is empty, "." or "..", or holds "\", "/" or a NUL
+ *  byte), as a failed action; ok when it can. */
 [[nodiscard]] platform::Status recordNumberProblem(const std::string& number, const char* action);
 
 /**

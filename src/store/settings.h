@@ -81,8 +81,8 @@ private:
  *  as a general value; nothing when there is none, or it is empty or holds a NUL byte. */
 [[nodiscard]] std::optional<std::string> settingValue(FieldReader& reader);
 
-/** The values of a directory list file's bytes in file order, each a general value, at most
- *  kMaxDirectoryListEntries; a value holding a NUL byte is left out, and a read that fails ends the list. */
+/** The values of a directory list file's bytes in file order, each a general value; a value holding a NUL byte is
+ *  left out, and a read that fails ends the list. */
 [[nodiscard]] std::vector<std::string> directoryListValues(std::string bytes);
 
 /** Why a new password would not read back as typed (a field read trims it, cuts it at a comma, takes it as a

@@ -1,6 +1,7 @@
 #include "store/told_reminders.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@ namespace {
 
 constexpr std::string_view kFirstLine = "quillbox reminders told, 1";
 constexpr std::string_view kHex = "0123456789ABCDEF";
+// Begins the one field that stands for a folder's told records as a digest; escaped() never writes it.
+constexpr std::string_view kDigestMark = "%SET:";
 
 bool mustBeEscaped(unsigned char byte) {
     return byte <= ' ' || byte > '~' || byte == '%';
@@ -75,6 +78,26 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
 
 } // namespace
 
+// A digest field's count and hash, "COUNT:HEX" with sixteen hexadecimal digits; nothing when it is not one.
+std::optional<ToldReminders::Digest> ToldReminders::digestFrom(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || text.size() != colon + 17)
+        return std::nullopt;
+    Digest digest;
+    for (const char c : text.substr(0, colon)) {
+        if (c < '0' || c > '9' || digest.count > (std::size_t{1} << 40))
+            return std::nullopt;
+        digest.count = digest.count * 10 + static_cast<std::size_t>(c - '0');
+    }
+    for (const char c : text.substr(colon + 1)) {
+        const int digit = hexValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        digest.hash = digest.hash << 4 | static_cast<std::uint64_t>(digit);
+    }
+    return digest;
+}
+
 ToldReminders ToldReminders::parse(std::string_view bytes, std::string today) {
     ToldReminders parsed(std::move(today));
     if (!bytes.starts_with(kFirstLine) || bytes.size() <= kFirstLine.size() || bytes[kFirstLine.size()] != '\n')
@@ -89,6 +112,13 @@ ToldReminders ToldReminders::parse(std::string_view bytes, std::string today) {
         if (fields.size() < 2 || fields[0] != parsed.today_)
             continue;
         const std::optional<std::string> folder = unescaped(fields[1]);
+        if (folder && fields.size() == 3 && fields[2].starts_with(kDigestMark)) {
+            if (std::optional<Digest> digest = digestFrom(fields[2].substr(kDigestMark.size()))) {
+                parsed.told_.erase(*folder);
+                parsed.digests_[*folder] = *digest;
+            }
+            continue;
+        }
         std::vector<std::string> numbers;
         for (std::size_t i = 2; folder && i < fields.size(); ++i) {
             std::optional<std::string> number = unescaped(fields[i]);
@@ -105,24 +135,59 @@ ToldReminders ToldReminders::parse(std::string_view bytes, std::string today) {
 }
 
 bool ToldReminders::told(const std::string& folder, const std::string& number) const {
+    if (digests_.contains(folder))
+        return true;
     const auto found = told_.find(folder);
     return found != told_.end() && found->second.contains(number);
 }
 
+bool ToldReminders::toldAsAWhole(const std::string& folder, const std::vector<std::string>& numbers) const {
+    const auto found = digests_.find(folder);
+    return found == digests_.end() || found->second == digestOf({numbers.begin(), numbers.end()});
+}
+
 void ToldReminders::add(const std::string& folder, const std::vector<std::string>& numbers) {
+    // A digest cannot take more numbers; a folder kept as one is told as a whole again, these numbers being all.
+    digests_.erase(folder);
     std::set<std::string>& numbersTold = told_[folder];
     numbersTold.insert(numbers.begin(), numbers.end());
+}
+
+ToldReminders::Digest ToldReminders::digestOf(const std::set<std::string>& numbers) {
+    // FNV-1a over the numbers in order, each ended by a line break, which no number holds.
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    const auto take = [&](unsigned char byte) { hash = (hash ^ byte) * 0x100000001B3ULL; };
+    for (const std::string& number : numbers) {
+        for (const char c : number)
+            take(static_cast<unsigned char>(c));
+        take('\n');
+    }
+    return {numbers.size(), hash};
 }
 
 std::string ToldReminders::bytes() const {
     std::string out(kFirstLine);
     out += '\n';
+    const auto digestLine = [&](const std::string& folder, const Digest& digest) {
+        char hash[17];
+        std::snprintf(hash, sizeof hash, "%016llX", static_cast<unsigned long long>(digest.hash));
+        return today_ + ' ' + escaped(folder) + ' ' + std::string(kDigestMark) + std::to_string(digest.count) + ':' +
+               hash + '\n';
+    };
+    std::vector<std::string> lines;
     for (const auto& [folder, numbers] : told_) {
-        out += today_ + ' ' + escaped(folder);
+        std::string line = today_ + ' ' + escaped(folder);
         for (const std::string& number : numbers)
-            out += ' ' + escaped(number);
-        out += '\n';
+            line += ' ' + escaped(number);
+        line += '\n';
+        lines.push_back(line.size() <= kMaxToldListBytes ? std::move(line) : digestLine(folder, digestOf(numbers)));
     }
+    for (const auto& [folder, digest] : digests_)
+        lines.push_back(digestLine(folder, digest));
+    // Folders beyond the bound are left out: their reminders are told again, never lost.
+    for (const std::string& line : lines)
+        if (out.size() + line.size() <= kMaxToldRemindersBytes)
+            out += line;
     return out;
 }
 
@@ -146,7 +211,7 @@ platform::Status storeToldReminders(const std::string& stateFolder, const ToldRe
     if (platform::Status made = platform::makeDirectories(stateFolder); !made.ok())
         return made;
     return platform::writeFileAtomically(stateFolder + "/" + kToldRemindersFile, told.bytes(),
-                                         platform::WriteMode::Replace);
+                                         platform::WriteMode::Replace, platform::FileAccess::OwnerOnly);
 }
 
 } // namespace qb::store

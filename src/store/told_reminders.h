@@ -3,6 +3,7 @@
 // however often it runs (at login, by the daily timer, or both): one small file outside the Quillbox home.
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -21,7 +22,12 @@ inline constexpr std::size_t kMaxToldRemindersBytes = std::size_t{1} << 20;
 /** The file's name in the state folder. */
 inline constexpr const char* kToldRemindersFile = "reminders-told";
 
-/** The reminders told on one day, per data folder (its path), by record number. */
+/** The most bytes a folder's list of the records told may take in the file; a longer one is kept as a digest. */
+inline constexpr std::size_t kMaxToldListBytes = std::size_t{64} << 10;
+
+/** The reminders told on one day, per data folder (its path), by record number. A folder with too many to list in
+ *  the file (more than kMaxToldListBytes) keeps them as a digest of the whole set, which says whether a set of
+ *  records is the one told, not which of them were. */
 class ToldReminders {
 public:
     /** Nothing told yet on today (a reminder date such as "12/08/26"). */
@@ -31,19 +37,33 @@ public:
      *  (a truncated or planted file), count as nothing told. */
     [[nodiscard]] static ToldReminders parse(std::string_view bytes, std::string today);
 
-    /** Whether the record of that number in that folder was told today. */
+    /** Whether the record of that number in that folder was told today; in a folder kept as a digest, every record
+     *  counts as told until toldAsAWhole() says that the set differs. */
     [[nodiscard]] bool told(const std::string& folder, const std::string& number) const;
-    /** Notes records of a folder as told today. */
+    /** For a folder kept as a digest, whether these numbers are the very set told; true for any other folder. */
+    [[nodiscard]] bool toldAsAWhole(const std::string& folder, const std::vector<std::string>& numbers) const;
+    /** Notes records of a folder as told today; a folder kept as a digest then holds these numbers alone. */
     void add(const std::string& folder, const std::vector<std::string>& numbers);
 
-    /** The file's bytes: a first line that names the file, then a line per folder: the day, the folder and the
-     *  record numbers told, separated by spaces, in each of them a space, a control character, a byte above 0x7E
-     *  and "%" written as "%" and two hexadecimal digits. */
+    /** The file's bytes, at most kMaxToldRemindersBytes: a first line that names the file, then a line per folder:
+     *  the day, the folder and the record numbers told, separated by spaces, in each of them a space, a control
+     *  character, a byte above 0x7E and "%" written as "%" and two hexadecimal digits; or, for too many to list,
+     *  the day, the folder and "%SET:" with the count and the digest of the numbers. */
     [[nodiscard]] std::string bytes() const;
 
 private:
+    /** A set of record numbers as a whole: how many, and a hash of them in order. */
+    struct Digest {
+        std::size_t count = 0;
+        std::uint64_t hash = 0;
+        friend bool operator==(const Digest&, const Digest&) = default;
+    };
+    static Digest digestOf(const std::set<std::string>& numbers);
+    static std::optional<Digest> digestFrom(std::string_view text);
+
     std::string today_;
     std::map<std::string, std::set<std::string>> told_;
+    std::map<std::string, Digest> digests_;
 };
 
 /** The state folder, made when it is missing, held under its lock while this lives: runs of `quillbox --remind`

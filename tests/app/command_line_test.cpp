@@ -46,7 +46,7 @@ TEST(CommandLine, AnswersAndRefusalsNeedNoDisplayAndTouchNoDataFolder) {
     const Outcome help = runWithoutDisplay({"--help"}, home);
     ASSERT_EQ(help.exitCode, 0) << help.err.toStdString();
     EXPECT_TRUE(help.out.startsWith("Usage: quillbox [options]\n")) << help.out.toStdString();
-    for (const char* option : {"-h, --help", "-v, --version", "--remind", "--home <DIR>"})
+    for (const char* option : {"-h, --help", "-v, --version", "--remind", "--quiet", "--home <DIR>"})
         EXPECT_TRUE(help.out.contains(option)) << option;
     const QString version = QStringLiteral("quillbox " QUILLBOX_VERSION "\n");
 
@@ -70,6 +70,7 @@ TEST(CommandLine, AnswersAndRefusalsNeedNoDisplayAndTouchNoDataFolder) {
         {{"--version=2"}, 2, {}, "quillbox: Unexpected value after '--version'."},
         {{"--remind", "today"}, 2, {}, "quillbox: Unexpected argument 'today'."},
         {{"--remind", "--help"}, 0, help.out, {}},
+        {{"--quiet"}, 2, {}, "quillbox: '--quiet' goes with '--remind'."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

@@ -173,6 +173,9 @@ TEST_F(RemindProcessTest, HomeOptionBusWithoutNotificationsAndAFullDisk) {
     run = remind(home, {}, {}, "/dev/full");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "quillbox: Today's reminders could not be written to standard output.\n");
+    run = remind(home, {"--quiet"}, {}, "/dev/full"); // as the login entry and the timer run it: nothing printed
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
 
     std::filesystem::permissions(other.path(), std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::add);

@@ -214,6 +214,16 @@ TEST_F(TodaysRemindersTest, RemindersToldTodayAreAllPrintedButNotNotifiedAgain) 
     EXPECT_EQ(due.all.count(), 2u);
     EXPECT_EQ(due.untold.body(), "saved since");
     EXPECT_EQ(due.untoldNumbers, std::vector<std::string>{"12021000.611"});
+
+    // Too many told to list them in the file: the same records due are told again not at all, and one more due
+    // has them all told again.
+    for (int i = 0; i < 6000; ++i)
+        put("drive_c/quill/" + std::to_string(11000000 + i) + ".600", {"12/06/26", "many"});
+    told.add(quill, todaysReminders(drives, kSixthOfDecember, told).untoldNumbers);
+    const ToldReminders read = ToldReminders::parse(told.bytes(), "12/06/26");
+    EXPECT_EQ(todaysReminders(drives, kSixthOfDecember, read).untold.count(), 0u);
+    put("drive_c/quill/12031000.611", {"12/06/26", "one more"});
+    EXPECT_EQ(todaysReminders(drives, kSixthOfDecember, read).untold.count(), 6003u);
 }
 
 TEST_F(TodaysRemindersTest, ThePasswordFileKeepsEveryTextInside) {
