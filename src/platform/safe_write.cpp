@@ -18,6 +18,9 @@ namespace {
 // As many links as the kernel follows in one path.
 constexpr int kMaxLinkHops = 40;
 
+// How often a save begins again when the file changed while it was being saved.
+constexpr int kReplaceTries = 3;
+
 // Modes and owners that the file system cannot hold (FAT's fchmod gives ENOSYS, a FUSE file system mounted for one
 // owner EPERM): the file goes on without them.
 bool cannotHoldModes(int error) {
@@ -309,7 +312,11 @@ Status StagedFile::publishOver(const std::string& name) {
     return {};
 }
 
-Status replaceFile(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access) {
+namespace {
+
+// One try of replaceFile(): the links followed and judged, the file examined, the new content staged beside it and
+// put in its place only if the name still is the file judged.
+Status replaceOnce(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access) {
     const LinkTarget target = followLinks(folder, name);
     if (!target.status.ok())
         return target.status;
@@ -324,6 +331,21 @@ Status replaceFile(const Folder& folder, const std::string& name, std::string_vi
     if (Status same = stillTheSame(home, target.name, target.file); !same.ok())
         return same;
     return staged.publishOver(target.name);
+}
+
+} // namespace
+
+Status replaceFile(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access) {
+    // A file that changed while it was being saved is judged again from the start. Some file systems give a file a
+    // new number a moment after it was written (rclone, once its cache has taken the write), so a quick second save
+    // may meet that once; a name that keeps changing is refused.
+    Status status;
+    for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
+        status = replaceOnce(folder, name, bytes, access);
+        if (status.error != EAGAIN)
+            break;
+    }
+    return status;
 }
 
 int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names, std::chrono::seconds olderThan) {
