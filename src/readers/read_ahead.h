@@ -6,12 +6,12 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -28,9 +28,18 @@ struct SweepOrder {
     std::string pattern;
 };
 
-/** How readers read ahead: batches of reads submitted together (io_uring), where the system allows it, or one file
- *  at a time, a thread each. */
-enum class ReaderKind { Batches, Threads };
+/** How readers read ahead: batches of reads submitted together (io_uring), where the system allows it; one file at a
+ *  time, a thread each; or one thread alongside the walk, for files that come at once (a warm page cache): it reads
+ *  the next files many at a time, and the walk, rather than wait for the one it is at, reads a few that no one has
+ *  started on, so that two cores share the reads. */
+enum class ReaderKind { Batches, Threads, Alongside };
+
+/** Whether a file's bytes may hold what a walk looks for; false lets the walk pass the file over unseen. It is
+ *  called on the readers' threads, so it must only read what it shares. */
+using Sieve = std::function<bool(std::string_view bytes)>;
+
+/** The cores this process may run on. */
+[[nodiscard]] unsigned usableCores();
 
 /** The descriptors the process can spare for readers now: its limit less those open and a reserve for the rest of
  *  the program, the walk's own reads among them. */
@@ -53,8 +62,14 @@ public:
     /** How many readers take batches. */
     static constexpr unsigned kBatchReaders = 2;
 
+    /** How many files the reader alongside the walk takes at a time. */
+    static constexpr std::size_t kAlongsideFiles = 128;
+    /** How many files the walk takes at a time when the reader alongside it is at the one it needs. */
+    static constexpr std::size_t kWalkFiles = 8;
+
     /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
-     *  batches when kind is Batches and the system can read them, else threads readers of one file at a time;
+     *  batches when kind is Batches and the system can read them, one reader alongside the walk for Alongside,
+     *  else threads readers of one file at a time;
      *  as many descriptors as spareDescriptors() gives at most. With batches and a sweep order, an InodeSweep of
      *  the folder too, which shares the descriptors. When the system refuses a thread, or no descriptor is spare,
      *  fewer read, or none, and the walk reads the rest itself. */
@@ -66,11 +81,18 @@ public:
     /** How many names the window takes now: none while it is more than half full, so that names come in batches
      *  and the readers wake once for many files. */
     [[nodiscard]] std::size_t room() const;
-    /** Puts the next names of the walk (as the folder spells them) at the end of the window. */
+    /** Puts the next names of the walk (as the folder spells them) at the end of the window: at most room(), or
+     *  kWindow into an empty window. */
     void add(std::vector<std::string> names);
-    /** Takes the first name of the window and gives its content, read whole; nothing when the walk is to read that
-     *  file itself, or waits for the reader that is at it. The window must not be empty. */
-    [[nodiscard]] std::optional<WholeFile> take();
+    /** From now on, each file read whole that the sieve refuses is handed over as passed over, so that the sieving
+     *  is done on the readers' cores and the walk does not touch the file's bytes. Called once at most. */
+    void siftWith(Sieve sieve);
+    /** Takes the first name of the window and gives its content, read whole or passed over, valid until the next
+     *  take(); nothing when the walk is to read that file itself. Waits for the reader that is at it (alongside the
+     *  walk, it reads the next files no reader has started on meanwhile). The window must not be empty. */
+    [[nodiscard]] const WholeFile* take();
+    /** Whether one reader reads alongside the walk (ReaderKind::Alongside). */
+    [[nodiscard]] bool alongside() const { return !walkReads_.empty(); }
     /** Runs work while no reader holds a descriptor: the readers finish what they are reading and wait meanwhile. */
     void withReadersIdle(const std::function<void()>& work);
     /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
@@ -81,23 +103,35 @@ public:
 
 private:
     enum class State { Waiting, Reading, Read };
+    // A place of the window. The places are kept from file to file, and contents are swapped between them, the
+    // readers and the walk, so that the room of their bytes is used again: one thread's allocation freed by another
+    // would make the threads wait for each other in the allocator.
     struct Slot {
         std::string name;
         State state = State::Waiting;
         WholeFile content;
     };
+    [[nodiscard]] Slot& slotAt(std::uint64_t position) { return ring_[position % kWindow]; }
 
-    void readLoop(BatchReader* batch);         // batch: nothing for a reader of one file at a time
-    [[nodiscard]] bool readerMayStart() const; // with mutex_ held
+    void readLoop(BatchReader* batch);                       // batch: nothing for a reader of one file at a time
+    void readNextInWalk(std::unique_lock<std::mutex>& lock); // the walk reads the next files no one has started on
+    void sift(WholeFile& file) const;                        // after a read: passes the file over when the sieve says
+    [[nodiscard]] bool readerMayStart() const;               // with mutex_ held
 
     const int folder_;
-    std::size_t batchSize_ = 1; // the files a reader of batches takes at a time
+    std::size_t batchSize_ = 1;        // the files a reader of batches takes at a time
+    std::size_t filesPerRead_ = 1;     // the files a reader takes at a time (read one after another) without batches
+    std::vector<WholeFile> walkReads_; // alongside, what the walk reads of the files no reader started on
+    WholeFile taken_;                  // what take() gave last
+    Sieve sieve_;                      // set once, under mutex_, before sifting_
+    bool sifting_ = false;
     mutable std::mutex mutex_;
     std::condition_variable work_;    // a reader may start a read, or must stop
     std::condition_variable arrived_; // the first slot was read
     std::condition_variable idle_;    // no read is in flight
-    std::deque<Slot> slots_;
-    std::uint64_t first_ = 0;      // the walk's position of slots_.front()
+    std::vector<Slot> ring_;          // kWindow places; the window is count_ of them from first_ on
+    std::size_t count_ = 0;
+    std::uint64_t first_ = 0;      // the walk's position of the window's first file
     std::uint64_t nextRead_ = 0;   // the position of the next slot to read: slots before it are being read or read
     std::uint64_t generation_ = 0; // counts resume(); a read begun before one is dropped
     std::size_t heldBytes_ = 0;    // a reader starts while less than kMaxHeldBytes is held, so a batch may go over

@@ -3,12 +3,19 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace qb::readers {
 
+// The reads of a walk go to the kernel directly: the C library's wrappers are points where a thread may be cancelled,
+// and in a process of several threads each wraps its call in two atomic updates, which cost a warm walk a few in a
+// hundred of its time. No thread of this program is ever cancelled. (The offset of pread64 takes one register on
+// the 64-bit systems this is built for.)
+static_assert(sizeof(long) == 8, "pread64 takes its offset in one register");
+
 int openWholeFile(int folder, const std::string& name) {
-    return ::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return static_cast<int>(::syscall(SYS_openat, folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 bool isOrdinaryFile(int fd) {
@@ -20,14 +27,14 @@ void readWholeFile(int folder, const std::string& name, WholeFile& file) {
     const int fd = openWholeFile(folder, name);
     readOpenFile(fd, file);
     if (fd >= 0)
-        ::close(fd);
+        ::syscall(SYS_close, fd);
 }
 
 void readOpenFile(int fd, WholeFile& file) {
     char buffer[kMaxWholeFileBytes + 1];
     ssize_t n;
     do {
-        n = ::pread(fd, buffer, sizeof buffer, 0);
+        n = ::syscall(SYS_pread64, fd, buffer, sizeof buffer, 0);
     } while (n < 0 && errno == EINTR);
     takeRead(n, buffer, file);
 }

@@ -13,9 +13,10 @@ inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
 struct [[nodiscard]] WholeFile {
     /** What the read gave. */
     enum class Kind {
-        Read,     ///< bytes holds the whole file
-        TooLarge, ///< the file has more than kMaxWholeFileBytes
-        Failed,   ///< the file could not be opened or read
+        Read,       ///< bytes holds the whole file
+        TooLarge,   ///< the file has more than kMaxWholeFileBytes
+        Failed,     ///< the file could not be opened or read
+        PassedOver, ///< read whole and found by the walk's sieve to hold nothing it looks for; bytes is empty
     };
     Kind kind = Kind::Failed;
     std::string bytes;

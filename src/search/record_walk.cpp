@@ -49,10 +49,14 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
       folderSize_(path_.size()), namePattern_(std::move(folderAndName.second)), listing_(path_, namePattern_),
       folder_(::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), kind_(readers::folderKind(folder_)),
       groupStart_(std::chrono::steady_clock::now()) {
-    // On a share every file is a round trip: reading ahead pays from the first one.
+    // On a share every file is a round trip: reading ahead pays from the first one. On a local disk, where files
+    // come at once from the page cache, one reader shares the reads with the walk on a second core, until the reads
+    // turn slow.
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
         startReadAhead();
+    else if (options_.readAhead == ReadAheadMode::WhenSlow && readers::usableCores() > 1)
+        readAhead_ = std::make_unique<ReadAhead>(folder_, ReaderKind::Alongside, 1);
 }
 
 RecordWalk::~RecordWalk() {
@@ -65,8 +69,17 @@ void RecordWalk::startReadAhead() {
     // On a local disk the folder is also swept in the order of its inodes, which the disk reads far faster than
     // the listing's order; a share gains nothing from it.
     const ReaderKind readerKind = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
+    // The reader alongside the walk ends first; the new readers take its window over, to read it again.
+    std::vector<std::string> window;
+    window.reserve(windowNumbers_.size());
+    for (const std::string& number : windowNumbers_)
+        window.push_back(platform::diskName(number));
+    readAhead_.reset();
     readAhead_ = std::make_unique<ReadAhead>(folder_, readerKind, options_.threads,
                                              readers::SweepOrder{path_.substr(0, folderSize_), namePattern_});
+    readAhead_->add(std::move(window));
+    if (sifting_)
+        siftReadAhead();
 }
 
 // Opens a file and reads it whole into content_; the descriptor stays open (or is -1), so that a file too large to
@@ -84,6 +97,8 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     OwnedDescriptor descriptor(fd);
     ListedFile file;
     file.number = std::move(number);
+    if (content.kind == WholeFile::Kind::PassedOver)
+        return file; // the readers' sieve found that it cannot match
     if (wanted == Wanted::Matches && content.kind == WholeFile::Kind::Read && !mayMatch(criteria_, content.bytes))
         return file;
     store::ReadResult read;
@@ -103,7 +118,8 @@ ListedFile RecordWalk::listedFile(std::string number, const WholeFile& content, 
     return file;
 }
 
-// Times the files the walk reads itself in groups, a clock read per group: reads that turned slow start the readers.
+// Times the files the walk reads itself, or takes from the reader alongside it, in groups, a clock read per group:
+// reads that turned slow start the readers.
 void RecordWalk::noteOwnRead() {
     if (++groupFiles_ < SlowReadWatch::kGroup)
         return;
@@ -125,6 +141,11 @@ std::optional<ListedFile> RecordWalk::advance(Wanted wanted) {
             readAhead_->resume();
             listingEnded_ = false;
         }
+    }
+    if (readAhead_ && readAhead_->alongside() && options_.readAhead == ReadAheadMode::WhenSlow) {
+        std::optional<ListedFile> file = advanceReadingAhead(wanted);
+        noteOwnRead(); // the files the walk takes, whoever read them: reads that turned slow start the readers
+        return file;
     }
     if (readAhead_)
         return advanceReadingAhead(wanted);
@@ -159,12 +180,21 @@ std::optional<ListedFile> RecordWalk::advanceReadingAhead(Wanted wanted) {
         return std::nullopt;
     std::string number = std::move(windowNumbers_.front());
     windowNumbers_.pop_front();
-    const std::optional<WholeFile> content = readAhead_->take();
+    const WholeFile* content = readAhead_->take();
+    if (content && content->kind == WholeFile::Kind::PassedOver && wanted == Wanted::EveryRecord)
+        content = nullptr; // every record is wanted whole now
     const int fd = content ? -1 : readItself(platform::diskName(number));
     return listedFile(std::move(number), content ? *content : content_, fd, wanted);
 }
 
+// The readers test whether a file may match as they read it, on their own cores.
+void RecordWalk::siftReadAhead() {
+    readAhead_->siftWith([this](std::string_view bytes) { return mayMatch(criteria_, bytes); });
+}
+
 std::optional<ListedFile> RecordWalk::next() {
+    if (!std::exchange(sifting_, true) && readAhead_)
+        siftReadAhead();
     while (std::optional<ListedFile> file = advance(Wanted::Matches)) {
         if (file->matches) {
             // The user is asked now; the readers wait, and what they read so far is read again afterwards.

@@ -91,6 +91,7 @@ private:
     [[nodiscard]] int readItself(const std::string& name);
     [[nodiscard]] ListedFile listedFile(std::string number, const readers::WholeFile& content, int fd, Wanted wanted);
     void startReadAhead();
+    void siftReadAhead();
     void noteOwnRead();
 
     SearchCriteria criteria_;
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<readers::ReadAhead> readAhead_;
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
     bool listingEnded_ = false;             // the listing gave no more names to fill the window with
+    bool sifting_ = false;                  // only matches are wanted: the readers pass over what cannot match
 };
 
 } // namespace qb::search

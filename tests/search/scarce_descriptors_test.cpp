@@ -104,7 +104,7 @@ TEST_F(ScarceDescriptorsTest, EveryMatchIsFoundHoweverFewDescriptorsAreLeft) {
         const char* what;
         WalkOptions options;
     } walks[] = {
-        {"warm, read by the walk alone", {ReadAheadMode::WhenSlow}},
+        {"warm, read by the walk and a reader alongside it", {ReadAheadMode::WhenSlow}},
         {"read ahead in batches, as when cold", {ReadAheadMode::Always}},
         {"read ahead by threads, as on a share", {ReadAheadMode::Always, ReaderKind::Threads}},
     };
