@@ -444,8 +444,8 @@ int main(int argc, char** argv) {
         pass &= bench::verdict("(a) search reading every file / rg -j2", last.allToPeerWall, 0.90, "x");
     if (coldFigures && coldFigures->peerMs > 0) {
         std::printf("At %d records (cold: wall-clock time, against the fastest peer on the same folder):\n", kSizes[2]);
-        pass &= bench::verdict("(a) cold search reading every file / rg -j64", coldFigures->allToPeer, 0.90, "x");
-        pass &= bench::verdict("(c) cold reminder check / rg -j64", coldFigures->checkToPeer, 1.0, "x");
+        pass &= bench::verdict("(a) cold search reading every file / rg -j64", coldFigures->allToPeer, 0.75, "x");
+        pass &= bench::verdict("(c) cold reminder check / rg -j64", coldFigures->checkToPeer, 0.80, "x");
     } else if (coldFigures) {
         std::printf("At %d records (cold: wall-clock time):\n", kSizes[2]);
         pass &= bench::verdict("(a) cold search reading every file / cold baseline", coldFigures->allToBase, 0.20, "x");

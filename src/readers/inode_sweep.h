@@ -41,6 +41,8 @@ public:
     void pause();
     /** Lets the readers go on. */
     void resume();
+    /** Whether any reader sweeps: none where the system gives no io_uring or no thread. */
+    [[nodiscard]] bool sweeping() const { return !readers_.empty(); }
     /** Runs work while no reader holds a descriptor. */
     void withReadersIdle(const std::function<void()>& work);
 

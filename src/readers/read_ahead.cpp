@@ -12,14 +12,15 @@
 namespace qb::readers {
 namespace {
 
-// What the window's contents may hold together before the readers wait; a batch that starts below it may take the
-// contents over it by at most BatchReader::kBatch files of kMaxWholeFileBytes.
+// What the window's contents may hold together before the readers wait; files a reader takes while below it may
+// take the contents over it by at most ReadAhead::kAlongsideFiles files of kMaxWholeFileBytes.
 constexpr std::size_t kMaxHeldBytes = std::size_t{4} * 1024 * 1024;
 
 // Descriptors left to the rest of the program when the readers start: the walk's own reads, the windows, dialogs.
 constexpr std::size_t kReservedDescriptors = 16;
 
-// A batch smaller than this is not worth a ring: readers of one file at a time take the few descriptors there are.
+// A sweep's batch smaller than this is not worth its rings: readers of one file at a time take the few descriptors
+// there are.
 constexpr std::size_t kSmallestBatch = 4;
 
 // A content's room larger than this is given back when its file is taken, so that the window does not keep the room
@@ -74,18 +75,19 @@ unsigned usableCores() {
 ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep)
     : folder_(folder), ring_(kWindow) {
     const std::size_t spare = spareDescriptors();
-    const bool sweeping = kind == ReaderKind::Batches && sweep;
-    // Each batch reader holds its ring's descriptor besides the files of its batch, and the sweep one more while it
-    // lists the folder.
-    const std::size_t rings = kBatchReaders + (sweeping ? InodeSweep::kReaders : 0);
-    const std::size_t forFiles = spare > rings + (sweeping ? 1 : 0) ? spare - rings - (sweeping ? 1 : 0) : 0;
-    batchSize_ = std::min(BatchReader::kBatch, forFiles / rings);
-    for (unsigned i = 0; kind == ReaderKind::Batches && batchSize_ >= kSmallestBatch && i < kBatchReaders; ++i)
-        if (std::unique_ptr<BatchReader> reader = BatchReader::create())
-            batchReaders_.push_back(std::move(reader));
-    if (sweeping && !batchReaders_.empty())
-        sweep_ = std::make_unique<InodeSweep>(folder, sweep->folderPath, sweep->pattern,
-                                              std::min(InodeSweep::kBatch, batchSize_));
+    if (kind == ReaderKind::Alongside && sweep) {
+        // Each sweeping reader holds its ring's descriptor besides the files of its batch, and one more lists the
+        // folder first.
+        constexpr std::size_t rings = InodeSweep::kReaders;
+        const std::size_t forFiles = spare > rings + 1 ? spare - rings - 1 : 0;
+        const std::size_t batch = std::min(InodeSweep::kBatch, forFiles / rings);
+        if (batch >= kSmallestBatch)
+            sweep_ = std::make_unique<InodeSweep>(folder, sweep->folderPath, sweep->pattern, batch);
+        if (!sweep_ || !sweep_->sweeping()) {
+            sweep_.reset();
+            kind = ReaderKind::Threads; // no io_uring here: many reads in flight are the next best thing
+        }
+    }
     if (kind == ReaderKind::Alongside) {
         threads = 1;
         filesPerRead_ = kAlongsideFiles;
@@ -93,10 +95,8 @@ ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::o
     }
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, spare));
     try {
-        for (const std::unique_ptr<BatchReader>& reader : batchReaders_)
-            readers_.emplace_back([this, batch = reader.get()] { readLoop(batch); });
-        for (unsigned i = 0; batchReaders_.empty() && i < threads; ++i)
-            readers_.emplace_back([this] { readLoop(nullptr); });
+        for (unsigned i = 0; i < threads; ++i)
+            readers_.emplace_back([this] { readLoop(); });
     } catch (const std::system_error&) {
         // Fewer readers: the walk reads whatever none of them takes.
     }
@@ -232,10 +232,10 @@ bool ReadAhead::readerMayStart() const {
     return !paused_ && nextRead_ < first_ + count_ && heldBytes_ < kMaxHeldBytes;
 }
 
-void ReadAhead::readLoop(BatchReader* batch) {
+void ReadAhead::readLoop() {
     if (!walkReads_.empty())
         keepOwnDescriptors(folder_);
-    const std::size_t most = batch ? batchSize_ : filesPerRead_;
+    const std::size_t most = filesPerRead_;
     std::vector<std::string> names;
     std::vector<WholeFile> contents(most);
     std::unique_lock lock(mutex_);
@@ -255,13 +255,11 @@ void ReadAhead::readLoop(BatchReader* batch) {
         }
         ++inFlight_;
         lock.unlock();
-        if (batch)
-            batch->read(folder_, names, contents);
-        else
-            for (std::size_t i = 0; i < names.size(); ++i)
-                readWholeFile(folder_, names[i], contents[i]);
-        for (std::size_t i = 0; sifting && i < names.size(); ++i)
-            sift(contents[i]);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            readWholeFile(folder_, names[i], contents[i]);
+            if (sifting)
+                sift(contents[i]);
+        }
         lock.lock();
         if (--inFlight_ == 0)
             idle_.notify_all();

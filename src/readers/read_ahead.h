@@ -15,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "readers/batch_read.h"
 #include "readers/inode_sweep.h"
 #include "readers/whole_file.h"
 
@@ -28,11 +27,12 @@ struct SweepOrder {
     std::string pattern;
 };
 
-/** How readers read ahead: batches of reads submitted together (io_uring), where the system allows it; one file at a
- *  time, a thread each; or one thread alongside the walk, for files that come at once (a warm page cache): it reads
- *  the next files many at a time, and the walk, rather than wait for the one it is at, reads a few that no one has
- *  started on, so that two cores share the reads. */
-enum class ReaderKind { Batches, Threads, Alongside };
+/** How readers read ahead of a walk: one file at a time, many threads each with one read in flight (for a network
+ *  share, where every open is a round trip of its own); or one thread alongside the walk, which reads the next files
+ *  of the window many at a time while the walk, rather than wait for the one it is at, reads a few that no one has
+ *  started on. Alongside, with a sweep order, the folder is also swept into the page cache in the order of its
+ *  inodes, which a local disk reads far faster than the listing's order. */
+enum class ReaderKind { Threads, Alongside };
 
 /** Whether a file's bytes may hold what a walk looks for; false lets the walk pass the file over unseen. It is
  *  called on the readers' threads, so it must only read what it shares. */
@@ -46,8 +46,8 @@ using Sieve = std::function<bool(std::string_view bytes)>;
 [[nodiscard]] std::size_t spareDescriptors();
 
 /**
- * A window of the files a walk is about to take, in its order, read ahead by reader threads, each taking a batch of
- * files at a time or one file at a time. The walk (one thread) adds the names it lists and takes them back from the
+ * A window of the files a walk is about to take, in its order, read ahead by reader threads, each taking many files
+ * at a time or one file at a time. The walk (one thread) adds the names it lists and takes them back from the
  * front with their contents. What the readers leave to it (a file no reader has started on yet, so that the walk
  * never waits for a reader that is busy elsewhere, or one that a reader could not open or read whole), the walk
  * reads itself. Memory stays bounded by the window's length and by the bytes it may hold, descriptors by what the
@@ -59,20 +59,16 @@ public:
     /** How many names the window holds at most. */
     static constexpr std::size_t kWindow = 512;
 
-    /** How many readers take batches. */
-    static constexpr unsigned kBatchReaders = 2;
-
     /** How many files the reader alongside the walk takes at a time. */
     static constexpr std::size_t kAlongsideFiles = 128;
     /** How many files the walk takes at a time when the reader alongside it is at the one it needs. */
     static constexpr std::size_t kWalkFiles = 8;
 
-    /** Starts readers over a folder (an open descriptor that must outlive this object): kBatchReaders that read
-     *  batches when kind is Batches and the system can read them, one reader alongside the walk for Alongside,
-     *  else threads readers of one file at a time;
-     *  as many descriptors as spareDescriptors() gives at most. With batches and a sweep order, an InodeSweep of
-     *  the folder too, which shares the descriptors. When the system refuses a thread, or no descriptor is spare,
-     *  fewer read, or none, and the walk reads the rest itself. */
+    /** Starts readers over a folder (an open descriptor that must outlive this object): one alongside the walk, with
+     *  an InodeSweep of the folder when a sweep order is given (where the system gives the sweep no io_uring, threads
+     *  readers of one file at a time instead), or threads readers of one file at a time; as many descriptors as
+     *  spareDescriptors() gives at most. When the system refuses a thread, or no descriptor is spare, fewer read, or
+     *  none, and the walk reads the rest itself. */
     ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep = std::nullopt);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -91,8 +87,6 @@ public:
      *  take(); nothing when the walk is to read that file itself. Waits for the reader that is at it (alongside the
      *  walk, it reads the next files no reader has started on meanwhile). The window must not be empty. */
     [[nodiscard]] const WholeFile* take();
-    /** Whether one reader reads alongside the walk (ReaderKind::Alongside). */
-    [[nodiscard]] bool alongside() const { return !walkReads_.empty(); }
     /** Runs work while no reader holds a descriptor: the readers finish what they are reading and wait meanwhile. */
     void withReadersIdle(const std::function<void()>& work);
     /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
@@ -113,14 +107,13 @@ private:
     };
     [[nodiscard]] Slot& slotAt(std::uint64_t position) { return ring_[position % kWindow]; }
 
-    void readLoop(BatchReader* batch);                       // batch: nothing for a reader of one file at a time
+    void readLoop();
     void readNextInWalk(std::unique_lock<std::mutex>& lock); // the walk reads the next files no one has started on
     void sift(WholeFile& file) const;                        // after a read: passes the file over when the sieve says
     [[nodiscard]] bool readerMayStart() const;               // with mutex_ held
 
     const int folder_;
-    std::size_t batchSize_ = 1;        // the files a reader of batches takes at a time
-    std::size_t filesPerRead_ = 1;     // the files a reader takes at a time (read one after another) without batches
+    std::size_t filesPerRead_ = 1;     // the files a reader takes at a time, read one after another
     std::vector<WholeFile> walkReads_; // alongside, what the walk reads of the files no reader started on
     WholeFile taken_;                  // what take() gave last
     Sieve sieve_;                      // set once, under mutex_, before sifting_
@@ -138,7 +131,6 @@ private:
     unsigned inFlight_ = 0;        // readers reading now
     bool paused_ = false;
     bool stopping_ = false;
-    std::vector<std::unique_ptr<BatchReader>> batchReaders_;
     std::vector<std::thread> readers_;
     std::unique_ptr<InodeSweep> sweep_; // declared last: it ends first
 };

@@ -55,8 +55,10 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
         startReadAhead();
-    else if (options_.readAhead == ReadAheadMode::WhenSlow && readers::usableCores() > 1)
+    else if (options_.readAhead == ReadAheadMode::WhenSlow && readers::usableCores() > 1) {
         readAhead_ = std::make_unique<ReadAhead>(folder_, ReaderKind::Alongside, 1);
+        warmReader_ = true;
+    }
 }
 
 RecordWalk::~RecordWalk() {
@@ -75,6 +77,7 @@ void RecordWalk::startReadAhead() {
     for (const std::string& number : windowNumbers_)
         window.push_back(platform::diskName(number));
     readAhead_.reset();
+    warmReader_ = false;
     readAhead_ = std::make_unique<ReadAhead>(folder_, readerKind, options_.threads,
                                              readers::SweepOrder{path_.substr(0, folderSize_), namePattern_});
     readAhead_->add(std::move(window));
@@ -142,7 +145,7 @@ std::optional<ListedFile> RecordWalk::advance(Wanted wanted) {
             listingEnded_ = false;
         }
     }
-    if (readAhead_ && readAhead_->alongside() && options_.readAhead == ReadAheadMode::WhenSlow) {
+    if (warmReader_) {
         std::optional<ListedFile> file = advanceReadingAhead(wanted);
         noteOwnRead(); // the files the walk takes, whoever read them: reads that turned slow start the readers
         return file;

@@ -41,10 +41,10 @@ enum class ReadAheadMode {
 /** How a walk reads its files; the files, their contents and their order are the same in every mode. */
 struct WalkOptions {
     ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
-    /** How reading ahead on a local disk reads: batches cost the kernel far less per file than the same reads made
-     *  one per thread. A network share or a file system in user space is read by threads whatever this says: each
-     *  open there is a round trip of its own. */
-    ReaderKind localReaders = ReaderKind::Batches;
+    /** How reading ahead on a local disk reads: a reader alongside the walk, with the folder swept in inode order,
+     *  or threads. A network share or a file system in user space is read by threads whatever this says: each open
+     *  there is a round trip of its own. */
+    ReaderKind localReaders = ReaderKind::Alongside;
     unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
 };
 
@@ -112,6 +112,7 @@ private:
     std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
     bool listingEnded_ = false;             // the listing gave no more names to fill the window with
     bool sifting_ = false;                  // only matches are wanted: the readers pass over what cannot match
+    bool warmReader_ = false;               // readAhead_ is the one reader beside a walk whose reads are quick
 };
 
 } // namespace qb::search

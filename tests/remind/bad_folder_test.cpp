@@ -168,7 +168,7 @@ protected:
         const auto report = walkInChild(criteria, {ReadAheadMode::Off});
         EXPECT_TRUE(report) << "the walk crashed or hung";
         EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always}), report)
-            << "reading ahead in batches changed the walk";
+            << "reading ahead with the sweep changed the walk";
         EXPECT_EQ(walkInChild(criteria, {ReadAheadMode::Always, ReaderKind::Threads}), report)
             << "reading ahead changed the walk";
         Walked walked = parse(report.value_or("--\n"));

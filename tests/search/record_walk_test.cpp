@@ -85,8 +85,7 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061406.659", {"12/06/26", std::string(qb::readers::kMaxWholeFileBytes + 1 - frame, 's')});
 
     for (const WalkOptions& options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
-                                       WalkOptions{ReadAheadMode::Always, ReaderKind::Threads},
-                                       WalkOptions{ReadAheadMode::Always, ReaderKind::Alongside}}) {
+                                       WalkOptions{ReadAheadMode::Always, ReaderKind::Threads}}) {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"), options);
         Names unreadable, matched;
         while (auto file = walk.nextFile()) {
@@ -196,12 +195,10 @@ TEST_F(ChangingFolderTest, ReadingAheadAsksTheSameQuestionsAsReadingOneFileAfter
     ASSERT_EQ(order.size(), static_cast<std::size_t>(kFiles));
     ASSERT_EQ(prepare("ahead"), order); // folders made alike list alike
     ASSERT_EQ(prepare("threads"), order);
-    ASSERT_EQ(prepare("alongside"), order);
     const Names alone = search("alone", order, {ReadAheadMode::Off});
     const Names ahead = search("ahead", order, {ReadAheadMode::Always});
-    EXPECT_EQ(ahead, alone) << "batches";
+    EXPECT_EQ(ahead, alone) << "alongside, with the sweep";
     EXPECT_EQ(search("threads", order, {ReadAheadMode::Always, ReaderKind::Threads}), alone) << "a read per thread";
-    EXPECT_EQ(search("alongside", order, {ReadAheadMode::Always, ReaderKind::Alongside}), alone) << "alongside";
     const Names expected{order[100] + ": needle " + order[100], order[101] + ": needle rewritten",
                          order[104] + ": needle after", order[250] + ": needle " + order[250],
                          order[599] + ": needle " + order[599]};
@@ -248,9 +245,9 @@ TEST_F(RecordWalkTest, NoAtTheFirstMatchEndsEveryReaderAndAWarmWalkHasOneReaderA
     {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("needle", "", ""), {ReadAheadMode::Always});
         ASSERT_TRUE(walk.next());
-        EXPECT_GT(threadCount(), before) << "readers of batches";
+        EXPECT_GT(threadCount(), before) << "the reader alongside and the sweep";
     }
-    EXPECT_EQ(threadCountComingDownTo(before), before) << "a reader of batches outlived the walk";
+    EXPECT_EQ(threadCountComingDownTo(before), before) << "a reader or the sweep outlived the walk";
 
     // The folder is in the page cache: one reader alongside the walk at most, and none on one core. That reader
     // keeps no descriptor of the process's but the folder: a pipe closed meanwhile ends for its other end at once.

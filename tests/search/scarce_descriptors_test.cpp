@@ -105,7 +105,7 @@ TEST_F(ScarceDescriptorsTest, EveryMatchIsFoundHoweverFewDescriptorsAreLeft) {
         WalkOptions options;
     } walks[] = {
         {"warm, read by the walk and a reader alongside it", {ReadAheadMode::WhenSlow}},
-        {"read ahead in batches, as when cold", {ReadAheadMode::Always}},
+        {"read ahead with the sweep, as when cold", {ReadAheadMode::Always}},
         {"read ahead by threads, as on a share", {ReadAheadMode::Always, ReaderKind::Threads}},
     };
     for (const auto& walk : walks) {
