@@ -45,7 +45,7 @@ struct WalkOptions {
      *  or threads. A network share or a file system in user space is read by threads whatever this says: each open
      *  there is a round trip of its own. */
     ReaderKind localReaders = ReaderKind::Alongside;
-    unsigned threads = 32; ///< reader threads when reading ahead without batches, each with one read in flight
+    unsigned threads = 32; ///< reader threads when reading ahead by threads, each with one read in flight
 };
 
 /**
@@ -54,11 +54,12 @@ struct WalkOptions {
  * A file that cannot be opened, holds fewer than two fields or a field too long is not a record: it is passed over
  * and the walk goes on. A file of two fields is a record whatever bytes they hold, NUL included.
  *
- * Where files are slow to come, the walk reads a window of the next files ahead with reader threads, many reads in
- * flight. Nothing read ahead outlives a question to the user: next() holds the readers while its match is out, and
- * the next call reads the window again, so each file is seen as it stands when the walk reaches it. What the readers
- * could not open or read whole (the process short of descriptors, a file too large), the walk reads itself when it
- * reaches it; only its own failure makes a file unreadable. The readers end with the walk.
+ * On a local disk with a second core, one reader shares the reads of a window of the next files with the walk. Where
+ * files are slow to come, the walk reads that window ahead with reader threads, many reads in flight. Nothing read
+ * ahead outlives a question to the user: next() holds the readers while its match is out, and the next call reads the
+ * window again, so each file is seen as it stands when the walk reaches it. What the readers could not open or read
+ * whole (the process short of descriptors, a file too large), the walk reads itself when it reaches it; only its own
+ * failure makes a file unreadable. The readers end with the walk.
  */
 class RecordWalk {
 public:
