@@ -159,19 +159,11 @@ void ReadAhead::readNextInWalk(std::unique_lock<std::mutex>& lock) {
         slotAt(nextRead_++).state = State::Reading;
     ++inFlight_;
     lock.unlock();
-    for (std::size_t i = 0; i < files; ++i) {
-        readWholeFile(folder_, slotAt(start + i).name, walkReads_[i]);
-        if (sifting)
-            sift(walkReads_[i]);
-    }
+    for (std::size_t i = 0; i < files; ++i)
+        readFile(slotAt(start + i).name, walkReads_[i], sifting);
     lock.lock();
     --inFlight_;
-    for (std::size_t i = 0; i < files; ++i) {
-        Slot& slot = slotAt(start + i);
-        heldBytes_ += walkReads_[i].bytes.size();
-        std::swap(slot.content, walkReads_[i]);
-        slot.state = State::Read;
-    }
+    publish(start, walkReads_, files);
 }
 
 void ReadAhead::siftWith(Sieve sieve) {
@@ -182,10 +174,20 @@ void ReadAhead::siftWith(Sieve sieve) {
     }
 }
 
-void ReadAhead::sift(WholeFile& file) const {
-    if (file.kind == WholeFile::Kind::Read && !sieve_(file.bytes)) {
+void ReadAhead::readFile(const std::string& name, WholeFile& file, bool sifting) const {
+    readWholeFile(folder_, name, file);
+    if (sifting && file.kind == WholeFile::Kind::Read && !sieve_(file.bytes)) {
         file.kind = WholeFile::Kind::PassedOver;
         file.bytes.clear();
+    }
+}
+
+void ReadAhead::publish(std::uint64_t start, std::vector<WholeFile>& contents, std::size_t files) {
+    for (std::size_t i = 0; i < files; ++i) {
+        Slot& done = slotAt(start + i);
+        heldBytes_ += contents[i].bytes.size();
+        std::swap(done.content, contents[i]);
+        done.state = State::Read;
     }
 }
 
@@ -255,23 +257,15 @@ void ReadAhead::readLoop() {
         }
         ++inFlight_;
         lock.unlock();
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            readWholeFile(folder_, names[i], contents[i]);
-            if (sifting)
-                sift(contents[i]);
-        }
+        for (std::size_t i = 0; i < names.size(); ++i)
+            readFile(names[i], contents[i], sifting);
         lock.lock();
         if (--inFlight_ == 0)
             idle_.notify_all();
         // Dropped when resume() came meanwhile: the files were read before the user was asked.
         if (generation != generation_)
             continue;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            Slot& done = slotAt(start + i);
-            heldBytes_ += contents[i].bytes.size();
-            std::swap(done.content, contents[i]);
-            done.state = State::Read;
-        }
+        publish(start, contents, names.size());
         if (start == first_)
             arrived_.notify_one();
     }

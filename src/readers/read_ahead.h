@@ -109,15 +109,18 @@ private:
 
     void readLoop();
     void readNextInWalk(std::unique_lock<std::mutex>& lock); // the walk reads the next files no one has started on
-    void sift(WholeFile& file) const;                        // after a read: passes the file over when the sieve says
-    [[nodiscard]] bool readerMayStart() const;               // with mutex_ held
+    // Reads a file whole, passed over when sifting and the sieve refuses it.
+    void readFile(const std::string& name, WholeFile& file, bool sifting) const;
+    // Hands files read from start on to their places, swapping their contents in; with mutex_ held.
+    void publish(std::uint64_t start, std::vector<WholeFile>& contents, std::size_t files);
+    [[nodiscard]] bool readerMayStart() const; // with mutex_ held
 
     const int folder_;
     std::size_t filesPerRead_ = 1;     // the files a reader takes at a time, read one after another
     std::vector<WholeFile> walkReads_; // alongside, what the walk reads of the files no reader started on
     WholeFile taken_;                  // what take() gave last
     Sieve sieve_;                      // set once, under mutex_, before sifting_
-    bool sifting_ = false;
+    bool sifting_ = false;             // readers and walk pass over what the sieve refuses
     mutable std::mutex mutex_;
     std::condition_variable work_;    // a reader may start a read, or must stop
     std::condition_variable arrived_; // the first slot was read
@@ -127,8 +130,8 @@ private:
     std::uint64_t first_ = 0;      // the walk's position of the window's first file
     std::uint64_t nextRead_ = 0;   // the position of the next slot to read: slots before it are being read or read
     std::uint64_t generation_ = 0; // counts resume(); a read begun before one is dropped
-    std::size_t heldBytes_ = 0;    // a reader starts while less than kMaxHeldBytes is held, so a batch may go over
-    unsigned inFlight_ = 0;        // readers reading now
+    std::size_t heldBytes_ = 0; // a reader starts while less than kMaxHeldBytes is held, so what one takes may go over
+    unsigned inFlight_ = 0;     // readers reading now
     bool paused_ = false;
     bool stopping_ = false;
     std::vector<std::thread> readers_;

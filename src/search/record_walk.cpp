@@ -55,7 +55,7 @@ RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, 
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
         startReadAhead();
-    else if (options_.readAhead == ReadAheadMode::WhenSlow && readers::usableCores() > 1) {
+    else if (options_.readAhead == ReadAheadMode::WhenSlow && folder_ >= 0 && readers::usableCores() > 1) {
         readAhead_ = std::make_unique<ReadAhead>(folder_, ReaderKind::Alongside, 1);
         warmReader_ = true;
     }
