@@ -132,24 +132,27 @@ Status goDown(Folder& folder, std::string_view path, int& hops) {
     return folder.status().ok() ? Status{} : Status::failure(folder.status().error, "follow link");
 }
 
-// The identity of a file: the same inode on the same device.
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    friend bool operator==(const FileId&, const FileId&) = default;
-};
+FileId idOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino};
+}
+
+FileStamp stampOf(const struct stat& st) {
+    return {idOf(st), st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
 
 // Where a name leads through symbolic links: the folder that holds the file (nothing: the starting folder), its name
-// there and, when it exists, which file it is. A link to a folder fails with EISDIR.
+// there and, when it exists, which file it is; and what the name itself held, as it was opened. A link to a folder
+// fails with EISDIR.
 struct LinkTarget {
     std::optional<Folder> folder;
     std::string name;
     std::optional<FileId> file;
     Status status;
+    std::optional<struct stat> entry; // the name's own entry, when there was one
 };
 
 LinkTarget followLinks(const Folder& start, const std::string& name) {
-    LinkTarget target{std::nullopt, name, std::nullopt, {}};
+    LinkTarget target{std::nullopt, name, std::nullopt, {}, std::nullopt};
     bool followed = false; // whether a link was followed on the way
     for (int hops = 0;;) {
         const Folder& here = target.folder ? *target.folder : start;
@@ -158,9 +161,11 @@ LinkTarget followLinks(const Folder& start, const std::string& name) {
             target.status = entry.status();
             return target;
         }
+        if (!followed && entry.status().ok())
+            target.entry = entry.info();
         if (!entry.status().ok() || !entry.isLink()) {
             if (entry.status().ok())
-                target.file = FileId{entry.info().st_dev, entry.info().st_ino};
+                target.file = idOf(entry.info());
             // A followed link must lead to something (examine() tells what).
             else if (followed)
                 target.status = Status::failure(ENOENT, "replace (the file is a link that points to nothing)");
@@ -201,7 +206,7 @@ Status stillTheSame(const Folder& folder, const std::string& name, const std::op
     const bool exists = ::fstatat(folder.descriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
         return Status::failure(errno, "replace");
-    const std::optional<FileId> now = exists ? std::optional(FileId{st.st_dev, st.st_ino}) : std::nullopt;
+    const std::optional<FileId> now = exists ? std::optional(idOf(st)) : std::nullopt;
     if (now != was)
         return Status::failure(EAGAIN, "replace (the file changed while it was being saved)");
     return {};
@@ -212,30 +217,88 @@ Status stillTheSame(const Folder& folder, const std::string& name, const std::op
 struct Predecessor {
     Status status;
     std::optional<Ownership> keep;
+    std::optional<FileStamp> stamp; // the file as it was examined
 };
 
 Predecessor examine(const Folder& folder, const std::string& name, FileAccess access) {
     struct stat st {};
     if (::fstatat(folder.descriptor(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {errno == ENOENT ? Status{} : Status::failure(errno, "replace"), std::nullopt};
+        return {errno == ENOENT ? Status{} : Status::failure(errno, "replace"), std::nullopt, std::nullopt};
+    // A link here was put in place of the file judged after its links were followed: judged again from the start.
+    if (S_ISLNK(st.st_mode))
+        return {Status::failure(EAGAIN, "replace (the file changed while it was being saved)"), std::nullopt,
+                std::nullopt};
     if (!S_ISREG(st.st_mode))
-        return {Status::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, "replace (not an ordinary file)"), std::nullopt};
+        return {Status::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, "replace (not an ordinary file)"), std::nullopt,
+                std::nullopt};
     // The rename would replace a file the user made read-only, since it needs only the folder's permission; so its
     // own permission is asked first. A file that nobody may write is read-only for root too.
     if (::faccessat(folder.descriptor(), name.c_str(), W_OK, AT_EACCESS) != 0 &&
         (errno == EACCES || errno == EPERM || errno == EROFS))
-        return {Status::failure(errno, "replace (the file is read-only)"), std::nullopt};
+        return {Status::failure(errno, "replace (the file is read-only)"), std::nullopt, std::nullopt};
     if ((st.st_mode & 0222) == 0)
-        return {Status::failure(EACCES, "replace (the file is read-only)"), std::nullopt};
+        return {Status::failure(EACCES, "replace (the file is read-only)"), std::nullopt, std::nullopt};
     const unsigned permissions = st.st_mode & (access == FileAccess::OwnerOnly ? 0600 : 0777);
-    return {{}, Ownership{permissions, st.st_uid, st.st_gid}};
+    return {{}, Ownership{permissions, st.st_uid, st.st_gid}, stampOf(st)};
+}
+
+Status changedSinceRead() {
+    return Status::failure(EPERM, "replace (the record was changed or replaced by someone else since it was shown)");
+}
+
+bool isOwnOrdinaryFile(const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// A resave of what was read replaces the entry that was read (or nothing, when there was none) or an ordinary file of
+// the user's own that has taken its place since.
+Status judgeEntry(const LinkTarget& target, const Recalled& recalled) {
+    if (!target.entry || stampOf(*target.entry) == recalled.entry || isOwnOrdinaryFile(*target.entry))
+        return {};
+    return changedSinceRead();
+}
+
+// What the successor of the file read keeps: the file's own permissions, never wider than when it was read, and the
+// group it had then; or those of a file of the user's own that took its place, no wider either. Another user's file
+// in its place is refused. When nothing is there now, the new file keeps what the one read had.
+Predecessor judgeFile(Predecessor old, const Recalled& recalled) {
+    if (!old.keep) {
+        if (recalled.file)
+            old.keep = recalled.ownership;
+        return old;
+    }
+    if (recalled.file && old.stamp == recalled.file)
+        old.keep->group = recalled.ownership.group;
+    else if (old.keep->owner != ::geteuid())
+        return {changedSinceRead(), std::nullopt, std::nullopt};
+    if (recalled.file)
+        old.keep->permissions &= recalled.ownership.permissions;
+    return old;
+}
+
+// Reads a descriptor's file from its start, at most maxBytes; EFBIG when there is more.
+Status readFrom(int fd, std::string& bytes, std::size_t maxBytes) {
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Status::failure(errno, "read");
+        if (n == 0)
+            return {};
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes)
+            return Status::failure(EFBIG, "read");
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 } // namespace
 
 StagedFile::StagedFile(const Folder& folder, std::string_view stem, std::string_view bytes, FileAccess access,
                        const std::optional<Ownership>& keep)
-    : folder_(folder) {
+    : folder_(folder), bytes_(bytes) {
     // A file that keeps another's permissions starts private, so nobody opens it before it has them.
     const unsigned permissions = keep || access == FileAccess::OwnerOnly ? 0600 : 0666;
     NewFile created = createHiddenFile(folder, stem, permissions);
@@ -249,6 +312,10 @@ StagedFile::StagedFile(const Folder& folder, std::string_view stem, std::string_
         status_ = writeAll(created.fd, bytes);
     if (status_.ok())
         status_ = syncChecked(created.fd, "fsync");
+    struct stat st {};
+    if (status_.ok() && ::fstat(created.fd, &st) != 0)
+        status_ = Status::failure(errno, "fstat");
+    written_ = idOf(st);
     const Status closed = closeChecked(created.fd);
     if (status_.ok())
         status_ = closed;
@@ -265,7 +332,7 @@ Status StagedFile::publishNew(const std::string& name) {
         if (::renameat2(dir, temporary_.c_str(), dir, name.c_str(), RENAME_NOREPLACE) == 0) {
             published_ = true;
             (void)folder_.sync(); // see publishOver()
-            return {};
+            return placed(name);
         }
         if (!lacksNoReplaceRename(errno))
             return Status::failure(errno, "rename");
@@ -277,7 +344,7 @@ Status StagedFile::publishNew(const std::string& name) {
             ::unlinkat(dir, temporary_.c_str(), 0);
             published_ = true;
             (void)folder_.sync();
-            return {};
+            return placed(name);
         }
         if (errno == EEXIST)
             return Status::failure(EEXIST, "link");
@@ -309,24 +376,53 @@ Status StagedFile::publishOver(const std::string& name) {
     // The new content is in place now. A folder that cannot be flushed must not make the caller report "not
     // saved" for a file the user can see (a retried new record would be saved twice); the rename stands.
     (void)folder_.sync();
-    return {};
+    return placed(name);
+}
+
+// Saved means kept: after its rename, the name holds the file written. Another member of a shared folder may have
+// put a file of theirs in place of the temporary file just before the rename, or of the record just after it. Some
+// file systems give a file a new number once it is written (rclone): there an ordinary file of the user's own with
+// the bytes written is the file written.
+Status StagedFile::placed(const std::string& name) {
+    const int fd = ::openat(folder_.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    bool kept = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (kept && idOf(st) != written_) {
+        std::string bytes;
+        kept = isOwnOrdinaryFile(st) && readFrom(fd, bytes, bytes_.size()).ok() && bytes == bytes_;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return kept ? Status{} : Status::failure(EPERM, "rename (another file took the place of the one written)");
 }
 
 namespace {
 
-// One try of replaceFile(): the links followed and judged, the file examined, the new content staged beside it and
-// put in its place only if the name still is the file judged.
-Status replaceOnce(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access) {
+// One try of replaceFile(): the links followed and judged, the file examined (against what was read, when that is
+// known), the new content staged beside it and put in its place only if the name still is the file judged; a name
+// that holds nothing gets the new file only while nothing else takes it.
+Status replaceOnce(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access,
+                   const std::optional<Recalled>& recalled) {
     const LinkTarget target = followLinks(folder, name);
     if (!target.status.ok())
         return target.status;
+    if (recalled)
+        if (Status entry = judgeEntry(target, *recalled); !entry.ok())
+            return entry;
     const Folder& home = target.folder ? *target.folder : folder;
-    const Predecessor old = examine(home, target.name, access);
+    Predecessor old = examine(home, target.name, access);
+    if (old.status.ok() && recalled)
+        old = judgeFile(std::move(old), *recalled);
     if (!old.status.ok())
         return old.status;
     StagedFile staged(home, target.name, bytes, access, old.keep);
     if (!staged.status().ok())
         return staged.status();
+    if (!target.file) {
+        const Status created = staged.publishNew(target.name);
+        return created.error == EEXIST ? Status::failure(EAGAIN, "replace (the file changed while it was being saved)")
+                                       : created;
+    }
     // Whatever took the file's place since it was judged is left as it is, and so is the file.
     if (Status same = stillTheSame(home, target.name, target.file); !same.ok())
         return same;
@@ -335,17 +431,51 @@ Status replaceOnce(const Folder& folder, const std::string& name, std::string_vi
 
 } // namespace
 
-Status replaceFile(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access) {
+Status replaceFile(const Folder& folder, const std::string& name, std::string_view bytes, FileAccess access,
+                   const std::optional<Recalled>& recalled) {
     // A file that changed while it was being saved is judged again from the start. Some file systems give a file a
     // new number a moment after it was written (rclone, once its cache has taken the write), so a quick second save
     // may meet that once; a name that keeps changing is refused.
     Status status;
     for (int attempt = 0; attempt < kReplaceTries; ++attempt) {
-        status = replaceOnce(folder, name, bytes, access);
+        status = replaceOnce(folder, name, bytes, access, recalled);
         if (status.error != EAGAIN)
             break;
     }
     return status;
+}
+
+RecalledRead readRecalled(const Folder& folder, const std::string& name, std::size_t maxBytes) {
+    RecalledRead read;
+    // An ordinary file is opened as it is, so the entry and the file are the one descriptor's; a link's own entry
+    // is opened as it is first, then the file it leads to. Pipes and devices are opened without waiting, and refused.
+    const int dir = folder.descriptor();
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::openat(dir, name.c_str(), kFlags | O_NOFOLLOW);
+    if (fd < 0 && errno == ELOOP) {
+        const OpenedEntry link(dir, name);
+        if (link.status().ok() && link.isLink()) {
+            read.recalled.entry = stampOf(link.info());
+            fd = ::openat(dir, name.c_str(), kFlags);
+        }
+    }
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        read.status = Status::failure(fd < 0 && errno == ELOOP ? EAGAIN : errno, "open");
+    else if (!S_ISREG(st.st_mode))
+        read.status = Status::failure(EINVAL, "open (not an ordinary file)");
+    if (read.status.ok()) {
+        if (!read.recalled.entry)
+            read.recalled.entry = stampOf(st);
+        read.recalled.file = stampOf(st);
+        read.recalled.ownership = {static_cast<unsigned>(st.st_mode & 0777), st.st_uid, st.st_gid};
+        read.status = readFrom(fd, read.bytes, maxBytes);
+    }
+    if (fd >= 0)
+        ::close(fd);
+    if (!read.status.ok())
+        read.recalled = {};
+    return read;
 }
 
 int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names, std::chrono::seconds olderThan) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 #include "platform/folder.h"
@@ -33,6 +34,46 @@ struct Ownership {
     unsigned owner = 0;
     unsigned group = 0;
 };
+
+/** The identity of a file or link: the same inode on the same device. */
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+/** A file or link as it stood at a moment: which one it is, and when its inode last changed, so that another file
+ *  that was given the same number since (a number freed is soon given again) is not taken for it. */
+struct FileStamp {
+    FileId id;
+    long long changedSeconds = 0;
+    long changedNanoseconds = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+/**
+ * What a name held when a file was read through it, for a resave of what was read: the entry itself (an ordinary
+ * file or a link) and the ordinary file it led to, with that file's permissions, owner and group. In a folder whose
+ * members may rename each other's files, who owns what stands at a name says nothing of who put it there; so a
+ * resave replaces only this, or an ordinary file of the user's own that took its place since.
+ */
+struct Recalled {
+    std::optional<FileStamp> entry; ///< nothing: the name held nothing when it was read
+    std::optional<FileStamp> file;  ///< the ordinary file read, the entry itself or where its links led
+    Ownership ownership;            ///< file's permissions, owner and group when it was read
+};
+
+/** A file read whole through a name of a folder, with what the name held then. */
+struct [[nodiscard]] RecalledRead {
+    Status status; ///< why the file could not be read; EINVAL for anything but an ordinary file, EFBIG when too large
+    std::string bytes;
+    Recalled recalled;
+    [[nodiscard]] bool ok() const { return status.ok(); }
+};
+
+/** Reads an ordinary file of a folder whole (at most maxBytes) without ever waiting on a pipe or a device, and tells
+ *  which entry and file held the bytes read: both are judged through the descriptors the bytes came from. */
+[[nodiscard]] RecalledRead readRecalled(const Folder& folder, const std::string& name, std::size_t maxBytes);
 
 /**
  * The bytes of a file to be: a hidden temporary file of a folder, named after the stem, written and flushed to the
@@ -65,8 +106,11 @@ public:
 
 private:
     [[nodiscard]] Status publishOverReservation(const std::string& name);
+    [[nodiscard]] Status placed(const std::string& name);
 
     const Folder& folder_;
+    std::string bytes_; // what was written, to know the file again after its rename
+    FileId written_;    // the temporary file, to know it again after its rename
     std::string temporary_;
     Status status_;
     bool published_ = false;
@@ -80,9 +124,14 @@ private:
  * file, so the link stays. The new file keeps the old one's permissions, and its owner and group where the process
  * may set them (OwnerOnly never gives more than 0600). A file this process may not write, or that nobody may write,
  * is refused with the reason and left as it is; so is anything but an ordinary file.
+ *
+ * Given what the name held when its content was read (readRecalled()), only that is replaced, or an ordinary file
+ * of the user's own that has taken its place since; anything else (a link that was not there, another user's file)
+ * is refused with EPERM and left as it is, and the new file never gives more access than the one read did.
  */
 [[nodiscard]] Status replaceFile(const Folder& folder, const std::string& name, std::string_view bytes,
-                                 FileAccess access = FileAccess::Shared);
+                                 FileAccess access = FileAccess::Shared,
+                                 const std::optional<Recalled>& recalled = std::nullopt);
 
 /** A safe write of the file at a POSIX path: replaceFile() for Replace, StagedFile::publishNew() for CreateNew. */
 [[nodiscard]] Status writeFileAtomically(const std::string& path, std::string_view bytes, WriteMode mode,

@@ -1,6 +1,7 @@
 #include "store/record_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 
 #include "platform/cp1252.h"
@@ -50,6 +51,22 @@ ReadResult readRecordFile(FieldReader& reader, const std::string& path) {
     return result;
 }
 
+RecallResult recallRecordFile(const std::string& folder, const std::string& number) {
+    RecallResult result;
+    const platform::Folder open(folder);
+    if (recordNumberProblem(number, "recall").ok() && open.status().ok()) {
+        // Two whole fields at most, and their quotes and line ends.
+        platform::RecalledRead read = platform::readRecalled(open, recordFileName(number), 2 * kMaxFieldBytes + 8);
+        if (read.ok()) {
+            FieldReader reader(std::move(read.bytes));
+            result.read = readRecord(reader);
+            if (result.read.ok())
+                result.recalled = read.recalled;
+        }
+    }
+    return result;
+}
+
 std::string recordFileName(const std::string& number) {
     return platform::cp1252ToUtf8(number);
 }
@@ -61,16 +78,19 @@ platform::Status recordNumberProblem(const std::string& number, const char* acti
         EINVAL, std::string(action) + " (a record number may not be empty, . or .., nor hold \\, / or a NUL byte)");
 }
 
-platform::Status writeRecordFile(const std::string& folder, const std::string& number, const Record& record) {
+platform::Status writeRecordFile(const std::string& folder, const std::string& number, const Record& record,
+                                 const platform::Recalled& recalled) {
     if (platform::Status problem = recordNumberProblem(number, "save"); !problem.ok())
         return problem;
     const platform::Folder open(folder);
     if (!open.status().ok())
         return open.status();
-    return platform::replaceFile(open, recordFileName(number), recordFileBytes(record));
+    return platform::replaceFile(open, recordFileName(number), recordFileBytes(record), platform::FileAccess::Shared,
+                                 recalled);
 }
 
-SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment, const Record& record) {
+SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment, const Record& record,
+                              int tries) {
     SaveResult result;
     const platform::Folder open(folder);
     if (!open.status().ok()) {
@@ -82,12 +102,20 @@ SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDa
     result.status = staged.status();
     if (!result.status.ok())
         return result;
-    for (int offset = 0; offset < kMaxRecordNumberTries; ++offset) {
-        result.number = recordNumber(platform::addSeconds(moment, offset));
+    // Files planted under every number from a moment on must not hold the save up: it gives up in half a second.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    int taken = 0;
+    while (taken < tries && (taken % 64 != 0 || std::chrono::steady_clock::now() < deadline)) {
+        result.number = recordNumber(platform::addSeconds(moment, taken));
         result.status = staged.publishNew(result.number);
         if (result.status.error != EEXIST)
             return result;
+        ++taken;
     }
+    result.status = platform::Status::failure(EEXIST, "save (no record number is free: the " + std::to_string(taken) +
+                                                          " numbers from " + recordNumber(moment) +
+                                                          " on are all taken by other files)");
+    result.number.clear();
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/safe_write.h"
 #include "platform/status.h"
 #include "store/field_reader.h"
 
@@ -50,6 +51,16 @@ struct [[nodiscard]] ReadResult {
  *  is passed in so a walk over many files reuses its buffer. */
 [[nodiscard]] ReadResult readRecordFile(FieldReader& reader, const std::string& path);
 
+/** The result of recalling a record file for the screen: the record, and what its name held when it was read. */
+struct [[nodiscard]] RecallResult {
+    ReadResult read;
+    platform::Recalled recalled; ///< what a resave of the record may replace; nothing when it could not be read
+    [[nodiscard]] bool ok() const { return read.ok(); }
+};
+
+/** Reads the record file of a number in a folder (POSIX path) as recallRecord() does. */
+[[nodiscard]] RecallResult recallRecordFile(const std::string& folder, const std::string& number);
+
 /** The name a record number (Windows-1252) has on the disk, where names are UTF-8. */
 [[nodiscard]] std::string recordFileName(const std::string& number);
 
@@ -59,11 +70,13 @@ struct [[nodiscard]] ReadResult {
 
 /**
  * Writes (or rewrites) the record file of a number in a folder (POSIX path) in one safe write, under exactly that
- * name. A record file that is a symbolic link is written through it; the new file keeps the old one's permissions;
- * a record file that may not be written is refused and left as it is.
+ * name, replacing only what the name held when the record was recalled, or a file of the user's own that took its
+ * place (platform::replaceFile()). A record file that is a symbolic link is written through it; the new file keeps
+ * the old one's permissions, never wider than when it was recalled; a record file that may not be written is
+ * refused and left as it is.
  */
 [[nodiscard]] platform::Status writeRecordFile(const std::string& folder, const std::string& number,
-                                               const Record& record);
+                                               const Record& record, const platform::Recalled& recalled);
 
 /** The result of writing a record: the status and the record number its file has. */
 struct [[nodiscard]] SaveResult {
@@ -78,9 +91,10 @@ inline constexpr int kMaxRecordNumberTries = 100000;
 /**
  * Writes a new record into a folder (POSIX path) under the number of the given moment. An existing file is never
  * replaced, also when another machine wrote it: when the number is taken the record takes the number of the next
- * second whose name is free, so the number still tells the creation time to within seconds.
+ * second whose name is free, so the number still tells the creation time to within seconds. It gives up, with
+ * EEXIST and a reason that names the first number and how many were taken, after `tries` numbers or half a second.
  */
 [[nodiscard]] SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
-                                            const Record& record);
+                                            const Record& record, int tries = kMaxRecordNumberTries);
 
 } // namespace qb::store

@@ -9,12 +9,16 @@ std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::str
     return drives.resolve(directory + "\\.");
 }
 
+RecallResult recallRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {
+    return recallRecordFile(dataDirectoryFolder(drives, directory), number);
+}
+
 SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
-                      const Record& record, const platform::LocalDateTime& now) {
+                      const Record& record, const platform::LocalDateTime& now, const platform::Recalled& recalled) {
     const std::string folder = dataDirectoryFolder(drives, directory);
     if (number.empty())
         return writeNewRecordFile(folder, now, record);
-    return {writeRecordFile(folder, number, record), number};
+    return {writeRecordFile(folder, number, record, recalled), number};
 }
 
 DeleteResult deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {

@@ -17,15 +17,20 @@ namespace qb::store {
  *  The files in it are always reached by their exact names through the open folder. */
 [[nodiscard]] std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::string& directory);
 
+/** Reads the record of a number from a data directory (a program path) to show it, with what its file name held
+ *  then: a resave of it replaces only that (saveRecord()). */
+[[nodiscard]] RecallResult recallRecord(const platform::DriveMap& drives, const std::string& directory,
+                                        const std::string& number);
+
 /**
  * Saves a record into a data directory (a program path). With an empty number it is a new record: it gets the
  * number of the moment `now`, or of the next free second, and never replaces a file. With a number it is a resave
- * that replaces the file of exactly that name in one safe write (as writeRecordFile() does), so a failure leaves the
- * old file as it was; a number holding "\", "/" or ".." is refused.
+ * of the record recalled (recallRecord()) that replaces what its name held then, in one safe write (as
+ * writeRecordFile() does), so a failure leaves the old file as it was; a number holding "\", "/" or ".." is refused.
  */
 [[nodiscard]] SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory,
-                                    const std::string& number, const Record& record,
-                                    const platform::LocalDateTime& now);
+                                    const std::string& number, const Record& record, const platform::LocalDateTime& now,
+                                    const platform::Recalled& recalled);
 
 /** The result of deleting a record. */
 struct [[nodiscard]] DeleteResult {

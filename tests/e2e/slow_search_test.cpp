@@ -1,15 +1,18 @@
 // A search over a data folder whose files are slow to come, as on a network share: while it reads and when it ends,
-// the windows are drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends.
+// the windows are drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends;
+// over a folder that never answers, closing the window ends the program once the user says so.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <tuple>
 #include <vector>
 
 #include "live_session.h"
+#include "mounting.h"
 #include "screen_reader.h"
 #include "slow_mount.h"
 #include "temp_dir.h"
@@ -84,6 +87,42 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
         EXPECT_LE(*read, std::chrono::milliseconds(100))
             << "the window took " << read->count() << " us after " << button;
     }
+}
+
+// Over a folder that never answers, closing the window asks whether to end Quillbox: No, and the search reads on;
+// Yes, and the windows and the main thread are gone at once, the read that the folder holds left to the kernel.
+TEST(EndToEndSlowFolder, ClosingTheWindowWhileTheFolderNeverAnswersOffersToEnd) {
+    test::TempDir home, work;
+    test::writeFile(work / "source/12061000.659", "\"\"\r\n\"hay\"\r\n");
+    test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
+    test::writeFile(home / "drive_c/slow/.keep", "");
+    test::SlowMount slow(work / "source", home / "drive_c/slow", 3'600'000);
+    if (!slow.mounted())
+        GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
+    LiveSession session({.home = home.path(), .workdir = work.path()});
+    // However the test ends, this test's folder server is killed before the session waits for the program, so that
+    // the read held there fails; the dead mount goes with it.
+    const auto hangUp = [&] {
+        (void)harness::runShell("pkill -KILL -P $PPID -x slow_folder");
+        harness::unmount(home / "drive_c/slow");
+    };
+    const std::shared_ptr<void> hungUpAtEnd(nullptr, [&](void*) { hangUp(); });
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+    ASSERT_TRUE(session.click("MainWindow", "&Search"));
+    for (const char* button : {"&No", "&Yes"}) {
+        ASSERT_TRUE(session.key("MainWindow", "alt+F4"));
+        ASSERT_TRUE(
+            session.answer("Attention!", "Quillbox is still reading the data folder.  End Quillbox now?", button));
+    }
+    const std::string pid = std::to_string(session.programPid());
+    const auto gone = [&] { // the process itself is reaped once the read held ends
+        return session.command({"ps", "-o", "stat=", "-p", pid}).value_or("").starts_with("Z") &&
+               !session.command({"xdotool", "search", "--onlyvisible", "--pid", pid});
+    };
+    EXPECT_TRUE(harness::waitUntil(gone, std::chrono::seconds(1))) << "its windows or its main thread live on";
+    hangUp();
+    EXPECT_EQ(session.waitForExit(10), 0);
 }
 
 } // namespace

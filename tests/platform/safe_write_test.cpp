@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <optional>
 #include <stdio.h> // renameat2, RENAME_EXCHANGE
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <tuple>
@@ -204,6 +205,49 @@ TEST(Resave, ALinkSwappedWhileItIsJudgedIsNeverWrittenThrough) {
     EXPECT_TRUE(hiddenNames(data).empty() && hiddenNames(other).empty());
 }
 
+// Another member watches the folder and puts a file of theirs in place of the user's temporary file before it is
+// renamed onto the record: a resave that says it saved has left the user's own file with her text at the name.
+TEST(Resave, SavedMeansTheNameHoldsTheFileWritten) {
+    if (::geteuid() != 0 || !qb::test::canMakeFilesUnreadable())
+        GTEST_SKIP() << "needs root, to watch the folder as another user";
+    TempDir dir;
+    qb::test::openToOthers(dir.path());
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    writeFile(dir / "12061403.659", kOld);
+    std::optional<std::string> swaps;
+    std::atomic<bool> swapping = true;
+    std::thread otherUser([&] {
+        swaps = qb::test::runInChild([&] {
+            const int watch = ::inotify_init1(IN_NONBLOCK), folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY);
+            ::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE);
+            int count = 0;
+            alignas(inotify_event) char events[4096];
+            for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+                 std::chrono::steady_clock::now() < end;) {
+                const ssize_t size = ::read(watch, events, sizeof events);
+                for (ssize_t at = 0; at < size; at += sizeof(inotify_event) + ((inotify_event*)(events + at))->len) {
+                    const auto* event = (const inotify_event*)(events + at);
+                    if (event->len > 0 && std::string_view(event->name).starts_with(".12061403.659.")) {
+                        ::close(::openat(folder, "theirs", O_CREAT | O_WRONLY, 0644));
+                        count += ::renameat(folder, "theirs", folder, event->name) == 0;
+                    }
+                }
+            }
+            return std::to_string(count);
+        });
+        swapping = false;
+    });
+    int wrongly = 0;
+    const Folder folder(dir.path());
+    for (int i = 0; swapping; ++i) {
+        const std::string& bytes = i % 2 ? kNew : kOld;
+        wrongly += replaceFile(folder, "12061403.659", bytes).ok() && readFile(dir / "12061403.659") != bytes;
+    }
+    otherUser.join();
+    ASSERT_TRUE(swaps && std::stoi(*swaps) > 0) << "the other member swapped nothing";
+    EXPECT_EQ(wrongly, 0) << "saves that left another file at the name (" << *swaps << " swaps)";
+}
+
 // A record of 1000:1000 in a folder all may write to, resaved by root, by another member of its group, and by a user
 // of no group of its: the owner is kept where the writer may set it, else the group, else no group gains access.
 TEST(Resave, KeepsTheOwnerOrTheGroupOrGivesNoOtherGroupAccess) {
@@ -236,6 +280,78 @@ TEST(Resave, KeepsTheOwnerOrTheGroupOrGivesNoOtherGroupAccess) {
         ASSERT_EQ(::stat((dir / "r").c_str(), &st), 0);
         EXPECT_EQ(readFile(dir / "r"), kNew) << c.name;
         EXPECT_EQ(std::tuple(st.st_mode, st.st_uid, st.st_gid), c.after) << c.name;
+    }
+}
+
+// A group folder of mode 2770, whose members may rename and remove each other's entries. The user (1000, of group
+// 4242, umask 077) recalls record 601 and resaves it after another member has put something at its name: only what
+// was recalled, or a file of the user's own, is replaced, never more widely readable than the record recalled; all
+// else stays as it was, and so does the user's private note that her link 600 leads to.
+TEST(Resave, ReplacesOnlyWhatWasRecalledWhereMembersRenameEachOthersFiles) {
+    if (::geteuid() != 0 || !qb::test::canMakeFilesUnreadable())
+        GTEST_SKIP() << "needs root, to act as two members of a group";
+    constexpr uid_t kUser = 1000, kMember = 1001;
+    constexpr gid_t kGroup = 4242;
+    enum class Put { Nothing, LinkMoved, File, Folder, Removed }; // what the other member did at the name since
+    const struct {
+        const char* name;
+        Put put;
+        uid_t owner;                            // of the record recalled, or of what was put in its place
+        mode_t mode;                            // of what was put in its place
+        bool refused;                           // with the reason, everything left as it was
+        std::tuple<mode_t, uid_t, gid_t> after; // the record's mode, owner and group after the resave
+    } cases[] = {
+        {"nothing", Put::Nothing, kUser, 0, false, {S_IFREG | 0660, kUser, kGroup}},
+        {"the record was another member's", Put::Nothing, kMember, 0, false, {S_IFREG | 0660, kUser, kGroup}},
+        {"the user's own link moved onto it", Put::LinkMoved, kUser, 0, true, {S_IFLNK | 0777, kUser, kUser}},
+        {"another member's file open to all", Put::File, kMember, 0666, true, {S_IFREG | 0666, kMember, kGroup}},
+        {"a folder", Put::Folder, kMember, 0777, true, {S_IFDIR | 0777, kMember, kGroup}},
+        {"a file of the user's own (a sync engine)", Put::File, kUser, 0644, false, {S_IFREG | 0640, kUser, kGroup}},
+        {"the record deleted", Put::Removed, kUser, 0, false, {S_IFREG | 0660, kUser, kGroup}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        qb::test::openToOthers(dir.path());
+        const std::string shared = dir / "shared", note = dir / "notes/A.rec";
+        writeWithMode(note, "note A", 0600);
+        ASSERT_EQ(::chown(note.c_str(), kUser, kUser), 0);
+        ASSERT_EQ(::chown((dir / "notes").c_str(), kUser, kUser), 0);
+        const std::string record = shared + "/601";
+        writeWithMode(record, kOld, 0660);
+        ASSERT_EQ(::chown(record.c_str(), c.put == Put::Nothing ? c.owner : kUser, kGroup), 0);
+        ASSERT_EQ(::symlink(note.c_str(), (shared + "/600").c_str()), 0);
+        ASSERT_EQ(::lchown((shared + "/600").c_str(), kUser, kUser), 0);
+        ASSERT_EQ(::chown(shared.c_str(), 0, kGroup), 0);
+        ASSERT_EQ(::chmod(shared.c_str(), 02770), 0);
+        const RecalledRead recalled = readRecalled(Folder(shared), "601", 1024);
+        ASSERT_TRUE(recalled.ok()) << recalled.status.describe();
+        if (c.put == Put::File)
+            writeFile(shared + "/theirs", "theirs");
+        const bool put = (c.put == Put::Nothing || ::unlink(record.c_str()) == 0) &&
+                         (c.put != Put::LinkMoved || ::rename((shared + "/600").c_str(), record.c_str()) == 0) &&
+                         (c.put != Put::File || ::rename((shared + "/theirs").c_str(), record.c_str()) == 0) &&
+                         (c.put != Put::Folder || ::mkdir(record.c_str(), 0700) == 0);
+        ASSERT_TRUE(put && (c.mode == 0 ||
+                            (::chmod(record.c_str(), c.mode) == 0 && ::chown(record.c_str(), c.owner, kGroup) == 0)));
+        const auto saved = qb::test::runInChild(
+            [&] {
+                const gid_t groups[] = {kGroup};
+                ::umask(077);
+                if (::setgroups(1, groups) != 0 || ::setgid(kUser) != 0 || ::setuid(kUser) != 0)
+                    return std::string("no user");
+                return replaceFile(Folder(shared), "601", kNew, FileAccess::Shared, recalled.recalled).describe();
+            },
+            20, qb::test::ChildUser::Same);
+        ASSERT_TRUE(saved) << c.name;
+        EXPECT_EQ(saved->find("since it was shown") != std::string::npos, c.refused) << c.name << ": " << *saved;
+        struct stat st {};
+        ASSERT_EQ(::lstat(record.c_str(), &st), 0) << c.name;
+        EXPECT_EQ(std::tuple(st.st_mode, st.st_uid, st.st_gid), c.after) << c.name;
+        if (S_ISREG(st.st_mode)) {
+            EXPECT_EQ(readFile(record) == kNew, !c.refused) << c.name;
+        }
+        EXPECT_EQ(readFile(note), "note A") << c.name << ": the note the user's link leads to";
+        EXPECT_TRUE(hiddenNames(shared).empty()) << c.name;
     }
 }
 

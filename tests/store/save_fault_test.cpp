@@ -96,9 +96,9 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     writeOldRecord();
     qb::test::fillFileSystem(folder);
     const std::string bigText(20000, 'x');
-    const SaveResult resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow);
+    const SaveResult resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow, {});
     EXPECT_EQ(resave.status.error, ENOSPC);
-    const SaveResult fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0});
+    const SaveResult fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0}, {});
     EXPECT_FALSE(fresh.status.ok());
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
     EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));
@@ -115,7 +115,7 @@ TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
         GTEST_SKIP() << "mount not allowed here";
     EXPECT_EQ(probeForSave(drives, "c:\\quill").error, EROFS);
     EXPECT_EQ(probeDataDirectory(drives, "c:\\quill").error, EROFS);
-    EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow).status.error, EROFS);
+    EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow, {}).status.error, EROFS);
     EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
     EXPECT_EQ(readFile(folder + "/testit.dat"), "the user's notes");
     EXPECT_EQ(listFolder(folder), (std::vector<std::string>{kNumber, "testit.dat"}));

@@ -140,8 +140,8 @@ TEST_F(SettingsTest, ASecondCopyStartingDuringAPasswordWriteLeavesThatWriteAlone
         GTEST_SKIP() << "strace is not installed";
     const std::string trace = work / "trace";
     qb::harness::BackgroundProcess writer({"strace", "-f", "-qq", "-o", trace, "-e",
-                                           "inject=renameat:delay_enter=1500000", QUILLBOX_SAVE_TOOL, home.path(),
-                                           "--password", "word"});
+                                           "inject=renameat,renameat2:delay_enter=1500000", QUILLBOX_SAVE_TOOL,
+                                           home.path(), "--password", "word"});
     const auto staged = [&] {
         for (const std::string& name : qb::test::listFolder(home / "drive_c"))
             if (name.starts_with(".@.dat."))
@@ -152,5 +152,5 @@ TEST_F(SettingsTest, ASecondCopyStartingDuringAPasswordWriteLeavesThatWriteAlone
     removeSettingsLeftovers(drives);
     ASSERT_TRUE(qb::harness::waitUntil([&] { return !writer.running(); }));
     EXPECT_EQ(settings.password(), "word");
-    EXPECT_TRUE(qb::test::injected(readFile(trace), "renameat")) << "the rename was not held up";
+    EXPECT_TRUE(qb::test::injected(readFile(trace), "renameat2")) << "the rename was not held up";
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
+#include <utility>
 
 namespace qb::app {
 
@@ -38,7 +39,7 @@ InputBlocker::InputBlocker(QWidget* window) : window_(window) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-InputBlocker::InputBlocker() : everyWindow_(true) {
+InputBlocker::InputBlocker(CloseRequest whenClosing) : everyWindow_(true), whenClosing_(std::move(whenClosing)) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -47,16 +48,23 @@ InputBlocker::~InputBlocker() {
 }
 
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
-    // A request to close a window (its frame's close button, Alt+F4) is the user's input too: it is refused.
+    // A request to close a window (its frame's close button, Alt+F4) is the user's input too: it is refused, and
+    // handed on to whoever asked to hear of it. The job may never end (a folder that does not answer), so this is the
+    // one way out the user has meanwhile.
     const bool closing = event->type() == QEvent::Close;
     if ((!closing && !isInput(event->type())) || !watched->isWidgetType())
         return false;
-    const auto* widget = static_cast<QWidget*>(watched);
+    auto* widget = static_cast<QWidget*>(watched);
     const bool blocked =
         everyWindow_ ? !widget->window()->isModal() : window_ && (widget == window_ || window_->isAncestorOf(widget));
-    if (blocked && closing)
-        event->ignore();
-    return blocked;
+    if (!blocked || !closing)
+        return blocked;
+    event->ignore();
+    if (event->spontaneous() && whenClosing_ && !std::exchange(closing_, true)) {
+        whenClosing_(*widget->window());
+        closing_ = false;
+    }
+    return true;
 }
 
 } // namespace qb::app

@@ -11,7 +11,7 @@ public:
     virtual void endNow() = 0;
 };
 
-/** The real exit: closes every window and leaves the process. */
+/** The real exit: takes every window off the screen and leaves the process, waiting for no thread. */
 class ProcessExit final : public ProgramExit {
 public:
     void endNow() override;

@@ -9,6 +9,7 @@
 
 #include "app/layout/controls.h"
 #include "app/services/services.h"
+#include "platform/safe_write.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,7 +23,8 @@ struct ListedFile;
 }
 namespace qb::store {
 class Settings;
-}
+struct RecallResult;
+} // namespace qb::store
 
 namespace qb::app {
 
@@ -39,7 +41,7 @@ public:
 
     /** The controls, in tab order: what the handlers read and write, and what tests look at and press. */
     struct Controls {
-        QPushButton* searchButton = nullptr;   ///< "&Search"
+        QPushButton* searchButton = nullptr;
         LimitedTextEdit* recordText = nullptr; ///< at most 30000 characters once stored
         QLineEdit* reminderDate = nullptr;     ///< mm/dd/yy, or empty for a record without a reminder
         QLineEdit* searchString1 = nullptr;
@@ -48,14 +50,14 @@ public:
         QLabel* searchStringsLabel = nullptr;
         QLabel* recordNumberLabel = nullptr;
         QLabel* dataDirectoryLabel = nullptr;
-        QPushButton* exitButton = nullptr;    ///< "E&xit"
-        QPushButton* saveButton = nullptr;    ///< "Sa&ve Record"
-        QPushButton* clearButton = nullptr;   ///< "&Clear form"
-        QPushButton* deleteButton = nullptr;  ///< "&Delete record"
-        QCheckBox* checkAlarms = nullptr;     ///< "Check alarms": the reminder check at the next start
-        QPushButton* printButton = nullptr;   ///< "&Print current record"
-        QComboBox* dataDirectory = nullptr;   ///< the record files' folder, editable; lists the folders start-up read
-        QPushButton* importButton = nullptr;  ///< "&Import records"
+        QPushButton* exitButton = nullptr;
+        QPushButton* saveButton = nullptr;
+        QPushButton* clearButton = nullptr;
+        QPushButton* deleteButton = nullptr;
+        QCheckBox* checkAlarms = nullptr; ///< whether the reminder check runs at the next start
+        QPushButton* printButton = nullptr;
+        QComboBox* dataDirectory = nullptr; ///< the record files' folder, editable; lists the folders start-up read
+        QPushButton* importButton = nullptr;
         QGroupBox* creationFilters = nullptr; ///< holds the three creation-date filters
         QLineEdit* monthFilter = nullptr;     ///< two characters: the record number's month
         QLabel* monthLabel = nullptr;
@@ -64,10 +66,10 @@ public:
         QLineEdit* searchString2 = nullptr;
         QLineEdit* dayFilter = nullptr; ///< two characters: the record number's day
         QLabel* dayLabel = nullptr;
-        QPushButton* passwordButton = nullptr;   ///< "Password"
-        QPushButton* setDefaultButton = nullptr; ///< "Set as default"
-        QPushButton* aboutButton = nullptr;      ///< "About the author"
-        QPushButton* reformatButton = nullptr;   ///< "R"
+        QPushButton* passwordButton = nullptr;
+        QPushButton* setDefaultButton = nullptr;
+        QPushButton* aboutButton = nullptr;
+        QPushButton* reformatButton = nullptr;
     };
 
     /** The table the controls are built from. */
@@ -75,7 +77,8 @@ public:
 
     /** The start-up procedure: settings, password, directory list, then the main window or the reminder check. */
     void startUp();
-    /** Search. */
+    /** Walks the data directory for records that match the search strings, reminder date and filters, showing each
+     *  match and asking whether to go on. */
     void search();
     /** Exit: stores the alarm flag and ends the program. */
     void exitProgram();
@@ -130,8 +133,9 @@ private:
     bool directoryBoxHasFocus() const;
     /** Runs the directory check as the focus leaves the directory box; see eventFilter. */
     void leaveDirectoryBox(Qt::FocusReason reason);
-    /** Puts a found record on screen as the current record, with its number. */
-    void showRecord(const search::ListedFile& file);
+    /** Puts a found record on screen as the current record, with its number: as recalled, when it could be read
+     *  again, else as the walk read it. */
+    void showRecord(const search::ListedFile& file, const store::RecallResult& recalled);
     /** Empties the search strings and filters, as every walk does at its end; the record on screen stays. */
     void clearCriteria();
     /** The user left the reminder window: this window comes back with its boxes empty. */
@@ -143,6 +147,14 @@ private:
     /** The control whose mouse press moved the focus out of the directory box while the check's messages were up;
      *  the press itself arrives after them, without its release. */
     QPointer<QWidget> pressedDuringCheck_;
+
+    /** The record number last put on screen and what its file name held then: a resave of that number replaces
+     *  only that. */
+    struct RecalledRecord {
+        QString number;
+        platform::Recalled recalled;
+    };
+    RecalledRecord recalled_;
 
     Services& services_;
     std::unique_ptr<ReminderWindow> reminderWindow_;

@@ -46,9 +46,13 @@ void MainWindow::saveRecord() {
     if (!texts)
         return;
     const auto& [directory, number, date, text] = *texts;
-    const platform::Status saved =
-        probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text}, services_.clock.now()).status
-                   : probe;
+    // A resave replaces only what the number's file name held when the record was recalled.
+    const platform::Recalled recalled =
+        recalled_.number == ui_.recordNumber->text() ? recalled_.recalled : platform::Recalled{};
+    const platform::Status saved = probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text},
+                                                                  services_.clock.now(), recalled)
+                                                    .status
+                                              : probe;
     if (!saved.ok()) {
         services_.dialogs.message(this, notSavedMessage(ui_.dataDirectory->currentText(), saved), titles::kAlert);
         return;

@@ -1,6 +1,7 @@
 // The main window's search and the start-up reminder check: one walk over the data directory with one match
 // rule, the search asking after each match, the check collecting the matches into the reminder window. The walk
-// reads on a thread of its own, so that the windows stay drawn and answer screen readers however slow the folder.
+// reads on a thread of its own, so that the windows stay drawn and answer screen readers however slow the folder,
+// and a request to close a window meanwhile offers to end the program, should the folder never answer.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 #include "app/jobs/background_work.h"
 #include "app/jobs/input_blocker.h"
 #include "app/services/dialogs.h"
+#include "app/services/program_exit.h"
+#include "app/services/services.h"
 #include "app/text/message_titles.h"
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
@@ -22,6 +25,7 @@
 #include "remind/reminder_check.h"
 #include "remind/reminder_list.h"
 #include "search/record_walk.h"
+#include "store/record_store.h"
 
 namespace qb::app {
 
@@ -61,12 +65,26 @@ private:
     bool changed_ = false;
 };
 
+// A request to close a window while a walk reads asks whether to end the program, No the default. A folder that
+// never answers (a network share gone away) holds its read in the kernel for good, and with it the walk: Yes ends
+// the program there and then, writing nothing, and leaves that read behind.
+InputBlocker::CloseRequest askToEnd(Services& services) {
+    return [&services](QWidget& window) {
+        if (services.dialogs.confirm(&window,
+                                     QStringLiteral("Quillbox is still reading the data folder.  End Quillbox now?"),
+                                     titles::kAttention))
+            services.exit.endNow();
+    };
+}
+
 } // namespace
 
-void MainWindow::showRecord(const search::ListedFile& file) {
-    setFieldBytes(ui_.recordText, file.record.text);
-    ui_.reminderDate->setText(boxText(file.record.reminderDate));
+void MainWindow::showRecord(const search::ListedFile& file, const store::RecallResult& recalled) {
+    const store::Record& record = recalled.ok() ? recalled.read.record : file.record;
+    setFieldBytes(ui_.recordText, record.text);
+    ui_.reminderDate->setText(boxText(record.reminderDate));
     ui_.recordNumber->setText(fromCp1252(file.number));
+    recalled_ = {ui_.recordNumber->text(), recalled.recalled};
 }
 
 void MainWindow::clearCriteria() {
@@ -92,18 +110,24 @@ void MainWindow::search() {
     dialogs.setPointer(this, Pointer::Hourglass);
     // The walk lives beside the windows' thread from its opening of the folder to the end of its last reads, while
     // that thread draws the windows and answers the desktop and screen readers; no input reaches them but a
-    // question's.
-    const InputBlocker blocked;
+    // question's, and a request to close one of them.
+    const InputBlocker blocked(askToEnd(services_));
     const std::string pattern = search::filePattern(directory, month, day, year);
     search::SearchCriteria criteria = search::SearchCriteria::fromTyped(string1, string2, date);
     std::optional<search::RecordWalk> walk;
     runBesideEventLoop([&] { walk.emplace(services_.drives, pattern, std::move(criteria)); });
     for (;;) {
         std::optional<search::ListedFile> found;
-        runBesideEventLoop([&] { found = walk->next(); });
+        store::RecallResult recalled;
+        // A match is read once more as it is recalled, with what its name holds, which a resave replaces.
+        runBesideEventLoop([&, &folder = directory] {
+            found = walk->next();
+            if (found)
+                recalled = store::recallRecord(services_.drives, folder, found->number);
+        });
         if (!found)
             break;
-        showRecord(*found);
+        showRecord(*found, recalled);
         dialogs.setPointer(this, Pointer::Default);
         const bool goOn =
             dialogs.question(this, QStringLiteral("Record found!  Continue search?"), titles::kMatchFound);
@@ -123,9 +147,10 @@ void MainWindow::runReminderCheck(const std::string& today) {
     dialogs.setPointer(this, Pointer::Hourglass);
     FoundReminders reminders;
     std::optional<search::ListedFile> last;
+    store::RecallResult recalled;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
-        const InputBlocker blocked;
+        const InputBlocker blocked(askToEnd(services_));
         // The whole walk, from opening the folder to its last read, lives beside the windows' thread, as the search
         // does. The results window is on screen from the first file on, and its list grows there as the matches are
         // found.
@@ -148,11 +173,13 @@ void MainWindow::runReminderCheck(const std::string& today) {
                     last = std::move(file);
                 }
             }
+            if (last)
+                recalled = store::recallRecord(services_.drives, *directory, last->number);
         });
     }
     // The record boxes are written once, with what the last match left in them; the list once more, whole.
     if (last)
-        showRecord(*last);
+        showRecord(*last, recalled);
     reminderWindow().showList(reminders.text());
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
