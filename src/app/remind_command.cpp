@@ -81,12 +81,13 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
-    // Runs that start together (at login, with the timer catching up) take turns from here on, so that a later one
-    // works out what is untold only once the earlier one has told it.
+    // Runs that start together (at login, with the timer catching up) take turns from here on, however long a walk
+    // takes, so that a later one reads what was told, and works out what is untold, only once the earlier one has
+    // told it. Without a turn nothing is notified, since it might be for the second time.
     const std::string state = platform::stateFolder();
     const std::string today = remind::reminderDateOf(now);
     std::optional<store::ToldRemindersTurn> turn(state);
-    store::ToldReminders told = store::loadToldReminders(state, today);
+    store::ToldReminders told = turn->ok() ? store::loadToldReminders(state, today) : store::ToldReminders(today);
     const remind::TodaysReminders due = remind::todaysReminders(drives, now, told);
     if (due.all.count() == 0)
         return 0;
@@ -99,6 +100,11 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     const std::optional<QDBusConnection> bus = desktopSessionBus();
     if (!bus) // in a terminal without a desktop, standard output is all there is
         return printed ? 0 : 1;
+    if (!turn->ok()) {
+        printError(QStringLiteral("Today's reminders were not notified, as what was told today cannot be kept: %1.")
+                       .arg(QString::fromLocal8Bit(turn->problem().c_str())));
+        return 1;
+    }
     // Told once shown: a run that starts while this one still waits for the click must not tell them again.
     const auto remember = [&] {
         told.add(due.folder, due.untoldNumbers);

@@ -147,9 +147,16 @@ Status Folder::sync() const {
 }
 
 Status Folder::lock(FolderLock kind) const {
-    // A lock waits out its holder for a while, but never one that hangs: then it goes on without.
+    // The kernel lets go of the lock of a process that ends, so only a live holder keeps an exclusive one waiting.
+    if (kind == FolderLock::Exclusive) {
+        while (::flock(fd_, LOCK_EX) != 0)
+            if (errno != EINTR)
+                return Status::failure(errno, "lock folder");
+        return {};
+    }
+    // A writer waits out a holder of the exclusive lock for a while, but never one that hangs: then it goes on without.
     constexpr auto kTry = std::chrono::milliseconds(20);
-    const int tries = kind == FolderLock::Shared ? 100 : kind == FolderLock::Exclusive ? 3000 : 1;
+    const int tries = kind == FolderLock::Shared ? 100 : 1;
     const int operation = (kind == FolderLock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     for (int attempt = 1;; ++attempt) {
         if (::flock(fd_, operation) == 0)

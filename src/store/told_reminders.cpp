@@ -1,11 +1,14 @@
 #include "store/told_reminders.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/home_folder.h"
 #include "platform/read_only_file.h"
 #include "platform/safe_write.h"
 
@@ -74,6 +77,30 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
         start = end + 1;
     }
     return fields;
+}
+
+// Makes and opens the state folder into folder and takes its lock; why not, or nothing.
+std::string takeTurn(const std::string& stateFolder, std::optional<platform::Folder>& folder) {
+    if (stateFolder.empty())
+        return "there is no home folder to keep it in";
+    const auto failed = [&](const platform::Status& status) {
+        return "the folder " + stateFolder + " cannot be used (" + status.describe() + ")";
+    };
+    if (const platform::Status made = platform::makeDirectories(stateFolder); !made.ok())
+        return failed(made);
+    folder.emplace(stateFolder);
+    if (!folder->status().ok())
+        return failed(folder->status());
+    struct stat st {};
+    if (::fstat(folder->descriptor(), &st) != 0)
+        return failed(platform::Status::failure(errno, "stat folder"));
+    // Before the wait: another user could hold the lock of a folder of theirs, and keep this run waiting for ever.
+    const platform::FolderFacts facts{S_ISDIR(st.st_mode), st.st_uid, st.st_mode};
+    if (std::optional<std::string> problem = platform::homeFolderProblem(stateFolder, facts, ::geteuid()))
+        return *problem;
+    if (const platform::Status locked = folder->lock(platform::FolderLock::Exclusive); !locked.ok())
+        return failed(locked);
+    return {};
 }
 
 } // namespace
@@ -192,10 +219,9 @@ std::string ToldReminders::bytes() const {
 }
 
 ToldRemindersTurn::ToldRemindersTurn(const std::string& stateFolder) {
-    if (!platform::makeDirectories(stateFolder).ok())
-        return;
-    folder_.emplace(stateFolder);
-    (void)folder_->lock(platform::FolderLock::Exclusive);
+    problem_ = takeTurn(stateFolder, folder_);
+    if (!problem_.empty())
+        folder_.reset();
 }
 
 ToldReminders loadToldReminders(const std::string& stateFolder, std::string today) {

@@ -68,13 +68,21 @@ private:
 
 /** The state folder, made when it is missing, held under its lock while this lives: runs of `quillbox --remind`
  *  that start together (at login, with the daily timer catching up) take turns, so that the later one sees what
- *  the earlier one told. A folder that cannot be made or locked gives no turn, and the run goes on without. */
+ *  the earlier one told, however long the earlier one takes. A folder that is not the user's own (as
+ *  platform::homeFolderProblem() says), or that cannot be made or locked, gives no turn. */
 class ToldRemindersTurn {
 public:
+    /** Waits for the turn as long as another run holds it; the kernel ends the turn of a run that ends. */
     explicit ToldRemindersTurn(const std::string& stateFolder);
+
+    /** Whether this run has its turn. */
+    [[nodiscard]] bool ok() const { return problem_.empty(); }
+    /** Why there is no turn; empty when there is one. */
+    [[nodiscard]] const std::string& problem() const { return problem_; }
 
 private:
     std::optional<platform::Folder> folder_;
+    std::string problem_;
 };
 
 /** What the file in the state folder says of today; nothing told when it is missing, unreadable, too large, no

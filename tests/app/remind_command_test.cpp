@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
+#include "fake_notification_server.h"
 #include "form_fixture.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_notice.h"
@@ -185,6 +187,26 @@ TEST_F(RemindProcessTest, HomeOptionBusWithoutNotificationsAndAFullDisk) {
     EXPECT_NE(run.err.find("quillbox: Today's reminders cannot be read: other users may write to the folder"),
               std::string::npos)
         << run.err;
+}
+
+// A run that starts while an earlier one has the turn waits, however long, and notifies only what that one did not.
+TEST_F(RemindProcessTest, WaitsItsTurnAndNotifiesOnlyWhatTheEarlierRunDidNot) {
+    const TempDir home;
+    writeHome(home);
+    writeFile(home / "drive_c/quill/12031000.611", "\"12/06/26\"\r\n\"Bring cake\"\r\n");
+    const SessionBus bus;
+    const FakeNotificationServer notifier(bus.address(), {"body"}, NotifierReaction::Close);
+    std::thread earlier([&, turn = std::make_unique<store::ToldRemindersTurn>(state / "quillbox")]() mutable {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // walking a slow folder, say
+        store::ToldReminders told("12/06/26");
+        told.add(home / "drive_c/quill", {"12011000.611"});
+        EXPECT_TRUE(store::storeToldReminders(state / "quillbox", told).ok());
+        turn.reset();
+    });
+    EXPECT_EQ(remind(home, {"--quiet"}, bus.address()).exitCode, 0);
+    earlier.join();
+    ASSERT_EQ(notifier.asked().size(), 1u);
+    EXPECT_EQ(notifier.asked()[0].body.toStdString(), "Bring cake") << "what the earlier run told was told again";
 }
 
 } // namespace

@@ -57,7 +57,7 @@ TEST(ToldReminders, WhatIsWrittenIsReadBackAndWhatIsNoLineOfTheFileCountsAsNothi
 }
 
 // The file is private to its user, too large a one, a pipe or another user's file is not read, and two runs that
-// start together take turns, the later one seeing what the earlier told.
+// start together take turns, the later one seeing what the earlier told; another user's folder gives no turn.
 TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInTurns) {
     qb::test::TempDir home;
     const std::string state = home / "state", file = state + "/reminders-told";
@@ -76,7 +76,7 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     char byte = 0;
     ASSERT_EQ(::read(started[0], &byte, 1), 1);
     const auto turn = std::make_unique<qb::store::ToldRemindersTurn>(state);
-    EXPECT_TRUE(toldNow()) << "the second run did not wait for the first";
+    EXPECT_TRUE(turn->ok() && toldNow()) << "the second run did not wait for the first";
     int status = 1;
     ::waitpid(first, &status, 0);
     EXPECT_EQ(status, 0);
@@ -98,6 +98,10 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     qb::test::writeFile(file, kHeader + "12/08/26 /q 12081000.600\n");
     ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
     EXPECT_FALSE(toldNow()) << "another user's";
+    ASSERT_EQ(::chown(state.c_str(), 65534, 65534), 0);
+    ::alarm(10); // this process holds the lock: another user's folder is refused before any wait
+    EXPECT_NE(qb::store::ToldRemindersTurn(state).problem().find("belongs to another user"), std::string::npos);
+    ::alarm(0);
 }
 
 } // namespace
