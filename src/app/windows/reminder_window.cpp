@@ -29,12 +29,12 @@ constexpr ControlRow<Controls> kControls[] = {
       .tabIndex = 0}},
     {&Controls::reminderList,
      {.name = "reminderList", .at = {120, 240, 9285, 5295}, .tabIndex = 1, .accessibleName = "Reminders for today"}},
-    // Ends at the window's edge: a label drawn past it is cut off there in any case.
+    // Wider than the window, which cuts it off at its edge; its text ends well before that.
     {&Controls::explanation,
      {.name = "explanation",
       .caption = "Above you will find any records containing a reminder date of today.   Additional searches may be "
                  "performed later.",
-      .at = {240, 5640, 9240, 255},
+      .at = {240, 5640, 10335, 255},
       .tabIndex = 2}},
     {&Controls::printButton,
      {.name = "printButton",

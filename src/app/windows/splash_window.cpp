@@ -2,10 +2,11 @@
 
 #include "app/windows/splash_window.h"
 
-#include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/layout/controls.h"
@@ -27,6 +28,9 @@ using Controls = SplashWindow::Controls;
 
 constexpr ControlRow<Controls> kControls[] = {
     {&Controls::frame, {.name = "frame", .at = {150, 0, 7080, 4050}, .accessibleName = "Quillbox"}},
+    // The logo is a picture of 320 by 200 pixels, shown scaled to 3360 by 2100 twips (224 by 140 pixels at 96 dpi):
+    // the same shape, small enough to leave room for the product's name beside it. At its own size it would take
+    // 4800 by 3000 twips, two thirds of the frame's width and three quarters of its height.
     {&Controls::logo,
      {.name = "logo",
       .at = {240, 240, 3360, 2100},
@@ -86,19 +90,25 @@ constexpr ControlRow<Controls> kControls[] = {
 } // namespace
 
 SplashWindow::SplashWindow(std::function<void()> startMain, ProgramExit& exit)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), startMain_(std::move(startMain)), exit_(exit) {
+    : QFrame(nullptr, Qt::Window | Qt::FramelessWindowHint), startMain_(std::move(startMain)), exit_(exit) {
     setObjectName(QStringLiteral("SplashWindow"));
     setWindowTitle(QStringLiteral("Quillbox"));
     setFont(defaultFont());
     setFocusPolicy(Qt::StrongFocus);
+    // A window manager draws no border on a window without a title bar; the window draws its dialog frame itself,
+    // and the client area that the table's twips are measured from begins inside it.
+    setFrameStyle(QFrame::WinPanel | QFrame::Raised);
     buildControls(*this, ui_, controlTable());
+    const int border = frameWidth();
+    ui_.frame->move(ui_.frame->pos() + QPoint(border, border));
     ui_.frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     ui_.frame->installEventFilter(this);
     ui_.logo->setPixmap(splashLogo());
     ui_.logo->setScaledContents(true);
 
-    setFixedSize(toPixels(7380, 4170));
-    sizeAndCentre(this, 7380, 4170);
+    setFixedSize(toPixels(7380, 4170) + QSize(2 * border, 2 * border));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("timer"));
@@ -138,7 +148,7 @@ void SplashWindow::endOnFrameClick() {
 
 void SplashWindow::keyPressEvent(QKeyEvent* event) {
     if (event->text().isEmpty()) {
-        QWidget::keyPressEvent(event);
+        QFrame::keyPressEvent(event);
         return;
     }
     endOnKeyPress();
@@ -154,7 +164,7 @@ bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace qb::app

@@ -1,13 +1,12 @@
 #pragma once
 // The splash window: first on screen; after five seconds it starts the main window, a key or a click ends it all.
 
-#include <QWidget>
+#include <QFrame>
 #include <functional>
 #include <span>
 
 #include "app/layout/controls.h"
 
-class QFrame;
 class QLabel;
 class QTimer;
 
@@ -15,8 +14,8 @@ namespace qb::app {
 
 class ProgramExit;
 
-/** The splash window, without a title bar, centred. */
-class SplashWindow : public QWidget {
+/** The splash window, without a title bar, in a thin dialog frame of its own, centred. */
+class SplashWindow : public QFrame {
     Q_OBJECT
 public:
     /** startMain creates and loads the main window; exit ends the program on an early key or click. */

@@ -1,5 +1,7 @@
 #include "services_fixture.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTest>
@@ -38,6 +40,13 @@ bool ServicesFixture::showActive(QWidget* window) {
     window->raise();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+QWidget* focusedControl() {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))
+        return focus->parentWidget();
+    return focus;
 }
 
 } // namespace qb::test

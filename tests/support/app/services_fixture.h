@@ -44,4 +44,7 @@ private:
     std::optional<std::string> previousHome_;
 };
 
+/** The control that has the focus; an editable combo box's own line edit stands for the box. */
+QWidget* focusedControl();
+
 } // namespace qb::test

@@ -32,8 +32,8 @@ constexpr const char* kSearchStringTip = "Enter a word or exact phrase to search
 using Controls = MainWindow::Controls;
 
 // The controls in the order of their tab indices; the filters sit in the frame "Use when searching". A label over a
-// box, and the check box beside "R", end where their neighbour begins rather than a pixel inside it: their text is
-// far shorter than they are.
+// box, and the check box beside "R", reach a pixel into their neighbour: they paint no background and their text is
+// far shorter than they are, so nothing of it shows there.
 constexpr ControlRow<Controls> kControls[] = {
     {&Controls::searchButton,
      {.name = "searchButton",
@@ -71,7 +71,7 @@ constexpr ControlRow<Controls> kControls[] = {
     {&Controls::reminderDateLabel,
      {.name = "reminderDateLabel",
       .caption = "Reminder date mm/dd/yy",
-      .at = {360, 2640, 2175, 240},
+      .at = {360, 2640, 2175, 255},
       .tabIndex = 5,
       .labelFor = "reminderDate"}},
     {&Controls::searchStringsLabel,
@@ -83,13 +83,13 @@ constexpr ControlRow<Controls> kControls[] = {
     {&Controls::recordNumberLabel,
      {.name = "recordNumberLabel",
       .caption = "Record Number",
-      .at = {360, 240, 2295, 240},
+      .at = {360, 240, 2295, 255},
       .tabIndex = 7,
       .labelFor = "recordNumber"}},
     {&Controls::dataDirectoryLabel,
      {.name = "dataDirectoryLabel",
       .caption = "Location of data i.e., c:\\quill",
-      .at = {360, 1920, 2520, 240},
+      .at = {360, 1920, 2535, 255},
       .tabIndex = 8,
       .labelFor = "dataDirectory"}},
     {&Controls::exitButton,
@@ -121,7 +121,7 @@ constexpr ControlRow<Controls> kControls[] = {
       .caption = "Check alarms",
       .toolTip = "Click this check box to have the program check for reminders set to this date when the program "
                  "starts",
-      .at = {7080, 3240, 1320, 255},
+      .at = {7080, 3240, 1335, 255},
       .tabIndex = 13}},
     {&Controls::printButton,
      {.name = "printButton",
