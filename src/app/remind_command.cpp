@@ -10,6 +10,7 @@
 #include "app/pictures/pictures.h"
 #include "app/services/desktop_notification.h"
 #include "platform/clock.h"
+#include "platform/descriptor.h"
 #include "platform/drive_map.h"
 #include "platform/home_folder.h"
 #include "remind/reminder_check.h"
@@ -30,10 +31,11 @@ void printError(const QString& text) {
 bool printAndLetGo(const std::string& text) {
     const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
     // With standard output closed, /dev/null takes its number itself.
-    if (const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC); nothing >= 0 && nothing != STDOUT_FILENO) {
-        ::dup2(nothing, STDOUT_FILENO);
-        ::close(nothing);
-    }
+    platform::Descriptor nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (nothing.get() == STDOUT_FILENO)
+        (void)nothing.release(); // standard output from now on
+    else if (nothing.valid())
+        ::dup2(nothing.get(), STDOUT_FILENO);
     if (!written)
         printError(QStringLiteral("Today's reminders could not be written to standard output."));
     return written;

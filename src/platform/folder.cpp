@@ -48,18 +48,18 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-int openFolder(int base, const std::string& path) {
+Descriptor openFolder(int base, const std::string& path) {
     const int fd = ::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
     // A folder that may be written and entered but not read still takes files by name; it only cannot be flushed.
     if (fd < 0 && errno == EACCES)
-        return ::openat(base, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    return fd;
+        return Descriptor(::openat(base, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return Descriptor(fd);
 }
 
-// Writes the bytes and closes fd; the first failure is the one told.
-Status writeAndClose(int fd, std::string_view bytes) {
-    const Status written = writeAll(fd, bytes);
-    const Status closed = closeChecked(fd);
+// Writes the bytes and closes the file; the first failure is the one told.
+Status writeAndClose(Descriptor fd, std::string_view bytes) {
+    const Status written = writeAll(fd.get(), bytes);
+    const Status closed = closeChecked(std::move(fd));
     return written.ok() ? closed : written;
 }
 
@@ -71,61 +71,41 @@ bool isPlainFileName(std::string_view name) {
 }
 
 Folder::Folder(const std::string& path) : fd_(openFolder(AT_FDCWD, path)) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         status_ = Status::failure(errno, "open folder");
 }
 
-Folder::Folder(const Folder& base, const std::string& path) : fd_(openFolder(base.fd_, path)) {
-    if (fd_ < 0)
+Folder::Folder(const Folder& base, const std::string& path) : fd_(openFolder(base.descriptor(), path)) {
+    if (!fd_.valid())
         status_ = Status::failure(errno, "open folder");
 }
 
 Folder Folder::within(int pathDescriptor) {
     Folder folder;
     folder.fd_ = openFolder(pathDescriptor, ".");
-    if (folder.fd_ < 0)
+    if (!folder.fd_.valid())
         folder.status_ = Status::failure(errno, "open folder");
     return folder;
-}
-
-Folder::~Folder() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-Folder::Folder(Folder&& other) noexcept : fd_(other.fd_), status_(std::move(other.status_)) {
-    other.fd_ = -1;
-}
-
-Folder& Folder::operator=(Folder&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = other.fd_;
-        status_ = std::move(other.status_);
-        other.fd_ = -1;
-    }
-    return *this;
 }
 
 bool Folder::holdsFile(const std::string& name) const {
     if (name.empty() || name[0] == '.')
         return false;
     struct stat st {};
-    return ::fstatat(fd_, name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode);
+    return ::fstatat(descriptor(), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
 Status Folder::remove(const std::string& name) const {
-    if (::unlinkat(fd_, name.c_str(), 0) != 0)
+    if (::unlinkat(descriptor(), name.c_str(), 0) != 0)
         return Status::failure(errno, "delete");
     return {};
 }
 
 Status Folder::createNew(const std::string& name, std::string_view bytes) const {
-    const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
+    Descriptor fd(::openat(descriptor(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd.valid())
         return Status::failure(errno, "create");
-    Status status = writeAndClose(fd, bytes);
+    Status status = writeAndClose(std::move(fd), bytes);
     if (!status.ok())
         (void)remove(name); // the failure above is the one to tell
     return status;
@@ -135,21 +115,20 @@ NewFile Folder::createHidden(std::string_view stem, std::string_view bytes) cons
     NewFile created = createHiddenFile(*this, stem, 0666);
     if (!created.status.ok())
         return created;
-    created.status = writeAndClose(created.fd, bytes);
-    created.fd = -1;
+    created.status = writeAndClose(std::move(created.fd), bytes);
     if (!created.status.ok())
         (void)remove(created.name);
     return created;
 }
 
 Status Folder::sync() const {
-    return syncChecked(fd_, "fsync folder");
+    return syncChecked(descriptor(), "fsync folder");
 }
 
 Status Folder::lock(FolderLock kind) const {
     // The kernel lets go of the lock of a process that ends, so only a live holder keeps an exclusive one waiting.
     if (kind == FolderLock::Exclusive) {
-        while (::flock(fd_, LOCK_EX) != 0)
+        while (::flock(descriptor(), LOCK_EX) != 0)
             if (errno != EINTR)
                 return Status::failure(errno, "lock folder");
         return {};
@@ -159,7 +138,7 @@ Status Folder::lock(FolderLock kind) const {
     const int tries = kind == FolderLock::Shared ? 100 : 1;
     const int operation = (kind == FolderLock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     for (int attempt = 1;; ++attempt) {
-        if (::flock(fd_, operation) == 0)
+        if (::flock(descriptor(), operation) == 0)
             return {};
         if (errno != EWOULDBLOCK || attempt == tries)
             return Status::failure(errno, "lock folder");
@@ -172,12 +151,12 @@ NewFile createHiddenFile(const Folder& folder, std::string_view stem, unsigned p
     for (int attempt = 0; attempt < kHiddenNameTries; ++attempt) {
         created.name.assign(1, '.');
         created.name.append(stem).append(1, '.').append(randomLetters());
-        created.fd = ::openat(folder.descriptor(), created.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                              static_cast<mode_t>(permissions));
-        if (created.fd >= 0 || errno != EEXIST)
+        created.fd.reset(::openat(folder.descriptor(), created.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                  static_cast<mode_t>(permissions)));
+        if (created.fd.valid() || errno != EEXIST)
             break;
     }
-    if (created.fd < 0)
+    if (!created.fd.valid())
         created.status = Status::failure(errno, "create");
     return created;
 }
@@ -213,8 +192,8 @@ Status writeAll(int fd, std::string_view bytes) {
     return {};
 }
 
-Status closeChecked(int fd) {
-    if (::close(fd) != 0 && errno != EINTR)
+Status closeChecked(Descriptor fd) {
+    if (::close(fd.release()) != 0 && errno != EINTR)
         return Status::failure(errno, "close");
     return {};
 }

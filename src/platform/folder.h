@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/descriptor.h"
 #include "platform/status.h"
 
 namespace qb::platform {
@@ -18,7 +19,7 @@ namespace qb::platform {
 struct [[nodiscard]] NewFile {
     Status status;
     std::string name; ///< the file's name in the folder, when status is ok
-    int fd = -1;      ///< open for writing when createHiddenFile() made it; the caller closes it
+    Descriptor fd;    ///< open for writing when createHiddenFile() made it
 };
 
 /** How a process holds a folder's advisory lock (flock) until it closes the folder. */
@@ -37,16 +38,16 @@ public:
     Folder(const Folder& base, const std::string& path);
     /** Opens the very folder that a descriptor opened with O_PATH stands for, whatever its name names now. */
     [[nodiscard]] static Folder within(int pathDescriptor);
-    ~Folder();
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
+    ~Folder() = default;
+    Folder(Folder&& other) noexcept = default;
+    Folder& operator=(Folder&& other) noexcept = default;
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
     /** Success, or why the folder could not be opened. */
     [[nodiscard]] const Status& status() const { return status_; }
     /** The open descriptor, or -1. */
-    [[nodiscard]] int descriptor() const { return fd_; }
+    [[nodiscard]] int descriptor() const { return fd_.get(); }
 
     /** Whether an ordinary, visible file (a link to one counts) has exactly this name in the folder. */
     [[nodiscard]] bool holdsFile(const std::string& name) const;
@@ -68,7 +69,7 @@ public:
 private:
     Folder() = default;
 
-    int fd_ = -1;
+    Descriptor fd_;
     Status status_;
 };
 
@@ -88,6 +89,6 @@ private:
 [[nodiscard]] Status writeAll(int fd, std::string_view bytes);
 
 /** Closes a descriptor, reporting a failure (a delayed write error on a network file system, say). */
-[[nodiscard]] Status closeChecked(int fd);
+[[nodiscard]] Status closeChecked(Descriptor fd);
 
 } // namespace qb::platform

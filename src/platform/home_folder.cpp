@@ -79,7 +79,7 @@ std::optional<std::string> homeFolderProblem(const std::string& folder, const Fo
         return folder + " is not a folder";
     if (facts.owner != user)
         return "the folder " + folder + " belongs to another user (user id " + std::to_string(facts.owner) +
-               "), and Quillbox keeps your notes only in a folder of your own";
+               "), and Quillbox keeps its files only in a folder of your own";
     // As OpenSSH refuses such folders: the members of its group are other users too.
     if ((facts.mode & (S_IWGRP | S_IWOTH)) != 0) {
         char mode[8];

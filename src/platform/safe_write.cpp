@@ -58,25 +58,19 @@ class OpenedEntry {
 public:
     OpenedEntry(int folder, const std::string& name)
         : fd_(::openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)) {
-        if (fd_ < 0 || ::fstat(fd_, &st_) != 0)
+        if (!fd_.valid() || ::fstat(fd_.get(), &st_) != 0)
             status_ = Status::failure(errno, "follow link");
     }
-    ~OpenedEntry() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    OpenedEntry(const OpenedEntry&) = delete;
-    OpenedEntry& operator=(const OpenedEntry&) = delete;
 
     [[nodiscard]] const Status& status() const { return status_; }
     [[nodiscard]] const struct stat& info() const { return st_; }
     [[nodiscard]] bool isLink() const { return S_ISLNK(st_.st_mode); }
-    [[nodiscard]] int descriptor() const { return fd_; }
+    [[nodiscard]] int descriptor() const { return fd_.get(); }
 
     /** The path a link holds. */
     [[nodiscard]] Status readLink(std::string& path) const {
         path.assign(4096, '\0');
-        const ssize_t size = ::readlinkat(fd_, "", path.data(), path.size());
+        const ssize_t size = ::readlinkat(fd_.get(), "", path.data(), path.size());
         if (size < 0 || static_cast<std::size_t>(size) == path.size())
             return Status::failure(size < 0 ? errno : ENAMETOOLONG, "read link");
         path.resize(static_cast<std::size_t>(size));
@@ -84,7 +78,7 @@ public:
     }
 
 private:
-    int fd_;
+    Descriptor fd_;
     struct stat st_ {};
     Status status_;
 };
@@ -307,16 +301,16 @@ StagedFile::StagedFile(const Folder& folder, std::string_view stem, std::string_
         return;
     temporary_ = std::move(created.name);
     if (keep)
-        status_ = applyOwnership(created.fd, *keep);
+        status_ = applyOwnership(created.fd.get(), *keep);
     if (status_.ok())
-        status_ = writeAll(created.fd, bytes);
+        status_ = writeAll(created.fd.get(), bytes);
     if (status_.ok())
-        status_ = syncChecked(created.fd, "fsync");
+        status_ = syncChecked(created.fd.get(), "fsync");
     struct stat st {};
-    if (status_.ok() && ::fstat(created.fd, &st) != 0)
+    if (status_.ok() && ::fstat(created.fd.get(), &st) != 0)
         status_ = Status::failure(errno, "fstat");
     written_ = idOf(st);
-    const Status closed = closeChecked(created.fd);
+    const Status closed = closeChecked(std::move(created.fd));
     if (status_.ok())
         status_ = closed;
 }
@@ -356,10 +350,10 @@ Status StagedFile::publishNew(const std::string& name) {
 
 Status StagedFile::publishOverReservation(const std::string& name) {
     const int dir = folder_.descriptor();
-    const int reservation = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (reservation < 0)
+    Descriptor reservation(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!reservation.valid())
         return Status::failure(errno, "create");
-    Status status = closeChecked(reservation);
+    Status status = closeChecked(std::move(reservation));
     if (status.ok())
         status = publishOver(name);
     // Only an empty file is still the reservation: a rename that said it failed yet was done must stand.
@@ -384,15 +378,13 @@ Status StagedFile::publishOver(const std::string& name) {
 // file systems give a file a new number once it is written (rclone): there an ordinary file of the user's own with
 // the bytes written is the file written.
 Status StagedFile::placed(const std::string& name) {
-    const int fd = ::openat(folder_.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const Descriptor fd(::openat(folder_.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    bool kept = fd >= 0 && ::fstat(fd, &st) == 0;
+    bool kept = fd.valid() && ::fstat(fd.get(), &st) == 0;
     if (kept && idOf(st) != written_) {
         std::string bytes;
-        kept = isOwnOrdinaryFile(st) && readFrom(fd, bytes, bytes_.size()).ok() && bytes == bytes_;
+        kept = isOwnOrdinaryFile(st) && readFrom(fd.get(), bytes, bytes_.size()).ok() && bytes == bytes_;
     }
-    if (fd >= 0)
-        ::close(fd);
     return kept ? Status{} : Status::failure(EPERM, "rename (another file took the place of the one written)");
 }
 
@@ -451,17 +443,17 @@ RecalledRead readRecalled(const Folder& folder, const std::string& name, std::si
     // is opened as it is first, then the file it leads to. Pipes and devices are opened without waiting, and refused.
     const int dir = folder.descriptor();
     constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::openat(dir, name.c_str(), kFlags | O_NOFOLLOW);
-    if (fd < 0 && errno == ELOOP) {
+    Descriptor fd(::openat(dir, name.c_str(), kFlags | O_NOFOLLOW));
+    if (!fd.valid() && errno == ELOOP) {
         const OpenedEntry link(dir, name);
         if (link.status().ok() && link.isLink()) {
             read.recalled.entry = stampOf(link.info());
-            fd = ::openat(dir, name.c_str(), kFlags);
+            fd.reset(::openat(dir, name.c_str(), kFlags));
         }
     }
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0)
-        read.status = Status::failure(fd < 0 && errno == ELOOP ? EAGAIN : errno, "open");
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+        read.status = Status::failure(!fd.valid() && errno == ELOOP ? EAGAIN : errno, "open");
     else if (!S_ISREG(st.st_mode))
         read.status = Status::failure(EINVAL, "open (not an ordinary file)");
     if (read.status.ok()) {
@@ -469,10 +461,8 @@ RecalledRead readRecalled(const Folder& folder, const std::string& name, std::si
             read.recalled.entry = stampOf(st);
         read.recalled.file = stampOf(st);
         read.recalled.ownership = {static_cast<unsigned>(st.st_mode & 0777), st.st_uid, st.st_gid};
-        read.status = readFrom(fd, read.bytes, maxBytes);
+        read.status = readFrom(fd.get(), read.bytes, maxBytes);
     }
-    if (fd >= 0)
-        ::close(fd);
     if (!read.status.ok())
         read.recalled = {};
     return read;
@@ -480,13 +470,11 @@ RecalledRead readRecalled(const Folder& folder, const std::string& name, std::si
 
 int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names, std::chrono::seconds olderThan) {
     const auto latest = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() - olderThan);
-    const int listed = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
-    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (!dir) {
-        if (listed >= 0)
-            ::close(listed);
+    Descriptor listed(::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC));
+    DIR* dir = listed.valid() ? ::fdopendir(listed.get()) : nullptr;
+    if (!dir)
         return 0;
-    }
+    (void)listed.release(); // the listing's own now, closed with it
     int removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;

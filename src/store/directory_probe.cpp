@@ -23,7 +23,7 @@ platform::Status probeWithFile(const platform::DriveMap& drives, const std::stri
     const platform::Folder folder(dataDirectoryFolder(drives, directory));
     if (!folder.status().ok())
         return folder.status();
-    platform::NewFile probe{folder.createNew(name, bytes), name};
+    platform::NewFile probe{folder.createNew(name, bytes), name, {}};
     if (probe.status.error == EEXIST)
         probe = folder.createHidden(name, bytes);
     if (!probe.status.ok())
