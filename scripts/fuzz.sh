@@ -17,7 +17,7 @@ ensure_packages "${run_packages[@]}" "${fuzz_packages[@]}"
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] ||
     targets=(field_reader record_file record_write settings dirlist import file_pattern reformat listing_names
-        told_reminders)
+        told_reminders may_match)
 
 cmake -S "$root" -B "$build" "${strict_build[@]}" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLBOX_FUZZ=ON -DQUILLBOX_TESTS=OFF >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the pure core and the tests of the readers and the search with ThreadSanitizer in build-tsan and runs them:
-# the record walk reads ahead with threads, and any data race or thread leak there fails the run. Only the core and
-# these tests are built, so the run stays short.
+# the folder feed under the record walk reads ahead with threads, and any data race or thread leak there fails the
+# run, in the feed's own tests (test_readers) as in the walk's. Only the core and these tests are built, so the run
+# stays short.
 #   scripts/tsan.sh                          build and run the readers' and the search's tests
 #   scripts/tsan.sh --gtest_filter='Record*'  extra arguments go to each test binary
 set -euo pipefail

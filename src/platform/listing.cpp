@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "platform/cp1252.h"
+#include "platform/descriptor.h"
 #include "platform/folder.h"
 
 namespace qb::platform {
@@ -83,20 +84,16 @@ struct WildcardListing::Impl {
     // calls instead of a hundred.
     static constexpr std::size_t kBufferBytes = std::size_t{256} * 1024;
 
-    int fd = -1;
+    Descriptor fd;
     std::string pattern;
     std::unique_ptr<char[]> buffer;
     std::size_t offset = 0, filled = 0; // the entries not handed out yet lie between these
     std::uint64_t inode = 0;            // of the name handed out last
-    ~Impl() {
-        if (fd >= 0)
-            ::close(fd);
-    }
 
     // The folder's next entry, or nothing at its end (a read that fails ends it too).
     const dirent64* nextEntry() {
         if (offset == filled) {
-            const ssize_t got = ::getdents64(fd, buffer.get(), kBufferBytes);
+            const ssize_t got = ::getdents64(fd.get(), buffer.get(), kBufferBytes);
             if (got <= 0)
                 return nullptr;
             offset = 0;
@@ -122,13 +119,13 @@ struct WildcardListing::Impl {
         if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
             return false;
         struct stat st {};
-        return ::fstatat(fd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        return ::fstatat(fd.get(), entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
     }
 };
 
 WildcardListing::WildcardListing(const std::string& folder, std::string pattern) : impl_(std::make_unique<Impl>()) {
-    impl_->fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC);
-    if (impl_->fd >= 0)
+    impl_->fd = Descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC));
+    if (impl_->fd.valid())
         impl_->buffer = std::make_unique<char[]>(Impl::kBufferBytes);
     impl_->pattern = std::move(pattern);
 }
@@ -138,7 +135,7 @@ WildcardListing::WildcardListing(WildcardListing&&) noexcept = default;
 WildcardListing& WildcardListing::operator=(WildcardListing&&) noexcept = default;
 
 std::optional<std::string> WildcardListing::next() {
-    if (!impl_ || impl_->fd < 0)
+    if (!impl_ || !impl_->fd.valid())
         return std::nullopt;
     while (const dirent64* entry = impl_->nextEntry()) {
         // Most names are plain ASCII record numbers, which are listed as they stand: the pattern is tried on them

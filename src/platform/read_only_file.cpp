@@ -12,42 +12,36 @@ ReadOnlyFile ReadOnlyFile::open(const std::string& path) {
     ReadOnlyFile file;
     // Non-blocking, so a named pipe with no writer or a device opens at once instead of waiting forever; what it
     // is, is asked of the descriptor, which stays the same thing whatever happens to the name afterwards.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid()) {
         file.status_ = Status::failure(errno, "open");
         return file;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         file.status_ = Status::failure(EINVAL, "open (not an ordinary file)");
         return file;
     }
-    file.fd_ = fd;
+    file.fd_ = std::move(fd);
     file.owner_ = st.st_uid;
     file.size_ = static_cast<std::uint64_t>(st.st_size);
     return file;
 }
 
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), status_(std::move(other.status_)), owner_(other.owner_), size_(other.size_) {}
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&&) noexcept = default;
+ReadOnlyFile::~ReadOnlyFile() = default;
 
-ReadOnlyFile::~ReadOnlyFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-int ReadOnlyFile::release() {
-    return std::exchange(fd_, -1);
+Descriptor ReadOnlyFile::release() {
+    return std::move(fd_);
 }
 
 Status ReadOnlyFile::readAll(std::string& bytes, std::size_t maxBytes) {
     bytes.clear();
-    if (fd_ < 0)
+    if (!fd_.valid())
         return status_;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd_.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/types.h>
 
+#include "platform/descriptor.h"
 #include "platform/status.h"
 
 namespace qb::platform {
@@ -25,22 +26,22 @@ public:
     ~ReadOnlyFile();
 
     /** Whether the file is open. */
-    [[nodiscard]] bool ok() const { return fd_ >= 0; }
+    [[nodiscard]] bool ok() const { return fd_.valid(); }
     /** Why the open failed; success when it did not. */
     [[nodiscard]] const Status& status() const { return status_; }
     /** The user id that owns the file. */
     [[nodiscard]] uid_t owner() const { return owner_; }
     /** The file's size when it was opened. */
     [[nodiscard]] std::uint64_t size() const { return size_; }
-    /** Gives the descriptor away: the caller closes it from now on. */
-    [[nodiscard]] int release();
+    /** Gives the descriptor away to its new owner. */
+    [[nodiscard]] Descriptor release();
     /** Reads the rest of the file into bytes, at most maxBytes; EFBIG when there is more. */
     [[nodiscard]] Status readAll(std::string& bytes, std::size_t maxBytes);
 
 private:
     ReadOnlyFile() = default;
 
-    int fd_ = -1;
+    Descriptor fd_;
     Status status_;
     uid_t owner_ = 0;
     std::uint64_t size_ = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <liburing.h>
-#include <unistd.h>
 
 namespace qb::readers {
 namespace {
@@ -12,8 +11,8 @@ constexpr std::size_t kBufferBytes = kMaxWholeFileBytes + 1;
 
 // A file of the batch as far as it has come.
 struct Entry {
-    int fd = -1;       // open, or -1 when it could not be opened
-    bool read = false; // read through the ring
+    platform::Descriptor fd; // open, or none; it closes as the batch ends, once no read of it is in flight
+    bool read = false;       // read through the ring
 };
 
 } // namespace
@@ -42,10 +41,10 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
         entries[i].fd = openWholeFile(folder, names[i]);
         // Only ordinary files go through the ring; a pipe or a device is left to the walk, so that it cannot keep
         // the batch waiting.
-        if (broken_ || entries[i].fd < 0 || !isOrdinaryFile(entries[i].fd))
+        if (broken_ || !entries[i].fd.valid() || !isOrdinaryFile(entries[i].fd.get()))
             continue;
         io_uring_sqe* entry = io_uring_get_sqe(ring_.get());
-        io_uring_prep_read(entry, entries[i].fd, buffers_.get() + i * kBufferBytes, kBufferBytes, 0);
+        io_uring_prep_read(entry, entries[i].fd.get(), buffers_.get() + i * kBufferBytes, kBufferBytes, 0);
         io_uring_sqe_set_data64(entry, i);
         ++queued;
     }
@@ -75,8 +74,6 @@ void BatchReader::read(int folder, const std::vector<std::string>& names, std::v
     for (std::size_t i = 0; i < count; ++i) {
         if (!entries[i].read)
             takeRead(-1, nullptr, files[i]); // left to the walk, which reads it itself
-        if (entries[i].fd >= 0)
-            ::close(entries[i].fd);
     }
 }
 

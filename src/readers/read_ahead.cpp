@@ -111,10 +111,10 @@ std::size_t ReadAhead::room() const {
     return count_ > kWindow / 2 ? 0 : kWindow - count_;
 }
 
-void ReadAhead::add(std::vector<std::string> names) {
+void ReadAhead::add(std::vector<ListedName> names) {
     {
         const std::lock_guard lock(mutex_);
-        for (std::string& name : names) {
+        for (ListedName& name : names) {
             Slot& slot = slotAt(first_ + count_++);
             slot.name = std::move(name);
             slot.state = State::Waiting;
@@ -123,9 +123,20 @@ void ReadAhead::add(std::vector<std::string> names) {
     work_.notify_all();
 }
 
-const WholeFile* ReadAhead::take() {
+std::vector<ListedName> ReadAhead::window() const {
+    const std::lock_guard lock(mutex_);
+    std::vector<ListedName> names;
+    names.reserve(count_);
+    for (std::uint64_t position = first_; position < first_ + count_; ++position)
+        names.push_back(ring_[position % kWindow].name);
+    return names;
+}
+
+const WholeFile* ReadAhead::take(ListedName& name) {
     std::unique_lock lock(mutex_);
     Slot& front = slotAt(first_);
+    // Readers copy the names they read under the lock, and the walk reads its own on its thread, as this runs.
+    name = std::move(front.name);
     if (front.state == State::Waiting) {
         // No reader got to it: reading it in the walk is quicker than waiting for one to be free.
         --count_;
@@ -153,14 +164,14 @@ const WholeFile* ReadAhead::take() {
 void ReadAhead::readNextInWalk(std::unique_lock<std::mutex>& lock) {
     // Only the walk changes the window's names and calls resume(), so its slots stay as they are meanwhile.
     const std::uint64_t start = nextRead_;
-    const bool sifting = sifting_;
+    const Sieving sieving = sieving_;
     std::size_t files = 0;
     for (; files < walkReads_.size() && nextRead_ < first_ + count_; ++files)
         slotAt(nextRead_++).state = State::Reading;
     ++inFlight_;
     lock.unlock();
     for (std::size_t i = 0; i < files; ++i)
-        readFile(slotAt(start + i).name, walkReads_[i], sifting);
+        readFile(slotAt(start + i).name.disk, walkReads_[i], sieving);
     lock.lock();
     --inFlight_;
     publish(start, walkReads_, files);
@@ -168,15 +179,15 @@ void ReadAhead::readNextInWalk(std::unique_lock<std::mutex>& lock) {
 
 void ReadAhead::siftWith(Sieve sieve) {
     const std::lock_guard lock(mutex_);
-    if (!sifting_) {
+    if (sieving_ == Sieving::Off) {
         sieve_ = std::move(sieve);
-        sifting_ = true;
+        sieving_ = Sieving::On;
     }
 }
 
-void ReadAhead::readFile(const std::string& name, WholeFile& file, bool sifting) const {
+void ReadAhead::readFile(const std::string& name, WholeFile& file, Sieving sieving) const {
     readWholeFile(folder_, name, file);
-    if (sifting && file.kind == WholeFile::Kind::Read && !sieve_(file.bytes)) {
+    if (sieving == Sieving::On && file.kind == WholeFile::Kind::Read && !sieve_(file.bytes)) {
         file.kind = WholeFile::Kind::PassedOver;
         file.bytes.clear();
     }
@@ -248,17 +259,17 @@ void ReadAhead::readLoop() {
         // The reader takes the next files of the window that no one reads yet, in order.
         const std::uint64_t start = nextRead_;
         const std::uint64_t generation = generation_;
-        const bool sifting = sifting_;
+        const Sieving sieving = sieving_;
         names.clear();
         for (; names.size() < most && nextRead_ < first_ + count_; ++nextRead_) {
             Slot& slot = slotAt(nextRead_);
             slot.state = State::Reading;
-            names.push_back(slot.name);
+            names.push_back(slot.name.disk);
         }
         ++inFlight_;
         lock.unlock();
         for (std::size_t i = 0; i < names.size(); ++i)
-            readFile(names[i], contents[i], sifting);
+            readFile(names[i], contents[i], sieving);
         lock.lock();
         if (--inFlight_ == 0)
             idle_.notify_all();

@@ -38,6 +38,15 @@ enum class ReaderKind { Threads, Alongside };
  *  called on the readers' threads, so it must only read what it shares. */
 using Sieve = std::function<bool(std::string_view bytes)>;
 
+/** Whether reads pass over the files that the sieve refuses. */
+enum class Sieving { Off, On };
+
+/** A file of the window by its two names. */
+struct ListedName {
+    std::string listed; ///< as the listing gives it (Windows-1252)
+    std::string disk;   ///< as the folder spells it, to open it by
+};
+
 /** The cores this process may run on. */
 [[nodiscard]] unsigned usableCores();
 
@@ -77,16 +86,21 @@ public:
     /** How many names the window takes now: none while it is more than half full, so that names come in batches
      *  and the readers wake once for many files. */
     [[nodiscard]] std::size_t room() const;
-    /** Puts the next names of the walk (as the folder spells them) at the end of the window: at most room(), or
-     *  kWindow into an empty window. */
-    void add(std::vector<std::string> names);
+    /** Puts the next names of the walk at the end of the window: at most room(), or kWindow into an empty
+     *  window. */
+    void add(std::vector<ListedName> names);
+    /** Whether the window holds no name. */
+    [[nodiscard]] bool empty() const { return count_ == 0; } // only the walk's thread changes count_
+    /** The names in the window, in order: for readers that take the window over from these. */
+    [[nodiscard]] std::vector<ListedName> window() const;
     /** From now on, each file read whole that the sieve refuses is handed over as passed over, so that the sieving
      *  is done on the readers' cores and the walk does not touch the file's bytes. Called once at most. */
     void siftWith(Sieve sieve);
-    /** Takes the first name of the window and gives its content, read whole or passed over, valid until the next
-     *  take(); nothing when the walk is to read that file itself. Waits for the reader that is at it (alongside the
-     *  walk, it reads the next files no reader has started on meanwhile). The window must not be empty. */
-    [[nodiscard]] const WholeFile* take();
+    /** Takes the first file of the window, its names moved into name, and gives its content, read whole or passed
+     *  over, valid until the next take(); nothing when the walk is to read that file itself. Waits for the reader
+     *  that is at it (alongside the walk, it reads the next files no reader has started on meanwhile). The window
+     *  must not be empty. */
+    [[nodiscard]] const WholeFile* take(ListedName& name);
     /** Runs work while no reader holds a descriptor: the readers finish what they are reading and wait meanwhile. */
     void withReadersIdle(const std::function<void()>& work);
     /** Holds the readers: no read starts until resume(). Reads in flight still finish. */
@@ -101,7 +115,7 @@ private:
     // readers and the walk, so that the room of their bytes is used again: one thread's allocation freed by another
     // would make the threads wait for each other in the allocator.
     struct Slot {
-        std::string name;
+        ListedName name;
         State state = State::Waiting;
         WholeFile content;
     };
@@ -109,8 +123,9 @@ private:
 
     void readLoop();
     void readNextInWalk(std::unique_lock<std::mutex>& lock); // the walk reads the next files no one has started on
-    // Reads a file whole, passed over when sifting and the sieve refuses it.
-    void readFile(const std::string& name, WholeFile& file, bool sifting) const;
+    // Reads a file whole, passed over when sieving and the sieve refuses it; sieving is as sieving_ was when the
+    // read began.
+    void readFile(const std::string& name, WholeFile& file, Sieving sieving) const;
     // Hands files read from start on to their places, swapping their contents in; with mutex_ held.
     void publish(std::uint64_t start, std::vector<WholeFile>& contents, std::size_t files);
     [[nodiscard]] bool readerMayStart() const; // with mutex_ held
@@ -119,8 +134,8 @@ private:
     std::size_t filesPerRead_ = 1;     // the files a reader takes at a time, read one after another
     std::vector<WholeFile> walkReads_; // alongside, what the walk reads of the files no reader started on
     WholeFile taken_;                  // what take() gave last
-    Sieve sieve_;                      // set once, under mutex_, before sifting_
-    bool sifting_ = false;             // readers and walk pass over what the sieve refuses
+    Sieve sieve_;                      // set once, under mutex_, before sieving_
+    Sieving sieving_ = Sieving::Off;   // readers and walk pass over what the sieve refuses
     mutable std::mutex mutex_;
     std::condition_variable work_;    // a reader may start a read, or must stop
     std::condition_variable arrived_; // the first slot was read

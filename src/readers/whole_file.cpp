@@ -14,8 +14,9 @@ namespace qb::readers {
 // the 64-bit systems this is built for.)
 static_assert(sizeof(long) == 8, "pread64 takes its offset in one register");
 
-int openWholeFile(int folder, const std::string& name) {
-    return static_cast<int>(::syscall(SYS_openat, folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+platform::Descriptor openWholeFile(int folder, const std::string& name) {
+    return platform::Descriptor(
+        static_cast<int>(::syscall(SYS_openat, folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)));
 }
 
 bool isOrdinaryFile(int fd) {
@@ -24,10 +25,8 @@ bool isOrdinaryFile(int fd) {
 }
 
 void readWholeFile(int folder, const std::string& name, WholeFile& file) {
-    const int fd = openWholeFile(folder, name);
-    readOpenFile(fd, file);
-    if (fd >= 0)
-        ::syscall(SYS_close, fd);
+    const platform::Descriptor fd = openWholeFile(folder, name);
+    readOpenFile(fd.get(), file);
 }
 
 void readOpenFile(int fd, WholeFile& file) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/descriptor.h"
+
 namespace qb::readers {
 
 /** The largest file read whole; a larger one is left to a streaming read. */
@@ -24,9 +26,9 @@ struct [[nodiscard]] WholeFile {
 };
 
 /** Opens a file of a folder (an open descriptor) for reading without waiting for a writer, so that a pipe put in a
- *  file's place cannot hold the read up; its one read from offset 0 then fails (ESPIPE). The descriptor, or -1 with
+ *  file's place cannot hold the read up; its one read from offset 0 then fails (ESPIPE). The descriptor, or none with
  *  errno set. The type is left to isOrdinaryFile(): a warm walk cannot afford one more system call per file. */
-[[nodiscard]] int openWholeFile(int folder, const std::string& name);
+[[nodiscard]] platform::Descriptor openWholeFile(int folder, const std::string& name);
 
 /** Whether an open descriptor is an ordinary file: the test before a file too large for one read is read on. */
 [[nodiscard]] bool isOrdinaryFile(int fd);

@@ -70,8 +70,8 @@ std::string ReminderNotice::printed() const {
 TodaysReminders todaysReminders(const platform::DriveMap& drives, const platform::LocalDateTime& now,
                                 const store::ToldReminders& told) {
     const store::Settings settings(drives);
-    const bool textsPrivate = settings.passwordFileExists();
-    TodaysReminders due{ReminderNotice(textsPrivate), ReminderNotice(textsPrivate), {}, {}};
+    const RecordTexts texts = settings.passwordFileExists() ? RecordTexts::Private : RecordTexts::Told;
+    TodaysReminders due{ReminderNotice(texts), ReminderNotice(texts), {}, {}};
     if (!settings.alarmFlag())
         return due;
     const std::string directory = settings.defaultDirectory().value_or(store::kProgramDefaultDirectory);

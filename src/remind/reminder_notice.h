@@ -22,6 +22,12 @@ inline constexpr std::size_t kNoticeLineLength = 80;
 /** What the notification's body says instead of record texts when a start-up password is set. */
 inline constexpr const char* kPrivateNoticeBody = "Open Quillbox to read them";
 
+/** What a notice may tell of the records. */
+enum class RecordTexts {
+    Told,    ///< the first lines of their texts, and the reminders as the reminder window lists them
+    Private, ///< nothing but their count: a start-up password is set, so no record text may leave the program
+};
+
 /**
  * What is told of the records due today: a summary with their count, the notification's body with the first line
  * of each record's text, and the text printed to standard output: the reminder window's list, the same entries
@@ -31,8 +37,8 @@ inline constexpr const char* kPrivateNoticeBody = "Open Quillbox to read them";
  */
 class ReminderNotice {
 public:
-    /** textsPrivate: a start-up password is set, so no record text may leave the program. */
-    explicit ReminderNotice(bool textsPrivate = false) : private_(textsPrivate) {}
+    /** A notice of no records yet, telling of their texts what texts says. */
+    explicit ReminderNotice(RecordTexts texts = RecordTexts::Told) : private_(texts == RecordTexts::Private) {}
 
     /** Adds a record due today; records are told in the order added. */
     void add(const store::Record& record);

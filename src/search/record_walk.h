@@ -2,17 +2,13 @@
 // The walk over a data directory that both the search and the reminder check make: one listing, kept open while
 // the caller asks the user, each listed file read as a record and closed before it is handed out.
 
-#include <chrono>
-#include <deque>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/drive_map.h"
-#include "platform/listing.h"
-#include "readers/read_ahead.h"
-#include "readers/slow_read_watch.h"
+#include "readers/folder_feed.h"
 #include "search/search_criteria.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
@@ -27,26 +23,11 @@ struct ListedFile {
     store::Record record;  ///< both fields as read, not upper-cased; empty when the file was not readable
 };
 
-/** How the readers ahead of a walk read on a local disk. */
+/** How a walk reads its files: the options of the folder feed under it. The files, their contents and their order are
+ *  the same in every mode. */
+using WalkOptions = readers::FeedOptions;
+using readers::ReadAheadMode;
 using readers::ReaderKind;
-
-/** When a walk reads files ahead of the one it is at. */
-enum class ReadAheadMode {
-    Off,      ///< never: each file is read when the walk reaches it
-    WhenSlow, ///< on a network share or a file system in user space from the start, elsewhere from the moment the
-              ///< walk's own reads turn slow (a cold disk, a slow device)
-    Always,   ///< from the start
-};
-
-/** How a walk reads its files; the files, their contents and their order are the same in every mode. */
-struct WalkOptions {
-    ReadAheadMode readAhead = ReadAheadMode::WhenSlow;
-    /** How reading ahead on a local disk reads: a reader alongside the walk, with the folder swept in inode order,
-     *  or threads. A network share or a file system in user space is read by threads whatever this says: each open
-     *  there is a round trip of its own. */
-    ReaderKind localReaders = ReaderKind::Alongside;
-    unsigned threads = 32; ///< reader threads when reading ahead by threads, each with one read in flight
-};
 
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
@@ -54,12 +35,8 @@ struct WalkOptions {
  * A file that cannot be opened, holds fewer than two fields or a field too long is not a record: it is passed over
  * and the walk goes on. A file of two fields is a record whatever bytes they hold, NUL included.
  *
- * On a local disk with a second core, one reader shares the reads of a window of the next files with the walk. Where
- * files are slow to come, the walk reads that window ahead with reader threads, many reads in flight. Nothing read
- * ahead outlives a question to the user: next() holds the readers while its match is out, and the next call reads the
- * window again, so each file is seen as it stands when the walk reaches it. What the readers could not open or read
- * whole (the process short of descriptors, a file too large), the walk reads itself when it reaches it; only its own
- * failure makes a file unreadable. The readers end with the walk.
+ * The files come from a readers::FolderFeed, which chooses how they are read. Nothing read ahead outlives a question
+ * to the user: next() pauses the feed while its match is out, and the next call reads again what was read before.
  */
 class RecordWalk {
 public:
@@ -83,37 +60,12 @@ private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                SearchCriteria criteria, WalkOptions options);
 
-    /** Which records a step of the walk reads whole: every one, or only those that may match (the others are
-     *  handed out as not matching, without their fields). */
-    enum class Wanted { EveryRecord, Matches };
-
-    [[nodiscard]] std::optional<ListedFile> advance(Wanted wanted);
-    [[nodiscard]] std::optional<ListedFile> advanceReadingAhead(Wanted wanted);
-    [[nodiscard]] int readItself(const std::string& name);
-    [[nodiscard]] ListedFile listedFile(std::string number, const readers::WholeFile& content, int fd, Wanted wanted);
-    void startReadAhead();
-    void siftReadAhead();
-    void noteOwnRead();
+    [[nodiscard]] std::optional<ListedFile> advance(readers::Sieving sieving);
+    [[nodiscard]] ListedFile listedFile(readers::FeedFile fed);
 
     SearchCriteria criteria_;
-    WalkOptions options_;
-    std::string path_;        // the mapped folder and "/", followed by the current name
-    std::size_t folderSize_;  // where the name starts in path_
-    std::string namePattern_; // the last component of the walk's pattern
-    platform::WildcardListing listing_;
-    int folder_;                   // the listed folder, open, for reading its files by name
-    store::FieldReader reader_;    // reused, so its buffer is not allocated per file
-    readers::WholeFile content_;   // the file the walk read itself, reused likewise
-    bool matchOut_ = false;        // next() handed out a match and the user may have been asked since
-    readers::FolderKind kind_;     // the file system that holds the folder
-    readers::SlowReadWatch watch_; // whether the files the walk reads itself have turned slow
-    int groupFiles_ = 0;           // files of the group the walk is timing for watch_
-    std::chrono::steady_clock::time_point groupStart_;
-    std::unique_ptr<readers::ReadAhead> readAhead_;
-    std::deque<std::string> windowNumbers_; // the record numbers of the files in readAhead_'s window
-    bool listingEnded_ = false;             // the listing gave no more names to fill the window with
-    bool sifting_ = false;                  // only matches are wanted: the readers pass over what cannot match
-    bool warmReader_ = false;               // readAhead_ is the one reader beside a walk whose reads are quick
+    store::FieldReader reader_; // reused for files too large to read whole, so its buffer is not allocated per file
+    readers::FolderFeed feed_;  // declared last: its readers, which test files against criteria_, end first
 };
 
 } // namespace qb::search

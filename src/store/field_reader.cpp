@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/read_only_file.h"
 
@@ -60,9 +61,7 @@ int FieldReader::open(const std::string& path) {
 }
 
 void FieldReader::close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     buffer_.clear();
     pos_ = 0;
     ioError_ = false;
@@ -70,19 +69,19 @@ void FieldReader::close() {
     pendingPos_ = 0;
 }
 
-void FieldReader::adopt(int fd) {
+void FieldReader::adopt(platform::Descriptor fd) {
     close();
-    fd_ = fd;
+    fd_ = std::move(fd);
 }
 
 bool FieldReader::fill() {
-    if ((fd_ < 0 && pendingPos_ >= pending_.size()) || ioError_)
+    if ((!fd_.valid() && pendingPos_ >= pending_.size()) || ioError_)
         return false;
     if (pos_ > 0) { // keep the buffer small: drop what was consumed
         buffer_.erase(0, pos_);
         pos_ = 0;
     }
-    if (fd_ >= 0)
+    if (fd_.valid())
         return readFromFile();
     const std::size_t n = std::min(chunk_, pending_.size() - pendingPos_);
     buffer_.append(pending_, pendingPos_, n);
@@ -94,7 +93,7 @@ bool FieldReader::readFromFile() {
     char chunk[kChunk]; // read beside the buffer, so the buffer never has to be cleared to zeros first
     ssize_t n;
     do {
-        n = ::read(fd_, chunk, sizeof chunk);
+        n = ::read(fd_.get(), chunk, sizeof chunk);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         ioError_ = true;

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <string_view>
+
+#include "platform/descriptor.h"
+#include "store/general_value.h" // what the program keeps of the fields read
 
 namespace qb::store {
 
@@ -71,7 +73,7 @@ public:
     void close();
     /** Reads an open file from its current offset on (closing any open one); the reader takes the descriptor over
      *  and closes it. */
-    void adopt(int fd);
+    void adopt(platform::Descriptor fd);
 
 private:
     [[nodiscard]] bool fill(); // takes more of the file or of the pending bytes; false at the end or on an error
@@ -83,7 +85,7 @@ private:
     // at the end.
     template <typename FindStop> int scan(FindStop findStop, std::string* text, std::size_t& used);
 
-    int fd_ = -1;
+    platform::Descriptor fd_;
     std::string buffer_;
     std::size_t pos_ = 0;
     bool ioError_ = false;
@@ -92,15 +94,5 @@ private:
     std::size_t chunk_ = 0;
     QuoteRule quoteRule_ = QuoteRule::NextQuoteEnds;
 };
-
-/** The text form of a plain field that reads as a number, or nothing when it does not. A number is an optional
- *  sign, digits with an optional decimal point and fraction (or a point and a fraction), and an optional exponent
- *  (E or D, optional sign, digits). Its text form has no leading zeros and no trailing fraction zeros, uses up to
- *  15 significant digits, and switches to the form 1.5E+20 for magnitudes of 1E+15 and above or below 1E-4. */
-[[nodiscard]] std::optional<std::string> numberTextForm(std::string_view plain);
-
-/** What a general value keeps of a field: a plain field that reads as a number becomes that number's text form
- *  (so 12 stays 12 and 007 becomes 7); a quoted field and any other plain field stay as they are. */
-[[nodiscard]] std::string generalValue(const Field& field);
 
 } // namespace qb::store

@@ -1,3 +1,5 @@
+#include "store/general_value.h"
+
 #include <charconv>
 #include <cmath>
 

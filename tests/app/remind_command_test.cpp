@@ -6,14 +6,13 @@
 #include <filesystem>
 #include <thread>
 
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QProcess>
-#include <QProcessEnvironment>
+#include <unistd.h>
 
 #include "app/text/text_codec.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
+#include "commands.h"
 #include "fake_notification_server.h"
 #include "form_fixture.h"
 #include "remind/reminder_check.h"
@@ -24,8 +23,6 @@
 
 namespace qb::test {
 namespace {
-
-constexpr const char* kFakeTime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
 class RemindCommandTest : public FormFixture {};
 
@@ -55,11 +52,7 @@ TEST_F(RemindCommandTest, TellsTheRecordsTheStartUpCheckLists) {
     EXPECT_EQ(QString::fromStdString(notice.printed()), "Quillbox: 5 reminders for today\n\n" + listed);
 }
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using harness::CommandResult;
 
 const std::string kDue = "Quillbox: 1 reminder for today\n\nReminder dated: 12/06/26\n\nCafé with Ann\nat 10\n\n"
                          "--------------------\n\n";
@@ -76,40 +69,29 @@ void writeHome(const TempDir& home) {
 class RemindProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFile::exists(QString::fromLatin1(kFakeTime)))
+        if (::access(harness::kFakeTimeLibrary, R_OK) != 0)
             GTEST_SKIP() << "faketime is not installed";
     }
 
-    Outcome remind(const TempDir& home, const QStringList& arguments = {}, const std::string& busAddress = {},
-                   const QString& stdoutFile = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"})
-            env.remove(QString::fromLatin1(name));
-        env.insert("HOME", QString::fromStdString(user.path()));
-        env.insert("XDG_STATE_HOME", QString::fromStdString(state.path())); // what it told: its one file to write
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
-        env.insert("QUILLBOX_HOME", QString::fromStdString(home.path()));
-        env.insert("LD_PRELOAD", kFakeTime);
-        env.insert("FAKETIME", "@2026-12-06 10:00:00");
-        env.insert("DONT_FAKE_MONOTONIC", "1");
-        if (!busAddress.empty())
-            env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(busAddress));
+    CommandResult remind(const TempDir& home, std::vector<std::string> arguments = {},
+                         const std::string& busAddress = {}, const std::string& stdoutFile = {}) {
         const std::string before = fingerprints(home);
-        QProcess program;
-        program.setProcessEnvironment(env);
-        program.setWorkingDirectory(QString::fromStdString(workdir.path()));
-        if (!stdoutFile.isEmpty())
-            program.setStandardOutputFile(stdoutFile);
-        program.start(QUILLBOX_EXECUTABLE, QStringList{"--remind"} + arguments);
-        if (!program.waitForFinished(30'000)) {
-            program.kill();
-            program.waitForFinished();
-            ADD_FAILURE() << "quillbox --remind did not end";
-            return {};
-        }
+        arguments.insert(arguments.begin(), {QUILLBOX_EXECUTABLE, "--remind"});
+        CommandResult run = harness::run(
+            {.argv = arguments,
+             .environment = harness::environmentWith(
+                 {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "HOME=" + user.path(),
+                  "XDG_STATE_HOME=" + state.path(), // what it told: its one file to write
+                  "XDG_RUNTIME_DIR=" + runtime.path(), "QUILLBOX_HOME=" + home.path(),
+                  std::string("LD_PRELOAD=") + harness::kFakeTimeLibrary, "FAKETIME=@2026-12-06 10:00:00",
+                  "DONT_FAKE_MONOTONIC=1", "DBUS_SESSION_BUS_ADDRESS" + (busAddress.empty() ? "" : "=" + busAddress)}),
+             .folder = workdir.path(),
+             .limit = std::chrono::seconds(30),
+             .errors = harness::Errors::Apart,
+             .outputFile = stdoutFile});
+        EXPECT_FALSE(run.timedOut) << "quillbox --remind did not end";
         EXPECT_EQ(fingerprints(home), before) << "quillbox --remind created or changed a file or folder";
-        const int code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        return {code, program.readAllStandardOutput().toStdString(), program.readAllStandardError().toStdString()};
+        return run;
     }
 
     std::string fingerprints(const TempDir& home) const {
@@ -142,15 +124,15 @@ TEST_F(RemindProcessTest, PrintsTodaysRemindersOrNothingAndEndsWithZero) {
             std::filesystem::remove_all(home / c.path);
         else
             writeFile(home / c.path, c.bytes);
-        const Outcome run = remind(home);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, c.out);
-        EXPECT_EQ(run.err, "");
+        const CommandResult run = remind(home);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.output, c.out);
+        EXPECT_EQ(run.errors, "");
     }
     const TempDir missing; // a Quillbox home that does not exist stays so
-    const Outcome run = remind(missing, {"--home", QString::fromStdString(missing / "none")});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "");
+    const CommandResult run = remind(missing, {"--home", missing / "none"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "");
     EXPECT_TRUE(listFolder(missing.path()).empty());
 }
 
@@ -162,31 +144,31 @@ TEST_F(RemindProcessTest, HomeOptionBusWithoutNotificationsAndAFullDisk) {
     const SessionBus bus;
     ASSERT_TRUE(bus.error().empty()) << bus.error();
 
-    Outcome run = remind(home, {}, bus.address()); // a session bus, but no notification service on it
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, kDue);
-    EXPECT_EQ(run.err, "") << "a missing notification service is no error";
+    CommandResult run = remind(home, {}, bus.address()); // a session bus, but no notification service on it
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, kDue);
+    EXPECT_EQ(run.errors, "") << "a missing notification service is no error";
 
-    run = remind(home, {"--home", QString::fromStdString(other.path())});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Quillbox: 1 reminder for today\n\nReminder dated: 12/06/26\n\nfrom --home\n\n"
-                       "--------------------\n\n");
+    run = remind(home, {"--home", other.path()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "Quillbox: 1 reminder for today\n\nReminder dated: 12/06/26\n\nfrom --home\n\n"
+                          "--------------------\n\n");
 
     run = remind(home, {}, {}, "/dev/full");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "quillbox: Today's reminders could not be written to standard output.\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "quillbox: Today's reminders could not be written to standard output.\n");
     run = remind(home, {"--quiet"}, {}, "/dev/full"); // as the login entry and the timer run it: nothing printed
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.errors, "");
 
     std::filesystem::permissions(other.path(), std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::add);
-    run = remind(home, {"--home", QString::fromStdString(other.path())});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "") << "nothing is read from a home that others may write to";
-    EXPECT_NE(run.err.find("quillbox: Today's reminders cannot be read: other users may write to the folder"),
+    run = remind(home, {"--home", other.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "") << "nothing is read from a home that others may write to";
+    EXPECT_NE(run.errors.find("quillbox: Today's reminders cannot be read: other users may write to the folder"),
               std::string::npos)
-        << run.err;
+        << run.errors;
 }
 
 // A run that starts while an earlier one has the turn waits, however long, and notifies only what that one did not.
@@ -203,7 +185,7 @@ TEST_F(RemindProcessTest, WaitsItsTurnAndNotifiesOnlyWhatTheEarlierRunDidNot) {
         EXPECT_TRUE(store::storeToldReminders(state / "quillbox", told).ok());
         turn.reset();
     });
-    EXPECT_EQ(remind(home, {"--quiet"}, bus.address()).exitCode, 0);
+    EXPECT_EQ(remind(home, {"--quiet"}, bus.address()).status, 0);
     earlier.join();
     ASSERT_EQ(notifier.asked().size(), 1u);
     EXPECT_EQ(notifier.asked()[0].body.toStdString(), "Bring cake") << "what the earlier run told was told again";

@@ -110,6 +110,7 @@ TEST(EndToEndSlowFolder, ClosingTheWindowWhileTheFolderNeverAnswersOffersToEnd) 
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
     ASSERT_TRUE(session.click("MainWindow", "&Search"));
+    ASSERT_TRUE(session.waitUntil("the search reading", [](const Snapshot& seen) { return seen.busy; }));
     for (const char* button : {"&No", "&Yes"}) {
         ASSERT_TRUE(session.key("MainWindow", "alt+F4"));
         ASSERT_TRUE(

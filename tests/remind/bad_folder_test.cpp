@@ -13,19 +13,17 @@
 #include <unistd.h>
 
 #include "child_process.h"
-#include "platform/drive_map.h"
+#include "quill_home.h"
 #include "remind/reminder_list.h"
 #include "search/record_walk.h"
 #include "store/field_reader.h"
 #include "store/record_file.h"
-#include "temp_dir.h"
 
 using namespace qb::search;
 using namespace qb::remind;
 using qb::store::Record;
 using qb::store::recordFileBytes;
 using qb::test::folderFingerprint;
-using qb::test::TempDir;
 using qb::test::writeFile;
 
 namespace {
@@ -45,11 +43,8 @@ std::string binaryBytes(std::size_t size) {
     return bytes;
 }
 
-class BadFolderTest : public ::testing::Test {
+class BadFolderTest : public qb::test::QuillHomeTest {
 protected:
-    TempDir home;
-    std::string quill = home / "drive_c/quill";
-    qb::platform::DriveMap drives{home.path(), home.path()};
     const Record first{"12/06/26", "first needle"};
     const Record second{"", "second NEEDLE, with a comma\r\nand a line"};
     const Record third{"12/06/26", "third, due today"};
@@ -79,7 +74,7 @@ protected:
         bad(".hidden", recordFileBytes({"12/06/26", "hidden needle"}));
         bad("\xff\xfe.659", recordFileBytes({"12/06/26", "needle under a name that is not UTF-8"}));
         bad("\xe4\xb8\xad.659", recordFileBytes({"12/06/26", "needle under a name Windows-1252 cannot hold"}));
-        writeFile(quill + "/12061409.659/12061403.659", recordFileBytes({"12/06/26", "needle in a folder"}));
+        put("12061409.659/12061403.659", recordFileBytes({"12/06/26", "needle in a folder"}));
         ++badInputs;
         link("12061412.659", "/nonexistent/12061403.659");
         link("12061413.659", "12061409.659"); // to the folder
@@ -95,7 +90,6 @@ protected:
             qb::test::openToOthers(folder);
     }
 
-    void put(const std::string& name, const std::string& bytes) { writeFile(quill + "/" + name, bytes); }
     void bad(const std::string& name, const std::string& bytes) {
         put(name, bytes);
         ++badInputs;

@@ -10,10 +10,9 @@
 #include <unistd.h>
 
 #include "child_process.h"
-#include "platform/drive_map.h"
+#include "quill_home.h"
 #include "search/record_walk.h"
 #include "store/record_file.h"
-#include "temp_dir.h"
 
 using namespace qb::search;
 using qb::store::recordFileBytes;
@@ -46,18 +45,16 @@ enum class Shortage {
     GoneMidway, // readers started with plenty, then the process has one descriptor left after the first file
 };
 
-class ScarceDescriptorsTest : public ::testing::Test {
+class ScarceDescriptorsTest : public qb::test::QuillHomeTest {
 protected:
     void SetUp() override {
-        const std::string quill = home / "drive_c/quill";
         for (int i = 0; i < kFiles; ++i) {
             const bool needle = i % 190 == 7; // 8 of them, spread over the listing
             const std::string text = needle ? "needle " + std::to_string(i) : "hay";
-            qb::test::writeFile(quill + "/1206" + std::to_string(1000 + i) + ".659", recordFileBytes({"", text}));
+            put("1206" + std::to_string(1000 + i) + ".659", recordFileBytes({"", text}));
         }
         // One match too large to be read whole: read on from the descriptor the walk holds.
-        qb::test::writeFile(quill + "/12069999.659",
-                            recordFileBytes({"", "needle " + std::string(qb::readers::kMaxWholeFileBytes, 'x')}));
+        put("12069999.659", recordFileBytes({"", "needle " + std::string(qb::readers::kMaxWholeFileBytes, 'x')}));
         for (const std::string& folder : {home.path(), home / "drive_c", quill})
             qb::test::openToOthers(folder);
     }
@@ -88,9 +85,6 @@ protected:
             return report;
         });
     }
-
-    qb::test::TempDir home;
-    qb::platform::DriveMap drives{home.path(), home.path()};
 };
 
 } // namespace

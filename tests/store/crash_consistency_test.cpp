@@ -21,14 +21,13 @@
 #include "commands.h"
 #include "injection.h"
 #include "platform/files.h"
-#include "temp_dir.h"
+#include "quill_home.h"
 
 using qb::harness::installed;
 using qb::harness::runShell;
 using qb::test::listFolder;
 using qb::test::readFile;
 using qb::test::TempDir;
-using qb::test::writeFile;
 
 namespace {
 
@@ -107,25 +106,23 @@ struct Scenario {
     std::set<std::string> injectedCalls; // the calls the base injection already fails, never failed again
 };
 
-class CrashConsistencyTest : public ::testing::Test {
+class CrashConsistencyTest : public qb::test::QuillHomeTest {
 protected:
-    TempDir home;
     TempDir work; // logs and output, outside the data directory
-    std::string folder = home / "drive_c/quill";
     int pointsTried = 0;
 
     void SetUp() override {
         if (!installed("strace"))
             GTEST_SKIP() << "strace is not installed";
-        ASSERT_TRUE(qb::platform::makeDirectories(folder).ok());
+        ASSERT_TRUE(qb::platform::makeDirectories(quill).ok());
         reset();
     }
 
     // The data directory as every run starts: one record, the old one.
     void reset() {
-        for (const std::string& name : listFolder(folder))
-            ASSERT_TRUE(qb::platform::removeFile(folder + "/" + name).ok()) << name;
-        writeFile(folder + "/" + kNumber, kOldBytes);
+        for (const std::string& name : listFolder(quill))
+            ASSERT_TRUE(qb::platform::removeFile(quill + "/" + name).ok()) << name;
+        put(kNumber, kOldBytes);
     }
 
     Outcome runSave(const Scenario& scenario, const std::string& injection) {
@@ -186,8 +183,8 @@ protected:
 
         std::string recordBytes;
         std::vector<std::string> newRecords;
-        for (const std::string& name : listFolder(folder)) {
-            const std::string bytes = readFile(folder + "/" + name);
+        for (const std::string& name : listFolder(quill)) {
+            const std::string bytes = readFile(quill + "/" + name);
             if (name == kNumber)
                 recordBytes = bytes;
             else if (name == "testit.dat")

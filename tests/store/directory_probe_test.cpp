@@ -10,11 +10,10 @@
 
 #include "platform/drive_map.h"
 #include "platform/files.h"
+#include "quill_home.h"
 #include "store/directory_probe.h"
-#include "temp_dir.h"
 
 using namespace qb;
-using test::writeFile;
 
 namespace {
 
@@ -28,12 +27,7 @@ std::map<std::string, std::string> contents(const std::string& folder) {
     return found;
 }
 
-class DirectoryProbe : public ::testing::Test {
-protected:
-    test::TempDir home;
-    platform::DriveMap drives{home.path(), home.path()};
-    std::string quill = home / "drive_c/quill";
-};
+using DirectoryProbe = test::QuillHomeTest;
 
 } // namespace
 
@@ -46,7 +40,7 @@ TEST_F(DirectoryProbe, AUsersFilesAndFoldersWithAProbesNameSurviveEveryProbe) {
     for (const auto& layout : layouts) {
         std::filesystem::remove_all(quill);
         for (const auto& [name, bytes] : layout)
-            writeFile(quill + "/" + name, bytes);
+            put(name, bytes);
         const std::map<std::string, std::string> before = contents(quill);
         SCOPED_TRACE(before.begin()->first);
 

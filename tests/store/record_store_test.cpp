@@ -8,13 +8,11 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "platform/drive_map.h"
+#include "quill_home.h"
 #include "store/record_store.h"
-#include "temp_dir.h"
 
 using namespace qb::store;
 using qb::test::readFile;
-using qb::test::TempDir;
 using qb::test::writeFile;
 
 namespace {
@@ -30,12 +28,10 @@ std::map<std::string, std::string> contents(const std::string& folder) {
     return found;
 }
 
-struct RecordStoreTest : ::testing::Test {
-    TempDir home;
-    qb::platform::DriveMap drives{home.path(), "/"};
+struct RecordStoreTest : qb::test::QuillHomeTest {
     void SetUp() override {
         writeFile(home / "drive_c/victim.txt", "the user's file");
-        writeFile(home / "drive_c/quill/12011000.611", "\"\"\r\n\"a record\"\r\n");
+        put("12011000.611", "\"\"\r\n\"a record\"\r\n");
     }
 };
 
@@ -43,7 +39,7 @@ struct RecordStoreTest : ::testing::Test {
 
 TEST_F(RecordStoreTest, ANumberThatIsNoPlainNameIsRefusedAndNothingChanges) {
     // A planted file of such a name, found and saved again or deleted, must not reach victim.txt.
-    writeFile(home / "drive_c/quill/x\\..\\..\\victim.txt", "\"\"\r\n\"planted\"\r\n");
+    put("x\\..\\..\\victim.txt", "\"\"\r\n\"planted\"\r\n");
     const std::map<std::string, std::string> before = contents(home.path());
     for (const char* number : {"x\\..\\..\\victim.txt", "..\\victim.txt", "../victim.txt", "..", "a/b", "."}) {
         const SaveResult saved = saveRecord(drives, "c:\\quill", number, {"", "overwritten"}, kNow, {});
@@ -57,7 +53,6 @@ TEST_F(RecordStoreTest, ANumberThatIsNoPlainNameIsRefusedAndNothingChanges) {
 }
 
 TEST_F(RecordStoreTest, DeleteRemovesTheNameInTheDataFolderAndNothingElse) {
-    const std::string quill = home / "drive_c/quill";
     ASSERT_EQ(::symlink("../victim.txt", (quill + "/12021000.611").c_str()), 0);
     ASSERT_EQ(::mkdir((quill + "/12031000.611").c_str(), 0755), 0);
     ASSERT_EQ(::symlink("../gone.txt", (quill + "/12051000.611").c_str()), 0);

@@ -9,12 +9,11 @@
 
 #include "commands.h"
 #include "injection.h"
-#include "platform/drive_map.h"
 #include "platform/files.h"
+#include "quill_home.h"
 #include "scoped_mount.h"
 #include "store/directory_probe.h"
 #include "store/record_store.h"
-#include "temp_dir.h"
 
 using namespace qb::store;
 using qb::harness::installed;
@@ -24,7 +23,6 @@ using qb::test::listFolder;
 using qb::test::readFile;
 using qb::test::ScopedMount;
 using qb::test::TempDir;
-using qb::test::writeFile;
 
 namespace {
 
@@ -32,23 +30,19 @@ constexpr const char* kNumber = "12061403.659";
 const std::string kOldBytes = "\"\"\r\n\"the old text\"\r\n";
 const qb::platform::LocalDateTime kNow{2026, 12, 6, 14, 3, 59};
 
-struct SaveFaultTest : ::testing::Test {
-    TempDir home;
-    qb::platform::DriveMap drives{home.path(), "/"};
-    std::string folder = home / "drive_c/quill";
-
-    void SetUp() override { ASSERT_TRUE(qb::platform::makeDirectories(folder).ok()); }
-    void writeOldRecord() { writeFile(folder + "/" + kNumber, kOldBytes); }
+struct SaveFaultTest : qb::test::QuillHomeTest {
+    void SetUp() override { ASSERT_TRUE(qb::platform::makeDirectories(quill).ok()); }
+    void writeOldRecord() { put(kNumber, kOldBytes); }
     std::vector<std::string> visibleFiles() const {
         std::vector<std::string> visible;
-        for (const std::string& name : listFolder(folder))
+        for (const std::string& name : listFolder(quill))
             if (name[0] != '.')
                 visible.push_back(name);
         return visible;
     }
     std::vector<std::string> hiddenFiles() const {
         std::vector<std::string> hidden;
-        for (const std::string& name : listFolder(folder))
+        for (const std::string& name : listFolder(quill))
             if (name[0] == '.')
                 hidden.push_back(name);
         return hidden;
@@ -90,17 +84,17 @@ std::string sanitizerRuntimeFirst() {
 TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     if (!canMount())
         GTEST_SKIP() << "mounting a small tmpfs needs root";
-    ScopedMount disk = ScopedMount::tmpfs(folder, std::size_t{64} * 1024);
+    ScopedMount disk = ScopedMount::tmpfs(quill, std::size_t{64} * 1024);
     if (!disk.valid())
         GTEST_SKIP() << "mount not allowed here";
     writeOldRecord();
-    qb::test::fillFileSystem(folder);
+    qb::test::fillFileSystem(quill);
     const std::string bigText(20000, 'x');
     const SaveResult resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow, {});
     EXPECT_EQ(resave.status.error, ENOSPC);
     const SaveResult fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0}, {});
     EXPECT_FALSE(fresh.status.ok());
-    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
     EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));
     EXPECT_TRUE(hiddenFiles().empty());
 }
@@ -109,16 +103,16 @@ TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
     if (!canMount())
         GTEST_SKIP() << "a read-only bind mount needs root (root ignores mode bits)";
     writeOldRecord();
-    writeFile(folder + "/testit.dat", "the user's notes"); // a taken probe name changes nothing here
-    ScopedMount readOnly = ScopedMount::readOnly(folder);
+    put("testit.dat", "the user's notes"); // a taken probe name changes nothing here
+    ScopedMount readOnly = ScopedMount::readOnly(quill);
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
     EXPECT_EQ(probeForSave(drives, "c:\\quill").error, EROFS);
     EXPECT_EQ(probeDataDirectory(drives, "c:\\quill").error, EROFS);
     EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow, {}).status.error, EROFS);
-    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
-    EXPECT_EQ(readFile(folder + "/testit.dat"), "the user's notes");
-    EXPECT_EQ(listFolder(folder), (std::vector<std::string>{kNumber, "testit.dat"}));
+    EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(readFile(quill + "/testit.dat"), "the user's notes");
+    EXPECT_EQ(listFolder(quill), (std::vector<std::string>{kNumber, "testit.dat"}));
 }
 
 TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
@@ -128,13 +122,13 @@ TEST_F(SaveFaultTest, FailingWriteCallLeavesTheOldRecord) {
     const std::string fail = "fiu-run -x -c 'enable name=posix/io/rw/write,failinfo=28' " + sanitizerRuntimeFirst();
     EXPECT_EQ(runShell(fail + saveCommand(kNumber, "new text")).status, 1);
     EXPECT_EQ(errors(), "not saved: write failed: No space left on device\n") << "the fault was not injected";
-    EXPECT_EQ(readFile(folder + "/" + kNumber), kOldBytes);
+    EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
     EXPECT_EQ(runShell(fail + saveCommand("-", "new text")).status, 1);
     EXPECT_EQ(errors(), "not saved: write failed: No space left on device\n") << "the fault was not injected";
-    EXPECT_EQ(listFolder(folder), std::vector<std::string>{kNumber});
+    EXPECT_EQ(listFolder(quill), std::vector<std::string>{kNumber});
     // without the fault the same command saves
     EXPECT_EQ(runShell(saveCommand(kNumber, "new text")).status, 0);
-    EXPECT_EQ(readFile(folder + "/" + kNumber), "\"\"\r\n\"new text\"\r\n");
+    EXPECT_EQ(readFile(quill + "/" + kNumber), "\"\"\r\n\"new text\"\r\n");
 }
 
 TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
@@ -147,7 +141,7 @@ TEST_F(SaveFaultTest, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
         (void)runShell(kill + saveCommand(kNumber, "new text"));
         EXPECT_NE(trace().find("+++ killed by SIGKILL +++"), std::string::npos)
             << call << ": the kill was not injected";
-        const std::string now = readFile(folder + "/" + kNumber);
+        const std::string now = readFile(quill + "/" + kNumber);
         EXPECT_TRUE(now == kOldBytes || now == "\"\"\r\n\"new text\"\r\n") << call << ": " << now;
         EXPECT_EQ(visibleFiles(), std::vector<std::string>{kNumber}) << call;
     }
@@ -167,23 +161,23 @@ TEST_F(SaveFaultTest, NewRecordsNeverReplaceAFileWhateverTheFileSystemLacks) {
         "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EIO",
     };
     for (const char* lacks : fileSystems) {
-        for (const std::string& name : listFolder(folder))
-            ASSERT_TRUE(qb::platform::removeFile(folder + "/" + name).ok());
-        writeFile(folder + "/12071000.600", "someone else's");
+        for (const std::string& name : listFolder(quill))
+            ASSERT_TRUE(qb::platform::removeFile(quill + "/" + name).ok());
+        put("12071000.600", "someone else's");
         const std::string save = traced + lacks + " " + saveCommand("-", "new text", "2026-12-07T10:00:00");
         EXPECT_EQ(runShell(save).status, 0) << lacks;
         EXPECT_EQ(runShell(save).status, 0) << lacks;
         for (const char* call : {"renameat2", "linkat"})
             EXPECT_EQ(injected(trace(), call), std::string(lacks).find(call) != std::string::npos) << lacks;
-        EXPECT_EQ(listFolder(folder), (std::vector<std::string>{"12071000.600", "12071000.601", "12071000.602"}))
+        EXPECT_EQ(listFolder(quill), (std::vector<std::string>{"12071000.600", "12071000.601", "12071000.602"}))
             << lacks;
-        EXPECT_EQ(readFile(folder + "/12071000.600"), "someone else's") << lacks;
-        EXPECT_EQ(readFile(folder + "/12071000.602"), "\"\"\r\n\"new text\"\r\n") << lacks;
+        EXPECT_EQ(readFile(quill + "/12071000.600"), "someone else's") << lacks;
+        EXPECT_EQ(readFile(quill + "/12071000.602"), "\"\"\r\n\"new text\"\r\n") << lacks;
     }
     // A rename over the reservation that fails leaves neither the reservation nor the temporary file.
     const std::string failing =
         traced + "-e inject=renameat2:error=EINVAL -e inject=linkat:error=EPERM -e inject=renameat:error=EIO ";
     EXPECT_EQ(runShell(failing + saveCommand("-", "new text")).status, 1);
     EXPECT_TRUE(injected(trace(), "renameat")) << "the rename over the reservation did not fail";
-    EXPECT_EQ(listFolder(folder).size(), 3u);
+    EXPECT_EQ(listFolder(quill).size(), 3u);
 }

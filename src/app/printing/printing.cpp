@@ -25,7 +25,7 @@ bool printAndFinish(Services& services, QWidget* parent, QWidget* mainWindow, co
     services.dialogs.setPointer(mainWindow, Pointer::Default);
     if (!outcome.message.isEmpty())
         services.dialogs.message(parent, outcome.message, titles::kAttention);
-    return outcome.ok;
+    return outcome.ok();
 }
 
 } // namespace qb::app

@@ -31,9 +31,11 @@ enum class NotificationEnd {
 };
 
 /** The outcome of showing a notification. */
-struct NotificationResult {
+struct [[nodiscard]] NotificationResult {
     NotificationEnd end = NotificationEnd::NotShown;
     QString problem; ///< why a service that exists did not show it; empty when there is no service at all
+    /** Whether the notification was shown, whatever the user did with it then. */
+    [[nodiscard]] bool ok() const { return end != NotificationEnd::NotShown; }
 };
 
 /** The desktop's session bus: the one DBUS_SESSION_BUS_ADDRESS names, else the user's bus socket in

@@ -9,9 +9,15 @@
 namespace qb::app {
 
 /** The outcome of printing a document. */
-struct PrintResult {
-    bool ok = true;
+struct [[nodiscard]] PrintResult {
+    /** What became of the document. */
+    enum class Kind {
+        Printed, ///< the printer's queue or a PDF file has it
+        Failed,  ///< it could not be printed whole; message says why
+    };
+    Kind kind = Kind::Printed;
     QString message; ///< for the user: where a PDF went, or why printing failed; empty when there is nothing to say
+    [[nodiscard]] bool ok() const { return kind == Kind::Printed; }
 };
 
 /** Prints documents in a font and colour that stay from one document to the next. */

@@ -89,13 +89,13 @@ PrintResult QtPrinter::print(const print::PrintedItems& items, print::TwipsPoint
     // A document that is not ended properly is ended by its painter's destructor, which closes a half-made PDF file.
     Document document;
     if (const QString failure = startDocument(document); !failure.isEmpty())
-        return {false, failure};
+        return {PrintResult::Kind::Failed, failure};
     const QPrinter& printer = *document.printer;
     const QFontMetricsF metrics(font_, &printer);
     const print::PageMeasures page{static_cast<double>(printer.resolution()), static_cast<double>(printer.height()),
                                    metrics.height(), metrics.lineSpacing()};
     if (const QString failure = drawPages(document, print::layOutPages(items, page, firstLine)); !failure.isEmpty())
-        return {false, failure};
+        return {PrintResult::Kind::Failed, failure};
     return endDocument(document);
 }
 
@@ -103,22 +103,23 @@ PrintResult QtPrinter::endDocument(Document& document) const {
     const bool ended = document.painter.end();
     if (!ended || document.printer->printerState() == QPrinter::Error ||
         (!document.pdfPath.isEmpty() && document.pdfFile.size() == 0))
-        return {false, cannotPrintMessage(document)};
+        return {PrintResult::Kind::Failed, cannotPrintMessage(document)};
     if (!document.pdfPath.isEmpty()) {
         const QString where = destination_ == Destination::PdfFile
                                   ? QStringLiteral("The printout was saved as the PDF file\n%1")
                                   : QStringLiteral("No printer is set up on this computer, so the printout was saved "
                                                    "as the PDF file\n%1");
-        return {true, where.arg(document.pdfPath)};
+        return {PrintResult::Kind::Printed, where.arg(document.pdfPath)};
     }
     // The spooler takes the job even when the printer cannot print it; say so rather than let it wait unseen. The
     // job is queued, so this is no failure: printing again would only print it twice.
     const QString printerName = document.printer->printerName();
     if (QPrinterInfo::printerInfo(printerName).state() == QPrinter::Error)
-        return {true, QStringLiteral("The printout was sent to the printer \"%1\", but the printer reports a fault: "
-                                     "it may be stopped, off line or out of paper. The printout waits in its queue "
-                                     "until the printer is ready.")
-                          .arg(printerName)};
+        return {PrintResult::Kind::Printed,
+                QStringLiteral("The printout was sent to the printer \"%1\", but the printer reports a fault: "
+                               "it may be stopped, off line or out of paper. The printout waits in its queue "
+                               "until the printer is ready.")
+                    .arg(printerName)};
     return {};
 }
 

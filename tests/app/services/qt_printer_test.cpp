@@ -5,13 +5,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
 #include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "commands.h"
 #include "manual_clock.h"
 #include "platform/cp1252.h"
 #include "print/printouts.h"
@@ -20,26 +20,25 @@
 namespace qb::app {
 namespace {
 
-// The output of a poppler tool; fails the test when the tool is missing or fails.
-QString popplerOutput(const QString& tool, const QStringList& arguments) {
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        ADD_FAILURE() << tool.toStdString()
-                      << " failed (Debian package poppler-utils): " << process.readAllStandardError().toStdString();
+// The output of a poppler tool run with its arguments; fails the test when the tool is missing or fails.
+QString popplerOutput(const std::vector<std::string>& argv) {
+    const harness::CommandResult run =
+        harness::run({.argv = argv, .limit = std::chrono::seconds(30), .errors = harness::Errors::Apart});
+    if (run.status != 0) {
+        ADD_FAILURE() << argv.front() << " failed (Debian package poppler-utils): " << run.errors;
         return {};
     }
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromStdString(run.output);
 }
 
 // The text of the pages, line by line; a new page starts a new line.
 QStringList textLines(const QString& pdf) {
-    return popplerOutput("pdftotext", {"-layout", pdf, "-"}).replace('\f', '\n').split('\n');
+    return popplerOutput({"pdftotext", "-layout", pdf.toStdString(), "-"}).replace('\f', '\n').split('\n');
 }
 
 int pageCount(const QString& pdf) {
     static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
-    return pages.match(popplerOutput("pdfinfo", {pdf})).captured(1).toInt();
+    return pages.match(popplerOutput({"pdfinfo", pdf.toStdString()})).captured(1).toInt();
 }
 
 // Where the first word that matches the pattern lies, in points from the top left of its page.
@@ -47,7 +46,7 @@ QRectF wordBox(const QString& pdf, const QString& word) {
     const QRegularExpression pattern(
         QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">%1</word>")
             .arg(word));
-    const QRegularExpressionMatch match = pattern.match(popplerOutput("pdftotext", {"-bbox", pdf, "-"}));
+    const QRegularExpressionMatch match = pattern.match(popplerOutput({"pdftotext", "-bbox", pdf.toStdString(), "-"}));
     EXPECT_TRUE(match.hasMatch()) << word.toStdString();
     return QRectF(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
                   QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()));
@@ -65,7 +64,7 @@ protected:
         for (const std::string& item : items)
             text.push_back(platform::cp1252ToUtf8(item));
         const PrintResult outcome = printer.print(text, firstLine);
-        EXPECT_TRUE(outcome.ok) << outcome.message.toStdString();
+        EXPECT_TRUE(outcome.ok()) << outcome.message.toStdString();
         EXPECT_TRUE(outcome.message.startsWith("The printout was saved as the PDF file\n"))
             << outcome.message.toStdString();
         return outcome.message.section('\n', 1);
@@ -124,7 +123,7 @@ TEST_F(QtPrinterTest, LongTextGoesOnOnNewPagesAndWideLinesStopAtTheMargin) {
     // The wide line stops in the character the right margin cuts (15 mm, 42.5 points, on a PDF page).
     static const QRegularExpression pageWidth(QStringLiteral("<page width=\"([0-9.]+)\""));
     const double rightMargin =
-        pageWidth.match(popplerOutput("pdftotext", {"-bbox", pdf, "-"})).captured(1).toDouble() - 42.52;
+        pageWidth.match(popplerOutput({"pdftotext", "-bbox", pdf.toStdString(), "-"})).captured(1).toDouble() - 42.52;
     const QRectF wide = wordBox(pdf, "x{40,}");
     const qsizetype characters = QRegularExpression("x{40,}").match(all).capturedLength();
     ASSERT_GT(characters, 0);
@@ -148,7 +147,7 @@ TEST_F(QtPrinterTest, FontAndColourCarryOverToTheNextDocument) {
     const QString second = printToPdf(printer_, print::recordPrintout("", "second"));
 
     EXPECT_TRUE(second.endsWith("printout-2026-12-06_14-03-59-2.pdf")) << second.toStdString();
-    EXPECT_TRUE(popplerOutput("pdffonts", {second}).contains("LiberationSerif-Bold"));
+    EXPECT_TRUE(popplerOutput({"pdffonts", second.toStdString()}).contains("LiberationSerif-Bold"));
     EXPECT_EQ(printer_.font(), serif);
     // Values a printer cannot take are refused and leave the font alone.
     for (const FontChoice& refused : {FontChoice{QStringLiteral("  ")}, FontChoice{serif.name, 0},
@@ -186,7 +185,7 @@ TEST_F(QtPrinterTest, ANameThatIsTakenByAnythingIsPassedOverNeverWrittenThrough)
 
 TEST_F(QtPrinterTest, NothingPrintedSendsNothing) {
     const PrintResult outcome = printer_.print({}, print::kFirstLineStart);
-    EXPECT_TRUE(outcome.ok);
+    EXPECT_TRUE(outcome.ok());
     EXPECT_TRUE(outcome.message.isEmpty());
     EXPECT_FALSE(QDir(folder()).exists());
 }
@@ -195,12 +194,12 @@ TEST_F(QtPrinterTest, AFolderThatCannotBeMadeFailsWithAMessageAndThePrinterRecov
     test::writeFile(home_ / "blocker", "a file where a folder should be");
     QtPrinter blocked(QString::fromStdString(home_ / "blocker/printouts"), clock_, QtPrinter::Destination::PdfFile);
     const PrintResult failed = blocked.print({"lost"}, print::kFirstLineStart);
-    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.ok());
     EXPECT_TRUE(failed.message.contains("could not create the folder")) << failed.message.toStdString();
 
     // The failed document is gone; nothing of it is sent with the next.
     const PrintResult nothing = blocked.print({}, print::kFirstLineStart);
-    EXPECT_TRUE(nothing.ok);
+    EXPECT_TRUE(nothing.ok());
     EXPECT_TRUE(nothing.message.isEmpty());
 }
 

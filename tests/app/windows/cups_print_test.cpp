@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <pwd.h>
@@ -15,17 +14,15 @@
 
 #include "app/services/qt_printer.h"
 #include "app/widgets/limited_text_edit.h"
+#include "commands.h"
 #include "form_fixture.h"
 
 namespace qb::test {
 namespace {
 
-QString commandOutput(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+QString commandOutput(const std::vector<std::string>& argv) {
+    return QString::fromStdString(
+        harness::run({.argv = argv, .limit = std::chrono::seconds(20), .errors = harness::Errors::Apart}).output);
 }
 
 // The folder cups-pdf writes this user's jobs into: the Out setting of its configuration, with ${HOME} and
@@ -55,7 +52,7 @@ TEST_F(CupsPrintTest, RecordPrintedFromTheMainWindowArrivesAsATwoPagePdf) {
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (printer.isNull())
         GTEST_SKIP() << "no default printer: no cupsd runs here (scripts/setup-cups.sh sets one up)";
-    if (!commandOutput("lpstat", {"-v", printer.printerName()}).contains("cups-pdf:"))
+    if (!commandOutput({"lpstat", "-v", printer.printerName().toStdString()}).contains("cups-pdf:"))
         GTEST_SKIP() << "the default printer " << printer.printerName().toStdString()
                      << " is not a cups-pdf queue; this test prints only on one";
     const QString outFolder = cupsPdfOutFolder();
@@ -85,7 +82,7 @@ TEST_F(CupsPrintTest, RecordPrintedFromTheMainWindowArrivesAsATwoPagePdf) {
             if (!before.contains(name))
                 arrived = QDir(outFolder).filePath(name);
         if (!arrived.isEmpty()) {
-            info = commandOutput("pdfinfo", {arrived});
+            info = commandOutput({"pdfinfo", arrived.toStdString()});
             if (info.contains("Pages:"))
                 break;
         }

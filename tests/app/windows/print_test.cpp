@@ -119,8 +119,10 @@ TEST_F(RecordPrintoutTest, AnEmptyFormPrintsSixLinesWithEmptyFields) {
 }
 
 TEST_F(RecordPrintoutTest, PdfFileOrFailedPrinterIsToldAfterThePointerIsBack) {
+    using Kind = app::PrintResult::Kind;
     for (const app::PrintResult& outcome :
-         {app::PrintResult{true, "saved as the PDF file\n/x/printouts/p.pdf"}, app::PrintResult{false, "no paper"}}) {
+         {app::PrintResult{Kind::Printed, "saved as the PDF file\n/x/printouts/p.pdf"},
+          app::PrintResult{Kind::Failed, "no paper"}}) {
         dialogs.clearLog();
         printer.setOutcome(outcome);
         dialogs.expectFont(std::nullopt);
@@ -225,7 +227,7 @@ TEST_F(ReminderPrintoutTest, AnEmptyListAndACancelledFontStillPrintFiveLines) {
 }
 
 TEST_F(ReminderPrintoutTest, AFailedPrinterKeepsTheReminderWindowForAnotherTry) {
-    printer.setOutcome({false, "The printer is off line."});
+    printer.setOutcome({app::PrintResult::Kind::Failed, "The printer is off line."});
     dialogs.expectFont(std::nullopt);
     reminderWindow().printReminders();
     EXPECT_EQ(dialogs.messages(), (std::vector<Shown>{Shown::message("The printer is off line.", "Attention!")}));

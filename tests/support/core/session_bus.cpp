@@ -1,12 +1,5 @@
 #include "session_bus.h"
 
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace qb::test {
 namespace {
 
@@ -31,51 +24,19 @@ std::string busConfig(const std::string& folder) {
 } // namespace
 
 SessionBus::SessionBus() {
-    const std::string config = folder_ / "bus.conf";
+    const std::string config = folder_ / "bus.conf", address = folder_ / "address";
     writeFile(config, busConfig(folder_.path()));
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0) {
-        error_ = "cannot make a pipe";
-        return;
-    }
-    daemon_ = ::fork();
-    if (daemon_ < 0) {
-        error_ = "cannot start dbus-daemon";
-        return;
-    }
-    if (daemon_ == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL); // no bus outlives a test that is killed
-        ::fcntl(channel[1], F_SETFD, 0);
-        const std::string configArg = "--config-file=" + config;
-        const std::string printArg = "--print-address=" + std::to_string(channel[1]);
-        ::execlp("dbus-daemon", "dbus-daemon", configArg.c_str(), "--nofork", "--nopidfile", printArg.c_str(),
-                 static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(channel[1]);
+    daemon_.emplace(harness::Command{
+        .argv = {"dbus-daemon", "--config-file=" + config, "--nofork", "--nopidfile", "--print-address"},
+        .errors = harness::Errors::Apart,
+        .outputFile = address});
     // The daemon writes its address once it takes clients.
-    std::string line;
-    pollfd ready{channel[0], POLLIN, 0};
-    char buffer[512];
-    while (line.find('\n') == std::string::npos && ::poll(&ready, 1, 10'000) > 0) {
-        const ssize_t n = ::read(channel[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        line.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(channel[0]);
-    if (line.find('\n') == std::string::npos)
-        error_ = "dbus-daemon did not start (scripts/dev.sh test installs dbus-daemon)";
+    const auto written = [&] { return harness::fileText(address).find('\n') != std::string::npos; };
+    (void)harness::waitUntil([&] { return written() || !daemon_->running(); });
+    if (written())
+        address_ = harness::lastLine(harness::fileText(address));
     else
-        address_ = line.substr(0, line.find('\n'));
-}
-
-SessionBus::~SessionBus() {
-    if (daemon_ <= 0)
-        return;
-    ::kill(daemon_, SIGTERM);
-    int status = 0;
-    ::waitpid(daemon_, &status, 0);
+        error_ = "dbus-daemon did not start (scripts/dev.sh test installs dbus-daemon)";
 }
 
 } // namespace qb::test

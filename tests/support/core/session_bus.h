@@ -2,9 +2,10 @@
 // A D-Bus session bus of a test's own (dbus-daemon). No service on it starts on demand: a notification service is
 // there only when the test starts one, so a bus without one can be tested too.
 
+#include <optional>
 #include <string>
-#include <sys/types.h>
 
+#include "commands.h"
 #include "temp_dir.h"
 
 namespace qb::test {
@@ -13,7 +14,6 @@ namespace qb::test {
 class SessionBus {
 public:
     SessionBus();
-    ~SessionBus();
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
 
@@ -26,7 +26,7 @@ public:
 
 private:
     TempDir folder_;
-    pid_t daemon_ = -1;
+    std::optional<harness::BackgroundProcess> daemon_;
     std::string address_;
     std::string error_;
 };

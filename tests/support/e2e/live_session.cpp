@@ -1,17 +1,10 @@
 #include "live_session.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -26,98 +19,10 @@ std::chrono::milliseconds millis(double seconds) {
     return std::chrono::milliseconds(static_cast<long>(seconds * 1000));
 }
 
-// Starts argv in a session (and process group) of its own with stdout and stderr going to output; the child is
-// killed when this process dies, so a test that is killed leaves no screen behind. keepOpen is inherited.
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& dir,
-            int output, int keepOpen = -1) {
-    std::vector<char*> args, vars;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    for (const std::string& var : env)
-        vars.push_back(const_cast<char*>(var.c_str()));
-    args.push_back(nullptr);
-    vars.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    ::setsid();
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const int nothing = ::open("/dev/null", O_RDONLY);
-    ::dup2(nothing, 0);
-    ::dup2(output, 1);
-    ::dup2(output, 2);
-    if (keepOpen >= 0)
-        ::fcntl(keepOpen, F_SETFD, 0);
-    if (::chdir(dir.c_str()) == 0)
-        ::execvpe(args[0], args.data(), vars.data());
-    ::_exit(127);
-}
-
-// Ends a process group: politely, then after three seconds by force; reaps its leader. The leader is signalled on
-// its own too, in case it has not made its group yet.
-void stopGroup(pid_t& leader) {
-    if (leader <= 0)
-        return;
-    ::kill(-leader, SIGTERM);
-    ::kill(leader, SIGTERM);
-    int status = 0;
-    const auto deadline = Clock::now() + std::chrono::seconds(3);
-    while (::waitpid(leader, &status, WNOHANG) == 0 && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ::kill(-leader, SIGKILL);
-    ::kill(leader, SIGKILL);
-    ::waitpid(leader, &status, 0);
-    leader = -1;
-}
-
-// Reads what fd delivers until it closes or the time is up.
-std::string readUntilClosed(int fd, Clock::time_point deadline) {
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd ready{fd, POLLIN, 0};
-        if (left <= 0 || ::poll(&ready, 1, static_cast<int>(left)) <= 0)
-            return text;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return text;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-struct Ran {
-    bool ok = false;
-    std::string output;
-};
-
-// Runs a short command to its end (at most seconds) and returns its output.
-Ran run(const std::vector<std::string>& argv, const std::vector<std::string>& env, double seconds = 10) {
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0)
-        return {};
-    pid_t pid = spawn(argv, env, "/", channel[1]);
-    ::close(channel[1]);
-    const auto deadline = Clock::now() + millis(seconds);
-    Ran ran;
-    ran.output = readUntilClosed(channel[0], deadline);
-    ::close(channel[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            stopGroup(pid);
-            return ran;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ::kill(-pid, SIGKILL); // anything it left behind in its group
-    ran.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return ran;
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// How the program ended, in words.
+std::string ending(const harness::CommandResult& ended) {
+    return ended.signal == 0 ? "the program has ended with status " + std::to_string(ended.status)
+                             : "the program was killed by signal " + std::to_string(ended.signal);
 }
 
 // Sets NAME=value in an environment, in place of any value it had.
@@ -126,46 +31,41 @@ void setVariable(std::vector<std::string>& env, const std::string& name, const s
     env.push_back(name + "=" + value);
 }
 
-constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 constexpr const char* kAccessibilityBusLauncher = "/usr/libexec/at-spi-bus-launcher";
 
 } // namespace
 
 LiveSession::LiveSession(const StartOptions& options) : options_(options) {
-    const int log = ::open((scratch_ / "session.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     ::mkdir((scratch_ / ".run").c_str(), 0700);
     // A screen whose number was just given up by another test's screen can lose its socket to that screen's clean-up,
     // so the window manager cannot reach it: then a fresh screen is started.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        startError_ = log < 0 ? "cannot write the session's log" : startScreen(log);
+        startError_ = startScreen();
         if (startError_.empty())
             break;
-        stopGroup(windowManager_);
-        stopGroup(screen_);
+        windowManager_.reset();
+        screen_.reset();
     }
     if (startError_.empty() && options.notifications)
-        startError_ = startNotifications(log);
+        startError_ = startNotifications();
     if (startError_.empty() && options.screenReader)
-        startError_ = startAccessibility(log);
-    if (log >= 0)
-        ::close(log);
+        startError_ = startAccessibility();
     if (startError_.empty())
         (void)runAgain(options.arguments, options.fakeTime);
 }
 
 bool LiveSession::runAgain(const std::vector<std::string>& arguments, const std::string& fakeTime) {
-    if (program_ > 0 && reapProgram() < 0)
+    if (program_ && program_->running())
         return false;
     options_.arguments = arguments;
     options_.fakeTime = fakeTime;
-    const int log = ::open((scratch_ / "session.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     std::vector<std::string> argv{QUILLBOX_EXECUTABLE};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    program_ = spawn(argv, programEnvironment(options_), options_.workdir, log);
-    if (log >= 0)
-        ::close(log);
-    exitStatus_.reset();
-    return program_ > 0;
+    program_.emplace(harness::Command{.argv = argv,
+                                      .environment = programEnvironment(options_),
+                                      .folder = options_.workdir,
+                                      .outputFile = sessionLog()});
+    return program_->running();
 }
 
 std::vector<std::string> LiveSession::programEnvironment(const StartOptions& options) const {
@@ -177,7 +77,7 @@ std::vector<std::string> LiveSession::programEnvironment(const StartOptions& opt
             var += ":strict_string_checks=0";
     std::string preload = QUILLBOX_WINDOW_PROBE;
     if (!options.fakeTime.empty()) {
-        preload = std::string(kFakeTimeLibrary) + " " + preload;
+        preload = std::string(harness::kFakeTimeLibrary) + " " + preload;
         env.insert(env.end(), {"FAKETIME=" + options.fakeTime, "DONT_FAKE_MONOTONIC=1"});
     }
     if (options.busByRuntimeFolder && bus_) {
@@ -193,87 +93,70 @@ std::vector<std::string> LiveSession::programEnvironment(const StartOptions& opt
     return env;
 }
 
+harness::Command LiveSession::sessionCommand(std::vector<std::string> argv, const std::string& log) const {
+    return {.argv = std::move(argv), .environment = environment(), .folder = scratch_.path(), .outputFile = log};
+}
+
+harness::CommandResult LiveSession::runCommand(const std::vector<std::string>& argv, double seconds) const {
+    return harness::run({.argv = argv, .environment = environment(), .folder = "/", .limit = millis(seconds)});
+}
+
 // Starts the accessibility bus on the session's own bus, which it starts when there is none; returns why not.
-std::string LiveSession::startAccessibility(int log) {
+std::string LiveSession::startAccessibility() {
     if (!bus_)
         bus_ = std::make_unique<test::SessionBus>();
     if (!bus_->error().empty())
         return bus_->error();
-    accessibility_ = spawn({kAccessibilityBusLauncher, "--launch-immediately"}, environment(), scratch_.path(), log);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!run({"dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-                 "org.a11y.Bus.GetAddress"},
-                environment())
-                .ok) {
-        if (Clock::now() > deadline)
-            return "the accessibility bus did not come up (scripts/dev.sh test installs at-spi2-core): " +
-                   fileText(scratch_ / "session.log");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    accessibility_.emplace(sessionCommand({kAccessibilityBusLauncher, "--launch-immediately"}, sessionLog()));
+    if (!harness::waitUntil([&] {
+            return runCommand({"dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                               "org.a11y.Bus.GetAddress"})
+                       .status == 0;
+        }))
+        return "the accessibility bus did not come up (scripts/dev.sh test installs at-spi2-core): " +
+               harness::fileText(sessionLog());
     return {};
 }
 
 // Starts a bus of the session's own, a monitor of its notification traffic and the notification server, dunst;
 // returns why not.
-std::string LiveSession::startNotifications(int log) {
+std::string LiveSession::startNotifications() {
     bus_ = std::make_unique<test::SessionBus>();
     if (!bus_->error().empty())
         return bus_->error();
-    const int traffic = ::open((scratch_ / "bus.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    monitor_ =
-        spawn({"dbus-monitor", "interface='org.freedesktop.Notifications'"}, environment(), scratch_.path(), traffic);
-    ::close(traffic);
-    notifier_ = spawn({"dunst", "-config", QUILLBOX_DUNST_CONFIG}, environment(), scratch_.path(), log);
+    monitor_.emplace(
+        sessionCommand({"dbus-monitor", "interface='org.freedesktop.Notifications'"}, scratch_ / "bus.log"));
+    notifier_.emplace(sessionCommand({"dunst", "-config", QUILLBOX_DUNST_CONFIG}, sessionLog()));
     // The monitor is listening once it has lost the name the bus gave it; the server once dunstctl reaches it.
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (notificationTraffic().find("member=NameLost") == std::string::npos ||
-           !run({"dunstctl", "count", "displayed"}, environment()).ok) {
-        if (Clock::now() > deadline)
-            return "dunst and dbus-monitor did not come up (scripts/dev.sh test installs dunst and dbus-bin): " +
-                   fileText(scratch_ / "session.log");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    if (!harness::waitUntil([&] {
+            return notificationTraffic().find("member=NameLost") != std::string::npos &&
+                   runCommand({"dunstctl", "count", "displayed"}).status == 0;
+        }))
+        return "dunst and dbus-monitor did not come up (scripts/dev.sh test installs dunst and dbus-bin): " +
+               harness::fileText(sessionLog());
     return {};
 }
 
 // Starts Xvfb on a free display (it writes the number once it takes clients) and openbox on it; returns why not.
-std::string LiveSession::startScreen(int log) {
-    int channel[2];
-    if (::pipe2(channel, O_CLOEXEC) != 0)
-        return "cannot make a pipe";
-    screen_ =
-        spawn({"Xvfb", "-displayfd", std::to_string(channel[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-              environment(), scratch_.path(), log, channel[1]);
-    ::close(channel[1]);
-    const std::string number = readUntilClosed(channel[0], Clock::now() + std::chrono::seconds(10));
-    ::close(channel[0]);
-    if (number.empty() || number.back() != '\n')
-        return "Xvfb did not start (scripts/dev.sh test installs xvfb): " + fileText(scratch_ / "session.log");
-    display_ = ":" + number.substr(0, number.size() - 1);
+std::string LiveSession::startScreen() {
+    const std::string number = scratch_ / "display";
+    std::filesystem::remove(number);
+    // The number goes to a descriptor of its own, which Xvfb closes once written; its output stays in the log.
+    screen_.emplace(sessionCommand(
+        {"/bin/sh", "-c", "exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>\"$0\"", number},
+        sessionLog()));
+    const auto written = [&] { return harness::fileText(number).ends_with('\n'); };
+    if (!harness::waitUntil([&] { return written() || !screen_->running(); }) || !written())
+        return "Xvfb did not start (scripts/dev.sh test installs xvfb): " + harness::fileText(sessionLog());
+    display_ = ":" + harness::lastLine(harness::fileText(number));
 
-    windowManager_ = spawn({"openbox", "--sm-disable"}, environment(), scratch_.path(), log);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    int status = 0;
-    while (run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, environment()).output.find("window id") ==
-           std::string::npos) {
-        const bool ended = ::waitpid(windowManager_, &status, WNOHANG) == windowManager_;
-        if (ended)
-            windowManager_ = -1;
-        if (ended || Clock::now() > deadline)
-            return "openbox did not come up on " + display_ + ": " + fileText(scratch_ / "session.log");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    windowManager_.emplace(sessionCommand({"openbox", "--sm-disable"}, sessionLog()));
+    const auto managed = [&] {
+        return runCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).output.find("window id") != std::string::npos;
+    };
+    if (!harness::waitUntil([&] { return managed() || !windowManager_->running(); }) || !windowManager_->running())
+        return "openbox did not come up on " + display_ + ": " + harness::fileText(sessionLog());
     return {};
-}
-
-LiveSession::~LiveSession() {
-    stopGroup(program_);
-    stopGroup(notifier_);
-    stopGroup(monitor_);
-    stopGroup(accessibility_);
-    bus_.reset();
-    stopGroup(windowManager_);
-    stopGroup(screen_);
 }
 
 // This process's environment for the processes of the session: its own display, and a HOME in the scratch folder
@@ -310,7 +193,7 @@ testing::AssertionResult LiveSession::started() const {
 }
 
 Snapshot LiveSession::snapshot() const {
-    return Snapshot::parse(fileText(scratch_ / "screen.json"));
+    return Snapshot::parse(harness::fileText(scratch_ / "screen.json"));
 }
 
 testing::AssertionResult LiveSession::waitUntil(const std::string& what,
@@ -320,10 +203,8 @@ testing::AssertionResult LiveSession::waitUntil(const std::string& what,
         const Snapshot seen = snapshot();
         if (seen.seq >= 0 && condition(seen))
             return testing::AssertionSuccess();
-        if (const int status = reapProgram(); status >= 0)
-            programEnded_ = WIFEXITED(status)
-                                ? "the program has ended with status " + std::to_string(WEXITSTATUS(status))
-                                : "the program was killed by signal " + std::to_string(WTERMSIG(status));
+        if (program_ && program_->pid() > 0 && !program_->running())
+            programEnded_ = ending(program_->outcome());
         if (!programEnded_.empty())
             return failure(what + " (" + programEnded_ + ")", seen);
         if (Clock::now() > deadline)
@@ -408,7 +289,7 @@ testing::AssertionResult LiveSession::whenActive(std::string_view window, const 
 
 testing::AssertionResult LiveSession::xdotool(const std::string& what, std::vector<std::string> command) {
     command.insert(command.begin(), "xdotool");
-    if (run(command, environment()).ok)
+    if (runCommand(command).status == 0)
         return testing::AssertionSuccess();
     return failure("xdotool failed: " + what, snapshot());
 }
@@ -423,8 +304,8 @@ std::string LiveSession::screenshot() {
     ++screenshots_;
     const std::string path = failureFile(".png");
     std::filesystem::create_directories(QUILLBOX_E2E_FAILURES);
-    const Ran taken = run({"import", "-window", "root", path}, environment(), 20);
-    return taken.ok ? path : "(no screenshot: " + taken.output + ")";
+    const harness::CommandResult taken = runCommand({"import", "-window", "root", path}, 20);
+    return taken.status == 0 ? path : "(no screenshot: " + taken.output + ")";
 }
 
 testing::AssertionResult LiveSession::failure(const std::string& what, const Snapshot& seen) {
@@ -437,31 +318,22 @@ testing::AssertionResult LiveSession::failure(const std::string& what, const Sna
                                        << seen.describe() << "Screenshot: " << picture << "\nOutput: " << log;
 }
 
-// The program's wait status once it has ended (and it is reaped), else -1.
-int LiveSession::reapProgram() {
-    int status = 0;
-    if (program_ <= 0 || ::waitpid(program_, &status, WNOHANG) != program_)
-        return -1;
-    program_ = -1;
-    if (WIFEXITED(status))
-        exitStatus_ = WEXITSTATUS(status);
-    return status;
-}
-
 std::optional<int> LiveSession::waitForExit(double seconds) {
     const auto deadline = Clock::now() + millis(seconds);
-    while (program_ > 0 && reapProgram() < 0 && Clock::now() < deadline)
+    while (program_ && program_->running() && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return program_ > 0 ? std::nullopt : exitStatus_;
+    if (!program_ || program_->running() || program_->outcome().status < 0)
+        return std::nullopt;
+    return program_->outcome().status;
 }
 
 std::optional<std::string> LiveSession::command(const std::vector<std::string>& argv) {
-    Ran ran = run(argv, environment());
-    return ran.ok ? std::optional(std::move(ran.output)) : std::nullopt;
+    harness::CommandResult ran = runCommand(argv);
+    return ran.status == 0 ? std::optional(std::move(ran.output)) : std::nullopt;
 }
 
 std::string LiveSession::notificationTraffic() const {
-    return fileText(scratch_ / "bus.log");
+    return harness::fileText(scratch_ / "bus.log");
 }
 
 void MainWindowTest::SetUp() {

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands.h"
 #include "screen_snapshot.h"
 #include "session_bus.h"
 #include "temp_dir.h"
@@ -49,7 +50,6 @@ struct StartOptions {
 class LiveSession {
 public:
     explicit LiveSession(const StartOptions& options);
-    ~LiveSession();
     LiveSession(const LiveSession&) = delete;
     LiveSession& operator=(const LiveSession&) = delete;
 
@@ -87,7 +87,7 @@ public:
      *  when it still runs or could not be started. */
     bool runAgain(const std::vector<std::string>& arguments, const std::string& fakeTime);
     /** The process id of the program while it runs. */
-    pid_t programPid() const { return program_; }
+    pid_t programPid() const { return program_ ? program_->pid() : -1; }
     /** Runs a short command on the session's screen and bus (dunstctl, xdotool); its output, or nothing when it
      *  failed. */
     std::optional<std::string> command(const std::vector<std::string>& argv);
@@ -97,11 +97,15 @@ public:
     std::string sessionBusAddress() const { return bus_ ? bus_->address() : std::string(); }
 
 private:
-    std::string startScreen(int log);
-    std::string startNotifications(int log);
-    std::string startAccessibility(int log);
+    std::string startScreen();
+    std::string startNotifications();
+    std::string startAccessibility();
     std::vector<std::string> programEnvironment(const StartOptions& options) const;
-    int reapProgram();
+    // A program of the session, started in the scratch folder with its output appended to log.
+    harness::Command sessionCommand(std::vector<std::string> argv, const std::string& log) const;
+    // Runs a short command on the session's screen and bus, at most seconds.
+    harness::CommandResult runCommand(const std::vector<std::string>& argv, double seconds = 10) const;
+    std::string sessionLog() const { return scratch_ / "session.log"; }
     testing::AssertionResult clickIn(std::string_view window, std::string_view text, std::string_view control,
                                      bool newWindow, int button = 1);
     testing::AssertionResult whenActive(std::string_view window, const std::vector<std::string>& command);
@@ -114,11 +118,12 @@ private:
     test::TempDir scratch_; // HOME of every process started here, the logs and the snapshots
     std::string display_;
     std::string startError_;
+    // The processes in the order they start: each is ended, with its process group, before those started earlier.
+    std::optional<harness::BackgroundProcess> screen_, windowManager_;
     std::unique_ptr<test::SessionBus> bus_;
-    pid_t screen_ = -1, windowManager_ = -1, notifier_ = -1, monitor_ = -1, accessibility_ = -1, program_ = -1;
-    std::string programEnded_;      // how the program ended, once it has ended while a window was awaited
-    std::optional<int> exitStatus_; // its exit status, once it has ended normally
-    std::string lastAnswered_;      // the X window id of the last box answered
+    std::optional<harness::BackgroundProcess> accessibility_, monitor_, notifier_, program_;
+    std::string programEnded_; // how the program ended, once it has ended while a window was awaited
+    std::string lastAnswered_; // the X window id of the last box answered
     int screenshots_ = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <unistd.h>
 
@@ -35,6 +36,26 @@ TEST(Harness, CommandsGiveTheirStatusAndEverythingTheyPrinted) {
     EXPECT_EQ(runShell("x=shell; echo \"$x\" words").output, "shell words\n");
 }
 
+TEST(Harness, CommandsGetTheirEnvironmentFolderAndFilesAndAreKilledWithTheirGroupAtTheLimit) {
+    const test::TempDir work;
+    const CommandResult apart = run({.argv = {"sh", "-c", "echo \"$GREETING$HOME\"; pwd >&2; exit 4"},
+                                     .environment = environmentWith({"GREETING=hi", "HOME"}),
+                                     .folder = work.path(),
+                                     .errors = Errors::Apart});
+    EXPECT_EQ(apart.status, 4);
+    EXPECT_EQ(apart.output, "hi\n");
+    EXPECT_EQ(apart.errors, work.path() + "\n");
+    EXPECT_EQ(run({.argv = {"sh", "-c", "echo out; echo err >&2"}, .outputFile = work / "log"}).output, "");
+    EXPECT_EQ(test::readFile(work / "log"), "out\nerr\n");
+
+    const CommandResult late =
+        run({.argv = {"sh", "-c", "sleep 60 & echo $!; wait"}, .limit = std::chrono::seconds(1)});
+    EXPECT_TRUE(late.timedOut);
+    EXPECT_EQ(late.signal, SIGKILL);
+    const pid_t sleeper = std::stoi(late.output);
+    EXPECT_TRUE(waitUntil([&] { return ::kill(sleeper, 0) != 0; }, std::chrono::seconds(2))) << "its group lives on";
+}
+
 TEST(Harness, InstalledProgramsAndLastLines) {
     for (const auto& [program, expected] : {std::pair<std::string, bool>{"sh", true},
                                             {"/bin/sh", true},
@@ -59,15 +80,21 @@ TEST(Harness, WaitsUntilAConditionHoldsOrTheLimitPasses) {
 
 TEST(Harness, BackgroundProgramsLogTheirOutputAndAreStopped) {
     const test::TempDir work;
-    BackgroundProcess talker({"/bin/sh", "-c", "echo out; echo err >&2"}, work / "log");
+    BackgroundProcess talker({"/bin/sh", "-c", "echo out; echo err >&2; exit 3"}, work / "log");
     EXPECT_TRUE(waitUntil([&] { return !talker.running(); }));
     EXPECT_EQ(test::readFile(work / "log"), "out\nerr\n");
+    EXPECT_EQ(talker.outcome().status, 3);
 
     BackgroundProcess sleeper({"sleep", "60"});
     EXPECT_TRUE(sleeper.running());
     sleeper.stop();
     EXPECT_FALSE(sleeper.running());
+    EXPECT_EQ(sleeper.outcome().signal, SIGTERM);
     sleeper.stop(); // a second stop does nothing
+    BackgroundProcess deaf({"sh", "-c", "trap '' TERM; echo deaf; while :; do sleep 0.1; done"}, work / "deaf");
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::file_size(work / "deaf") > 0; }));
+    deaf.stop();
+    EXPECT_EQ(deaf.outcome().signal, SIGKILL) << "three seconds after it ignored the request to end";
 
     EXPECT_FALSE(BackgroundProcess({"no-such-program-here"}).running());
     EXPECT_FALSE(waitUntilListening(talker, freeLoopbackPort())) << "an ended program listens nowhere";

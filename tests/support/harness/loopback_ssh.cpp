@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,12 +19,6 @@ sockaddr_in loopback(int port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     return address;
-}
-
-std::string fileText(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
 }
 
 } // namespace
