@@ -39,9 +39,14 @@ Status ReadOnlyFile::readAll(std::string& bytes, std::size_t maxBytes) {
     bytes.clear();
     if (!fd_.valid())
         return status_;
+    return readRest(fd_.get(), bytes, maxBytes);
+}
+
+Status readRest(int fd, std::string& bytes, std::size_t maxBytes) {
+    bytes.clear();
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd_.get(), buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -47,4 +47,8 @@ private:
     std::uint64_t size_ = 0;
 };
 
+/** Reads the rest of a descriptor's file, from its offset on, into bytes: at most maxBytes; EFBIG when there is more.
+ */
+[[nodiscard]] Status readRest(int fd, std::string& bytes, std::size_t maxBytes);
+
 } // namespace qb::platform

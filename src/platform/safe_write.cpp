@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/read_only_file.h"
 
 namespace qb::platform {
 namespace {
@@ -270,24 +271,6 @@ Predecessor judgeFile(Predecessor old, const Recalled& recalled) {
     return old;
 }
 
-// Reads a descriptor's file from its start, at most maxBytes; EFBIG when there is more.
-Status readFrom(int fd, std::string& bytes, std::size_t maxBytes) {
-    bytes.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Status::failure(errno, "read");
-        if (n == 0)
-            return {};
-        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes)
-            return Status::failure(EFBIG, "read");
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 } // namespace
 
 StagedFile::StagedFile(const Folder& folder, std::string_view stem, std::string_view bytes, FileAccess access,
@@ -383,7 +366,7 @@ Status StagedFile::placed(const std::string& name) {
     bool kept = fd.valid() && ::fstat(fd.get(), &st) == 0;
     if (kept && idOf(st) != written_) {
         std::string bytes;
-        kept = isOwnOrdinaryFile(st) && readFrom(fd.get(), bytes, bytes_.size()).ok() && bytes == bytes_;
+        kept = isOwnOrdinaryFile(st) && readRest(fd.get(), bytes, bytes_.size()).ok() && bytes == bytes_;
     }
     return kept ? Status{} : Status::failure(EPERM, "rename (another file took the place of the one written)");
 }
@@ -461,7 +444,7 @@ RecalledRead readRecalled(const Folder& folder, const std::string& name, std::si
             read.recalled.entry = stampOf(st);
         read.recalled.file = stampOf(st);
         read.recalled.ownership = {static_cast<unsigned>(st.st_mode & 0777), st.st_uid, st.st_gid};
-        read.status = readFrom(fd.get(), read.bytes, maxBytes);
+        read.status = readRest(fd.get(), read.bytes, maxBytes);
     }
     if (!read.status.ok())
         read.recalled = {};
