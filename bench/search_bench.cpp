@@ -41,17 +41,17 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/services/dialogs.h"
-#include "app/services/printer.h"
-#include "app/services/program_exit.h"
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/reminder_window.h"
 #include "bench_util.h"
 #include "commands.h"
+#include "fake_dialogs.h"
+#include "fake_exit.h"
 #include "loopback_share.h"
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "recording_printer.h"
 #include "store/record_file.h"
 
 namespace {
@@ -190,49 +190,15 @@ bool dropCaches() {
     return dropped;
 }
 
-// ---- The program's own code, through the main window with silent dialogs
-
-class SilentDialogs final : public app::Dialogs {
-public:
-    void message(QWidget*, const QString&, const QString&) override {}
-    void jobEndMessage(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override {
-        ++questions;
-        return true;
-    }
-    bool confirm(QWidget*, const QString&, const QString&) override { return false; }
-    QString inputBox(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString openFile(QWidget*, const QString&, int) override { return {}; }
-    std::optional<app::FontChoice> chooseFont(QWidget*, int, const app::FontChoice&) override { return std::nullopt; }
-    // The benchmarks never import, so no progress window is ever asked for.
-    std::unique_ptr<app::ProgressWindow> showProgress(QWidget*, const QString&, const QString&,
-                                                      const QString&) override {
-        return nullptr;
-    }
-    void beep() override {}
-    void setPointer(QWidget*, app::Pointer) override {}
-    int questions = 0;
-};
-
-class NoPrinter final : public app::Printer {
-public:
-    app::FontChoice font() const override { return app::initialPrinterFont(); }
-    bool setFont(const app::FontChoice&) override { return true; }
-    app::PrintResult print(const print::PrintedItems&, print::TwipsPoint) override { return {}; }
-};
-
-class NoExit final : public app::ProgramExit {
-public:
-    void endNow() override {}
-};
+// ---- The program's own code, through the main window with the tests' stand-ins for dialogs, printer and exit
 
 struct World {
     explicit World(const std::string& home) : drives(home, home) {}
     platform::DriveMap drives;
     platform::SystemClock clock;
-    SilentDialogs dialogs;
-    NoPrinter printer;
-    NoExit exit;
+    test::FakeDialogs dialogs; // no answer is scripted: a search that asks anything is a fault
+    test::RecordingPrinter printer;
+    test::FakeExit exit;
     app::Services services{drives, clock, dialogs, printer, exit};
 };
 
@@ -326,7 +292,9 @@ Figures measure(World& world, const std::string& folder, int count, bool withPee
         ratios[5].push_back(c.wall / a.wall), ratios[6].push_back(c.wall / b.wall);
         ratios[7].push_back(withPeer ? a.wall / r.wall : 0), ratios[8].push_back(withPeer ? c.wall / r.wall : 0);
     }
-    if (world.dialogs.questions != 0 || !form.controls().recordNumber->text().isEmpty()) {
+    const auto asked = world.dialogs.only({test::Shown::Kind::Question, test::Shown::Kind::Confirm});
+    world.dialogs.clearLog();
+    if (!asked.empty() || !form.controls().recordNumber->text().isEmpty()) {
         std::fprintf(stderr, "the searches that should match nothing found a record\n");
         std::exit(2);
     }

@@ -16,7 +16,9 @@ struct HomeSources {
     std::string accountHome;  ///< the home folder of the user's entry in the password database
 };
 
-/** The folder that holds the drive folders, or why the program cannot have one. */
+/** The folder that holds the drive folders, or why the program cannot have one. The reasons are the home rules' own
+ *  findings (another user's folder, one others may write to), not a system call's, so they are sentences, not a
+ *  Status. */
 struct [[nodiscard]] HomeChoice {
     std::string folder;  ///< the home, when there is no problem
     std::string problem; ///< why there is no usable home; empty when there is one

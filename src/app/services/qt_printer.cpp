@@ -2,15 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -173,18 +170,16 @@ QString QtPrinter::createPdfFile(Document& document) const {
     for (int copy = 1;; ++copy) {
         const QString path = folder.absoluteFilePath(copy == 1 ? stem + QStringLiteral(".pdf")
                                                                : QStringLiteral("%1-%2.pdf").arg(stem).arg(copy));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
+        document.pdfFile.setFileName(path);
+        if (document.pdfFile.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             document.pdfPath = path;
-            if (document.pdfFile.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
-                return {};
-            ::close(fd);
-            return cannotPrintMessage(document);
+            return {};
         }
-        if (errno != EEXIST)
+        const QFileInfo there(path);
+        if (!there.exists() && !there.isSymLink())
             return QStringLiteral("There is no printer, and Quillbox could not create the PDF file %1 (%2), so "
                                   "nothing was printed.")
-                .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+                .arg(path, document.pdfFile.errorString());
     }
 }
 
