@@ -1,10 +1,13 @@
 // The search and the start-up reminder check against a baseline loop that lists a folder and opens, reads and
 // closes every file with plain POSIX calls, measured in the same run on the same folders.
 //
-//   search_bench [work-folder]
+//   search_bench [--million] [work-folder]
 //
 // Folders of 1,000, 10,000 and 100,000 record files are made once under the work folder (default: a fresh folder
-// under $TMPDIR, removed at the end; a folder given on the command line is kept and reused by later runs). Each
+// under $TMPDIR, removed at the end; a folder given on the command line is kept and reused by later runs). With
+// --million, a folder of 1,000,000 records too, measured as the one of 100,000 is and held to the same targets, with
+// the growth of the time per record from 100,000 to 1,000,000; the work folder is then kept (making it takes
+// minutes), by default $TMPDIR/quillbox-search-bench-million. Each
 // figure is the median of several rounds in which the baseline and the measured code take turns, all warm. The
 // search reads on two cores where it has them, so warm verdicts use both the process's CPU time (user and system, all
 // threads), which a busy machine does not stretch, and the wall-clock time, against the baseline and against
@@ -58,7 +61,8 @@ namespace {
 
 using namespace qb;
 
-constexpr int kSizes[] = {1000, 10000, 100000};
+constexpr int kSizes[] = {1000, 10000, 100000, 1000000}; // the last only with --million
+constexpr int kLarge = 100000;                           // the size every run holds to the targets
 constexpr int kRounds = 7;
 constexpr int kColdRounds = 3;
 const std::string kToday = "12/06/26";
@@ -346,21 +350,63 @@ ColdFigures measureCold(World& world, const std::string& folder, int count, bool
             median(ratios[0]), median(ratios[1]), median(ratios[2]), median(ratios[3]), median(ratios[4])};
 }
 
+// The warm and cold targets at one size, printed; whether all passed.
+bool verdictsAt(int count, const Figures& warm, const std::optional<ColdFigures>& cold) {
+    std::printf("At %d records (warm: CPU time, the reader beside the walk included):\n", count);
+    bool pass = bench::verdict("(a) search reading every file / baseline", warm.allToBase, 1.20, "x");
+    pass &= bench::verdict("(b) search with a 1% name filter / (a)", warm.filteredToAll, 0.10, "x");
+    pass &= bench::verdict("(c) reminder check, 10% matching, filling ReminderWindow / (a)", warm.checkToAll, 1.5, "x");
+    std::printf("At %d records (warm: wall-clock time):\n", count);
+    pass &= bench::verdict("(a) search reading every file / baseline", warm.allToBaseWall, 0.75, "x");
+    if (warm.peerMs > 0)
+        pass &= bench::verdict("(a) search reading every file / rg -j2", warm.allToPeerWall, 0.90, "x");
+    if (cold && cold->peerMs > 0) {
+        std::printf("At %d records (cold: wall-clock time, against the fastest peer on the same folder):\n", count);
+        pass &= bench::verdict("(a) cold search reading every file / rg -j64", cold->allToPeer, 0.75, "x");
+        pass &= bench::verdict("(c) cold reminder check / rg -j64", cold->checkToPeer, 0.80, "x");
+    } else if (cold) {
+        std::printf("At %d records (cold: wall-clock time):\n", count);
+        pass &= bench::verdict("(a) cold search reading every file / cold baseline", cold->allToBase, 0.20, "x");
+        pass &= bench::verdict("(c) cold reminder check / cold baseline", cold->checkToBase, 0.25, "x");
+    }
+    return pass;
+}
+
+// How the warm time per record grows from 100,000 records to 1,000,000, for the loop, rg -j2 and the search; the
+// search may grow by a tenth, or as much as the loop does.
+bool growthVerdict(const Figures& large, const Figures& million) {
+    const double scale = static_cast<double>(kLarge) / kSizes[3];
+    const double loop = million.baseMs / large.baseMs * scale, search = million.allMs / large.allMs * scale;
+    std::printf("\nTime per record at 1,000,000 records / at 100,000 (warm, wall clock): loop %.3f, search %.3f", loop,
+                search);
+    if (large.peerMs > 0 && million.peerMs > 0)
+        std::printf(", rg -j2 %.3f", million.peerMs / large.peerMs * scale);
+    std::printf("\n");
+    return bench::verdict("(a) search: growth of the time per record", search, std::max(1.10, loop), "x");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    const bool keep = argc > 1;
-    const std::string home =
-        keep ? std::string(argv[1]) : (std::filesystem::temp_directory_path() / "quillbox-search-bench").string();
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const bool million = std::erase(arguments, "--million") > 0;
+    const std::size_t sizes = million ? std::size(kSizes) : std::size(kSizes) - 1;
+    const bool keep = !arguments.empty() || million;
+    const std::string home = !arguments.empty()
+                                 ? arguments.front()
+                                 : (std::filesystem::temp_directory_path() /
+                                    (million ? "quillbox-search-bench-million" : "quillbox-search-bench"))
+                                       .string();
     std::printf("Making the record folders in %s ...\n", home.c_str());
-    for (int count : kSizes)
-        makeFolder(home + "/drive_c/bench" + std::to_string(count), count);
+    for (std::size_t i = 0; i < sizes; ++i)
+        makeFolder(home + "/drive_c/bench" + std::to_string(kSizes[i]), kSizes[i]);
 
     // Memory first, in children, before this process starts Qt; cold where possible, so the read-ahead runs.
     const bool cold = ::geteuid() == 0 && dropCaches();
-    const long small = childPeakKiB(argc, argv, home, kSizes[0], cold);
-    const long large = childPeakKiB(argc, argv, home, kSizes[2], cold);
+    std::vector<long> peaks;
+    for (std::size_t i = 0; i < sizes; i += (i == 0 ? 2 : 1)) // 1,000, 100,000 and with --million 1,000,000
+        peaks.push_back(childPeakKiB(argc, argv, home, kSizes[i], cold));
 
     QApplication application(argc, argv);
     World world(home);
@@ -369,14 +415,14 @@ int main(int argc, char** argv) {
                 "(a)/base", "(b)/(a)", "(c)/(a)");
     const bool peerInstalled = harness::installed("rg");
     std::vector<Figures> warm;
-    for (int count : kSizes) {
+    for (std::size_t i = 0; i < sizes; ++i) {
+        const int count = kSizes[i];
         const Figures& last =
             warm.emplace_back(measure(world, home + "/drive_c/bench" + std::to_string(count), count, peerInstalled));
         std::printf("%8d %10.1f %10.1f %10.1f %10.1f %7.3f (%6.3f) %7.3f (%6.3f) %7.3f (%6.3f)\n", count, last.baseMs,
                     last.allMs, last.filteredMs, last.checkMs, last.allToBase, last.allToBaseWall, last.filteredToAll,
                     last.filteredToAllWall, last.checkToAll, last.checkToAllWall);
     }
-    const Figures& last = warm.back();
     std::printf("\nWarm, the same rounds by wall-clock time, against rg -j2 (ripgrep, a thread a core)%s\n",
                 peerInstalled ? "" : ": rg is not installed");
     std::printf("%8s %10s %10s %10s %10s %10s %10s %10s %10s\n", "records", "base ms", "(a) ms", "(c) ms", "rg ms",
@@ -385,40 +431,31 @@ int main(int argc, char** argv) {
         std::printf("%8d %10.1f %10.1f %10.1f %10.1f %10.3f %10.3f %10.3f %10.3f\n", kSizes[i], warm[i].baseMs,
                     warm[i].allMs, warm[i].checkMs, warm[i].peerMs, warm[i].allToBaseWall, warm[i].checkToBaseWall,
                     warm[i].allToPeerWall, warm[i].checkToPeerWall);
-    std::optional<ColdFigures> coldFigures;
+    std::vector<std::optional<ColdFigures>> coldFigures(sizes);
     if (cold) {
-        coldFigures = measureCold(world, home + "/drive_c/bench" + std::to_string(kSizes[2]), kSizes[2], peerInstalled);
         std::printf("\nCold, page cache emptied before each run: medians of %d rounds, wall-clock time\n", kColdRounds);
         std::printf("%8s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "records", "base ms", "(a) ms", "(c) ms", "(p) ms",
                     "rg ms", "(a)/base", "(c)/base", "(p)/base", "(a)/rg", "(c)/rg");
-        std::printf("%8d %9.1f %9.1f %9.1f %9.1f %9.1f %9.3f %9.3f %9.3f %9.3f %9.3f\n", kSizes[2], coldFigures->baseMs,
-                    coldFigures->allMs, coldFigures->checkMs, coldFigures->parallelMs, coldFigures->peerMs,
-                    coldFigures->allToBase, coldFigures->checkToBase, coldFigures->parallelToBase,
-                    coldFigures->allToPeer, coldFigures->checkToPeer);
+        for (std::size_t i = 2; i < sizes; ++i) {
+            const ColdFigures& figures = coldFigures[i].emplace(
+                measureCold(world, home + "/drive_c/bench" + std::to_string(kSizes[i]), kSizes[i], peerInstalled));
+            std::printf("%8d %9.1f %9.1f %9.1f %9.1f %9.1f %9.3f %9.3f %9.3f %9.3f %9.3f\n", kSizes[i], figures.baseMs,
+                        figures.allMs, figures.checkMs, figures.parallelMs, figures.peerMs, figures.allToBase,
+                        figures.checkToBase, figures.parallelToBase, figures.allToPeer, figures.checkToPeer);
+        }
         std::printf("(p) is the baseline's reads made by 32 threads, for reference; rg is ripgrep -j64 -c over the "
                     "same folder%s.\n",
-                    coldFigures->peerMs > 0 ? "" : " (not installed: the verdicts below take the baseline)");
+                    peerInstalled ? "" : " (not installed: the verdicts below take the baseline)");
     } else {
         std::printf("\nCold figures skipped: emptying the page cache needs root.\n");
     }
 
-    std::printf("\nAt %d records (warm: CPU time, the reader beside the walk included):\n", kSizes[2]);
-    bool pass = bench::verdict("(a) search reading every file / baseline", last.allToBase, 1.20, "x");
-    pass &= bench::verdict("(b) search with a 1% name filter / (a)", last.filteredToAll, 0.10, "x");
-    pass &= bench::verdict("(c) reminder check, 10% matching, filling ReminderWindow / (a)", last.checkToAll, 1.5, "x");
-    std::printf("At %d records (warm: wall-clock time):\n", kSizes[2]);
-    pass &= bench::verdict("(a) search reading every file / baseline", last.allToBaseWall, 0.75, "x");
-    if (last.peerMs > 0)
-        pass &= bench::verdict("(a) search reading every file / rg -j2", last.allToPeerWall, 0.90, "x");
-    if (coldFigures && coldFigures->peerMs > 0) {
-        std::printf("At %d records (cold: wall-clock time, against the fastest peer on the same folder):\n", kSizes[2]);
-        pass &= bench::verdict("(a) cold search reading every file / rg -j64", coldFigures->allToPeer, 0.75, "x");
-        pass &= bench::verdict("(c) cold reminder check / rg -j64", coldFigures->checkToPeer, 0.80, "x");
-    } else if (coldFigures) {
-        std::printf("At %d records (cold: wall-clock time):\n", kSizes[2]);
-        pass &= bench::verdict("(a) cold search reading every file / cold baseline", coldFigures->allToBase, 0.20, "x");
-        pass &= bench::verdict("(c) cold reminder check / cold baseline", coldFigures->checkToBase, 0.25, "x");
-    }
+    std::printf("\n");
+    bool pass = true;
+    for (std::size_t i = 2; i < sizes; ++i)
+        pass &= verdictsAt(kSizes[i], warm[i], coldFigures[i]);
+    if (million)
+        pass &= growthVerdict(warm[2], warm[3]);
     std::optional<ColdFigures> shared;
     const std::string shareHome = home + "/share";
     {
@@ -447,10 +484,16 @@ int main(int argc, char** argv) {
         pass &= bench::verdict("(a) search over the share / baseline over the share", shared->allToBase, 0.20, "x");
         pass &= bench::verdict("(c) reminder check over the share / baseline", shared->checkToBase, 0.25, "x");
     }
-    std::printf("Peak memory (VmHWM of a child%s): %ld KiB at %d records, %ld KiB at %d records\n",
-                cold ? ", cold" : "", small, kSizes[0], large, kSizes[2]);
-    pass &= small > 0 && large > 0 &&
-            bench::verdict("peak memory growth from 1,000 to 100,000 records", (large - small) / 1024.0, 16, " MiB");
+    std::printf("Peak memory (VmHWM of a child%s): %ld KiB at %d records, %ld KiB at %d records", cold ? ", cold" : "",
+                peaks[0], kSizes[0], peaks[1], kSizes[2]);
+    if (million)
+        std::printf(", %ld KiB at %d records", peaks[2], kSizes[3]);
+    std::printf("\n");
+    for (std::size_t i = 1; i < peaks.size(); ++i) {
+        const std::string what = "peak memory growth from 1,000 to " + std::to_string(kSizes[i + 1]) + " records";
+        pass &= peaks[0] > 0 && peaks[i] > 0 &&
+                bench::verdict(what.c_str(), static_cast<double>(peaks[i] - peaks[0]) / 1024.0, 16, " MiB");
+    }
     if (!keep)
         std::filesystem::remove_all(home);
     return pass ? 0 : 1;

@@ -21,18 +21,24 @@ namespace qb::readers {
  * rather than the listing's, which on a local disk is as good as random: files of neighbouring inodes lie
  * together, their inodes in one block and their contents side by side, so their reads merge and the disk streams
  * instead of seeking. The walk's own reads and its read-ahead, in listing order, then find the files in the cache.
- * It holds no content. Its readers list the folder first and then take batches of files in inode order; they hold
- * while paused and end with the object, which waits for the reads in flight.
+ * It holds no content. The folder is listed in pieces of kPieceFiles names, in the listing's order, so that what it
+ * holds does not grow with the folder; each piece is read in inode order by readers that take batches of it, while
+ * the next piece is listed. The readers hold while paused and end with the object, which waits for the reads in
+ * flight.
  */
 class InodeSweep {
 public:
     /** How many readers sweep, and how many files each reads at a time. */
     static constexpr unsigned kReaders = 8;
     static constexpr std::size_t kBatch = 32;
+    /** How many names one piece of the listing holds: a folder of a hundred thousand files is one piece. */
+    static constexpr std::size_t kPieceFiles = 131072;
 
     /** Starts a sweep of the files that pattern lists in folderPath, opened through folder (a descriptor that must
-     *  outlive this object): kReaders readers of batchSize files, or fewer when the system gives fewer rings. */
-    InodeSweep(int folder, std::string folderPath, std::string pattern, std::size_t batchSize);
+     *  outlive this object): kReaders readers of batchSize files, or fewer when the system gives fewer rings, over
+     *  pieces of pieceFiles names. */
+    InodeSweep(int folder, std::string folderPath, std::string pattern, std::size_t batchSize,
+               std::size_t pieceFiles = kPieceFiles);
     ~InodeSweep();
     InodeSweep(const InodeSweep&) = delete;
     InodeSweep& operator=(const InodeSweep&) = delete;
@@ -49,18 +55,22 @@ public:
 private:
     void readLoop(BatchReader& reader);
     void list(const std::string& folderPath, const std::string& pattern);
+    // Hands a listed piece to the readers once they have taken the last one; false when the sweep is to end.
+    [[nodiscard]] bool publish(std::string& names, std::vector<std::uint32_t>& order);
 
     const int folder_;
     const std::size_t batchSize_;
+    const std::size_t pieceFiles_;
     std::mutex mutex_;
-    std::condition_variable work_; // a reader may start a batch, or must stop
-    std::condition_variable idle_; // no read is in flight
-    // The files to read, as the folder spells them, each ended by a NUL, one after another (a hundred thousand
-    // names take little more than a megabyte so), and where each begins, in the order of their inodes.
+    std::condition_variable work_;  // a reader may start a batch, or must stop
+    std::condition_variable idle_;  // no read is in flight
+    std::condition_variable taken_; // the readers have taken every file of the piece
+    // The piece of the listing being read: its files as the folder spells them, each ended by a NUL, one after
+    // another (a hundred thousand names take little more than a megabyte so), and where each begins, in the order of
+    // their inodes.
     std::string names_;
     std::vector<std::uint32_t> order_;
     std::size_t next_ = 0; // the first of order_ no reader has taken yet
-    bool listed_ = false;
     unsigned inFlight_ = 0;
     bool paused_ = false;
     bool stopping_ = false;

@@ -55,9 +55,9 @@ bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
     groups_ = 0;
     slowGroups_ = 0;
     const ThreadWaits now = waits_();
-    const bool fromDisk = now.blockInput > lookStart_.blockInput;
+    diskLooks_ = now.blockInput - lookStart_.blockInput >= kDiskBlocksPerLook ? diskLooks_ + 1 : 0;
     lookStart_ = now;
-    return fromDisk;
+    return diskLooks_ >= kDiskLooks;
 }
 
 } // namespace qb::readers

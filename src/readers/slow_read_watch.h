@@ -27,10 +27,11 @@ struct ThreadWaits {
 
 /**
  * Watches the files a walk reads itself, in groups timed as a whole (a clock read per file would cost a warm walk
- * more than the rest of its time measurement), and tells when they have turned slow: when the thread's block input
- * grows, so its reads wait for a disk, or when groups of files take far longer than page-cache hits do while the
- * thread waits for something about once a file. A group stretched by a busy machine, which takes the processor away
- * from the thread without its waiting, does not count.
+ * more than the rest of its time measurement), and tells when they have turned slow: when the thread's reads wait
+ * for a disk for many of the files, look after look, or when groups of files take far longer than page-cache hits do
+ * while the thread waits for something about once a file. A group stretched by a busy machine, which takes the
+ * processor away from the thread without its waiting, does not count; nor does a page now and then that the system
+ * took back from a warm folder, or a burst of the listing's own blocks, which reading ahead would not win back.
  */
 class SlowReadWatch {
 public:
@@ -41,6 +42,11 @@ public:
     /** How many groups make one look at the block input; so many slow groups in one look mean slow reads. */
     static constexpr int kGroupsPerLook = 8;
     static constexpr int kSlowGroupsPerLook = 2;
+    /** Block input (in the 512-byte units getrusage counts) that makes a look one from the disk: a page for a quarter
+     *  of its files. A cold file costs two pages, its inode's and its content's. */
+    static constexpr long kDiskBlocksPerLook = 8L * kGroup * kGroupsPerLook / 4;
+    /** How many looks in a row from the disk mean slow reads. */
+    static constexpr int kDiskLooks = 2;
 
     /** A watch over the waits that waits tells (threadWaits() for a walk). */
     explicit SlowReadWatch(std::function<ThreadWaits()> waits = threadWaits);
@@ -54,6 +60,7 @@ private:
     ThreadWaits lookStart_; // the waits when this look began
     int groups_ = 0;        // groups noted in this look
     int slowGroups_ = 0;    // of which slow
+    int diskLooks_ = 0;     // looks in a row from the disk
 };
 
 } // namespace qb::readers

@@ -57,7 +57,8 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
         EXPECT_TRUE(noneCached(listed)) << "a file was read while the sweep was held";
     }
     {
-        const qb::readers::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch);
+        // In pieces of 64 names, so that many pieces are listed, each while the last is read.
+        const qb::readers::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch, 64);
         EXPECT_TRUE(qb::harness::waitUntil([&] {
             return std::all_of(listed.begin(), listed.end(), [](const auto& path) { return cached(path); });
         })) << "the sweep did not read every listed file";
