@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the benchmarks in Release mode in build-bench and runs them. Arguments go to each benchmark (for
-# search_bench: a work folder to keep the record folders in between runs).
+# Builds the benchmarks in Release mode in build-bench and runs them. Arguments go to search_bench: --million for a
+# folder of 1,000,000 records too, and a work folder to keep the record folders in between runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"

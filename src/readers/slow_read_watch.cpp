@@ -1,5 +1,6 @@
 #include "readers/slow_read_watch.h"
 
+#include <bit>
 #include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
@@ -36,10 +37,11 @@ FolderKind folderKind(int folder) {
 }
 
 ThreadWaits threadWaits() {
-    rusage usage{};
-    if (::getrusage(RUSAGE_THREAD, &usage) != 0)
+    // The blocks are the whole process's: the reader beside the walk reads most of the files the walk takes.
+    rusage thread{}, process{};
+    if (::getrusage(RUSAGE_THREAD, &thread) != 0 || ::getrusage(RUSAGE_SELF, &process) != 0)
         return {};
-    return {usage.ru_inblock, usage.ru_nvcsw};
+    return {process.ru_inblock, thread.ru_nvcsw};
 }
 
 SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits) : waits_(std::move(waits)), lookStart_(waits_()) {}
@@ -55,9 +57,10 @@ bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
     groups_ = 0;
     slowGroups_ = 0;
     const ThreadWaits now = waits_();
-    diskLooks_ = now.blockInput - lookStart_.blockInput >= kDiskBlocksPerLook ? diskLooks_ + 1 : 0;
+    const bool fromDisk = now.blockInput - lookStart_.blockInput >= kDiskBlocksPerLook;
+    diskLooks_ = static_cast<std::uint16_t>(diskLooks_ << 1 | (fromDisk ? 1 : 0));
     lookStart_ = now;
-    return diskLooks_ >= kDiskLooks;
+    return std::popcount(diskLooks_) >= kDiskLooks;
 }
 
 } // namespace qb::readers

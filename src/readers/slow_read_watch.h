@@ -3,6 +3,7 @@
 // system in user space, wherever each file costs a wait rather than the few microseconds of a page-cache hit.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 namespace qb::readers {
@@ -18,11 +19,11 @@ enum class FolderKind {
 
 /** What the calling thread has waited for so far. */
 struct ThreadWaits {
-    long blockInput = 0; ///< blocks read from a disk; the page cache's hits do not count
+    long blockInput = 0; ///< blocks the process read from a disk; the page cache's hits do not count
     long waits = 0;      ///< times it gave up the processor to wait (for a disk, a server, a daemon)
 };
 
-/** The calling thread's waits so far. */
+/** The calling thread's waits so far, and the blocks its process read. */
 [[nodiscard]] ThreadWaits threadWaits();
 
 /**
@@ -42,10 +43,12 @@ public:
     /** How many groups make one look at the block input; so many slow groups in one look mean slow reads. */
     static constexpr int kGroupsPerLook = 8;
     static constexpr int kSlowGroupsPerLook = 2;
-    /** Block input (in the 512-byte units getrusage counts) that makes a look one from the disk: a page for a quarter
-     *  of its files. A cold file costs two pages, its inode's and its content's. */
-    static constexpr long kDiskBlocksPerLook = 8L * kGroup * kGroupsPerLook / 4;
-    /** How many looks in a row from the disk mean slow reads. */
+    /** Block input (in the 512-byte units getrusage counts) that makes a look one from the disk: half a megabyte. A
+     *  cold look reads several times that, the inode blocks the file system reads ahead among them; a page that the
+     *  system took back from a warm folder, or a few, or one read-ahead of inode blocks, far less. */
+    static constexpr long kDiskBlocksPerLook = 1024;
+    /** How many looks from the disk among the last 16 mean slow reads: the reader beside the walk reads a batch
+     *  of files at a time, and a cold look comes once a batch. */
     static constexpr int kDiskLooks = 2;
 
     /** A watch over the waits that waits tells (threadWaits() for a walk). */
@@ -57,10 +60,10 @@ public:
 
 private:
     std::function<ThreadWaits()> waits_;
-    ThreadWaits lookStart_; // the waits when this look began
-    int groups_ = 0;        // groups noted in this look
-    int slowGroups_ = 0;    // of which slow
-    int diskLooks_ = 0;     // looks in a row from the disk
+    ThreadWaits lookStart_;       // the waits when this look began
+    int groups_ = 0;              // groups noted in this look
+    int slowGroups_ = 0;          // of which slow
+    std::uint16_t diskLooks_ = 0; // of the last 16 looks, a bit set for each from the disk, the last the lowest
 };
 
 } // namespace qb::readers

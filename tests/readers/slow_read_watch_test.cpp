@@ -57,15 +57,16 @@ TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
         {"turns slow after 1000 files", [](int i) { return i < 1000 ? 3us : 2ms; }, none,
          [](int i) { return i >= 1000; }, 1007},
         {"just below a slow read", [](int) { return 99us; }, none, always, -1},
-        // Block input in 512-byte units: a cold file reads two pages (its inode's and its content's), 16 units.
-        {"cold disk: quick reads that wait for blocks", [](int) { return 40us; }, [](int i) { return 16L * i; }, always,
-         63},
+        // Block input in 512-byte units. Cold, the reader beside the walk reads a batch of 256 files at a time: 2 MB of
+        // inodes, inode blocks read ahead and contents, while the walk waits.
+        {"cold disk: quick reads that wait for blocks", [](int) { return 40us; },
+         [](int i) { return 4000L * ((i + 255) / 256); }, always, 287},
         {"turns cold after 1000 files", [](int) { return 5us; },
-         [](int i) { return i < 1000 ? 7L : 16L * (i - 1000) + 7; }, never, 1055},
+         [](int i) { return i < 1000 ? 7L : 7 + 4000L * ((i - 1000 + 256) / 256); }, never, 1279},
         {"warm, a page now and then taken back by the system", [](int) { return 5us; },
-         [](int i) { return 8L * (i / 40); }, never, -1},
-        {"warm, one burst of the listing's blocks", [](int) { return 5us; }, [](int i) { return i < 500 ? 0L : 320L; },
-         never, -1},
+         [](int i) { return 8L * (i / 40) + 256L * (i / 1000); }, never, -1},
+        {"warm, one burst of the listing's blocks", [](int) { return 5us; },
+         [](int i) { return i < 500 ? 0L : 40000L; }, never, -1},
     };
     for (const Folder& folder : folders)
         EXPECT_EQ(firstSlowFile(folder, 3000), folder.firstSlowFile) << folder.what;
