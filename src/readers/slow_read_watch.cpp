@@ -57,10 +57,10 @@ bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
     groups_ = 0;
     slowGroups_ = 0;
     const ThreadWaits now = waits_();
-    const bool fromDisk = now.blockInput - lookStart_.blockInput >= kDiskBlocksPerLook;
-    diskLooks_ = static_cast<std::uint16_t>(diskLooks_ << 1 | (fromDisk ? 1 : 0));
+    const long blocks = now.blockInput - lookStart_.blockInput;
+    diskLooks_ = static_cast<std::uint16_t>(diskLooks_ << 1 | (blocks >= kDiskBlocksPerLook ? 1 : 0));
     lookStart_ = now;
-    return std::popcount(diskLooks_) >= kDiskLooks;
+    return blocks >= kColdBlocksPerLook || std::popcount(diskLooks_) >= kDiskLooks;
 }
 
 } // namespace qb::readers

@@ -50,6 +50,9 @@ public:
     /** How many looks from the disk among the last 16 mean slow reads: the reader beside the walk reads a batch
      *  of files at a time, and a cold look comes once a batch. */
     static constexpr int kDiskLooks = 2;
+    /** Block input of one look that alone means slow reads: 8 MB, a cold folder's first files. Neither pages taken
+     *  back nor the listing's own blocks (a few hundred kilobytes a piece) come near it. */
+    static constexpr long kColdBlocksPerLook = 16 * kDiskBlocksPerLook;
 
     /** A watch over the waits that waits tells (threadWaits() for a walk). */
     explicit SlowReadWatch(std::function<ThreadWaits()> waits = threadWaits);

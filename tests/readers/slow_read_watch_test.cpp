@@ -65,8 +65,10 @@ TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
          [](int i) { return i < 1000 ? 7L : 7 + 4000L * ((i - 1000 + 256) / 256); }, never, 1279},
         {"warm, a page now and then taken back by the system", [](int) { return 5us; },
          [](int i) { return 8L * (i / 40) + 256L * (i / 1000); }, never, -1},
-        {"warm, one burst of the listing's blocks", [](int) { return 5us; },
-         [](int i) { return i < 500 ? 0L : 40000L; }, never, -1},
+        {"warm, one burst of the listing's blocks", [](int) { return 5us; }, [](int i) { return i < 500 ? 0L : 2000L; },
+         never, -1},
+        {"cold folder: the first files read 19 MB", [](int) { return 40us; },
+         [](int i) { return i == 0 ? 0L : 39000L + 4000L * (i / 256); }, always, 31},
     };
     for (const Folder& folder : folders)
         EXPECT_EQ(firstSlowFile(folder, 3000), folder.firstSlowFile) << folder.what;
