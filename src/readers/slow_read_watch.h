@@ -28,11 +28,12 @@ struct ThreadWaits {
 
 /**
  * Watches the files a walk reads itself, in groups timed as a whole (a clock read per file would cost a warm walk
- * more than the rest of its time measurement), and tells when they have turned slow: when the thread's reads wait
- * for a disk for many of the files, look after look, or when groups of files take far longer than page-cache hits do
- * while the thread waits for something about once a file. A group stretched by a busy machine, which takes the
- * processor away from the thread without its waiting, does not count; nor does a page now and then that the system
- * took back from a warm folder, or a burst of the listing's own blocks, which reading ahead would not win back.
+ * more than the rest of its time measurement), and tells when they have turned slow: when the process (the walk and
+ * the reader beside it) reads from a disk for many of the files, look after look, or when groups of files take far
+ * longer than page-cache hits do while the thread waits for something about once a file. A group stretched by a busy
+ * machine, which takes the processor away from the thread without its waiting, does not count; nor does a page now and
+ * then that the system took back from a warm folder, or a burst of the listing's own blocks, which reading ahead would
+ * not win back.
  */
 class SlowReadWatch {
 public:
