@@ -79,11 +79,11 @@ std::optional<FeedFile> FolderFeed::next(Sieving sieving) {
     if (sieving == Sieving::On && !std::exchange(sifting_, true) && readAhead_)
         readAhead_->siftWith(sieve_);
     if (readAhead_) {
-        const bool timed = warmReader_;
-        std::optional<FeedFile> file = nextFromWindow(sieving);
-        if (timed)
+        // Timed before the file is taken: the readers that slow reads start end the reader beside the feed, and with
+        // it what it read.
+        if (warmReader_)
             noteRead();
-        return file;
+        return nextFromWindow(sieving);
     }
     std::optional<std::string> name = listing_.next();
     if (!name)

@@ -63,6 +63,7 @@ TEST(FolderFeed, HandsOutTheListingInOrderAndReadsNothingOfItWhilePaused) {
     } feeds[] = {
         {"alone", {ReadAheadMode::Off}, 0, 0},
         {"warm, a reader alongside", {ReadAheadMode::WhenSlow}, usableCores() > 1 ? 1 : 0, ReadAhead::kAlongsideFiles},
+        {"warm, turning slow as the caller waits", {ReadAheadMode::WhenSlow}, -1, sweep},
         {"alongside, with the sweep", {ReadAheadMode::Always}, -1, sweep},
         {"threads", {ReadAheadMode::Always, ReaderKind::Threads, 8}, 8, 8},
     };
@@ -85,6 +86,8 @@ TEST(FolderFeed, HandsOutTheListingInOrderAndReadsNothingOfItWhilePaused) {
                               [](std::string_view bytes) { return bytes.starts_with("needle"); });
             while (auto file = feeder.next(Sieving::On)) {
                 handed.push_back(file->name);
+                if (feed.readers < 0 && handed.size() < 16) // a wait a file starts the readers of a warm feed
+                    std::this_thread::sleep_for(1ms);
                 if (file->content->kind != WholeFile::Kind::Read)
                     continue;
                 questions.push_back(file->name);
