@@ -145,26 +145,6 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-unsigned char cp1252ToUpper(unsigned char byte) {
-    if (byte >= 'a' && byte <= 'z')
-        return byte - 0x20;
-    switch (byte) {
-    case 0x9A:
-        return 0x8A; // š
-    case 0x9C:
-        return 0x8C; // œ
-    case 0x9E:
-        return 0x8E; // ž
-    case 0xFF:
-        return 0x9F; // ÿ
-    default:
-        break;
-    }
-    if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) // à..þ except ÷
-        return byte - 0x20;
-    return byte;
-}
-
 std::string cp1252ToUpper(std::string_view text) {
     std::string out(text);
     for (char& c : out)

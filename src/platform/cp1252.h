@@ -1,6 +1,7 @@
 #pragma once
 // The Windows-1252 code page: the program keeps all text as one byte per character, exactly as stored.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,8 +37,25 @@ struct [[nodiscard]] Cp1252Conversion {
 /** Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates). */
 [[nodiscard]] bool isValidUtf8(std::string_view bytes);
 
-/** The upper-case form of one Windows-1252 character; accented letters included (é to É, ÿ to Ÿ, œ to Œ). */
-[[nodiscard]] unsigned char cp1252ToUpper(unsigned char byte);
+/** The upper-case form of every Windows-1252 character, by its byte; accented letters included (é to É, ÿ to Ÿ,
+ *  œ to Œ). A table, since searches and listings upper-case every byte they compare. */
+inline constexpr std::array<unsigned char, 256> kCp1252Upper = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool lowerCaseLetter = (c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7); // à..þ but ÷
+        table[c] = static_cast<unsigned char>(lowerCaseLetter ? c - 0x20 : c);
+    }
+    table[0x9A] = 0x8A; // š
+    table[0x9C] = 0x8C; // œ
+    table[0x9E] = 0x8E; // ž
+    table[0xFF] = 0x9F; // ÿ
+    return table;
+}();
+
+/** The upper-case form of one Windows-1252 character. */
+[[nodiscard]] constexpr unsigned char cp1252ToUpper(unsigned char byte) {
+    return kCp1252Upper[byte];
+}
 
 /** The upper-case form of a Windows-1252 text. */
 [[nodiscard]] std::string cp1252ToUpper(std::string_view text);

@@ -9,13 +9,7 @@
 namespace qb::search {
 namespace {
 
-// The upper-case form of every character.
-const std::array<unsigned char, 256> kUpper = [] {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[c] = platform::cp1252ToUpper(static_cast<unsigned char>(c));
-    return table;
-}();
+const auto& kUpper = platform::kCp1252Upper;
 
 // For an upper-case letter its lower-case form, for any other character itself: the two characters that
 // upper-case to it.
