@@ -1,5 +1,6 @@
 #include "platform/listing.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <dirent.h>
@@ -36,6 +37,25 @@ bool matchFrom(std::string_view pattern, std::string_view name) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+// What every name the pattern matches begins with, upper-cased: the characters before its first wildcard, short of
+// the ".*" that a name without an extension may leave out.
+std::string leadOf(std::string_view pattern) {
+    std::size_t end = std::min(pattern.find_first_of("*?"), pattern.size());
+    if (pattern.ends_with(".*"))
+        end = std::min(end, pattern.size() - 2);
+    return cp1252ToUpper(pattern.substr(0, end));
+}
+
+bool beginsWith(std::string_view name, std::string_view upperLead) {
+    if (name.size() < upperLead.size())
+        return false;
+    for (std::size_t i = 0; i < upperLead.size(); ++i) {
+        if (cp1252ToUpper(static_cast<unsigned char>(name[i])) != static_cast<unsigned char>(upperLead[i]))
+            return false;
+    }
+    return true;
 }
 
 bool isAscii(std::string_view s) {
@@ -86,6 +106,7 @@ struct WildcardListing::Impl {
 
     Descriptor fd;
     std::string pattern;
+    std::string lead; // of the pattern (leadOf): most names of a filtered listing fail on their first characters
     std::unique_ptr<char[]> buffer;
     std::size_t offset = 0, filled = 0; // the entries not handed out yet lie between these
     std::uint64_t inode = 0;            // of the name handed out last
@@ -127,6 +148,7 @@ WildcardListing::WildcardListing(const std::string& folder, std::string pattern)
     impl_->fd = Descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOCTTY | O_CLOEXEC));
     if (impl_->fd.valid())
         impl_->buffer = std::make_unique<char[]>(Impl::kBufferBytes);
+    impl_->lead = leadOf(pattern);
     impl_->pattern = std::move(pattern);
 }
 
@@ -141,7 +163,8 @@ std::optional<std::string> WildcardListing::next() {
         // Most names are plain ASCII record numbers, which are listed as they stand: the pattern is tried on them
         // before anything is copied, since a filtered search passes over nearly all of them.
         const std::string_view raw = entry->d_name;
-        if (!raw.empty() && raw[0] != '.' && isAscii(raw) && !wildcardMatch(impl_->pattern, raw))
+        if (!raw.empty() && raw[0] != '.' && isAscii(raw) &&
+            !(beginsWith(raw, impl_->lead) && wildcardMatch(impl_->pattern, raw)))
             continue;
         std::optional<std::string> name = listedName(raw);
         if (name && wildcardMatch(impl_->pattern, *name) && impl_->isOrdinaryFile(*entry)) {

@@ -54,6 +54,8 @@ TEST(WildcardListing, ListsOrdinaryVisibleFilesThatMatch) {
                                                  "README", "Upper.TXT", "notes.txt"}));
     EXPECT_EQ(listAll(dir.path(), "*.txt"), (Names{"Upper.TXT", "notes.txt"}));
     EXPECT_EQ(listAll(dir.path(), "readme"), (Names{"README"}));
+    EXPECT_EQ(listAll(dir.path(), "1225.*"), (Names{"1225"})); // a name without an extension leaves out the ".*"
+    EXPECT_EQ(listAll(dir.path(), "uPPER.*"), (Names{"Upper.TXT"}));
 }
 
 TEST(WildcardListing, MissingFolderGivesAnEmptyListing) {
