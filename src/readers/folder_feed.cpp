@@ -40,14 +40,14 @@ void FolderFeed::startReadAhead() {
         readAhead_->siftWith(sieve_);
 }
 
-// Opens a file and reads it whole into content_; the descriptor is handed back open (or none), so that a file too
-// large to read whole is read on from it. Short of descriptors while readers hold some, the feed waits for them to
-// let go.
-platform::Descriptor FolderFeed::readHere(const std::string& diskName) {
+// Opens a file and reads it whole into content_, passed over when sieving and the sieve refuses it; the descriptor is
+// handed back open (or none), so that a file too large to read whole is read on from it. Short of descriptors while
+// readers hold some, the feed waits for them to let go.
+platform::Descriptor FolderFeed::readHere(const std::string& diskName, Sieving sieving) {
     platform::Descriptor fd = openWholeFile(folder_.get(), diskName);
     if (!fd.valid() && (errno == EMFILE || errno == ENFILE) && readAhead_)
         readAhead_->withReadersIdle([&] { fd = openWholeFile(folder_.get(), diskName); });
-    readOpenFile(fd.get(), content_);
+    readOpenFile(fd.get(), content_, sieving == Sieving::On ? &sieve_ : nullptr);
     return fd;
 }
 
@@ -88,7 +88,7 @@ std::optional<FeedFile> FolderFeed::next(Sieving sieving) {
     std::optional<std::string> name = listing_.next();
     if (!name)
         return std::nullopt;
-    platform::Descriptor fd = readHere(platform::diskName(*name));
+    platform::Descriptor fd = readHere(platform::diskName(*name), sieving);
     FeedFile file = handOut(std::move(*name), &content_, std::move(fd), sieving);
     if (options_.readAhead == ReadAheadMode::WhenSlow)
         noteRead();
@@ -121,7 +121,7 @@ std::optional<FeedFile> FolderFeed::nextFromWindow(Sieving sieving) {
         content = nullptr; // every file is wanted whole now
     if (content)
         return handOut(std::move(name.listed), content, {}, sieving);
-    platform::Descriptor fd = readHere(name.disk);
+    platform::Descriptor fd = readHere(name.disk, sieving);
     return handOut(std::move(name.listed), &content_, std::move(fd), sieving);
 }
 

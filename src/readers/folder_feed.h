@@ -76,7 +76,7 @@ public:
 
 private:
     [[nodiscard]] std::optional<FeedFile> nextFromWindow(Sieving sieving);
-    [[nodiscard]] platform::Descriptor readHere(const std::string& diskName);
+    [[nodiscard]] platform::Descriptor readHere(const std::string& diskName, Sieving sieving);
     [[nodiscard]] FeedFile handOut(std::string name, const WholeFile* content, platform::Descriptor fd,
                                    Sieving sieving) const;
     void startReadAhead();

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 #include "readers/reader_threads.h"
 
@@ -107,15 +108,16 @@ ReadAhead::~ReadAhead() {
 }
 
 std::size_t ReadAhead::room() const {
-    const std::lock_guard lock(mutex_);
-    return count_ > kWindow / 2 ? 0 : kWindow - count_;
+    // Only the walk's thread moves the window's ends.
+    const std::size_t count = end_ - first_;
+    return count > kWindow / 2 ? 0 : kWindow - count;
 }
 
 void ReadAhead::add(std::vector<ListedName> names) {
     {
         const std::lock_guard lock(mutex_);
         for (ListedName& name : names) {
-            Slot& slot = slotAt(first_ + count_++);
+            Slot& slot = slotAt(end_++);
             slot.name = std::move(name);
             slot.state = State::Waiting;
         }
@@ -126,37 +128,46 @@ void ReadAhead::add(std::vector<ListedName> names) {
 std::vector<ListedName> ReadAhead::window() const {
     const std::lock_guard lock(mutex_);
     std::vector<ListedName> names;
-    names.reserve(count_);
-    for (std::uint64_t position = first_; position < first_ + count_; ++position)
+    names.reserve(end_ - first_);
+    for (std::uint64_t position = first_; position < end_; ++position)
         names.push_back(ring_[position % kWindow].name);
     return names;
 }
 
-const WholeFile* ReadAhead::take(ListedName& name) {
+bool ReadAhead::awaitReadRun(const Slot& front) {
     std::unique_lock lock(mutex_);
-    Slot& front = slotAt(first_);
-    // Readers copy the names they read under the lock, and the walk reads its own on its thread, as this runs.
-    name = std::move(front.name);
+    const bool wasFull = heldBytes_ >= kMaxHeldBytes;
+    heldBytes_ -= std::exchange(released_, 0);
+    if (wasFull)
+        work_.notify_all(); // the bytes given back let the readers go on
     if (front.state == State::Waiting) {
         // No reader got to it: reading it in the walk is quicker than waiting for one to be free.
-        --count_;
-        nextRead_ = ++first_;
-        return nullptr;
+        nextRead_ = first_ + 1;
+        return false;
     }
     // Alongside, the walk reads ahead itself rather than wait for the reader at its file.
     while (!walkReads_.empty() && front.state == State::Reading && readerMayStart())
         readNextInWalk(lock);
     arrived_.wait(lock, [&front] { return front.state == State::Read; });
+    ready_ = first_ + 1;
+    while (ready_ < end_ && slotAt(ready_).state == State::Read)
+        ++ready_;
+    return true;
+}
+
+const WholeFile* ReadAhead::take(ListedName& name) {
+    Slot& front = slotAt(first_);
+    const bool read = first_ < ready_ || awaitReadRun(front);
+    // No reader touches the file now: the one that read it is done with it, and none starts on a file left to the
+    // walk. Readers copy the names of the files they take as they take them.
+    name = std::move(front.name);
+    ++first_;
+    if (!read)
+        return nullptr;
     std::swap(taken_, front.content);
     if (front.content.bytes.capacity() > kKeptRoom)
         front.content.bytes = std::string();
-    const bool wasFull = heldBytes_ >= kMaxHeldBytes;
-    heldBytes_ -= taken_.bytes.size();
-    --count_;
-    ++first_;
-    lock.unlock();
-    if (wasFull)
-        work_.notify_all(); // the bytes given back let the readers go on
+    released_ += taken_.bytes.size();
     // Too large to read whole, or not read at all: the walk reads it itself.
     return taken_.kind == WholeFile::Kind::Read || taken_.kind == WholeFile::Kind::PassedOver ? &taken_ : nullptr;
 }
@@ -166,7 +177,7 @@ void ReadAhead::readNextInWalk(std::unique_lock<std::mutex>& lock) {
     const std::uint64_t start = nextRead_;
     const Sieving sieving = sieving_;
     std::size_t files = 0;
-    for (; files < walkReads_.size() && nextRead_ < first_ + count_; ++files)
+    for (; files < walkReads_.size() && nextRead_ < end_; ++files)
         slotAt(nextRead_++).state = State::Reading;
     ++inFlight_;
     lock.unlock();
@@ -186,11 +197,7 @@ void ReadAhead::siftWith(Sieve sieve) {
 }
 
 void ReadAhead::readFile(const std::string& name, WholeFile& file, Sieving sieving) const {
-    readWholeFile(folder_, name, file);
-    if (sieving == Sieving::On && file.kind == WholeFile::Kind::Read && !sieve_(file.bytes)) {
-        file.kind = WholeFile::Kind::PassedOver;
-        file.bytes.clear();
-    }
+    readWholeFile(folder_, name, file, sieving == Sieving::On ? &sieve_ : nullptr);
 }
 
 void ReadAhead::publish(std::uint64_t start, std::vector<WholeFile>& contents, std::size_t files) {
@@ -230,10 +237,12 @@ void ReadAhead::resume() {
     {
         const std::lock_guard lock(mutex_);
         ++generation_;
-        for (std::uint64_t position = first_; position < first_ + count_; ++position)
+        for (std::uint64_t position = first_; position < end_; ++position)
             slotAt(position).state = State::Waiting;
         nextRead_ = first_;
+        ready_ = first_;
         heldBytes_ = 0;
+        released_ = 0;
         paused_ = false;
     }
     work_.notify_all();
@@ -242,7 +251,7 @@ void ReadAhead::resume() {
 }
 
 bool ReadAhead::readerMayStart() const {
-    return !paused_ && nextRead_ < first_ + count_ && heldBytes_ < kMaxHeldBytes;
+    return !paused_ && nextRead_ < end_ && heldBytes_ < kMaxHeldBytes;
 }
 
 void ReadAhead::readLoop() {
@@ -261,7 +270,7 @@ void ReadAhead::readLoop() {
         const std::uint64_t generation = generation_;
         const Sieving sieving = sieving_;
         names.clear();
-        for (; names.size() < most && nextRead_ < first_ + count_; ++nextRead_) {
+        for (; names.size() < most && nextRead_ < end_; ++nextRead_) {
             Slot& slot = slotAt(nextRead_);
             slot.state = State::Reading;
             names.push_back(slot.name.disk);
@@ -277,8 +286,7 @@ void ReadAhead::readLoop() {
         if (generation != generation_)
             continue;
         publish(start, contents, names.size());
-        if (start == first_)
-            arrived_.notify_one();
+        arrived_.notify_one(); // the walk may wait for one of these
     }
 }
 

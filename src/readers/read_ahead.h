@@ -11,7 +11,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -33,10 +32,6 @@ struct SweepOrder {
  *  started on. Alongside, with a sweep order, the folder is also swept into the page cache in the order of its
  *  inodes, which a local disk reads far faster than the listing's order. */
 enum class ReaderKind { Threads, Alongside };
-
-/** Whether a file's bytes may hold what a walk looks for; false lets the walk pass the file over unseen. It is
- *  called on the readers' threads, so it must only read what it shares. */
-using Sieve = std::function<bool(std::string_view bytes)>;
 
 /** Whether reads pass over the files that the sieve refuses. */
 enum class Sieving { Off, On };
@@ -90,7 +85,7 @@ public:
      *  window. */
     void add(std::vector<ListedName> names);
     /** Whether the window holds no name. */
-    [[nodiscard]] bool empty() const { return count_ == 0; } // only the walk's thread changes count_
+    [[nodiscard]] bool empty() const { return end_ == first_; } // only the walk's thread moves them
     /** The names in the window, in order: for readers that take the window over from these. */
     [[nodiscard]] std::vector<ListedName> window() const;
     /** From now on, each file read whole that the sieve refuses is handed over as passed over, so that the sieving
@@ -122,6 +117,9 @@ private:
     [[nodiscard]] Slot& slotAt(std::uint64_t position) { return ring_[position % kWindow]; }
 
     void readLoop();
+    // Waits until the window's first file is read, and notes the files read after it in order, for take() to take
+    // them without the lock; false when no reader has started on the first file, which the walk then reads itself.
+    [[nodiscard]] bool awaitReadRun(const Slot& front);
     void readNextInWalk(std::unique_lock<std::mutex>& lock); // the walk reads the next files no one has started on
     // Reads a file whole, passed over when sieving and the sieve refuses it; sieving is as sieving_ was when the
     // read began.
@@ -140,11 +138,13 @@ private:
     std::condition_variable work_;    // a reader may start a read, or must stop
     std::condition_variable arrived_; // the first slot was read
     std::condition_variable idle_;    // no read is in flight
-    std::vector<Slot> ring_;          // kWindow places; the window is count_ of them from first_ on
-    std::size_t count_ = 0;
-    std::uint64_t first_ = 0;      // the walk's position of the window's first file
-    std::uint64_t nextRead_ = 0;   // the position of the next slot to read: slots before it are being read or read
-    std::uint64_t generation_ = 0; // counts resume(); a read begun before one is dropped
+    std::vector<Slot> ring_;          // kWindow places; the window is those from first_ to end_
+    std::uint64_t first_ = 0;         // the walk's position of the window's first file; the walk's thread's alone
+    std::uint64_t ready_ = 0;         // the files from first_ to here are read; the walk's thread's alone
+    std::size_t released_ = 0;        // bytes taken since heldBytes_ was last brought down; the walk's thread's alone
+    std::uint64_t end_ = 0;           // the position after the window's last file; only the walk's thread moves it
+    std::uint64_t nextRead_ = 0;      // the position of the next slot to read: slots before it are being read or read
+    std::uint64_t generation_ = 0;    // counts resume(); a read begun before one is dropped
     std::size_t heldBytes_ = 0; // a reader starts while less than kMaxHeldBytes is held, so what one takes may go over
     unsigned inFlight_ = 0;     // readers reading now
     bool paused_ = false;

@@ -24,29 +24,31 @@ bool isOrdinaryFile(int fd) {
     return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-void readWholeFile(int folder, const std::string& name, WholeFile& file) {
+void readWholeFile(int folder, const std::string& name, WholeFile& file, const Sieve* sieve) {
     const platform::Descriptor fd = openWholeFile(folder, name);
-    readOpenFile(fd.get(), file);
+    readOpenFile(fd.get(), file, sieve);
 }
 
-void readOpenFile(int fd, WholeFile& file) {
+void readOpenFile(int fd, WholeFile& file, const Sieve* sieve) {
     char buffer[kMaxWholeFileBytes + 1];
     ssize_t n;
     do {
         n = ::syscall(SYS_pread64, fd, buffer, sizeof buffer, 0);
     } while (n < 0 && errno == EINTR);
-    takeRead(n, buffer, file);
+    takeRead(n, buffer, file, sieve);
 }
 
-void takeRead(long long result, const char* buffer, WholeFile& file) {
+void takeRead(long long result, const char* buffer, WholeFile& file, const Sieve* sieve) {
     file.bytes.clear();
     if (result < 0) {
         file.kind = WholeFile::Kind::Failed;
     } else if (static_cast<unsigned long long>(result) > kMaxWholeFileBytes) {
         file.kind = WholeFile::Kind::TooLarge;
+    } else if (const std::string_view bytes(buffer, static_cast<std::size_t>(result)); sieve && !(*sieve)(bytes)) {
+        file.kind = WholeFile::Kind::PassedOver; // most files of a search: their bytes are not worth a copy
     } else {
         file.kind = WholeFile::Kind::Read;
-        file.bytes.assign(buffer, static_cast<std::size_t>(result));
+        file.bytes.assign(bytes);
     }
 }
 
