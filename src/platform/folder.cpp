@@ -1,5 +1,6 @@
 #include "platform/folder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -67,7 +68,7 @@ Status writeAndClose(Descriptor fd, std::string_view bytes) {
 
 bool isPlainFileName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
+           std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || c == '/' || c == '\0'; });
 }
 
 Folder::Folder(const std::string& path) : fd_(openFolder(AT_FDCWD, path)) {

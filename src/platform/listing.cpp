@@ -58,12 +58,13 @@ bool beginsWith(std::string_view name, std::string_view upperLead) {
     return true;
 }
 
+// Asked of every name of a listing. Without an early way out the compiler checks many bytes at a time, and names are
+// short.
 bool isAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
+    unsigned char any = 0;
+    for (char c : s)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 } // namespace
@@ -111,8 +112,8 @@ struct WildcardListing::Impl {
     std::size_t offset = 0, filled = 0; // the entries not handed out yet lie between these
     std::uint64_t inode = 0;            // of the name handed out last
 
-    // The folder's next entry, or nothing at its end (a read that fails ends it too).
-    const dirent64* nextEntry() {
+    // The folder's next entry with its name, or nothing at its end (a read that fails ends it too).
+    const dirent64* nextEntry(std::string_view& name) {
         if (offset == filled) {
             const ssize_t got = ::getdents64(fd.get(), buffer.get(), kBufferBytes);
             if (got <= 0)
@@ -124,12 +125,18 @@ struct WildcardListing::Impl {
         // says otherwise (a broken file system in user space) ends here rather than loop or read past the buffer.
         const auto* entry = reinterpret_cast<const dirent64*>(buffer.get() + offset);
         constexpr std::size_t kSmallest = offsetof(dirent64, d_name) + 1;
-        if (filled - offset < kSmallest || entry->d_reclen < kSmallest || entry->d_reclen > filled - offset ||
-            std::memchr(entry->d_name, '\0', entry->d_reclen - offsetof(dirent64, d_name)) == nullptr) {
+        if (filled - offset < kSmallest || entry->d_reclen < kSmallest || entry->d_reclen > filled - offset) {
+            offset = filled = 0;
+            return nullptr;
+        }
+        const std::size_t room = entry->d_reclen - offsetof(dirent64, d_name);
+        const std::size_t length = ::strnlen(entry->d_name, room);
+        if (length == room) {
             offset = filled = 0;
             return nullptr;
         }
         offset += entry->d_reclen;
+        name = std::string_view(entry->d_name, length);
         return entry;
     }
 
@@ -159,15 +166,22 @@ WildcardListing& WildcardListing::operator=(WildcardListing&&) noexcept = defaul
 std::optional<std::string> WildcardListing::next() {
     if (!impl_ || !impl_->fd.valid())
         return std::nullopt;
-    while (const dirent64* entry = impl_->nextEntry()) {
-        // Most names are plain ASCII record numbers, which are listed as they stand: the pattern is tried on them
-        // before anything is copied, since a filtered search passes over nearly all of them.
-        const std::string_view raw = entry->d_name;
-        if (!raw.empty() && raw[0] != '.' && isAscii(raw) &&
-            !(beginsWith(raw, impl_->lead) && wildcardMatch(impl_->pattern, raw)))
-            continue;
-        std::optional<std::string> name = listedName(raw);
-        if (name && wildcardMatch(impl_->pattern, *name) && impl_->isOrdinaryFile(*entry)) {
+    std::string_view raw;
+    while (const dirent64* entry = impl_->nextEntry(raw)) {
+        std::optional<std::string> name;
+        if (isAscii(raw)) {
+            // Most names are plain ASCII record numbers, which are listed as they stand: the pattern is tried on
+            // them before anything is copied, since a filtered search passes over nearly all of them.
+            if (raw.empty() || raw[0] == '.' || !beginsWith(raw, impl_->lead) || !wildcardMatch(impl_->pattern, raw) ||
+                !isPlainFileName(raw))
+                continue;
+            name.emplace(raw);
+        } else {
+            name = listedName(raw);
+            if (!name || !wildcardMatch(impl_->pattern, *name))
+                continue;
+        }
+        if (impl_->isOrdinaryFile(*entry)) {
             impl_->inode = entry->d_ino;
             return name;
         }
