@@ -65,6 +65,11 @@ FeedFile FolderFeed::handOut(std::string name, const WholeFile* content, platfor
 // Times the files handed out, whoever read them, in groups, a clock read per group: reads that turned slow start the
 // readers.
 void FolderFeed::noteRead() {
+    if (std::exchange(userAsked_, false)) {
+        // The while the user was asked is no read's: a few questions close together would count as slow reads.
+        groupFiles_ = 0;
+        groupStart_ = std::chrono::steady_clock::now();
+    }
     if (++groupFiles_ < SlowReadWatch::kGroup)
         return;
     groupFiles_ = 0;
@@ -127,6 +132,7 @@ std::optional<FeedFile> FolderFeed::nextFromWindow(Sieving sieving) {
 
 void FolderFeed::pause() {
     paused_ = true;
+    userAsked_ = true;
     if (readAhead_)
         readAhead_->pause();
 }

@@ -94,6 +94,7 @@ private:
     SlowReadWatch watch_;  // whether the files handed out have turned slow
     int groupFiles_ = 0;   // files of the group timed for watch_
     std::chrono::steady_clock::time_point groupStart_;
+    bool userAsked_ = false;    // pause() came since the last file was timed: the group starts again
     bool warmReader_ = false;   // readAhead_ is the one reader beside a feed whose reads are quick
     bool listingEnded_ = false; // the listing gave no more names to fill the window with
     bool sifting_ = false;      // the readers pass over what the sieve refuses
