@@ -66,7 +66,7 @@ FeedFile FolderFeed::handOut(std::string name, const WholeFile* content, platfor
 // readers.
 void FolderFeed::noteRead() {
     if (std::exchange(userAsked_, false)) {
-        // The while the user was asked is no read's: a few questions close together would count as slow reads.
+        // The time the user took to answer is not a read's: a few questions close together would count as slow reads.
         groupFiles_ = 0;
         groupStart_ = std::chrono::steady_clock::now();
     }
