@@ -108,12 +108,14 @@ struct WildcardListing::Impl {
     Descriptor fd;
     std::string pattern;
     std::string lead; // of the pattern (leadOf): most names of a filtered listing fail on their first characters
+    bool leadIsVerbatim = false; // plain ASCII without letters: a name that begins with it holds its very bytes
     std::unique_ptr<char[]> buffer;
     std::size_t offset = 0, filled = 0; // the entries not handed out yet lie between these
     std::uint64_t inode = 0;            // of the name handed out last
 
-    // The folder's next entry with its name, or nothing at its end (a read that fails ends it too).
-    const dirent64* nextEntry(std::string_view& name) {
+    // The folder's next entry and the bytes its record leaves for the name, or nothing at its end (a read that fails
+    // ends it too).
+    const dirent64* nextEntry(std::size_t& room) {
         if (offset == filled) {
             const ssize_t got = ::getdents64(fd.get(), buffer.get(), kBufferBytes);
             if (got <= 0)
@@ -129,15 +131,26 @@ struct WildcardListing::Impl {
             offset = filled = 0;
             return nullptr;
         }
-        const std::size_t room = entry->d_reclen - offsetof(dirent64, d_name);
-        const std::size_t length = ::strnlen(entry->d_name, room);
+        room = entry->d_reclen - offsetof(dirent64, d_name);
+        offset += entry->d_reclen;
+        return entry;
+    }
+
+    // The name of an entry nextEntry() gave, or nothing for one without its end within its record, which ends the
+    // listing as a broken record does.
+    std::optional<std::string_view> nameOf(const dirent64& entry, std::size_t room) {
+        const std::size_t length = ::strnlen(entry.d_name, room);
         if (length == room) {
             offset = filled = 0;
-            return nullptr;
+            return std::nullopt;
         }
-        offset += entry->d_reclen;
-        name = std::string_view(entry->d_name, length);
-        return entry;
+        return std::string_view(entry.d_name, length);
+    }
+
+    // Whether an entry's name may begin with the lead, told from its first bytes before it is measured: a filtered
+    // listing passes over nearly every entry, and a lead of digits (a date) stands in a name byte for byte.
+    bool mayBeginWithLead(const dirent64& entry, std::size_t room) const {
+        return !leadIsVerbatim || (room > lead.size() && std::memcmp(entry.d_name, lead.data(), lead.size()) == 0);
     }
 
     // Whether the entry is an ordinary file, asking the file system only when the listing does not say.
@@ -156,6 +169,8 @@ WildcardListing::WildcardListing(const std::string& folder, std::string pattern)
     if (impl_->fd.valid())
         impl_->buffer = std::make_unique<char[]>(Impl::kBufferBytes);
     impl_->lead = leadOf(pattern);
+    impl_->leadIsVerbatim = std::ranges::none_of(
+        impl_->lead, [](char c) { return static_cast<unsigned char>(c) >= 0x80 || (c >= 'A' && c <= 'Z'); });
     impl_->pattern = std::move(pattern);
 }
 
@@ -166,8 +181,14 @@ WildcardListing& WildcardListing::operator=(WildcardListing&&) noexcept = defaul
 std::optional<std::string> WildcardListing::next() {
     if (!impl_ || !impl_->fd.valid())
         return std::nullopt;
-    std::string_view raw;
-    while (const dirent64* entry = impl_->nextEntry(raw)) {
+    std::size_t room = 0;
+    while (const dirent64* entry = impl_->nextEntry(room)) {
+        if (!impl_->mayBeginWithLead(*entry, room))
+            continue;
+        const std::optional<std::string_view> listed = impl_->nameOf(*entry, room);
+        if (!listed)
+            return std::nullopt;
+        const std::string_view raw = *listed;
         std::optional<std::string> name;
         if (isAscii(raw)) {
             // Most names are plain ASCII record numbers, which are listed as they stand: the pattern is tried on

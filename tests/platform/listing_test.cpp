@@ -56,6 +56,7 @@ TEST(WildcardListing, ListsOrdinaryVisibleFilesThatMatch) {
     EXPECT_EQ(listAll(dir.path(), "readme"), (Names{"README"}));
     EXPECT_EQ(listAll(dir.path(), "1225.*"), (Names{"1225"})); // a name without an extension leaves out the ".*"
     EXPECT_EQ(listAll(dir.path(), "uPPER.*"), (Names{"Upper.TXT"}));
+    EXPECT_EQ(listAll(dir.path(), "12251403.659"), (Names{"12251403.659"})); // "1225" is shorter than the name asked
 }
 
 TEST(WildcardListing, MissingFolderGivesAnEmptyListing) {
