@@ -115,7 +115,13 @@ TEST(EndToEndSlowFolder, ClosingTheWindowWhileTheFolderNeverAnswersOffersToEnd) 
     ASSERT_TRUE(session.click("MainWindow", "&Search"));
     ASSERT_TRUE(session.waitUntil("the search reading", [](const Snapshot& seen) { return seen.busy; }));
     for (const char* button : {"&No", "&Yes"}) {
-        ASSERT_TRUE(session.key("MainWindow", "alt+F4"));
+        // Under load openbox at times lets Alt+F4 through to the program (it gets both keys) rather than close the
+        // window; a user then presses it again, and so does the test when no question came up.
+        const auto asked = [](const Snapshot& seen) {
+            return seen.window("Attention!") && seen.window("Attention!")->active;
+        };
+        for (int press = 0; press < 3 && (press == 0 || !session.waitUntil("the question", asked, 2)); ++press)
+            ASSERT_TRUE(session.key("MainWindow", "alt+F4"));
         ASSERT_TRUE(
             session.answer("Attention!", "Quillbox is still reading the data folder.  End Quillbox now?", button));
     }
