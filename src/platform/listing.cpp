@@ -112,6 +112,7 @@ struct WildcardListing::Impl {
     std::unique_ptr<char[]> buffer;
     std::size_t offset = 0, filled = 0; // the entries not handed out yet lie between these
     std::uint64_t inode = 0;            // of the name handed out last
+    std::uint64_t entries = 0;          // read so far
 
     // The folder's next entry and the bytes its record leaves for the name, or nothing at its end (a read that fails
     // ends it too).
@@ -133,6 +134,7 @@ struct WildcardListing::Impl {
         }
         room = entry->d_reclen - offsetof(dirent64, d_name);
         offset += entry->d_reclen;
+        ++entries;
         return entry;
     }
 
@@ -212,6 +214,10 @@ std::optional<std::string> WildcardListing::next() {
 
 std::uint64_t WildcardListing::lastInode() const {
     return impl_ ? impl_->inode : 0;
+}
+
+std::uint64_t WildcardListing::entriesRead() const {
+    return impl_ ? impl_->entries : 0;
 }
 
 } // namespace qb::platform

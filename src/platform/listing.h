@@ -39,6 +39,8 @@ public:
     [[nodiscard]] std::optional<std::string> next();
     /** The inode number of the file next() gave last: on a local disk, files of neighbouring inodes lie together. */
     [[nodiscard]] std::uint64_t lastInode() const;
+    /** How many of the folder's entries the listing has read so far, listed or passed over. */
+    [[nodiscard]] std::uint64_t entriesRead() const;
 
 private:
     struct Impl;

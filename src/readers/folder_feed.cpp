@@ -12,15 +12,13 @@ FolderFeed::FolderFeed(std::string folder, std::string pattern, FeedOptions opti
       sieve_(std::move(sieve)), passedOver_{WholeFile::Kind::PassedOver, {}},
       groupStart_(std::chrono::steady_clock::now()) {
     // On a share every file is a round trip: reading ahead pays from the first one. On a local disk, where files
-    // come at once from the page cache, one reader shares the reads with the feed on a second core, until the reads
-    // turn slow.
+    // come at once from the page cache, one reader may share the reads with the feed on a second core, until the
+    // reads turn slow.
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
         startReadAhead();
-    else if (options_.readAhead == ReadAheadMode::WhenSlow && folder_.valid() && usableCores() > 1) {
-        readAhead_ = std::make_unique<ReadAhead>(folder_.get(), ReaderKind::Alongside, 1);
-        warmReader_ = true;
-    }
+    else
+        readerMayJoin_ = options_.readAhead == ReadAheadMode::WhenSlow && folder_.valid() && usableCores() > 1;
 }
 
 FolderFeed::~FolderFeed() = default;
@@ -36,6 +34,24 @@ void FolderFeed::startReadAhead() {
     readAhead_ =
         std::make_unique<ReadAhead>(folder_.get(), readerKind, options_.threads, SweepOrder{folderPath_, pattern_});
     readAhead_->add(std::move(window));
+    if (sifting_)
+        readAhead_->siftWith(sieve_);
+}
+
+// A reader beside the feed pays where the feed's time goes to reading files. Where the pattern lists few of the
+// folder's names, it goes to the listing: the reads are few and far between, and handing them over to a reader on
+// another core costs more processor time than it saves the feed.
+void FolderFeed::considerReaderBeside() {
+    if (++filesSinceLook_ < kFilesPerLook)
+        return;
+    const std::uint64_t entries = listing_.entriesRead();
+    const bool dense = entries - entriesAtLook_ <= kEntriesPerFileBeside * kFilesPerLook;
+    filesSinceLook_ = 0;
+    entriesAtLook_ = entries;
+    if (!dense)
+        return;
+    readAhead_ = std::make_unique<ReadAhead>(folder_.get(), ReaderKind::Alongside, 1);
+    warmReader_ = true;
     if (sifting_)
         readAhead_->siftWith(sieve_);
 }
@@ -97,6 +113,8 @@ std::optional<FeedFile> FolderFeed::next(Sieving sieving) {
     FeedFile file = handOut(std::move(*name), &content_, std::move(fd), sieving);
     if (options_.readAhead == ReadAheadMode::WhenSlow)
         noteRead();
+    if (readerMayJoin_ && !readAhead_)
+        considerReaderBeside();
     return file;
 }
 

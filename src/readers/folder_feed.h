@@ -46,12 +46,13 @@ struct FeedFile {
  * found too large for that, or unreadable), never as it stood before the last pause. The folder is listed once,
  * through one listing that stays open across pauses.
  *
- * On a local disk with a second core, one reader shares the reads of a window of the next files with the feed. Where
- * files are slow to come (a share from the start, a local disk from the moment the feed's reads turn slow), the
- * window is read ahead by reader threads, many reads in flight, and on a local disk the whole folder is swept into
- * the page cache in the order of its inodes beside them. What the readers could not open or read whole (the process
- * short of descriptors, a file too large), the feed reads itself when it hands it out. Nothing read ahead outlives a
- * pause: no read starts until resume(), which forgets whatever was read before. The readers end with the feed.
+ * On a local disk with a second core, once the pattern is seen to list names densely, one reader shares the reads of
+ * a window of the next files with the feed. Where files are slow to come (a share from the start, a local disk from
+ * the moment the feed's reads turn slow), the window is read ahead by reader threads, many reads in flight, and on a
+ * local disk the whole folder is swept into the page cache in the order of its inodes beside them. What the readers
+ * could not open or read whole (the process short of descriptors, a file too large), the feed reads itself when it
+ * hands it out. Nothing read ahead outlives a pause: no read starts until resume(), which forgets whatever was read
+ * before. The readers end with the feed.
  */
 class FolderFeed {
 public:
@@ -80,7 +81,13 @@ private:
     [[nodiscard]] FeedFile handOut(std::string name, const WholeFile* content, platform::Descriptor fd,
                                    Sieving sieving) const;
     void startReadAhead();
+    void considerReaderBeside();
     void noteRead();
+
+    // A reader beside the feed starts once the listing has read at most so many entries per file for the last
+    // kFilesPerLook files the feed read itself: a pattern that lists a tenth of the folder's names or more.
+    static constexpr std::uint64_t kEntriesPerFileBeside = 10;
+    static constexpr int kFilesPerLook = 64;
 
     const FeedOptions options_;
     const std::string folderPath_;
@@ -94,10 +101,13 @@ private:
     SlowReadWatch watch_;  // whether the files handed out have turned slow
     int groupFiles_ = 0;   // files of the group timed for watch_
     std::chrono::steady_clock::time_point groupStart_;
-    bool userAsked_ = false;    // pause() came since the last file was timed: the group starts again
-    bool warmReader_ = false;   // readAhead_ is the one reader beside a feed whose reads are quick
-    bool listingEnded_ = false; // the listing gave no more names to fill the window with
-    bool sifting_ = false;      // the readers pass over what the sieve refuses
+    bool userAsked_ = false;          // pause() came since the last file was timed: the group starts again
+    bool readerMayJoin_ = false;      // a reader beside the feed starts when the listing gives names densely
+    int filesSinceLook_ = 0;          // files the feed read itself since the listing's density was last looked at
+    std::uint64_t entriesAtLook_ = 0; // the listing's entries read then
+    bool warmReader_ = false;         // readAhead_ is the one reader beside a feed whose reads are quick
+    bool listingEnded_ = false;       // the listing gave no more names to fill the window with
+    bool sifting_ = false;            // the readers pass over what the sieve refuses
     bool paused_ = false;
     std::unique_ptr<ReadAhead> readAhead_; // declared after folder_: its readers end before the folder closes
 };
