@@ -113,7 +113,7 @@ std::optional<FeedFile> FolderFeed::next(Sieving sieving) {
     FeedFile file = handOut(std::move(*name), &content_, std::move(fd), sieving);
     if (options_.readAhead == ReadAheadMode::WhenSlow)
         noteRead();
-    if (readerMayJoin_ && !readAhead_)
+    if (readerMayJoin_ && !readAhead_) // noteRead() may have started the readers of slow reads just now
         considerReaderBeside();
     return file;
 }
