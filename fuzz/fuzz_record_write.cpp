@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FieldReader reader;
     const ReadResult read = readRecordFile(reader, path);
     check(read.ok() && read.record == record, "a record written and read back from its file is identical", record.text);
-    check(writeRecordFile(folder, first.number, other, {}).ok(), "a record is rewritten in place of its file");
+    check(rewriteRecordFile(folder, recallRecordFile(folder, first.number, {}), other).ok(),
+          "a record recalled is rewritten in place of its file");
     const ReadResult reread = readRecordFile(reader, path);
     check(reread.ok() && reread.record == other, "a rewritten record reads back as the new one");
     check(qb::fuzz::fileBytes(folder + "/" + second.number) == recordFileBytes(other),

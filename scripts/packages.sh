@@ -2,7 +2,7 @@
 # Quick when everything is installed already.
 
 # What building and running Quillbox needs.
-run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev fonts-liberation)
+run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev libacl1-dev fonts-liberation)
 # What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
 # manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
 # and take screenshots of failures (imagemagick); a slow folder for them is mounted through FUSE (libfuse3-dev, found

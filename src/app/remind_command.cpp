@@ -88,7 +88,10 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
     // told it. Without a turn nothing is notified, since it might be for the second time.
     const std::string state = platform::stateFolder();
     const std::string today = remind::reminderDateOf(now);
-    std::optional<store::ToldRemindersTurn> turn(state);
+    const store::TurnWait wait{.waiting = [] {
+        printError(QStringLiteral("Waiting for another run of quillbox --remind to tell today's reminders first."));
+    }};
+    std::optional<store::ToldRemindersTurn> turn(std::in_place, state, wait);
     store::ToldReminders told = turn->ok() ? store::loadToldReminders(state, today) : store::ToldReminders(today);
     const remind::TodaysReminders due = remind::todaysReminders(drives, now, told);
     if (due.all.count() == 0)

@@ -127,13 +127,6 @@ Status Folder::sync() const {
 }
 
 Status Folder::lock(FolderLock kind) const {
-    // The kernel lets go of the lock of a process that ends, so only a live holder keeps an exclusive one waiting.
-    if (kind == FolderLock::Exclusive) {
-        while (::flock(descriptor(), LOCK_EX) != 0)
-            if (errno != EINTR)
-                return Status::failure(errno, "lock folder");
-        return {};
-    }
     // A writer waits out a holder of the exclusive lock for a while, but never one that hangs: then it goes on without.
     constexpr auto kTry = std::chrono::milliseconds(20);
     const int tries = kind == FolderLock::Shared ? 100 : 1;

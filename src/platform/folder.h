@@ -25,7 +25,6 @@ struct [[nodiscard]] NewFile {
 /** How a process holds a folder's advisory lock (flock) until it closes the folder. */
 enum class FolderLock {
     Shared,          ///< writers of the folder's files; waits a moment for a holder of the exclusive lock
-    Exclusive,       ///< one process at a time; waits its turn for as long as the holder keeps it
     ExclusiveIfFree, ///< a clean-up of what writers leave behind, only while no writer holds the lock
 };
 
@@ -62,8 +61,7 @@ public:
     /** Flushes the folder's entries to the disk, as syncChecked() does. */
     [[nodiscard]] Status sync() const;
     /** Takes the folder's advisory lock, held until this object closes the folder or its process ends. EWOULDBLOCK
-     *  when another process holds it (never for FolderLock::Exclusive, which waits); the file system's error (ENOLCK,
-     *  EOPNOTSUPP, ...) when it keeps no locks. */
+     *  when another process holds it; the file system's error (ENOLCK, EOPNOTSUPP, ...) when it keeps no locks. */
     [[nodiscard]] Status lock(FolderLock kind) const;
 
 private:

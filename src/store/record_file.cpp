@@ -51,20 +51,21 @@ ReadResult readRecordFile(FieldReader& reader, const std::string& path) {
     return result;
 }
 
-RecallResult recallRecordFile(const std::string& folder, const std::string& number) {
-    RecallResult result;
+Recalled recallRecordFile(const std::string& folder, const std::string& number, Record found) {
+    Recalled recalled{number, std::move(found), std::nullopt};
     const platform::Folder open(folder);
-    if (recordNumberProblem(number, "recall").ok() && open.status().ok()) {
-        // Two whole fields at most, and their quotes and line ends.
-        platform::RecalledRead read = platform::readRecalled(open, recordFileName(number), 2 * kMaxFieldBytes + 8);
-        if (read.ok()) {
-            FieldReader reader(std::move(read.bytes));
-            result.read = readRecord(reader);
-            if (result.read.ok())
-                result.recalled = read.recalled;
-        }
+    if (!recordNumberProblem(number, "recall").ok() || !open.status().ok())
+        return recalled;
+    // Two whole fields at most, and their quotes and line ends.
+    platform::VersionRead read = platform::readVersion(open, recordFileName(number), 2 * kMaxFieldBytes + 8);
+    if (!read.ok())
+        return recalled;
+    FieldReader reader(std::string(read.version.bytes));
+    if (ReadResult again = readRecord(reader); again.ok()) {
+        recalled.record = std::move(again.record);
+        recalled.version = std::move(read.version);
     }
-    return result;
+    return recalled;
 }
 
 std::string recordFileName(const std::string& number) {
@@ -78,15 +79,13 @@ platform::Status recordNumberProblem(const std::string& number, const char* acti
         EINVAL, std::string(action) + " (a record number may not be empty, . or .., nor hold \\, / or a NUL byte)");
 }
 
-platform::Status writeRecordFile(const std::string& folder, const std::string& number, const Record& record,
-                                 const platform::Recalled& recalled) {
-    if (platform::Status problem = recordNumberProblem(number, "save"); !problem.ok())
-        return problem;
+platform::ReplaceResult rewriteRecordFile(const std::string& folder, const Recalled& shown, const Record& record) {
+    if (platform::Status problem = recordNumberProblem(shown.number, "save"); !problem.ok())
+        return {platform::ReplaceResult::Kind::Failed, std::move(problem)};
     const platform::Folder open(folder);
     if (!open.status().ok())
-        return open.status();
-    return platform::replaceFile(open, recordFileName(number), recordFileBytes(record), platform::FileAccess::Shared,
-                                 recalled);
+        return {platform::ReplaceResult::Kind::Failed, open.status()};
+    return platform::replaceVersion(open, recordFileName(shown.number), recordFileBytes(record), shown.version);
 }
 
 SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment, const Record& record,
@@ -102,10 +101,11 @@ SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDa
     result.status = staged.status();
     if (!result.status.ok())
         return result;
-    // Files planted under every number from a moment on must not hold the save up: it gives up in half a second.
+    // Files planted under every number from a moment on must not hold the save up: it gives up in half a second, a
+    // limit looked at before each number, since on a share one try may take a rename's 20 ms.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     int taken = 0;
-    while (taken < tries && (taken % 64 != 0 || std::chrono::steady_clock::now() < deadline)) {
+    while (taken < tries && std::chrono::steady_clock::now() < deadline) {
         result.number = recordNumber(platform::addSeconds(moment, taken));
         result.status = staged.publishNew(result.number);
         if (result.status.error != EEXIST)
@@ -113,7 +113,7 @@ SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDa
         ++taken;
     }
     result.status = platform::Status::failure(EEXIST, "save (no record number is free: the " + std::to_string(taken) +
-                                                          " numbers from " + recordNumber(moment) +
+                                                          " numbers tried from " + recordNumber(moment) +
                                                           " on are all taken by other files)");
     result.number.clear();
     return result;

@@ -51,15 +51,17 @@ struct [[nodiscard]] ReadResult {
  *  is passed in so a walk over many files reuses its buffer. */
 [[nodiscard]] ReadResult readRecordFile(FieldReader& reader, const std::string& path);
 
-/** The result of recalling a record file for the screen: the record, and what its name held when it was read. */
-struct [[nodiscard]] RecallResult {
-    ReadResult read;
-    platform::Recalled recalled; ///< what a resave of the record may replace; nothing when it could not be read
-    [[nodiscard]] bool ok() const { return read.ok(); }
+/** A record as a window shows it: its number, the record, and the version of its file that it was read as; nothing
+ *  when the file could not be read again as it was shown, so that a resave replaces nothing that stands at its name. */
+struct Recalled {
+    std::string number;
+    Record record;
+    std::optional<platform::FileVersion> version;
 };
 
-/** Reads the record file of a number in a folder (POSIX path) as recallRecord() does. */
-[[nodiscard]] RecallResult recallRecordFile(const std::string& folder, const std::string& number);
+/** Reads the record file of a number in a folder (POSIX path) again as it is shown, with its version; found (what a
+ *  walk read of it) is the record shown when the file cannot be read as a record now. */
+[[nodiscard]] Recalled recallRecordFile(const std::string& folder, const std::string& number, Record found);
 
 /** The name a record number (Windows-1252) has on the disk, where names are UTF-8. */
 [[nodiscard]] std::string recordFileName(const std::string& number);
@@ -69,19 +71,21 @@ struct [[nodiscard]] RecallResult {
 [[nodiscard]] platform::Status recordNumberProblem(const std::string& number, const char* action);
 
 /**
- * Writes (or rewrites) the record file of a number in a folder (POSIX path) in one safe write, under exactly that
- * name, replacing only what the name held when the record was recalled, or a file of the user's own that took its
- * place (platform::replaceFile()). A record file that is a symbolic link is written through it; the new file keeps
- * the old one's permissions, never wider than when it was recalled; a record file that may not be written is
- * refused and left as it is.
+ * Rewrites the record file of a record shown, in a folder (POSIX path), in one safe write, replacing exactly the
+ * version it was shown as (platform::replaceVersion()): a file changed elsewhere since is left as it is (Changed). A
+ * record file that is a symbolic link of the user's own is written through it; the new file has the rights of the
+ * version shown, never more; a record file that may not be written is refused and left as it is.
  */
-[[nodiscard]] platform::Status writeRecordFile(const std::string& folder, const std::string& number,
-                                               const Record& record, const platform::Recalled& recalled);
+[[nodiscard]] platform::ReplaceResult rewriteRecordFile(const std::string& folder, const Recalled& shown,
+                                                        const Record& record);
 
 /** The result of writing a record: the status and the record number its file has. */
 struct [[nodiscard]] SaveResult {
     platform::Status status;
     std::string number;
+    /** On a resave, the number of the record shown when its file was changed elsewhere since it was shown: that file
+     *  was left as it is, and the text saved as a new record (number). */
+    std::string changedElsewhere;
     [[nodiscard]] bool ok() const { return status.ok(); }
 };
 
@@ -92,7 +96,8 @@ inline constexpr int kMaxRecordNumberTries = 100000;
  * Writes a new record into a folder (POSIX path) under the number of the given moment. An existing file is never
  * replaced, also when another machine wrote it: when the number is taken the record takes the number of the next
  * second whose name is free, so the number still tells the creation time to within seconds. It gives up, with
- * EEXIST and a reason that names the first number and how many were taken, after `tries` numbers or half a second.
+ * EEXIST and a reason that names the first number and how many numbers it tried, after `tries` numbers or half a
+ * second, whichever comes first.
  */
 [[nodiscard]] SaveResult writeNewRecordFile(const std::string& folder, const platform::LocalDateTime& moment,
                                             const Record& record, int tries = kMaxRecordNumberTries);

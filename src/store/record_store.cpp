@@ -9,16 +9,26 @@ std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::str
     return drives.resolve(directory + "\\.");
 }
 
-RecallResult recallRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {
-    return recallRecordFile(dataDirectoryFolder(drives, directory), number);
+Recalled recallRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
+                      Record found) {
+    return recallRecordFile(dataDirectoryFolder(drives, directory), number, std::move(found));
 }
 
-SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number,
-                      const Record& record, const platform::LocalDateTime& now, const platform::Recalled& recalled) {
+SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory, const Record& record,
+                      const platform::LocalDateTime& now) {
+    return writeNewRecordFile(dataDirectoryFolder(drives, directory), now, record);
+}
+
+SaveResult resaveRecord(const platform::DriveMap& drives, const std::string& directory, const Recalled& shown,
+                        const Record& record, const platform::LocalDateTime& now) {
     const std::string folder = dataDirectoryFolder(drives, directory);
-    if (number.empty())
-        return writeNewRecordFile(folder, now, record);
-    return {writeRecordFile(folder, number, record, recalled), number};
+    const platform::ReplaceResult replaced = rewriteRecordFile(folder, shown, record);
+    if (replaced.kind != platform::ReplaceResult::Kind::Changed)
+        return {replaced.status, shown.number, {}};
+    // The version made elsewhere keeps its file, and the text on screen is kept as a record of its own.
+    SaveResult fresh = writeNewRecordFile(folder, now, record);
+    fresh.changedElsewhere = shown.number;
+    return fresh;
 }
 
 DeleteResult deleteRecord(const platform::DriveMap& drives, const std::string& directory, const std::string& number) {

@@ -17,20 +17,25 @@ namespace qb::store {
  *  The files in it are always reached by their exact names through the open folder. */
 [[nodiscard]] std::string dataDirectoryFolder(const platform::DriveMap& drives, const std::string& directory);
 
-/** Reads the record of a number from a data directory (a program path) to show it, with what its file name held
- *  then: a resave of it replaces only that (saveRecord()). */
-[[nodiscard]] RecallResult recallRecord(const platform::DriveMap& drives, const std::string& directory,
-                                        const std::string& number);
+/** Reads the record of a number from a data directory (a program path) again as it is shown, with the version of its
+ *  file, which a resave of it replaces (resaveRecord()); found is what a walk read of it, shown when the file cannot
+ *  be read again. */
+[[nodiscard]] Recalled recallRecord(const platform::DriveMap& drives, const std::string& directory,
+                                    const std::string& number, Record found = {});
+
+/** Saves a new record into a data directory (a program path): it gets the number of the moment `now`, or of the next
+ *  free second, and never replaces a file. */
+[[nodiscard]] SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory,
+                                    const Record& record, const platform::LocalDateTime& now);
 
 /**
- * Saves a record into a data directory (a program path). With an empty number it is a new record: it gets the
- * number of the moment `now`, or of the next free second, and never replaces a file. With a number it is a resave
- * of the record recalled (recallRecord()) that replaces what its name held then, in one safe write (as
- * writeRecordFile() does), so a failure leaves the old file as it was; a number holding "\", "/" or ".." is refused.
+ * Resaves a record shown (recallRecord()) into a data directory (a program path): its file is replaced in one safe
+ * write, so a failure leaves the old file as it was, and only while it is the version shown. When the record was
+ * changed elsewhere since it was shown, that version stays, and the record is saved as a new one (as saveRecord()
+ * does), its shown number in changedElsewhere. A number holding "\", "/" or ".." is refused.
  */
-[[nodiscard]] SaveResult saveRecord(const platform::DriveMap& drives, const std::string& directory,
-                                    const std::string& number, const Record& record, const platform::LocalDateTime& now,
-                                    const platform::Recalled& recalled);
+[[nodiscard]] SaveResult resaveRecord(const platform::DriveMap& drives, const std::string& directory,
+                                      const Recalled& shown, const Record& record, const platform::LocalDateTime& now);
 
 /** The result of deleting a record. */
 struct [[nodiscard]] DeleteResult {

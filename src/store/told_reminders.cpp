@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -79,8 +82,14 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
     return fields;
 }
 
-// Makes and opens the state folder into folder and takes its lock; why not, or nothing.
-std::string takeTurn(const std::string& stateFolder, std::optional<platform::Folder>& folder) {
+// The lock of the turn: a file of the state folder that only the user may open, so that no other user can hold it.
+constexpr const char* kTurnFile = ".turn";
+// How often a waiting run asks for the lock again.
+constexpr auto kTurnPoll = std::chrono::milliseconds(50);
+
+// Makes the state folder private and opens its lock file into lock, then takes the lock within the wait's bound;
+// why not, or nothing.
+std::string takeTurn(const std::string& stateFolder, const TurnWait& wait, platform::Descriptor& lock) {
     if (stateFolder.empty())
         return "there is no home folder to keep it in";
     const auto failed = [&](const platform::Status& status) {
@@ -88,18 +97,40 @@ std::string takeTurn(const std::string& stateFolder, std::optional<platform::Fol
     };
     if (const platform::Status made = platform::makeDirectories(stateFolder); !made.ok())
         return failed(made);
-    folder.emplace(stateFolder);
-    if (!folder->status().ok())
-        return failed(folder->status());
+    const platform::Folder folder(stateFolder);
+    if (!folder.status().ok())
+        return failed(folder.status());
     struct stat st {};
-    if (::fstat(folder->descriptor(), &st) != 0)
+    if (::fstat(folder.descriptor(), &st) != 0)
         return failed(platform::Status::failure(errno, "stat folder"));
-    // Before the wait: another user could hold the lock of a folder of theirs, and keep this run waiting for ever.
     const platform::FolderFacts facts{S_ISDIR(st.st_mode), st.st_uid, st.st_mode};
     if (std::optional<std::string> problem = platform::homeFolderProblem(stateFolder, facts, ::geteuid()))
         return *problem;
-    if (const platform::Status locked = folder->lock(platform::FolderLock::Exclusive); !locked.ok())
-        return failed(locked);
+    // Others who may enter the folder could open what is in it; nobody but the user needs to.
+    if ((st.st_mode & 077) != 0 && ::fchmod(folder.descriptor(), 0700) != 0)
+        return failed(platform::Status::failure(errno, "chmod folder"));
+    lock.reset(
+        ::openat(folder.descriptor(), kTurnFile, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    if (!lock.valid() || ::fstat(lock.get(), &st) != 0)
+        return failed(platform::Status::failure(errno, "open lock file"));
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        return "the lock file " + stateFolder + "/" + kTurnFile + " is not an ordinary file of yours";
+    if ((st.st_mode & 077) != 0 && ::fchmod(lock.get(), 0600) != 0)
+        return failed(platform::Status::failure(errno, "chmod lock file"));
+    const auto start = std::chrono::steady_clock::now();
+    for (bool told = false; ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0;) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return failed(platform::Status::failure(errno, "lock"));
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (waited >= wait.giveUpAfter)
+            return "another run of quillbox --remind has kept its turn for " +
+                   std::to_string(std::chrono::duration_cast<std::chrono::seconds>(waited).count()) + " seconds";
+        if (!told && waited >= wait.tellAfter && wait.waiting) {
+            told = true;
+            wait.waiting();
+        }
+        std::this_thread::sleep_for(kTurnPoll);
+    }
     return {};
 }
 
@@ -218,10 +249,10 @@ std::string ToldReminders::bytes() const {
     return out;
 }
 
-ToldRemindersTurn::ToldRemindersTurn(const std::string& stateFolder) {
-    problem_ = takeTurn(stateFolder, folder_);
+ToldRemindersTurn::ToldRemindersTurn(const std::string& stateFolder, const TurnWait& wait) {
+    problem_ = takeTurn(stateFolder, wait, lock_);
     if (!problem_.empty())
-        folder_.reset();
+        lock_.reset();
 }
 
 ToldReminders loadToldReminders(const std::string& stateFolder, std::string today) {

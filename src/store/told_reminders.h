@@ -2,8 +2,10 @@
 // What `quillbox --remind` told today, remembered between its runs so that each reminder is told once a day,
 // however often it runs (at login, by the daily timer, or both): one small file outside the Quillbox home.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -66,14 +68,22 @@ private:
     std::map<std::string, Digest> digests_;
 };
 
-/** The state folder, made when it is missing, held under its lock while this lives: runs of `quillbox --remind`
- *  that start together (at login, with the daily timer catching up) take turns, so that the later one sees what
- *  the earlier one told, however long the earlier one takes. A folder that is not the user's own (as
- *  platform::homeFolderProblem() says), or that cannot be made or locked, gives no turn. */
+/** How long a run waits for its turn. */
+struct TurnWait {
+    std::chrono::milliseconds tellAfter{3000};     ///< a wait longer than this is told (waiting())
+    std::chrono::milliseconds giveUpAfter{120000}; ///< longer than the reminder walk of a million records, cold
+    std::function<void()> waiting;                 ///< called once when the wait is longer than tellAfter
+};
+
+/** The state folder, made when it is missing and made private to the user, held under the lock of a file in it
+ *  that only the user may open, while this lives: runs of `quillbox --remind` that start together (at login, with
+ *  the daily timer catching up) take turns, so that the later one sees what the earlier one told. A folder that is
+ *  not the user's own (as platform::homeFolderProblem() says), one that cannot be made or locked, and a turn not
+ *  had within the wait's bound give no turn. */
 class ToldRemindersTurn {
 public:
-    /** Waits for the turn as long as another run holds it; the kernel ends the turn of a run that ends. */
-    explicit ToldRemindersTurn(const std::string& stateFolder);
+    /** Waits for the turn while another run holds it, as wait says; the kernel ends the turn of a run that ends. */
+    explicit ToldRemindersTurn(const std::string& stateFolder, const TurnWait& wait = {});
 
     /** Whether this run has its turn. */
     [[nodiscard]] bool ok() const { return problem_.empty(); }
@@ -81,7 +91,7 @@ public:
     [[nodiscard]] const std::string& problem() const { return problem_; }
 
 private:
-    std::optional<platform::Folder> folder_;
+    platform::Descriptor lock_;
     std::string problem_;
 };
 

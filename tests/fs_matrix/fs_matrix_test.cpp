@@ -66,25 +66,37 @@ void exercise(const std::string& root, std::vector<std::string>& notes) {
     ASSERT_TRUE(drives.ensureDriveC());
 
     ASSERT_TRUE(store::probeForSave(drives, data).ok());
-    const store::SaveResult first = store::saveRecord(drives, data, "", {"", "first note"}, kMoment, {});
-    const store::SaveResult second = store::saveRecord(drives, data, "", {"", "second note"}, kMoment, {});
+    const store::SaveResult first = store::saveRecord(drives, data, {"", "first note"}, kMoment);
+    const store::SaveResult second = store::saveRecord(drives, data, {"", "second note"}, kMoment);
     ASSERT_TRUE(first.status.ok() && second.status.ok()) << first.status.describe() << second.status.describe();
     EXPECT_EQ(first.number + " " + second.number, "12071000.600 12071000.601");
     EXPECT_EQ(readFile(data + "/12071000.600"), recordFileBytes({"", "first note"}));
     notes.push_back("2 new records in one second");
 
+    // A resave replaces the version recalled, as often as the user likes; a version shown before the last resave is
+    // another one than the file holds, which stays, and the text becomes a new record.
     const Record resaved{"12/25/26", "first note, resaved"};
-    const store::SaveResult resave = store::saveRecord(drives, data, first.number, resaved, kMoment, {});
-    EXPECT_TRUE(resave.status.ok()) << resave.status.describe();
+    const auto resave = [&](const Record& record, const store::Recalled& shown) {
+        return store::resaveRecord(drives, data, shown, record, kMoment);
+    };
+    const store::Recalled shownFirst = store::recallRecord(drives, data, first.number);
+    for (const Record& record : {Record{"", "first note, once"}, resaved}) {
+        const store::SaveResult again = resave(record, store::recallRecord(drives, data, first.number));
+        EXPECT_TRUE(again.ok() && again.changedElsewhere.empty()) << again.status.describe();
+    }
     EXPECT_EQ(readFile(data + "/" + first.number), recordFileBytes(resaved));
-    notes.push_back("resave");
+    const store::SaveResult stale = resave({"", "from a stale window"}, shownFirst);
+    EXPECT_TRUE(stale.ok() && stale.changedElsewhere == first.number) << stale.status.describe();
+    EXPECT_EQ(readFile(data + "/" + first.number), recordFileBytes(resaved)) << "the newer version stays";
+    EXPECT_EQ(readFile(data + "/" + stale.number), recordFileBytes({"", "from a stale window"}));
+    notes.push_back("resave twice, a stale one saved as new");
 
     const std::string firstPath = data + "/" + first.number;
     if (::chmod(firstPath.c_str(), 0640) == 0 && (modeOf(firstPath) & 07777) == 0640) {
-        EXPECT_TRUE(store::saveRecord(drives, data, first.number, resaved, kMoment, {}).status.ok());
+        EXPECT_TRUE(resave(resaved, store::recallRecord(drives, data, first.number)).ok());
         EXPECT_EQ(modeOf(firstPath) & 07777, 0640u) << "the mode is kept";
         ASSERT_EQ(::chmod(firstPath.c_str(), 0444), 0);
-        EXPECT_EQ(store::saveRecord(drives, data, first.number, {"", "lost"}, kMoment, {}).status.error, EACCES);
+        EXPECT_EQ(resave({"", "lost"}, store::recallRecord(drives, data, first.number)).status.error, EACCES);
         EXPECT_EQ(readFile(firstPath), recordFileBytes(resaved)) << "a read-only record stays as it is";
         ASSERT_EQ(::chmod(firstPath.c_str(), 0644), 0);
         notes.push_back("mode kept, read-only refused");
@@ -97,9 +109,7 @@ void exercise(const std::string& root, std::vector<std::string>& notes) {
     const bool links = ::symlink("elsewhere/target", linked.c_str()) == 0;
     if (links) {
         const platform::Status through =
-            store::saveRecord(drives, data, "12071000.700", {"", "linked note, resaved"}, kMoment,
-                              store::recallRecord(drives, data, "12071000.700").recalled)
-                .status;
+            resave({"", "linked note, resaved"}, store::recallRecord(drives, data, "12071000.700")).status;
         EXPECT_TRUE(through.ok()) << through.describe();
         EXPECT_TRUE(S_ISLNK(modeOf(linked))) << "the link stays";
         EXPECT_EQ(readFile(elsewhere + "/target"), recordFileBytes({"", "linked note, resaved"}));
@@ -194,8 +204,8 @@ TEST_F(FileSystemMatrix, TwoMachinesSharingOneFolderOverSsh) {
     // The second machine looked for the name before the first one saved, so its view of the folder is out of date.
     struct stat st {};
     ASSERT_NE(::stat((two.path() + "/12071000.600").c_str(), &st), 0);
-    const store::SaveResult mine = store::saveRecord(drives, one.path(), "", {"", "from one"}, kMoment, {});
-    const store::SaveResult theirs = store::saveRecord(drives, two.path(), "", {"", "from two"}, kMoment, {});
+    const store::SaveResult mine = store::saveRecord(drives, one.path(), {"", "from one"}, kMoment);
+    const store::SaveResult theirs = store::saveRecord(drives, two.path(), {"", "from two"}, kMoment);
     EXPECT_EQ(mine.number + " " + theirs.number, "12071000.600 12071000.601")
         << mine.status.describe() << " " << theirs.status.describe();
     EXPECT_EQ(readFile(two.path() + "/12071000.600"), recordFileBytes({"", "from one"}));

@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <optional>
 #include <stdio.h> // renameat2, RENAME_EXCHANGE
+#include <sys/acl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
@@ -283,31 +284,58 @@ TEST(Resave, KeepsTheOwnerOrTheGroupOrGivesNoOtherGroupAccess) {
     }
 }
 
-// A group folder of mode 2770, whose members may rename and remove each other's entries. The user (1000, of group
-// 4242, umask 077) recalls record 601 and resaves it after another member has put something at its name: only what
-// was recalled, or a file of the user's own, is replaced, never more widely readable than the record recalled; all
-// else stays as it was, and so does the user's private note that her link 600 leads to.
-TEST(Resave, ReplacesOnlyWhatWasRecalledWhereMembersRenameEachOthersFiles) {
+// A group folder of mode 2770, whose members may rename and remove each other's entries, with a default ACL that
+// gives member 1001 read access to new files. The user (1000, of groups 4242 and 4343, umask 077) reads record 601
+// (group 4343, which the member is not in) and resaves it after something happened at its name: only the version read
+// is replaced, with its mode, group and ACL and never more; every other version stays as it was, and so does the
+// user's private note that her link 600 leads to. A record whose version is unknown (its read failed as it was
+// shown) replaces nothing and is written for the user alone.
+TEST(Resave, ReplacesExactlyTheVersionReadWhereMembersRenameEachOthersFiles) {
     if (::geteuid() != 0 || !qb::test::canMakeFilesUnreadable())
         GTEST_SKIP() << "needs root, to act as two members of a group";
     constexpr uid_t kUser = 1000, kMember = 1001;
-    constexpr gid_t kGroup = 4242;
-    enum class Put { Nothing, LinkMoved, File, Folder, Removed }; // what the other member did at the name since
+    constexpr gid_t kGroup = 4242, kSecret = 4343;
+    enum class Put { Nothing, LinkMoved, File, SameBytes, EditedInPlace, Folder, Removed, Unread, UnreadRemoved };
     const struct {
         const char* name;
-        Put put;
-        uid_t owner;                            // of the record recalled, or of what was put in its place
-        mode_t mode;                            // of what was put in its place
-        bool refused;                           // with the reason, everything left as it was
+        Put put;                                // what happened at the name since it was read
+        uid_t owner;                            // of the record read, or of what was put in its place
+        const char* acl;                        // the record's own ACL, or none
+        bool refused;                           // as changed elsewhere, everything left as it was
         std::tuple<mode_t, uid_t, gid_t> after; // the record's mode, owner and group after the resave
     } cases[] = {
-        {"nothing", Put::Nothing, kUser, 0, false, {S_IFREG | 0660, kUser, kGroup}},
-        {"the record was another member's", Put::Nothing, kMember, 0, false, {S_IFREG | 0660, kUser, kGroup}},
-        {"the user's own link moved onto it", Put::LinkMoved, kUser, 0, true, {S_IFLNK | 0777, kUser, kUser}},
-        {"another member's file open to all", Put::File, kMember, 0666, true, {S_IFREG | 0666, kMember, kGroup}},
-        {"a folder", Put::Folder, kMember, 0777, true, {S_IFDIR | 0777, kMember, kGroup}},
-        {"a file of the user's own (a sync engine)", Put::File, kUser, 0644, false, {S_IFREG | 0640, kUser, kGroup}},
-        {"the record deleted", Put::Removed, kUser, 0, false, {S_IFREG | 0660, kUser, kGroup}},
+        {"nothing", Put::Nothing, kUser, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
+        {"with an ACL of its own",
+         Put::Nothing,
+         kUser,
+         "user::rw-,user:1002:r--,group::r--,mask::r--,other::---",
+         false,
+         {S_IFREG | 0640, kUser, kSecret}},
+        {"the record was another member's", Put::Nothing, kMember, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
+        {"the user's own link moved onto it", Put::LinkMoved, kUser, nullptr, true, {S_IFLNK | 0777, kUser, kUser}},
+        {"another member's file open to all", Put::File, kMember, nullptr, true, {S_IFREG | 0666, kMember, kGroup}},
+        {"another file of the user's (a sync tool's replace)",
+         Put::File,
+         kUser,
+         nullptr,
+         true,
+         {S_IFREG | 0666, kUser, kGroup}},
+        {"a file of the same bytes (a file system that renumbers)",
+         Put::SameBytes,
+         kUser,
+         nullptr,
+         false,
+         {S_IFREG | 0660, kUser, kSecret}},
+        {"edited in place", Put::EditedInPlace, kUser, nullptr, true, {S_IFREG | 0660, kUser, kSecret}},
+        {"a folder", Put::Folder, kMember, nullptr, true, {S_IFDIR | 0777, kMember, kGroup}},
+        {"the record deleted", Put::Removed, kUser, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
+        {"its read failed", Put::Unread, kUser, nullptr, true, {S_IFREG | 0660, kUser, kSecret}},
+        {"its read failed, as it was renamed away",
+         Put::UnreadRemoved,
+         kUser,
+         nullptr,
+         false,
+         {S_IFREG | 0600, kUser, kUser}},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -318,37 +346,53 @@ TEST(Resave, ReplacesOnlyWhatWasRecalledWhereMembersRenameEachOthersFiles) {
         ASSERT_EQ(::chown((dir / "notes").c_str(), kUser, kUser), 0);
         const std::string record = shared + "/601";
         writeWithMode(record, kOld, 0660);
-        ASSERT_EQ(::chown(record.c_str(), c.put == Put::Nothing ? c.owner : kUser, kGroup), 0);
+        ASSERT_EQ(::chown(record.c_str(), c.put == Put::Nothing ? c.owner : kUser, kSecret), 0);
+        ASSERT_TRUE(!c.acl || qb::test::setAcl(record, ACL_TYPE_ACCESS, c.acl)) << c.name;
         ASSERT_EQ(::symlink(note.c_str(), (shared + "/600").c_str()), 0);
         ASSERT_EQ(::lchown((shared + "/600").c_str(), kUser, kUser), 0);
         ASSERT_EQ(::chown(shared.c_str(), 0, kGroup), 0);
         ASSERT_EQ(::chmod(shared.c_str(), 02770), 0);
-        const RecalledRead recalled = readRecalled(Folder(shared), "601", 1024);
-        ASSERT_TRUE(recalled.ok()) << recalled.status.describe();
-        if (c.put == Put::File)
-            writeFile(shared + "/theirs", "theirs");
-        const bool put = (c.put == Put::Nothing || ::unlink(record.c_str()) == 0) &&
+        ASSERT_TRUE(qb::test::setAcl(shared, ACL_TYPE_DEFAULT, "u::rwx,g::rwx,u:1001:r,m::rwx,o::-"));
+        const VersionRead read = readVersion(Folder(shared), "601", 1024);
+        ASSERT_TRUE(read.ok()) << read.status.describe();
+        const bool unread = c.put == Put::Unread || c.put == Put::UnreadRemoved;
+        if (c.put == Put::File || c.put == Put::SameBytes)
+            writeFile(shared + "/theirs", c.put == Put::File ? "theirs" : kOld);
+        if (c.put == Put::EditedInPlace)
+            writeFile(record, "\"\"\r\n\"their edit\"\r\n");
+        const bool kept = c.put == Put::Nothing || c.put == Put::EditedInPlace || c.put == Put::Unread;
+        const bool put = (kept || ::unlink(record.c_str()) == 0) &&
                          (c.put != Put::LinkMoved || ::rename((shared + "/600").c_str(), record.c_str()) == 0) &&
                          (c.put != Put::File || ::rename((shared + "/theirs").c_str(), record.c_str()) == 0) &&
+                         (c.put != Put::SameBytes || ::rename((shared + "/theirs").c_str(), record.c_str()) == 0) &&
                          (c.put != Put::Folder || ::mkdir(record.c_str(), 0700) == 0);
-        ASSERT_TRUE(put && (c.mode == 0 ||
-                            (::chmod(record.c_str(), c.mode) == 0 && ::chown(record.c_str(), c.owner, kGroup) == 0)));
+        ASSERT_TRUE(put && (c.put != Put::File ||
+                            (::chmod(record.c_str(), 0666) == 0 && ::chown(record.c_str(), c.owner, kGroup) == 0)));
+        ASSERT_TRUE(c.put != Put::Folder ||
+                    (::chmod(record.c_str(), 0777) == 0 && ::chown(record.c_str(), c.owner, kGroup) == 0));
+        const std::string before = c.refused && S_ISREG(std::get<0>(c.after)) ? readFile(record) : "";
         const auto saved = qb::test::runInChild(
             [&] {
-                const gid_t groups[] = {kGroup};
+                const gid_t groups[] = {kGroup, kSecret};
                 ::umask(077);
-                if (::setgroups(1, groups) != 0 || ::setgid(kUser) != 0 || ::setuid(kUser) != 0)
+                if (::setgroups(2, groups) != 0 || ::setgid(kUser) != 0 || ::setuid(kUser) != 0)
                     return std::string("no user");
-                return replaceFile(Folder(shared), "601", kNew, FileAccess::Shared, recalled.recalled).describe();
+                const ReplaceResult replaced =
+                    replaceVersion(Folder(shared), "601", kNew, unread ? std::nullopt : std::optional(read.version));
+                return replaced.kind == ReplaceResult::Kind::Changed ? std::string("changed")
+                                                                     : replaced.status.describe();
             },
             20, qb::test::ChildUser::Same);
         ASSERT_TRUE(saved) << c.name;
-        EXPECT_EQ(saved->find("since it was shown") != std::string::npos, c.refused) << c.name << ": " << *saved;
+        EXPECT_EQ(*saved, c.refused ? "changed" : "no error") << c.name;
         struct stat st {};
         ASSERT_EQ(::lstat(record.c_str(), &st), 0) << c.name;
         EXPECT_EQ(std::tuple(st.st_mode, st.st_uid, st.st_gid), c.after) << c.name;
         if (S_ISREG(st.st_mode)) {
-            EXPECT_EQ(readFile(record) == kNew, !c.refused) << c.name;
+            EXPECT_EQ(readFile(record), c.refused ? before : kNew) << c.name;
+            if (!c.refused) { // never the member's read access that the folder's default ACL gives new files
+                EXPECT_EQ(qb::test::accessAcl(record), c.acl ? c.acl : "") << c.name;
+            }
         }
         EXPECT_EQ(readFile(note), "note A") << c.name << ": the note the user's link leads to";
         EXPECT_TRUE(hiddenNames(shared).empty()) << c.name;

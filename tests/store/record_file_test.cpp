@@ -28,7 +28,7 @@ TEST(RecordFile, WrittenRecordsReadBackIdentical) {
     FieldReader reader;
     for (const Record& record : {Record{"", "a, b,\r\nc  \r\n  d  "}, Record{"12/25/26", "007"}, Record{"", "\r\n"},
                                  Record{"ab/cd/ef", "caf\xE9 \x80"}}) {
-        ASSERT_TRUE(writeRecordFile(dir.path(), "r", record, {}).ok());
+        ASSERT_TRUE(rewriteRecordFile(dir.path(), recallRecordFile(dir.path(), "r", {}), record).ok());
         const ReadResult read = readRecordFile(reader, dir / "r");
         ASSERT_TRUE(read.ok());
         EXPECT_EQ(read.record, record);
@@ -61,7 +61,7 @@ TEST(NewRecordFile, TakesTheNextFreeSecondInsteadOfReplacing) {
     EXPECT_EQ(readFile(dir / "12312359.659"), "someone else's");
     EXPECT_EQ(readFile(dir / "01010000.701"), "\"\"\r\n\"second\"\r\n");
     const SaveResult none = writeNewRecordFile(dir.path(), moment, {"", "third"}, 3);
-    EXPECT_NE(none.status.describe().find("the 3 numbers from 12312359.659 on are all taken"), std::string::npos)
+    EXPECT_NE(none.status.describe().find("the 3 numbers tried from 12312359.659 on are all taken"), std::string::npos)
         << none.status.describe();
     EXPECT_EQ(listFolder(dir.path()).size(), 3u);
 }

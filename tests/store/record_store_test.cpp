@@ -42,7 +42,7 @@ TEST_F(RecordStoreTest, ANumberThatIsNoPlainNameIsRefusedAndNothingChanges) {
     put("x\\..\\..\\victim.txt", "\"\"\r\n\"planted\"\r\n");
     const std::map<std::string, std::string> before = contents(home.path());
     for (const char* number : {"x\\..\\..\\victim.txt", "..\\victim.txt", "../victim.txt", "..", "a/b", "."}) {
-        const SaveResult saved = saveRecord(drives, "c:\\quill", number, {"", "overwritten"}, kNow, {});
+        const SaveResult saved = resaveRecord(drives, "c:\\quill", {number, {}, {}}, {"", "overwritten"}, kNow);
         EXPECT_EQ(saved.status.error, EINVAL) << number;
         EXPECT_NE(saved.status.describe().find("record number"), std::string::npos) << saved.status.describe();
         const DeleteResult deleted = deleteRecord(drives, "c:\\quill", number);

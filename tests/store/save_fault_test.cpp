@@ -90,9 +90,10 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     writeOldRecord();
     qb::test::fillFileSystem(quill);
     const std::string bigText(20000, 'x');
-    const SaveResult resave = saveRecord(drives, "c:\\quill", kNumber, {"", bigText}, kNow, {});
+    const SaveResult resave =
+        resaveRecord(drives, "c:\\quill", recallRecord(drives, "c:\\quill", kNumber), {"", bigText}, kNow);
     EXPECT_EQ(resave.status.error, ENOSPC);
-    const SaveResult fresh = saveRecord(drives, "c:\\quill", "", {"", bigText}, {2026, 12, 7, 9, 0, 0}, {});
+    const SaveResult fresh = saveRecord(drives, "c:\\quill", {"", bigText}, {2026, 12, 7, 9, 0, 0});
     EXPECT_FALSE(fresh.status.ok());
     EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
     EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));
@@ -109,7 +110,9 @@ TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
         GTEST_SKIP() << "mount not allowed here";
     EXPECT_EQ(probeForSave(drives, "c:\\quill").error, EROFS);
     EXPECT_EQ(probeDataDirectory(drives, "c:\\quill").error, EROFS);
-    EXPECT_EQ(saveRecord(drives, "c:\\quill", kNumber, {"", "new"}, kNow, {}).status.error, EROFS);
+    EXPECT_EQ(
+        resaveRecord(drives, "c:\\quill", recallRecord(drives, "c:\\quill", kNumber), {"", "new"}, kNow).status.error,
+        EROFS);
     EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
     EXPECT_EQ(readFile(quill + "/testit.dat"), "the user's notes");
     EXPECT_EQ(listFolder(quill), (std::vector<std::string>{kNumber, "testit.dat"}));

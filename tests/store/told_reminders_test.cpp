@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "child_process.h"
 #include "store/told_reminders.h"
 #include "temp_dir.h"
 
@@ -57,7 +59,8 @@ TEST(ToldReminders, WhatIsWrittenIsReadBackAndWhatIsNoLineOfTheFileCountsAsNothi
 }
 
 // The file is private to its user, too large a one, a pipe or another user's file is not read, and two runs that
-// start together take turns, the later one seeing what the earlier told; another user's folder gives no turn.
+// start together take turns, the later one seeing what the earlier told, but not for ever, and under a lock that no
+// other user can hold; another user's folder gives no turn.
 TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInTurns) {
     qb::test::TempDir home;
     const std::string state = home / "state", file = state + "/reminders-told";
@@ -83,9 +86,14 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     struct stat st {};
     ASSERT_EQ(::stat(state.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(qb::test::listFolder(state), std::vector<std::string>{"reminders-told"});
+    EXPECT_EQ(qb::test::listFolder(state), (std::vector<std::string>{".turn", "reminders-told"}));
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+    int toldWaiting = 0;
+    const qb::store::TurnWait brief{std::chrono::milliseconds(20), std::chrono::milliseconds(300),
+                                    [&] { ++toldWaiting; }};
+    EXPECT_NE(qb::store::ToldRemindersTurn(state, brief).problem().find("has kept its turn for"), std::string::npos);
+    EXPECT_EQ(toldWaiting, 1);
 
     qb::test::writeFile(file, qb::test::readFile(file) + std::string(qb::store::kMaxToldRemindersBytes, '\n'));
     EXPECT_FALSE(toldNow()) << "too large";
@@ -98,6 +106,14 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     qb::test::writeFile(file, kHeader + "12/08/26 /q 12081000.600\n");
     ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
     EXPECT_FALSE(toldNow()) << "another user's";
+    ASSERT_EQ(::chmod(state.c_str(), 0755), 0);
+    EXPECT_FALSE(qb::store::ToldRemindersTurn(state, brief).ok()) << "this process holds the turn";
+    ASSERT_EQ(::stat(state.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "others may not enter it";
+    qb::test::openToOthers(home.path());
+    EXPECT_EQ(qb::test::runInChild([&] { return std::to_string(::open((state + "/.turn").c_str(), O_RDONLY) < 0); }),
+              "1")
+        << "another user opened the lock file";
     ASSERT_EQ(::chown(state.c_str(), 65534, 65534), 0);
     ::alarm(10); // this process holds the lock: another user's folder is refused before any wait
     EXPECT_NE(qb::store::ToldRemindersTurn(state).problem().find("belongs to another user"), std::string::npos);

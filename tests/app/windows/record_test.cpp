@@ -33,6 +33,16 @@ protected:
         form->controls().recordText->setPlainText(text);
         form->controls().reminderDate->setText(date);
     }
+    /** Puts a record on screen as a search for a word it holds finds it, No answered at once. */
+    void recall(const QString& number, const char* word) {
+        form->controls().searchString1->setText(QString::fromLatin1(word));
+        form->controls().monthFilter->setText(number.left(2));
+        form->controls().dayFilter->setText(number.mid(2, 2));
+        dialogs.expectQuestion(false);
+        form->search();
+        ASSERT_EQ(form->controls().recordNumber->text(), number);
+        dialogs.clearLog();
+    }
     std::vector<std::string> quillFiles() const { return listFolder(quill); }
     std::string quill;
 };
@@ -90,23 +100,38 @@ TEST_F(RecordTest, ShapeOnlyDatesAndASingleSpaceAreSaved) {
     EXPECT_EQ(dialogs.messages(), std::vector<Shown>(5, kSaved));
 }
 
-TEST_F(RecordTest, ResaveReplacesTheFileUnderItsNumberAndAnotherFolderGetsACopy) {
+TEST_F(RecordTest, ResaveReplacesTheVersionShownAndAnotherFolderGetsACopy) {
+    const std::string theirs = "\"\"\r\n\"from the other machine\"\r\n";
     writeFile(quill + "/01030905.707", "\"\"\r\n\"old\"\r\n");
+    recall(QStringLiteral("01030905.707"), "old");
     type(QStringLiteral("new text"), QStringLiteral("01/04/27"));
-    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->saveRecord();
     EXPECT_EQ(quillFiles(), std::vector<std::string>{"01030905.707"});
     EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
     EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());
 
+    // Rewritten elsewhere since it was shown (a sync tool, the user's other machine): that version stays.
+    recall(QStringLiteral("01030905.707"), "new");
+    writeFile(quill + "/01030905.707", theirs);
+    type(QStringLiteral("edited here"));
+    form->saveRecord();
+    EXPECT_EQ(quillFiles(), (std::vector<std::string>{"01030905.707", kFirstNumber}));
+    EXPECT_EQ(readFile(quill + "/01030905.707"), theirs);
+    EXPECT_EQ(readFile(quill + "/" + kFirstNumber), "\"\"\r\n\"edited here\"\r\n");
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<Shown>{
+                  Shown::message("The record 01030905.707 was changed elsewhere since it was shown, so it has been "
+                                 "left as it is there.  Your text has been saved as a new record, 12061403.659.",
+                                 "Saved!")});
+
     const std::string other = drivePath("d:\\other");
     ASSERT_TRUE(platform::makeDirectories(other).ok());
+    recall(QStringLiteral("01030905.707"), "machine");
     type(QStringLiteral("moved"));
-    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->controls().dataDirectory->setEditText(QStringLiteral("D:\\OTHER"));
     form->saveRecord();
     EXPECT_EQ(readFile(other + "/01030905.707"), "\"\"\r\n\"moved\"\r\n");
-    EXPECT_EQ(readFile(quill + "/01030905.707"), "\"01/04/27\"\r\n\"new text\"\r\n");
+    EXPECT_EQ(readFile(quill + "/01030905.707"), theirs);
 }
 
 TEST_F(RecordTest, ASecondSaveInTheSameSecondTakesTheNextFreeSecond) {
@@ -208,8 +233,8 @@ TEST_F(RecordTest, AResaveIntoAReadOnlyFolderKeepsTheOldFile) {
     ScopedMount readOnly = ScopedMount::readOnly(quill);
     if (!readOnly.valid())
         GTEST_SKIP() << "mount not allowed here";
+    recall(QStringLiteral("01030905.707"), "old");
     type(QStringLiteral("new"));
-    form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->saveRecord();
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.contains(QStringLiteral("Read-only file system")));

@@ -1,15 +1,35 @@
 #include "temp_dir.h"
 
+#include <acl/libacl.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/acl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qb::test {
+
+bool setAcl(const std::string& path, int type, const char* text) {
+    const acl_t acl = acl_from_text(text);
+    const bool set = acl && acl_set_file(path.c_str(), static_cast<acl_type_t>(type), acl) == 0;
+    acl_free(acl);
+    return set;
+}
+
+std::string accessAcl(const std::string& path) {
+    if (acl_extended_file_nofollow(path.c_str()) != 1)
+        return {};
+    const acl_t acl = acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
+    char* text = acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS);
+    std::string kept = text ? text : "";
+    acl_free(text);
+    acl_free(acl);
+    return kept;
+}
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillbox-test-XXXXXX").string();

@@ -37,4 +37,11 @@ std::vector<std::string> listFolder(const std::string& path);
  *  times of change, link target and the bytes of its file; a folder that does not exist is named missing. */
 std::string folderFingerprint(const std::string& root);
 
+/** Gives a file or folder an ACL (ACL_TYPE_ACCESS or ACL_TYPE_DEFAULT) from its text form; false when it cannot. */
+bool setAcl(const std::string& path, int type, const char* text);
+
+/** A file's access ACL in its long text form with numeric ids, "user::rw-,user:1002:r--,group::r--,...", or empty
+ *  when the mode says it all. */
+std::string accessAcl(const std::string& path);
+
 } // namespace qb::test

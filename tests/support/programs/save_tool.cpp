@@ -31,12 +31,13 @@ int main(int argc, char** argv) {
     const std::string directory = argv[2];
     const std::string number = std::string(argv[3]) == "-" ? "" : argv[3];
     const qb::platform::Status probe = qb::store::probeForSave(drives, directory);
-    // A resave replaces what the number's file held when it was recalled, as the save button's does.
-    const qb::platform::Recalled recalled =
-        number.empty() ? qb::platform::Recalled{} : qb::store::recallRecord(drives, directory, number).recalled;
+    // A resave replaces the version of the number's file that it recalls, as the save button's does.
+    const qb::store::Record record{"", argv[4]};
     const qb::store::SaveResult saved =
-        probe.ok() ? qb::store::saveRecord(drives, directory, number, {"", argv[4]}, moment, recalled)
-                   : qb::store::SaveResult{probe, ""};
+        !probe.ok()      ? qb::store::SaveResult{probe, "", ""}
+        : number.empty() ? qb::store::saveRecord(drives, directory, record, moment)
+                         : qb::store::resaveRecord(drives, directory,
+                                                   qb::store::recallRecord(drives, directory, number), record, moment);
     if (!saved.status.ok()) {
         std::fprintf(stderr, "not saved: %s\n", saved.status.describe().c_str());
         return 1;

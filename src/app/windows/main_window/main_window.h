@@ -9,7 +9,7 @@
 
 #include "app/layout/controls.h"
 #include "app/services/services.h"
-#include "platform/safe_write.h"
+#include "store/record_file.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,13 +18,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace qb::search {
-struct ListedFile;
-}
 namespace qb::store {
 class Settings;
-struct RecallResult;
-} // namespace qb::store
+}
 
 namespace qb::app {
 
@@ -133,9 +129,12 @@ private:
     bool directoryBoxHasFocus() const;
     /** Runs the directory check as the focus leaves the directory box; see eventFilter. */
     void leaveDirectoryBox(Qt::FocusReason reason);
-    /** Puts a found record on screen as the current record, with its number: as recalled, when it could be read
-     *  again, else as the walk read it. */
-    void showRecord(const search::ListedFile& file, const store::RecallResult& recalled);
+    /** Puts a recalled record on screen as the current record, with its number; a resave replaces the version it was
+     *  recalled as. */
+    void showRecord(store::Recalled recalled);
+    /** Saves the record typed as a new one (no number) or resaves the one shown under its number. */
+    store::SaveResult saveOrResave(const std::string& directory, const std::string& number,
+                                   const store::Record& record);
     /** Empties the search strings and filters, as every walk does at its end; the record on screen stays. */
     void clearCriteria();
     /** The user left the reminder window: this window comes back with its boxes empty. */
@@ -148,13 +147,8 @@ private:
      *  the press itself arrives after them, without its release. */
     QPointer<QWidget> pressedDuringCheck_;
 
-    /** The record number last put on screen and what its file name held then: a resave of that number replaces
-     *  only that. */
-    struct RecalledRecord {
-        QString number;
-        platform::Recalled recalled;
-    };
-    RecalledRecord recalled_;
+    /** The record last put on screen, as it was recalled: a resave of its number replaces only that version. */
+    store::Recalled shown_;
 
     Services& services_;
     std::unique_ptr<ReminderWindow> reminderWindow_;

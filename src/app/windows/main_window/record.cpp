@@ -28,7 +28,25 @@ QString notSavedMessage(const QString& directory, const platform::Status& status
         .arg(directory, QString::fromStdString(status.describe()));
 }
 
+// A record changed elsewhere since it was shown keeps that version at its number; the text is a new record.
+QString savedMessage(const store::SaveResult& saved) {
+    if (saved.changedElsewhere.empty())
+        return QStringLiteral("Your record has been saved!");
+    return QStringLiteral("The record %1 was changed elsewhere since it was shown, so it has been left as it is "
+                          "there.  Your text has been saved as a new record, %2.")
+        .arg(fromCp1252(saved.changedElsewhere), fromCp1252(saved.number));
+}
+
 } // namespace
+
+store::SaveResult MainWindow::saveOrResave(const std::string& directory, const std::string& number,
+                                           const store::Record& record) {
+    if (number.empty())
+        return store::saveRecord(services_.drives, directory, record, services_.clock.now());
+    // A resave replaces only the version of the record that was shown under that number.
+    const store::Recalled shown = shown_.number == number ? shown_ : store::Recalled{number, {}, std::nullopt};
+    return store::resaveRecord(services_.drives, directory, shown, record, services_.clock.now());
+}
 
 void MainWindow::saveRecord() {
     // The probe comes first, as it always has; a folder that cannot be written is told once the checks have passed.
@@ -46,18 +64,14 @@ void MainWindow::saveRecord() {
     if (!texts)
         return;
     const auto& [directory, number, date, text] = *texts;
-    // A resave replaces only what the number's file name held when the record was recalled.
-    const platform::Recalled recalled =
-        recalled_.number == ui_.recordNumber->text() ? recalled_.recalled : platform::Recalled{};
-    const platform::Status saved = probe.ok() ? store::saveRecord(services_.drives, directory, number, {date, text},
-                                                                  services_.clock.now(), recalled)
-                                                    .status
-                                              : probe;
+    const store::SaveResult saved =
+        probe.ok() ? saveOrResave(directory, number, {date, text}) : store::SaveResult{probe, {}, {}};
     if (!saved.ok()) {
-        services_.dialogs.message(this, notSavedMessage(ui_.dataDirectory->currentText(), saved), titles::kAlert);
+        services_.dialogs.message(this, notSavedMessage(ui_.dataDirectory->currentText(), saved.status),
+                                  titles::kAlert);
         return;
     }
-    services_.dialogs.message(this, QStringLiteral("Your record has been saved!"), titles::kSaved);
+    services_.dialogs.message(this, savedMessage(saved), titles::kSaved);
     ui_.reminderDate->clear();
     ui_.searchString1->clear();
     ui_.recordNumber->clear();

@@ -79,12 +79,11 @@ InputBlocker::CloseRequest askToEnd(Services& services) {
 
 } // namespace
 
-void MainWindow::showRecord(const search::ListedFile& file, const store::RecallResult& recalled) {
-    const store::Record& record = recalled.ok() ? recalled.read.record : file.record;
-    setFieldBytes(ui_.recordText, record.text);
-    ui_.reminderDate->setText(boxText(record.reminderDate));
-    ui_.recordNumber->setText(fromCp1252(file.number));
-    recalled_ = {ui_.recordNumber->text(), recalled.recalled};
+void MainWindow::showRecord(store::Recalled recalled) {
+    setFieldBytes(ui_.recordText, recalled.record.text);
+    ui_.reminderDate->setText(boxText(recalled.record.reminderDate));
+    ui_.recordNumber->setText(fromCp1252(recalled.number));
+    shown_ = std::move(recalled);
 }
 
 void MainWindow::clearCriteria() {
@@ -117,17 +116,15 @@ void MainWindow::search() {
     std::optional<search::RecordWalk> walk;
     runBesideEventLoop([&] { walk.emplace(services_.drives, pattern, std::move(criteria)); });
     for (;;) {
-        std::optional<search::ListedFile> found;
-        store::RecallResult recalled;
-        // A match is read once more as it is recalled, with what its name holds, which a resave replaces.
+        std::optional<store::Recalled> recalled;
+        // A match is read once more as it is shown, with the version of its file, which a resave replaces.
         runBesideEventLoop([&, &folder = directory] {
-            found = walk->next();
-            if (found)
-                recalled = store::recallRecord(services_.drives, folder, found->number);
+            if (std::optional<search::ListedFile> found = walk->next())
+                recalled = store::recallRecord(services_.drives, folder, found->number, std::move(found->record));
         });
-        if (!found)
+        if (!recalled)
             break;
-        showRecord(*found, recalled);
+        showRecord(std::move(*recalled));
         dialogs.setPointer(this, Pointer::Default);
         const bool goOn =
             dialogs.question(this, QStringLiteral("Record found!  Continue search?"), titles::kMatchFound);
@@ -147,7 +144,7 @@ void MainWindow::runReminderCheck(const std::string& today) {
     dialogs.setPointer(this, Pointer::Hourglass);
     FoundReminders reminders;
     std::optional<search::ListedFile> last;
-    store::RecallResult recalled;
+    std::optional<store::Recalled> recalled;
     // The directory comes from the settings files, which the code page always holds; the filters are empty.
     if (const std::optional<std::string> directory = dataDirectoryOf(*this)) {
         const InputBlocker blocked(askToEnd(services_));
@@ -174,12 +171,12 @@ void MainWindow::runReminderCheck(const std::string& today) {
                 }
             }
             if (last)
-                recalled = store::recallRecord(services_.drives, *directory, last->number);
+                recalled = store::recallRecord(services_.drives, *directory, last->number, std::move(last->record));
         });
     }
     // The record boxes are written once, with what the last match left in them; the list once more, whole.
-    if (last)
-        showRecord(*last, recalled);
+    if (recalled)
+        showRecord(std::move(*recalled));
     reminderWindow().showList(reminders.text());
     dialogs.beep();
     dialogs.setPointer(this, Pointer::Default);
