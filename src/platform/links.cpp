@@ -18,7 +18,7 @@ Status judgeLink(const OpenedEntry& link, int& hops) {
     if (++hops > kMaxLinkHops)
         return Status::failure(ELOOP, "follow link");
     if (link.info().st_uid != ::geteuid())
-        return Status::failure(EPERM, "replace (the file is a link that another user made)");
+        return Status::refusal(EPERM, "the file is a link that another user made");
     return {};
 }
 

@@ -16,7 +16,7 @@ namespace {
 constexpr int kReplaceTries = 3;
 
 Status changedWhileSaving() {
-    return Status::failure(EAGAIN, "replace (the file changed while it was being saved)");
+    return Status::refusal(EAGAIN, "the file changed while it was being saved");
 }
 
 // What a replace found at the name: go on, keeping these rights and replacing the file of this stamp (nothing: the
@@ -43,7 +43,7 @@ Status writable(const Folder& folder, const std::string& name, const struct stat
         (errno == EACCES || errno == EPERM || errno == EROFS))
         return Status::failure(errno, "replace (the file is read-only)");
     if ((st.st_mode & 0222) == 0)
-        return Status::failure(EACCES, "replace (the file is read-only)");
+        return Status::refusal(EACCES, "the file is read-only");
     return {};
 }
 

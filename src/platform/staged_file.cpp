@@ -155,7 +155,7 @@ Status StagedFile::placed(const std::string& name) {
         std::string bytes;
         kept = isOwnOrdinaryFile(st) && readRest(fd.get(), bytes, bytes_.size()).ok() && bytes == bytes_;
     }
-    return kept ? Status{} : Status::failure(EPERM, "rename (another file took the place of the one written)");
+    return kept ? Status{} : Status::refusal(EPERM, "another file took the place of the one written");
 }
 
 int removeStagedLeftovers(const Folder& folder, const std::vector<std::string>& names, std::chrono::seconds olderThan) {

@@ -7,6 +7,8 @@ namespace qb::platform {
 std::string Status::describe() const {
     if (ok())
         return "no error";
+    if (!reason.empty())
+        return reason;
     return action + " failed: " + std::strerror(error);
 }
 

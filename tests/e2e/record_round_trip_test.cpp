@@ -183,9 +183,8 @@ TEST(EndToEndRecord, APlantedNameOrAnotherUsersLinkReachesNothingOutsideTheDataF
         ASSERT_TRUE(session.type("MainWindow", " changed"));
         ASSERT_TRUE(session.click("MainWindow", "Sa&ve Record"));
         ASSERT_TRUE(session.answer("Alert!",
-                                   "Your record could not be saved in c:\\quill (replace (the file is a link that "
-                                   "another user made) failed: Operation not permitted). Nothing was written; the "
-                                   "record is still on screen.",
+                                   "Your record could not be saved in c:\\quill (the file is a link that another user "
+                                   "made). Nothing was written; the record is still on screen.",
                                    "OK"));
         // Deleting it removes the link, as any record, and never what it leads to.
         ASSERT_TRUE(session.click("MainWindow", "&Delete record"));
