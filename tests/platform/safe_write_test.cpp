@@ -295,6 +295,7 @@ TEST(Resave, ReplacesExactlyTheVersionReadWhereMembersRenameEachOthersFiles) {
         GTEST_SKIP() << "needs root, to act as two members of a group";
     constexpr uid_t kUser = 1000, kMember = 1001;
     constexpr gid_t kGroup = 4242, kSecret = 4343;
+    constexpr const char* kOwnAcl = "user::rw-,user:1002:r--,group::r--,mask::r--,other::---";
     enum class Put { Nothing, LinkMoved, File, SameBytes, EditedInPlace, Folder, Removed, Unread, UnreadRemoved };
     const struct {
         const char* name;
@@ -305,37 +306,17 @@ TEST(Resave, ReplacesExactlyTheVersionReadWhereMembersRenameEachOthersFiles) {
         std::tuple<mode_t, uid_t, gid_t> after; // the record's mode, owner and group after the resave
     } cases[] = {
         {"nothing", Put::Nothing, kUser, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
-        {"with an ACL of its own",
-         Put::Nothing,
-         kUser,
-         "user::rw-,user:1002:r--,group::r--,mask::r--,other::---",
-         false,
-         {S_IFREG | 0640, kUser, kSecret}},
+        {"with an ACL of its own", Put::Nothing, kUser, kOwnAcl, false, {S_IFREG | 0640, kUser, kSecret}},
         {"the record was another member's", Put::Nothing, kMember, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
         {"the user's own link moved onto it", Put::LinkMoved, kUser, nullptr, true, {S_IFLNK | 0777, kUser, kUser}},
         {"another member's file open to all", Put::File, kMember, nullptr, true, {S_IFREG | 0666, kMember, kGroup}},
-        {"another file of the user's (a sync tool's replace)",
-         Put::File,
-         kUser,
-         nullptr,
-         true,
-         {S_IFREG | 0666, kUser, kGroup}},
-        {"a file of the same bytes (a file system that renumbers)",
-         Put::SameBytes,
-         kUser,
-         nullptr,
-         false,
-         {S_IFREG | 0660, kUser, kSecret}},
+        {"the user's other file (a sync tool)", Put::File, kUser, nullptr, true, {S_IFREG | 0666, kUser, kGroup}},
+        {"the same bytes, renumbered", Put::SameBytes, kUser, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
         {"edited in place", Put::EditedInPlace, kUser, nullptr, true, {S_IFREG | 0660, kUser, kSecret}},
         {"a folder", Put::Folder, kMember, nullptr, true, {S_IFDIR | 0777, kMember, kGroup}},
         {"the record deleted", Put::Removed, kUser, nullptr, false, {S_IFREG | 0660, kUser, kSecret}},
         {"its read failed", Put::Unread, kUser, nullptr, true, {S_IFREG | 0660, kUser, kSecret}},
-        {"its read failed, as it was renamed away",
-         Put::UnreadRemoved,
-         kUser,
-         nullptr,
-         false,
-         {S_IFREG | 0600, kUser, kUser}},
+        {"unread, renamed away", Put::UnreadRemoved, kUser, nullptr, false, {S_IFREG | 0600, kUser, kUser}},
     };
     for (const auto& c : cases) {
         TempDir dir;

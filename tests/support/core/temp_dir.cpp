@@ -21,11 +21,10 @@ bool setAcl(const std::string& path, int type, const char* text) {
 }
 
 std::string accessAcl(const std::string& path) {
-    if (acl_extended_file_nofollow(path.c_str()) != 1)
-        return {};
-    const acl_t acl = acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
-    char* text = acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS);
-    std::string kept = text ? text : "";
+    const acl_t acl =
+        acl_extended_file_nofollow(path.c_str()) == 1 ? acl_get_file(path.c_str(), ACL_TYPE_ACCESS) : nullptr;
+    char* text = acl ? acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS) : nullptr;
+    const std::string kept = text ? text : "";
     acl_free(text);
     acl_free(acl);
     return kept;
