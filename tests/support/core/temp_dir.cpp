@@ -24,7 +24,7 @@ std::string accessAcl(const std::string& path) {
     const acl_t acl =
         acl_extended_file_nofollow(path.c_str()) == 1 ? acl_get_file(path.c_str(), ACL_TYPE_ACCESS) : nullptr;
     char* text = acl ? acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS) : nullptr;
-    const std::string kept = text ? text : "";
+    std::string kept = text ? text : "";
     acl_free(text);
     acl_free(acl);
     return kept;
