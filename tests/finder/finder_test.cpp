@@ -1,15 +1,15 @@
-// The desktop's search: what a note shows, the notes found against the program's own search over the same folder,
-// the password, and the answers to a question replaced by a newer one or held up by a folder that never answers.
+// The desktop's search: what a note shows, the notes found against the program's own search over the same folder, and
+// the password. A newer question and a folder that never answers are tested end to end (tests/e2e).
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
+#include <memory>
+#include <optional>
 
 #include "finder/finder.h"
 #include "quill_home.h"
 #include "search/record_walk.h"
-#include "slow_mount.h"
 #include "store/record_file.h"
 
 using namespace qb::finder;
@@ -36,28 +36,13 @@ TEST(NoteTest, NameIsTheFirstLineAndDescriptionTheReminderOrWhenWritten) {
         EXPECT_EQ(noteOf(row.number, row.record), (Note{row.number, row.name, row.description})) << row.record.text;
 }
 
-// The answers a finder gave, in the order they came.
-class Replies {
-public:
-    Finder::Reply reply() {
-        return [this](Answer answer) {
-            const std::scoped_lock lock(mutex_);
-            answers_.push_back(std::move(answer));
-            came_.notify_all();
-        };
-    }
-    /** The answers once count have come, or what came within the time. */
-    std::vector<Answer> waitFor(std::size_t count, std::chrono::milliseconds within = 10s) {
-        std::unique_lock lock(mutex_);
-        came_.wait_for(lock, within, [&] { return answers_.size() >= count; });
-        return answers_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable came_;
-    std::vector<Answer> answers_;
-};
+// The answer to one question, waited for at most ten seconds.
+std::optional<Answer> answerTo(Finder& finder, const std::string& words) {
+    auto promise = std::make_shared<std::promise<Answer>>();
+    std::future<Answer> answer = promise->get_future();
+    finder.ask(words, [promise](Answer given) { promise->set_value(std::move(given)); });
+    return answer.wait_for(10s) == std::future_status::ready ? std::optional(answer.get()) : std::nullopt;
+}
 
 class FinderTest : public qb::test::QuillHomeTest {
 protected:
@@ -65,14 +50,10 @@ protected:
     std::vector<std::string> programFinds(const std::string& typed, std::size_t most) {
         qb::search::RecordWalk walk(drives, "c:\\quill\\*.*", qb::search::SearchCriteria::fromTyped(typed, "", ""));
         std::vector<std::string> numbers;
-        while (numbers.size() < most)
-            if (auto file = walk.next())
-                numbers.push_back(file->number);
-            else
-                break;
+        for (std::optional<qb::search::ListedFile> file; numbers.size() < most && (file = walk.next());)
+            numbers.push_back(file->number);
         return numbers;
     }
-    Replies replies;
 };
 
 TEST_F(FinderTest, FindsWhatTheProgramsSearchFindsInItsOrderUpToTheLimit) {
@@ -93,18 +74,14 @@ TEST_F(FinderTest, FindsWhatTheProgramsSearchFindsInItsOrderUpToTheLimit) {
                 {"nowhere", 10, 0},
                 {"", 10, 0}};
     for (const auto& row : rows) {
-        Replies answered;
         Finder finder(drives, {.results = row.most});
-        finder.ask(row.words, answered.reply());
-        const std::vector<Answer> answers = answered.waitFor(1);
-        ASSERT_EQ(answers.size(), 1u) << row.words;
+        const std::optional<Answer> answer = answerTo(finder, row.words);
+        ASSERT_TRUE(answer) << row.words;
         std::vector<std::string> numbers;
-        for (const Note& note : answers[0].notes)
+        for (const Note& note : answer->notes)
             numbers.push_back(note.number);
         EXPECT_EQ(numbers.size(), row.found) << row.words;
-        if (!row.words.empty()) {
-            EXPECT_EQ(numbers, programFinds(row.words, row.most)) << row.words;
-        }
+        EXPECT_EQ(numbers, programFinds(row.words, row.most)) << row.words;
     }
 }
 
@@ -112,35 +89,10 @@ TEST_F(FinderTest, FindsNothingWhileAStartupPasswordIsSet) {
     put("12061403.659", qb::store::recordFileBytes({"", "secret plans"}));
     qb::test::writeFile(home / "drive_c/@.dat", "word\r\n");
     Finder finder(drives);
-    finder.ask("secret", replies.reply());
-    const std::vector<Answer> answers = replies.waitFor(1);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].kind, Answer::Kind::Locked);
-    EXPECT_TRUE(answers[0].notes.empty());
-}
-
-// A folder whose every open and read takes a minute: a question is answered once its bound has passed, and one
-// replaced by a newer question at once, each with nothing found.
-TEST_F(FinderTest, AFolderThatDoesNotAnswerHoldsUpNoAnswer) {
-    qb::test::writeFile(home / "source/12061403.659", "\"\"\r\n\"tap\"\r\n");
-    put(".keep", "");
-    qb::test::SlowMount slow(home / "source", quill, 60000);
-    if (!slow.mounted())
-        GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
-    for (const auto bound : {200ms, 60000ms}) {
-        Replies answered;
-        Finder finder(drives, {.bound = bound});
-        const auto asked = std::chrono::steady_clock::now();
-        finder.ask("tap", answered.reply());
-        if (bound > 10s)
-            finder.ask("tap", replies.reply()); // the first question is over
-        const std::vector<Answer> answers = answered.waitFor(1, 5s);
-        ASSERT_EQ(answers.size(), 1u) << "no answer within 5 s, the bound " << bound.count() << " ms";
-        EXPECT_TRUE(answers[0].notes.empty());
-        if (bound < 10s) {
-            EXPECT_GE(std::chrono::steady_clock::now() - asked, bound);
-        }
-    }
+    const std::optional<Answer> answer = answerTo(finder, "secret");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->kind, Answer::Kind::Locked);
+    EXPECT_TRUE(answer->notes.empty());
 }
 
 } // namespace
