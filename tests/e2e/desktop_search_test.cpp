@@ -130,10 +130,8 @@ TEST_P(EndToEndDesktopSearch, StartedByTheBusItFindsWhatTheProgramsSearchFinds) 
 }
 
 TEST_P(EndToEndDesktopSearch, ANewQuestionEndsTheWalkOfTheOneBefore) {
-    test::writeFile(home_ / "drive_c/default.dat", "c:\\slow\r\n");
-    test::writeFile(home_ / "drive_c/slow/.keep", "");
     test::writeFile(work_ / "source/12061403.659", "\"\"\r\n\"kitchen tap\"\r\n");
-    test::SlowMount slow(work_ / "source", home_ / "drive_c/slow", 3'600'000);
+    test::SlowMount slow(work_ / "source", test::slowDefaultFolder(home_.path()), 3'600'000);
     if (!slow.mounted())
         GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
     start();
