@@ -67,9 +67,9 @@ protected:
     }
     // The question as the user types on: GNOME Shell asks for a subsearch of the results before.
     QDBusMessage subsearch(const QString& typed) {
-        if (GetParam() == Desktop::KRunner)
-            return question(typed);
-        return method("GetSubsearchResultSet", "") << QStringList{} << typed.split(' ');
+        return GetParam() == Desktop::KRunner
+                   ? question(typed)
+                   : method("GetSubsearchResultSet", "") << QStringList{} << typed.split(' ');
     }
     // What the desktop shows of an answer: GNOME Shell asks for the names of the ids it got, KRunner has them.
     std::vector<Shown> shown(const QDBusMessage& answer) {

@@ -1,10 +1,9 @@
-// The desktop's search: what a note shows, the notes found against the program's own search over the same folder, and
-// the password. A newer question and a folder that never answers are tested end to end (tests/e2e).
+// The desktop's search: what a note shows, and the notes found against the program's own search over the same folder.
+// The password, a newer question and a folder that never answers are tested end to end (tests/e2e).
 
 #include <gtest/gtest.h>
 
 #include <future>
-#include <memory>
 #include <optional>
 
 #include "finder/finder.h"
@@ -34,14 +33,6 @@ TEST(NoteTest, NameIsTheFirstLineAndDescriptionTheReminderOrWhenWritten) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(noteOf(row.number, row.record), (Note{row.number, row.name, row.description})) << row.record.text;
-}
-
-// The answer to one question, waited for at most ten seconds.
-std::optional<Answer> answerTo(Finder& finder, const std::string& words) {
-    auto promise = std::make_shared<std::promise<Answer>>();
-    std::future<Answer> answer = promise->get_future();
-    finder.ask(words, [promise](Answer given) { promise->set_value(std::move(given)); });
-    return answer.wait_for(10s) == std::future_status::ready ? std::optional(answer.get()) : std::nullopt;
 }
 
 class FinderTest : public qb::test::QuillHomeTest {
@@ -74,25 +65,17 @@ TEST_F(FinderTest, FindsWhatTheProgramsSearchFindsInItsOrderUpToTheLimit) {
                 {"nowhere", 10, 0},
                 {"", 10, 0}};
     for (const auto& row : rows) {
+        std::promise<Answer> answered;
         Finder finder(drives, {.results = row.most});
-        const std::optional<Answer> answer = answerTo(finder, row.words);
-        ASSERT_TRUE(answer) << row.words;
+        finder.ask(row.words, [&](Answer given) { answered.set_value(std::move(given)); });
+        std::future<Answer> answer = answered.get_future();
+        ASSERT_EQ(answer.wait_for(10s), std::future_status::ready) << row.words;
         std::vector<std::string> numbers;
-        for (const Note& note : answer->notes)
+        for (const Note& note : answer.get().notes)
             numbers.push_back(note.number);
         EXPECT_EQ(numbers.size(), row.found) << row.words;
         EXPECT_EQ(numbers, programFinds(row.words, row.most)) << row.words;
     }
-}
-
-TEST_F(FinderTest, FindsNothingWhileAStartupPasswordIsSet) {
-    put("12061403.659", qb::store::recordFileBytes({"", "secret plans"}));
-    qb::test::writeFile(home / "drive_c/@.dat", "word\r\n");
-    Finder finder(drives);
-    const std::optional<Answer> answer = answerTo(finder, "secret");
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->kind, Answer::Kind::Locked);
-    EXPECT_TRUE(answer->notes.empty());
 }
 
 } // namespace
