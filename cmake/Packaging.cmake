@@ -1,5 +1,6 @@
 # Installing Quillbox as a desktop program (the executable, its manual page, menu entry, login autostart entry, the
-# systemd user timer and service of the daily reminder check, icon and software-centre metadata, its copyright and
+# systemd user timer and service of the daily reminder check, the desktops' search (GNOME Shell's search provider,
+# KRunner's runner and the D-Bus service that starts it), icon and software-centre metadata, its copyright and
 # changelog in their standard places) and packing that into a Debian package with `cpack -G DEB` that lintian
 # accepts.
 
@@ -21,6 +22,10 @@ set(QUILLBOX_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/quillbox)
 install(TARGETS quillbox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/quillbox.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/quillbox.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktops' search: GNOME Shell reads its providers' key files, KRunner its D-Bus runners' entries, and the session
+# bus its services, each from share/ under the prefix (for ~/.local: the user's own, searched before the system's).
+install(FILES packaging/quillbox-search-provider.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/gnome-shell/search-providers)
+install(FILES packaging/quillbox-krunner.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/krunner/dbusplugins)
 # The entry that runs `quillbox --remind` at every login, and the systemd user timer and service that run it each
 # morning. Where they go depends on the prefix given when installing (cpack always installs for /usr, `cmake --install
 # --prefix` for whatever it is told), not on the one the tree was configured with, so the install script decides:
@@ -63,6 +68,18 @@ string(REPLACE "${quillbox_exec}" "ExecStart=${quillbox_unit_program} " quillbox
 file(CONFIGURE OUTPUT "${quillbox_install_work}/quillbox-remind.service" CONTENT "${quillbox_service}" @ONLY)
 file(INSTALL "${quillbox_install_work}/quillbox-remind.service" "${quillbox_packaging}/quillbox-remind.timer"
      DESTINATION "${quillbox_user_unit_dir}")
+# The D-Bus service of the desktops' search runs the program installed under the prefix too. The bus splits its Exec
+# line as a shell does: a path of other characters than these is single-quoted.
+set(quillbox_bus_service io.github.quillbox.Quillbox.SearchProvider.service)
+file(READ "${quillbox_packaging}/${quillbox_bus_service}" quillbox_service)
+set(quillbox_bus_program "${quillbox_program}")
+if(quillbox_program MATCHES "[^A-Za-z0-9_./+-]")
+    string(REPLACE "'" "'\\''" quillbox_bus_program "${quillbox_program}")
+    set(quillbox_bus_program "'${quillbox_bus_program}'")
+endif()
+string(REPLACE "Exec=/usr/bin/quillbox " "Exec=${quillbox_bus_program} " quillbox_service "${quillbox_service}")
+file(WRITE "${quillbox_install_work}/${quillbox_bus_service}" "${quillbox_service}")
+file(INSTALL "${quillbox_install_work}/${quillbox_bus_service}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/dbus-1/services")
 ]])
 install(FILES resources/quillbox.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/io.github.quillbox.Quillbox.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -89,10 +89,13 @@ autostart=etc/xdg/autostart/quillbox-remind.desktop
 units=usr/lib/systemd/user
 timer=quillbox-remind.timer
 service=quillbox-remind.service
+bus_service=usr/share/dbus-1/services/io.github.quillbox.Quillbox.SearchProvider.service
+search_files=(usr/share/gnome-shell/search-providers/quillbox-search-provider.ini
+    usr/share/krunner/dbusplugins/quillbox-krunner.desktop "$bus_service")
 installed_files=(usr/bin/quillbox usr/share/man/man1/quillbox.1.gz usr/share/applications/quillbox.desktop
     "$autostart" "$units/$timer" "$units/$service" usr/share/icons/hicolor/scalable/apps/quillbox.svg
     usr/share/metainfo/io.github.quillbox.Quillbox.metainfo.xml usr/share/doc/quillbox/copyright
-    usr/share/doc/quillbox/changelog.gz)
+    usr/share/doc/quillbox/changelog.gz "${search_files[@]}")
 for file in "${installed_files[@]}"; do
     [ -f "$stage/$file" ] || fail "cmake --install did not install /$file"
 done
@@ -111,6 +114,7 @@ require_line "$stage/$units/$timer" "OnCalendar=*-*-* 08:00:00"
 require_line "$stage/$units/$timer" "Persistent=true"
 require_line "$stage/$units/$timer" "WantedBy=timers.target"
 require_line "$stage/$units/$service" "ExecStart=/usr/bin/quillbox --remind --quiet"
+require_line "$stage/$bus_service" "Exec=/usr/bin/quillbox --search-service"
 
 echo "== install for one user under a prefix of its own"
 user_prefix="$work/user home 100%"
@@ -132,6 +136,12 @@ expected_service="$(awk -v exec="ExecStart=$unit_program " \
 # name is the one installed with them.
 MANPATH="$user_prefix/share/man" verify_units "$user_units/$timer" "$user_units/$service"
 echo "units in $user_units, verified"
+# The desktops' search files where the desktops look for a user's own; the bus splits the service's Exec line as a
+# shell does, so the path is quoted.
+for file in "${search_files[@]}"; do
+    [ -f "$user_prefix/${file#usr/}" ] || fail "an install for one user did not put $file under $user_prefix"
+done
+require_line "$user_prefix/${bus_service#usr/}" "Exec='$user_prefix/bin/quillbox' --search-service"
 
 echo "== Debian package"
 rm -f "$build"/quillbox_*.deb

@@ -10,10 +10,12 @@
 #include "app/layout/controls.h"
 #include "app/pictures/pictures.h"
 #include "app/remind_command.h"
+#include "app/search_service/search_service.h"
 #include "app/services/program_exit.h"
 #include "app/services/qt_dialogs.h"
 #include "app/services/qt_printer.h"
 #include "app/services/services.h"
+#include "app/text/text_codec.h"
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/splash_window.h"
 #include "platform/clock.h"
@@ -39,6 +41,14 @@ void tellBeforeStart(const QString& text) {
     QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quillbox"), text, QMessageBox::Ok).exec();
 }
 
+// The record and the search words of the command line, on the main window.
+void showAsked(MainWindow& mainWindow, const CommandLine& commandLine) {
+    if (!commandLine.show.isEmpty())
+        mainWindow.showRecordNumber(toCp1252(commandLine.show).value_or(std::string()));
+    if (!commandLine.search.isEmpty())
+        mainWindow.showSearchWords(commandLine.search);
+}
+
 } // namespace
 
 int runQuillbox(int argc, char** argv) {
@@ -46,6 +56,8 @@ int runQuillbox(int argc, char** argv) {
     const CommandLine commandLine = parseCommandLine(argumentsOf(argc, argv));
     if (commandLine.action == CommandLine::Action::Remind)
         return runRemindCommand(commandLine, argv);
+    if (commandLine.action == CommandLine::Action::SearchService)
+        return runSearchService(commandLine.home, argv);
     if (commandLine.action != CommandLine::Action::Run)
         return answerWithoutRunning(commandLine);
 
@@ -76,6 +88,8 @@ int runQuillbox(int argc, char** argv) {
         [&] {
             mainWindow = std::make_unique<MainWindow>(services);
             mainWindow->startUp();
+            // What the desktop's search asked for comes once the user has seen the reminders of today.
+            mainWindow->afterReminderWindow([&] { showAsked(*mainWindow, commandLine); });
         },
         exit);
     splash.show();

@@ -50,7 +50,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("quiet"),
         QStringLiteral("With --remind: notify only, and print nothing. The login entry and the daily timer run "
                        "'quillbox --remind --quiet', since whatever they print goes to the system's logs."));
-    parser.addOptions({help, version, remind, quiet, home});
+    const QCommandLineOption searchService(
+        QStringLiteral("search-service"),
+        QStringLiteral("Answer the desktop's search (the GNOME Shell overview, KRunner) on the session bus, until a "
+                       "minute passes without a question. The desktop starts it when it needs it."));
+    const QCommandLineOption show(QStringLiteral("show"),
+                                  QStringLiteral("Once started, show the record NUMBER of the data folder, as a "
+                                                 "search shows what it finds."),
+                                  QStringLiteral("NUMBER"));
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("Once started, put WORDS into the first search box."),
+                                    QStringLiteral("WORDS"));
+    parser.addOptions({help, version, remind, quiet, searchService, show, search, home});
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText(), parser);
@@ -66,6 +77,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(quiet) && !parser.isSet(remind))
         return refuse(QStringLiteral("'--quiet' goes with '--remind'."), parser);
     commandLine.quiet = parser.isSet(quiet);
+    if (parser.isSet(searchService) && parser.isSet(remind))
+        return refuse(QStringLiteral("'--remind' and '--search-service' do not go together."), parser);
+    if (parser.isSet(searchService))
+        commandLine.action = CommandLine::Action::SearchService;
+    if ((parser.isSet(show) || parser.isSet(search)) && commandLine.action != CommandLine::Action::Run)
+        return refuse(QStringLiteral("'--show' and '--search' go with starting the windows only."), parser);
+    commandLine.show = parser.value(show);
+    commandLine.search = parser.value(search);
+    if (parser.isSet(show) && commandLine.show.isEmpty())
+        return refuse(QStringLiteral("The record number after '--show' is empty."), parser);
     if (parser.isSet(home)) {
         const QString folder = parser.value(home);
         if (folder.isEmpty())

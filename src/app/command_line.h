@@ -1,5 +1,6 @@
 #pragma once
-// The program's command line: --help, --version, --remind [--quiet] and --home DIR. It is read before any window system
+// The program's command line: --help, --version, --remind [--quiet], --search-service, --show NUMBER, --search
+// WORDS and --home DIR. It is read before any window system
 // is touched, so the answers to --help and --version also work without a display.
 
 #include <QString>
@@ -12,10 +13,11 @@ namespace qb::app {
 struct CommandLine {
     /** What the program does next. */
     enum class Action {
-        Run,    ///< start the program
-        Remind, ///< tell today's reminders without a window (--remind)
-        Answer, ///< print text to standard output and end with status 0 (--help, --version)
-        Refuse, ///< print text to standard error and end with status 2 (an unknown option, a stray argument)
+        Run,           ///< start the program
+        Remind,        ///< tell today's reminders without a window (--remind)
+        SearchService, ///< answer the desktop's search on the session bus (--search-service)
+        Answer,        ///< print text to standard output and end with status 0 (--help, --version)
+        Refuse,        ///< print text to standard error and end with status 2 (an unknown option, a stray argument)
     };
 
     Action action = Action::Run;
@@ -25,6 +27,10 @@ struct CommandLine {
     QString text;
     /** With --remind: notify only, print nothing (--quiet), as the login entry and the daily timer do. */
     bool quiet = false;
+    /** The number of the record to show once started (--show); empty when not given. */
+    QString show{};
+    /** The words to put into the first search box once started (--search); empty when not given. */
+    QString search{};
 };
 
 /** Reads the program's arguments, its own name first; Qt's own options are not taken. */

@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "app/pictures/pictures.h"
 #include "app/services/desktop_notification.h"
+#include "app/services/program_start.h"
 #include "platform/clock.h"
 #include "platform/descriptor.h"
 #include "platform/drive_map.h"
@@ -41,15 +41,11 @@ bool printAndLetGo(const std::string& text) {
     return written;
 }
 
-bool startQuillbox(const CommandLine& commandLine) {
-    QProcess quillbox;
-    quillbox.setProgram(QCoreApplication::applicationFilePath());
-    if (!commandLine.home.isEmpty())
-        quillbox.setArguments({QStringLiteral("--home"), commandLine.home});
-    if (quillbox.startDetached())
-        return true;
-    printError(QStringLiteral("Quillbox could not be started (%1).").arg(quillbox.errorString()));
-    return false;
+bool openQuillbox(const CommandLine& commandLine) {
+    const std::optional<QString> problem = startQuillbox(commandLine.home);
+    if (problem)
+        printError(QStringLiteral("Quillbox could not be started (%1).").arg(*problem));
+    return !problem;
 }
 
 // The notification of the reminders not told yet today; a click on it opens Quillbox.
@@ -120,7 +116,7 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
         showNotificationAndWait(*bus, notificationOf(due.untold), kNotificationWait, remember);
     if (!result.problem.isEmpty())
         printError(QStringLiteral("The notification could not be shown: %1").arg(result.problem));
-    const bool started = result.end != NotificationEnd::Clicked || startQuillbox(commandLine);
+    const bool started = result.end != NotificationEnd::Clicked || openQuillbox(commandLine);
     return printed && started ? 0 : 1;
 }
 

@@ -65,9 +65,13 @@ std::optional<ListedFile> RecordWalk::nextFile() {
 }
 
 // Only matches are wanted: the feed passes over what cannot match, most files of a search.
-std::optional<ListedFile> RecordWalk::next() {
+std::optional<ListedFile> RecordWalk::nextSieved() {
     feed_.resume();
-    while (std::optional<ListedFile> file = advance(Sieving::On)) {
+    return advance(Sieving::On);
+}
+
+std::optional<ListedFile> RecordWalk::next() {
+    while (std::optional<ListedFile> file = nextSieved()) {
         if (file->matches) {
             // The user is asked now; the readers wait, and what they read so far is read again afterwards.
             feed_.pause();

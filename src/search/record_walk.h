@@ -56,6 +56,11 @@ public:
      *  after each match: nothing is read while the match is out, and nothing read before is used after it. */
     [[nodiscard]] std::optional<ListedFile> next();
 
+    /** The next listed file, or nothing when the listing is used up, for a walk that wants the matches only and asks
+     *  no one: a file that cannot match comes back unread, as not readable, so the caller may stop between any two
+     *  files. Files read ahead are used as read. */
+    [[nodiscard]] std::optional<ListedFile> nextSieved();
+
 private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
                SearchCriteria criteria, WalkOptions options);

@@ -39,7 +39,8 @@ TEST(CommandLine, AnswersAndRefusalsNeedNoDisplayAndTouchNoDataFolder) {
     const CommandResult help = runWithoutDisplay({"--help"}, home);
     ASSERT_EQ(help.status, 0) << help.errors;
     EXPECT_TRUE(help.output.starts_with("Usage: quillbox [options]\n")) << help.output;
-    for (const char* option : {"-h, --help", "-v, --version", "--remind", "--quiet", "--home <DIR>"})
+    for (const char* option : {"-h, --help", "-v, --version", "--remind", "--quiet", "--home <DIR>", "--search-service",
+                               "--show <NUMBER>", "--search <WORDS>"})
         EXPECT_NE(help.output.find(option), std::string::npos) << option;
     const std::string version = "quillbox " QUILLBOX_VERSION "\n";
 
@@ -64,6 +65,13 @@ TEST(CommandLine, AnswersAndRefusalsNeedNoDisplayAndTouchNoDataFolder) {
         {{"--remind", "today"}, 2, {}, "quillbox: Unexpected argument 'today'."},
         {{"--remind", "--help"}, 0, help.output, {}},
         {{"--quiet"}, 2, {}, "quillbox: '--quiet' goes with '--remind'."},
+        {{"--search-service", "--remind"}, 2, {}, "quillbox: '--remind' and '--search-service' do not go together."},
+        {{"--remind", "--show", "1"}, 2, {}, "quillbox: '--show' and '--search' go with starting the windows only."},
+        {{"--search-service", "--search", "a"},
+         2,
+         {},
+         "quillbox: '--show' and '--search' go with starting the windows only."},
+        {{"--show", ""}, 2, {}, "quillbox: The record number after '--show' is empty."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));

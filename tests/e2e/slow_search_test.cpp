@@ -97,9 +97,7 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
 TEST(EndToEndSlowFolder, ClosingTheWindowWhileTheFolderNeverAnswersOffersToEnd) {
     test::TempDir home, work;
     test::writeFile(work / "source/12061000.659", "\"\"\r\n\"hay\"\r\n");
-    test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
-    test::writeFile(home / "drive_c/slow/.keep", "");
-    test::SlowMount slow(work / "source", home / "drive_c/slow", 3'600'000);
+    test::SlowMount slow(work / "source", test::slowDefaultFolder(home.path()), 3'600'000);
     if (!slow.mounted())
         GTEST_SKIP() << "no folder could be mounted through FUSE here (needs /dev/fuse, root and libfuse3-dev)";
     LiveSession session({.home = home.path(), .workdir = work.path()});

@@ -3,8 +3,8 @@
 namespace qb::test {
 namespace {
 
-// A session bus that anyone of this user may use and watch, with no folders of services to start on demand.
-std::string busConfig(const std::string& folder) {
+// A session bus that anyone of this user may use and watch, starting on demand only the services of serviceFolder.
+std::string busConfig(const std::string& folder, const std::string& serviceFolder) {
     return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
            "<busconfig>\n"
@@ -12,7 +12,8 @@ std::string busConfig(const std::string& folder) {
            "  <listen>unix:path=" +
            folder +
            "/bus</listen>\n"
-           "  <auth>EXTERNAL</auth>\n"
+           "  <auth>EXTERNAL</auth>\n" +
+           (serviceFolder.empty() ? std::string() : "  <servicedir>" + serviceFolder + "</servicedir>\n") +
            "  <policy context=\"default\">\n"
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
            "    <allow eavesdrop=\"true\"/>\n"
@@ -23,9 +24,9 @@ std::string busConfig(const std::string& folder) {
 
 } // namespace
 
-SessionBus::SessionBus() {
+SessionBus::SessionBus(const std::string& serviceFolder) {
     const std::string config = folder_ / "bus.conf", address = folder_ / "address";
-    writeFile(config, busConfig(folder_.path()));
+    writeFile(config, busConfig(folder_.path(), serviceFolder));
     daemon_.emplace(harness::Command{
         .argv = {"dbus-daemon", "--config-file=" + config, "--nofork", "--nopidfile", "--print-address"},
         .errors = harness::Errors::Apart,

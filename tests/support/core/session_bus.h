@@ -1,6 +1,6 @@
 #pragma once
-// A D-Bus session bus of a test's own (dbus-daemon). No service on it starts on demand: a notification service is
-// there only when the test starts one, so a bus without one can be tested too.
+// A D-Bus session bus of a test's own (dbus-daemon). Only the services of a folder the test names start on demand: a
+// notification service is there only when the test starts one, so a bus without one can be tested too.
 
 #include <optional>
 #include <string>
@@ -13,7 +13,8 @@ namespace qb::test {
 /** A running dbus-daemon whose socket is the file bus in a temporary folder; ended with the object. */
 class SessionBus {
 public:
-    SessionBus();
+    /** A bus that starts the services of the D-Bus service files in serviceFolder on demand, and none without. */
+    explicit SessionBus(const std::string& serviceFolder = {});
     SessionBus(const SessionBus&) = delete;
     SessionBus& operator=(const SessionBus&) = delete;
 

@@ -3,6 +3,7 @@
 #include <sys/vfs.h>
 
 #include "mounting.h"
+#include "temp_dir.h"
 
 namespace qb::test {
 namespace {
@@ -26,6 +27,12 @@ SlowMount::~SlowMount() {
     tool_->stop(); // the tool unmounts as it ends
     if (mounted())
         harness::unmount(target_);
+}
+
+std::string slowDefaultFolder(const std::string& home) {
+    writeFile(home + "/drive_c/default.dat", "c:\\slow\r\n");
+    writeFile(home + "/drive_c/slow/.keep", "");
+    return home + "/drive_c/slow";
 }
 
 bool SlowMount::mounted() const {

@@ -25,4 +25,7 @@ private:
     std::optional<harness::BackgroundProcess> tool_;
 };
 
+/** Makes c:\\slow the default data folder of a Quillbox home, and returns its path for a slow view to be mounted on. */
+std::string slowDefaultFolder(const std::string& home);
+
 } // namespace qb::test

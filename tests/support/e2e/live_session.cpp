@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -50,7 +51,9 @@ LiveSession::LiveSession(const StartOptions& options) : options_(options) {
         startError_ = startNotifications();
     if (startError_.empty() && options.screenReader)
         startError_ = startAccessibility();
-    if (startError_.empty())
+    if (startError_.empty() && options.searchService)
+        startError_ = startSearchService();
+    else if (startError_.empty())
         (void)runAgain(options.arguments, options.fakeTime);
 }
 
@@ -116,6 +119,23 @@ std::string LiveSession::startAccessibility() {
         return "the accessibility bus did not come up (scripts/dev.sh test installs at-spi2-core): " +
                harness::fileText(sessionLog());
     return {};
+}
+
+// Starts a bus of the session's own that starts the search service on demand; returns why not.
+std::string LiveSession::startSearchService() {
+    const std::string exec = "Exec=/usr/bin/quillbox ", file = QUILLBOX_SEARCH_SERVICE_FILE;
+    std::string service = harness::fileText(file);
+    if (const std::size_t at = service.find(exec); at != std::string::npos)
+        service.replace(at, exec.size(), "Exec=" QUILLBOX_EXECUTABLE " ");
+    test::writeFile(scratch_ / ("services/" + std::filesystem::path(file).filename().string()), service);
+    bus_ = std::make_unique<test::SessionBus>(scratch_ / "services");
+    if (!bus_->error().empty())
+        return bus_->error();
+    // The desktop hands the services it starts its own environment, as a login does.
+    const harness::CommandResult handed = harness::run({.argv = {"dbus-update-activation-environment", "--all"},
+                                                        .environment = programEnvironment(options_),
+                                                        .limit = std::chrono::seconds(10)});
+    return handed.status == 0 ? std::string() : "dbus-update-activation-environment failed: " + handed.output;
 }
 
 // Starts a bus of the session's own, a monitor of its notification traffic and the notification server, dunst;
@@ -296,7 +316,8 @@ testing::AssertionResult LiveSession::xdotool(const std::string& what, std::vect
 
 std::string LiveSession::failureFile(const char* extension) const {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "session";
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "session";
+    std::replace(name.begin(), name.end(), '/', '-'); // a test of a parameter has it in its name
     return std::string(QUILLBOX_E2E_FAILURES) + "/" + name + "-" + std::to_string(screenshots_) + extension;
 }
 

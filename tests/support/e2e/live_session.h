@@ -44,6 +44,10 @@ struct StartOptions {
     /** A session bus of the session's own with the accessibility bus on it (at-spi-bus-launcher), and the program's
      *  accessibility on, as when a screen reader runs. */
     bool screenReader = false;
+    /** A session bus of the session's own that starts the desktops' search service on demand, from the packaged
+     *  D-Bus service file pointed at this build's program, with the program's environment as the desktop hands it
+     *  to the services it starts; the program itself is not started. */
+    bool searchService = false;
 };
 
 /** One run of the program on a screen of its own; everything started is ended with its process group. */
@@ -100,6 +104,7 @@ private:
     std::string startScreen();
     std::string startNotifications();
     std::string startAccessibility();
+    std::string startSearchService();
     std::vector<std::string> programEnvironment(const StartOptions& options) const;
     // A program of the session, started in the scratch folder with its output appended to log.
     harness::Command sessionCommand(std::vector<std::string> argv, const std::string& log) const;

@@ -134,6 +134,10 @@ void startSnapshots(const QString& path) {
 }
 
 void startProbe() {
+    // A run without windows (--remind, --search-service) has nothing to tell, and would write over the snapshots of
+    // the Quillbox it starts.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
     if (const QString snapshots = qEnvironmentVariable("QUILLBOX_PROBE_SNAPSHOT"); !snapshots.isEmpty())
         startSnapshots(snapshots);
     if (qEnvironmentVariableIsSet("QUILLBOX_PROBE_WINDOW"))

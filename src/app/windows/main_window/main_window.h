@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -97,6 +98,14 @@ public:
     /** The data directory check, run whenever the directory box loses the focus; false when it fell back to the
      *  program default directory after telling the user. */
     bool checkDataDirectory();
+
+    /** Puts the record of a number in the data directory on screen, as a match of the search shows it, so that a
+     *  resave replaces exactly what was read; says so when it cannot be read. */
+    void showRecordNumber(const std::string& number);
+    /** Puts words into the first search box, for the user to search with. */
+    void showSearchWords(const QString& words);
+    /** Runs an action once the user has left the reminder window of start-up, or at once when it is not up. */
+    void afterReminderWindow(const std::function<void()>& action);
 
     /** The start-up reminder check: collects the records due today into the reminder window and shows it. */
     void runReminderCheck(const std::string& today);
