@@ -12,7 +12,6 @@
 #include "app/windows/main_window/input_checks.h"
 #include "app/windows/main_window/main_window.h"
 #include "app/windows/reminder_window.h"
-#include "search/record_walk.h"
 #include "store/record_store.h"
 
 namespace qb::app {
@@ -27,21 +26,20 @@ void MainWindow::afterReminderWindow(const std::function<void()>& action) {
 
 void MainWindow::showRecordNumber(const std::string& number) {
     const std::optional<std::string> directory = dataDirectoryOf(*this);
-    store::RecallResult recalled;
+    // Shown as a search shows it: with the version of its file, which a resave replaces.
+    std::optional<store::Recalled> recalled;
     if (directory) {
         const InputBlocker blocked(this); // a folder on a share may keep the read waiting
         runBesideEventLoop([&] { recalled = store::recallRecord(services_.drives, *directory, number); });
     }
-    if (!recalled.ok()) {
+    if (!recalled || !recalled->version) {
         services_.dialogs.message(this,
                                   QStringLiteral("The record %1 could not be read from %2.")
                                       .arg(fromCp1252(number), ui_.dataDirectory->currentText()),
                                   titles::kAttention);
         return;
     }
-    search::ListedFile file;
-    file.number = number;
-    showRecord(file, recalled);
+    showRecord(std::move(*recalled));
 }
 
 void MainWindow::showSearchWords(const QString& words) {
