@@ -37,10 +37,8 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
     }
     ::sync();
     const auto evictAll = [&] {
-        for (const std::string& path : listed)
-            (void)cached(path, true);
-        for (const std::string& path : other)
-            (void)cached(path, true);
+        for (const auto* files : {&listed, &other})
+            std::for_each(files->begin(), files->end(), [](const auto& path) { (void)cached(path, true); });
     };
     evictAll();
     if (cached(listed.front()))

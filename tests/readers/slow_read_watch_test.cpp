@@ -15,7 +15,8 @@ namespace {
 
 // A folder as the walk sees it: what taking file i costs, the blocks read from a disk after it and whether the thread
 // waited for it (else a long read was the machine's doing); from which file on it is slow (-1 for never) and within
-// how many files of that the walk must have noticed, which any sound tuning meets.
+// how many files of that the watch must have noticed: a cold folder within its first few dozen files, a folder that
+// turns slow within a few dozen of turning, or a few of a partner's takes where only its block input tells.
 struct Folder {
     const char* what;
     std::function<std::chrono::nanoseconds(int)> readTime;
@@ -42,8 +43,6 @@ int firstSlowFile(const Folder& folder, int files) {
 
 } // namespace
 
-// A cold folder starts its readers within its first few dozen files, a warm one never, and a folder that turns slow
-// within a few dozen files of turning, or within a few of a cold partner's takes where only its block input tells.
 TEST(SlowReadWatch, StartsReadingAheadWhereFilesAreSlowToComeAndNowhereElse) {
     const auto none = [](int) { return 0L; };
     const auto never = [](int) { return false; };
