@@ -236,10 +236,12 @@ void ReadAhead::pause() {
 }
 
 bool ReadAhead::resume() {
+    // Only the walk's thread sets paused_, so it reads it here without the lock: a walk that runs without asking the
+    // user resumes at every file.
+    if (!paused_)
+        return false;
     {
         const std::lock_guard lock(mutex_);
-        if (!paused_)
-            return false;
         ++generation_;
         for (std::uint64_t position = first_; position < end_; ++position)
             slotAt(position).state = State::Waiting;
