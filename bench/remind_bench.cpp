@@ -9,11 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "bench_util.h"
+#include "commands.h"
 
 namespace {
 
@@ -44,29 +42,12 @@ struct Run {
 };
 
 Run remind(const std::string& home) {
-    int output[2];
-    if (::pipe(output) != 0)
-        return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(output[1], STDOUT_FILENO);
-        ::close(output[0]);
-        for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY"})
-            ::unsetenv(name);
-        ::execl(QUILLBOX_EXECUTABLE, "quillbox", "--home", home.c_str(), "--remind", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(output[1]);
-    Run run;
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(output[0], buffer, sizeof buffer)) > 0;)
-        run.printed += static_cast<std::size_t>(n);
-    ::close(output[0]);
-    int status = 0;
-    rusage usage{};
-    if (child > 0 && ::wait4(child, &status, 0, &usage) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        run.peakKiB = usage.ru_maxrss;
-    return run;
+    const qb::harness::CommandResult run =
+        qb::harness::run({.argv = {QUILLBOX_EXECUTABLE, "--home", home, "--remind"},
+                          .environment = qb::harness::environmentWith(
+                              {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY"}),
+                          .errors = qb::harness::Errors::Apart});
+    return {run.output.size(), run.status == 0 ? run.peakKiB : -1};
 }
 
 } // namespace

@@ -354,7 +354,7 @@ ColdFigures measureCold(World& world, const std::string& folder, int count, bool
 
 // The warm and cold targets at one size, printed; whether all passed.
 bool verdictsAt(int count, const Figures& warm, const std::optional<ColdFigures>& cold) {
-    std::printf("At %d records (warm: CPU time, the reader beside the walk included):\n", count);
+    std::printf("At %d records (warm: CPU time, the partner included):\n", count);
     bool pass = bench::verdict("(a) search reading every file / baseline", warm.allToBase, 1.20, "x");
     pass &= bench::verdict("(b) search with a 1% name filter / (a)", warm.filteredToAll, 0.10, "x");
     pass &= bench::verdict("(c) reminder check, 10% matching, filling ReminderWindow / (a)", warm.checkToAll, 1.5, "x");

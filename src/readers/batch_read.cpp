@@ -20,22 +20,22 @@ struct Entry {
 std::unique_ptr<BatchReader> BatchReader::create() {
     auto ring = std::make_unique<io_uring>();
     // Every entry is submitted even when one of them fails, so none is left behind for a later batch.
-    if (io_uring_queue_init(kBatch, ring.get(), IORING_SETUP_SUBMIT_ALL) < 0)
+    if (io_uring_queue_init(kMostFiles, ring.get(), IORING_SETUP_SUBMIT_ALL) < 0)
         return nullptr;
     return std::unique_ptr<BatchReader>(new BatchReader(std::move(ring)));
 }
 
 BatchReader::BatchReader(std::unique_ptr<io_uring> ring)
-    : ring_(std::move(ring)), buffers_(new char[kBatch * kBufferBytes]) {}
+    : ring_(std::move(ring)), buffers_(new char[kMostFiles * kBufferBytes]) {}
 
 BatchReader::~BatchReader() {
     io_uring_queue_exit(ring_.get());
 }
 
 void BatchReader::read(int folder, const std::vector<std::string>& names, std::vector<WholeFile>& files) {
-    const std::size_t count = std::min(names.size(), kBatch);
+    const std::size_t count = std::min(names.size(), kMostFiles);
     files.resize(count);
-    Entry entries[kBatch];
+    Entry entries[kMostFiles];
     unsigned queued = 0;
     for (std::size_t i = 0; i < count; ++i) {
         entries[i].fd = openWholeFile(folder, names[i]);

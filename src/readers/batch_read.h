@@ -16,8 +16,9 @@ namespace qb::readers {
 /** Reads batches of files whole, each batch's reads in flight together. */
 class BatchReader {
 public:
-    /** The most files one batch holds. */
-    static constexpr std::size_t kBatch = 64;
+    /** The most files one batch holds: room for a sweep's batch (InodeSweep::kBatchFiles) twice over, at the cost of
+     *  address space only, as the pages of a buffer never written stay unused. */
+    static constexpr std::size_t kMostFiles = 64;
 
     /** A reader, or nothing when the system offers no io_uring (an old kernel, or one that forbids it here). */
     [[nodiscard]] static std::unique_ptr<BatchReader> create();
@@ -25,7 +26,7 @@ public:
     BatchReader(const BatchReader&) = delete;
     BatchReader& operator=(const BatchReader&) = delete;
 
-    /** Reads the named files of a folder (an open descriptor), at most kBatch of them, into files, one for each
+    /** Reads the named files of a folder (an open descriptor), at most kMostFiles of them, into files, one for each
      *  name in the same order, as readWholeFile would read it; a file the ring could not read (or that could not be
      *  opened, or is not an ordinary file) comes back failed, for the walk to read it itself. */
     void read(int folder, const std::vector<std::string>& names, std::vector<WholeFile>& files);
@@ -34,7 +35,7 @@ private:
     explicit BatchReader(std::unique_ptr<io_uring> ring);
 
     std::unique_ptr<io_uring> ring_;
-    std::unique_ptr<char[]> buffers_; // kBatch buffers of kMaxWholeFileBytes + 1; pages never written stay unused
+    std::unique_ptr<char[]> buffers_; // kMostFiles buffers of kMaxWholeFileBytes + 1; pages never written stay unused
     bool broken_ = false;             // the ring refused a batch: every file is left to the walk from then on
 };
 

@@ -9,51 +9,51 @@ namespace qb::readers {
 FolderFeed::FolderFeed(std::string folder, std::string pattern, FeedOptions options, Sieve sieve)
     : options_(options), folderPath_(std::move(folder)), pattern_(std::move(pattern)), listing_(folderPath_, pattern_),
       folder_(platform::openFolderPath(folderPath_)), kind_(folderKind(folder_.get())),
-      sieve_(std::move(sieve)), passedOver_{WholeFile::Kind::PassedOver, {}},
-      groupStart_(std::chrono::steady_clock::now()) {
+      sieve_(std::move(sieve)), passedOver_{WholeFile::Kind::PassedOver, {}} {
     // On a share every file is a round trip: reading ahead pays from the first one. On a local disk, where files
-    // come at once from the page cache, one reader may share the reads with the feed on a second core, until the
+    // come at once from the page cache, a partner may share the reads with the feed on a second core, until the
     // reads turn slow.
     if (options_.readAhead == ReadAheadMode::Always ||
         (options_.readAhead == ReadAheadMode::WhenSlow && kind_ == FolderKind::Remote))
         startReadAhead();
-    else
-        readerMayJoin_ = options_.readAhead == ReadAheadMode::WhenSlow && folder_.valid() && usableCores() > 1;
+    else if (options_.readAhead == ReadAheadMode::WhenSlow)
+        stage_ = folder_.valid() && usableCores() > 1 ? Stage::Sampling : Stage::Watching;
 }
 
 FolderFeed::~FolderFeed() = default;
+
+void FolderFeed::startReaders(ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep) {
+    readAhead_ = std::make_unique<ReadAhead>(folder_.get(), kind, threads, sweep);
+    if (sieving_ == Sieving::On)
+        readAhead_->sieveWith(sieve_);
+}
 
 void FolderFeed::startReadAhead() {
     // On a local disk the folder is also swept in the order of its inodes, which the disk reads far faster than
     // the listing's order; a share gains nothing from it.
     const ReaderKind readerKind = kind_ == FolderKind::Local ? options_.localReaders : ReaderKind::Threads;
-    // The reader alongside the feed ends first; the new readers take its window over, to read it again.
+    // A partner ends first; the new readers take its window over, to read it again.
     std::vector<ListedName> window = readAhead_ ? readAhead_->window() : std::vector<ListedName>();
     readAhead_.reset();
-    warmReader_ = false;
-    readAhead_ =
-        std::make_unique<ReadAhead>(folder_.get(), readerKind, options_.threads, SweepOrder{folderPath_, pattern_});
+    startReaders(readerKind, options_.threads, SweepOrder{folderPath_, pattern_});
     readAhead_->add(std::move(window));
-    if (sifting_)
-        readAhead_->siftWith(sieve_);
+    stage_ = Stage::Ahead;
 }
 
-// A reader beside the feed pays where the feed's time goes to reading files. Where the pattern lists few of the
-// folder's names, it goes to the listing: the reads are few and far between, and handing them over to a reader on
-// another core costs more processor time than it saves the feed.
-void FolderFeed::considerReaderBeside() {
-    if (++filesSinceLook_ < kFilesPerLook)
+// A partner pays where the feed's time goes to reading files. Where the pattern lists few of the folder's names, it
+// goes to the listing: the reads are few and far between, and handing them over to a partner on another core costs
+// more processor time than it saves the feed.
+void FolderFeed::sampleListing() {
+    if (++sampleFiles_ < kSampleFiles)
         return;
     const std::uint64_t entries = listing_.entriesRead();
-    const bool dense = entries - entriesAtLook_ <= kEntriesPerFileBeside * kFilesPerLook;
-    filesSinceLook_ = 0;
-    entriesAtLook_ = entries;
+    const bool dense = entries - sampleEntries_ <= kEntriesPerFile * kSampleFiles;
+    sampleFiles_ = 0;
+    sampleEntries_ = entries;
     if (!dense)
         return;
-    readAhead_ = std::make_unique<ReadAhead>(folder_.get(), ReaderKind::Alongside, 1);
-    warmReader_ = true;
-    if (sifting_)
-        readAhead_->siftWith(sieve_);
+    startReaders(ReaderKind::Partner, 1, std::nullopt);
+    stage_ = Stage::Partnered;
 }
 
 // Opens a file and reads it whole into content_, passed over when sieving and the sieve refuses it; the descriptor is
@@ -78,43 +78,24 @@ FeedFile FolderFeed::handOut(std::string name, const WholeFile* content, platfor
     return {std::move(name), content, {}};
 }
 
-// Times the files handed out, whoever read them, in groups, a clock read per group: reads that turned slow start the
-// readers.
-void FolderFeed::noteRead() {
-    if (std::exchange(userAsked_, false)) {
-        // The time the user took to answer is not a read's: a few questions close together would count as slow reads.
-        groupFiles_ = 0;
-        groupStart_ = std::chrono::steady_clock::now();
-    }
-    if (++groupFiles_ < SlowReadWatch::kGroup)
-        return;
-    groupFiles_ = 0;
-    const auto now = std::chrono::steady_clock::now();
-    if (watch_.slowAfterGroup(now - groupStart_))
-        startReadAhead();
-    groupStart_ = now;
-}
-
 std::optional<FeedFile> FolderFeed::next(Sieving sieving) {
     // The readers test whether a file may match as they read it, on their own cores.
-    if (sieving == Sieving::On && !std::exchange(sifting_, true) && readAhead_)
-        readAhead_->siftWith(sieve_);
-    if (readAhead_) {
-        // Timed before the file is taken: the readers that slow reads start end the reader beside the feed, and with
-        // it what it read.
-        if (warmReader_)
-            noteRead();
+    if (sieving == Sieving::On && std::exchange(sieving_, Sieving::On) == Sieving::Off && readAhead_)
+        readAhead_->sieveWith(sieve_);
+    // Noted before the file is taken, whoever reads it: the readers that slow reads start end a partner, and with it
+    // what it read.
+    const bool watched = stage_ == Stage::Watching || stage_ == Stage::Sampling || stage_ == Stage::Partnered;
+    if (watched && watch_.noteFile())
+        startReadAhead();
+    if (readAhead_)
         return nextFromWindow(sieving);
-    }
     std::optional<std::string> name = listing_.next();
     if (!name)
         return std::nullopt;
     platform::Descriptor fd = readHere(platform::diskName(*name), sieving);
     FeedFile file = handOut(std::move(*name), &content_, std::move(fd), sieving);
-    if (options_.readAhead == ReadAheadMode::WhenSlow)
-        noteRead();
-    if (readerMayJoin_ && !readAhead_) // noteRead() may have started the readers of slow reads just now
-        considerReaderBeside();
+    if (stage_ == Stage::Sampling)
+        sampleListing();
     return file;
 }
 
@@ -149,17 +130,14 @@ std::optional<FeedFile> FolderFeed::nextFromWindow(Sieving sieving) {
 }
 
 void FolderFeed::pause() {
-    paused_ = true;
-    userAsked_ = true;
+    watch_.userAsked();
     if (readAhead_)
         readAhead_->pause();
 }
 
 void FolderFeed::resume() {
-    if (!std::exchange(paused_, false) || !readAhead_)
-        return;
-    readAhead_->resume();
-    listingEnded_ = false;
+    if (readAhead_ && readAhead_->resume())
+        listingEnded_ = false;
 }
 
 } // namespace qb::readers

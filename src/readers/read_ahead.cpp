@@ -14,18 +14,20 @@ namespace qb::readers {
 namespace {
 
 // What the window's contents may hold together before the readers wait; files a reader takes while below it may
-// take the contents over it by at most ReadAhead::kAlongsideFiles files of kMaxWholeFileBytes.
+// take the contents over it by at most ReadAhead::kPartnerFiles files of kMaxWholeFileBytes. 4 MiB hold a full window
+// of records of up to 8 KiB, and keep the window well inside the 16 MiB a search's peak memory may grow by.
 constexpr std::size_t kMaxHeldBytes = std::size_t{4} * 1024 * 1024;
 
 // Descriptors left to the rest of the program when the readers start: the walk's own reads, the windows, dialogs.
+// A rule, not a measurement: room for the walk's own file and the few that windows and dialogs open.
 constexpr std::size_t kReservedDescriptors = 16;
 
 // A sweep's batch smaller than this is not worth its rings: readers of one file at a time take the few descriptors
-// there are.
+// there are. A rule, not a measurement: with fewer files a batch, the rings' own descriptors take a large share.
 constexpr std::size_t kSmallestBatch = 4;
 
 // A content's room larger than this is given back when its file is taken, so that the window does not keep the room
-// of the largest files read in each of its places.
+// of the largest files read in each of its places. A rule: one page, which holds a typical record.
 constexpr std::size_t kKeptRoom = 4096;
 
 // The descriptors this process has open, or nothing when it cannot tell.
@@ -76,22 +78,22 @@ unsigned usableCores() {
 ReadAhead::ReadAhead(int folder, ReaderKind kind, unsigned threads, const std::optional<SweepOrder>& sweep)
     : folder_(folder), ring_(kWindow) {
     const std::size_t spare = spareDescriptors();
-    if (kind == ReaderKind::Alongside && sweep) {
-        // Each sweeping reader holds its ring's descriptor besides the files of its batch, and one more lists the
-        // folder first.
+    if (kind == ReaderKind::Sweep && sweep) {
+        // Each sweeping reader holds its ring's descriptor and the files of its batch, and one more lists the folder
+        // first.
         constexpr std::size_t rings = InodeSweep::kReaders;
         const std::size_t forFiles = spare > rings + 1 ? spare - rings - 1 : 0;
-        const std::size_t batch = std::min(InodeSweep::kBatch, forFiles / rings);
+        const std::size_t batch = std::min(InodeSweep::kBatchFiles, forFiles / rings);
         if (batch >= kSmallestBatch)
             sweep_ = std::make_unique<InodeSweep>(folder, sweep->folderPath, sweep->pattern, batch);
-        if (!sweep_ || !sweep_->sweeping()) {
+        if (!sweep_ || !sweep_->sweeping())
             sweep_.reset();
-            kind = ReaderKind::Threads; // no io_uring here: many reads in flight are the next best thing
-        }
     }
-    if (kind == ReaderKind::Alongside) {
+    if (kind == ReaderKind::Sweep && !sweep_)
+        kind = ReaderKind::Threads;    // no io_uring here: many reads in flight are the next best thing
+    if (kind != ReaderKind::Threads) { // a partner, or the sweep's follower
         threads = 1;
-        filesPerRead_ = kAlongsideFiles;
+        filesPerRead_ = kPartnerFiles;
         walkReads_.resize(kWalkFiles);
     }
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, spare));
@@ -145,7 +147,7 @@ bool ReadAhead::awaitReadRun(const Slot& front) {
         nextRead_ = first_ + 1;
         return false;
     }
-    // Alongside, the walk reads ahead itself rather than wait for the reader at its file.
+    // With a partner or a follower, the walk reads ahead itself rather than wait for it at its file.
     while (!walkReads_.empty() && front.state == State::Reading && readerMayStart())
         readNextInWalk(lock);
     arrived_.wait(lock, [&front] { return front.state == State::Read; });
@@ -188,7 +190,7 @@ void ReadAhead::readNextInWalk(std::unique_lock<std::mutex>& lock) {
     publish(start, walkReads_, files);
 }
 
-void ReadAhead::siftWith(Sieve sieve) {
+void ReadAhead::sieveWith(Sieve sieve) {
     const std::lock_guard lock(mutex_);
     if (sieving_ == Sieving::Off) {
         sieve_ = std::move(sieve);
@@ -233,7 +235,11 @@ void ReadAhead::pause() {
         sweep_->pause();
 }
 
-void ReadAhead::resume() {
+bool ReadAhead::resume() {
+    // Only the walk's thread sets paused_, so it reads it here without the lock: a walk that runs without asking the
+    // user resumes at every file.
+    if (!paused_)
+        return false;
     {
         const std::lock_guard lock(mutex_);
         ++generation_;
@@ -248,6 +254,7 @@ void ReadAhead::resume() {
     work_.notify_all();
     if (sweep_)
         sweep_->resume();
+    return true;
 }
 
 bool ReadAhead::readerMayStart() const {

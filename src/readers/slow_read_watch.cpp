@@ -4,6 +4,7 @@
 #include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
+#include <utility>
 
 namespace qb::readers {
 namespace {
@@ -37,14 +38,29 @@ FolderKind folderKind(int folder) {
 }
 
 ThreadWaits threadWaits() {
-    // The blocks are the whole process's: the reader beside the walk reads most of the files the walk takes.
+    // The blocks are the whole process's: a partner reads most of the files the walk takes.
     rusage thread{}, process{};
     if (::getrusage(RUSAGE_THREAD, &thread) != 0 || ::getrusage(RUSAGE_SELF, &process) != 0)
         return {};
     return {process.ru_inblock, thread.ru_nvcsw};
 }
 
-SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits) : waits_(std::move(waits)), lookStart_(waits_()) {}
+SlowReadWatch::SlowReadWatch(std::function<ThreadWaits()> waits, Clock clock)
+    : waits_(std::move(waits)), clock_(std::move(clock)), groupStart_(clock_()), lookStart_(waits_()) {}
+
+bool SlowReadWatch::noteFile() {
+    if (std::exchange(userAsked_, false)) {
+        groupFiles_ = 0;
+        groupStart_ = clock_();
+    }
+    if (++groupFiles_ < kGroup)
+        return false;
+    groupFiles_ = 0;
+    const auto now = clock_();
+    const bool slow = slowAfterGroup(now - groupStart_);
+    groupStart_ = now;
+    return slow;
+}
 
 bool SlowReadWatch::slowAfterGroup(std::chrono::nanoseconds took) {
     // The waits are asked for only after a slow group, which a warm walk seldom has; the thread must have waited

@@ -10,7 +10,9 @@
 
 namespace qb::readers {
 
-/** The largest file read whole; a larger one is left to a streaming read. */
+/** The largest file read whole; a larger one is left to a streaming read. A rule, not a measurement: far above a
+ *  record of ordinary length, and small enough that a sweeping reader's buffers (BatchReader::kMostFiles of this)
+ *  take 4 MiB of address space. */
 inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} * 1024;
 
 /** A file's content, read whole, or why it was not. */

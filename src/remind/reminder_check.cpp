@@ -14,7 +14,7 @@ std::string reminderDateOf(const platform::LocalDateTime& today) {
 }
 
 search::RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                                     std::string_view reminderDate, search::WalkOptions options) {
+                                     std::string_view reminderDate, readers::FeedOptions options) {
     // The pattern and criteria of a search whose filters and strings are all empty.
     return search::RecordWalk(drives, search::filePattern(directory, "", "", ""),
                               search::SearchCriteria::fromTyped("", "", reminderDate), options);

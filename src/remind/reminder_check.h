@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/drive_map.h"
+#include "readers/folder_feed.h"
 #include "search/record_walk.h"
 
 namespace qb::remind {
@@ -18,6 +19,6 @@ namespace qb::remind {
 /** The walk of the reminder check: every file of the data directory, in listing order, matching when its reminder
  *  date holds the given reminder date. */
 [[nodiscard]] search::RecordWalk reminderCheckWalk(const platform::DriveMap& drives, std::string_view directory,
-                                                   std::string_view reminderDate, search::WalkOptions options = {});
+                                                   std::string_view reminderDate, readers::FeedOptions options = {});
 
 } // namespace qb::remind

@@ -18,12 +18,12 @@ std::string folderOf(const platform::DriveMap& drives, const std::string& folder
 } // namespace
 
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria,
-                       WalkOptions options)
+                       readers::FeedOptions options)
     : RecordWalk(drives, platform::splitLastComponent(pattern), std::move(criteria), options) {}
 
 // The feed's readers test whether a file may match as they read it, on their own cores.
 RecordWalk::RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
-                       SearchCriteria criteria, WalkOptions options)
+                       SearchCriteria criteria, readers::FeedOptions options)
     : criteria_(std::move(criteria)),
       feed_(folderOf(drives, folderAndName.first), std::move(folderAndName.second), options,
             [this](std::string_view bytes) { return mayMatch(criteria_, bytes); }) {}

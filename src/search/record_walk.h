@@ -23,12 +23,6 @@ struct ListedFile {
     store::Record record;  ///< both fields as read, not upper-cased; empty when the file was not readable
 };
 
-/** How a walk reads its files: the options of the folder feed under it. The files, their contents and their order are
- *  the same in every mode. */
-using WalkOptions = readers::FeedOptions;
-using readers::ReadAheadMode;
-using readers::ReaderKind;
-
 /**
  * Walks the files a pattern selects, in the order the folder yields them. The pattern's folder is mapped onto
  * the file system once; each file is opened, read by two field reads and closed before the walk returns it.
@@ -41,9 +35,10 @@ using readers::ReaderKind;
 class RecordWalk {
 public:
     /** Starts a walk over the files that pattern (a program path whose last component may hold wildcards)
-     *  selects. A folder that does not exist gives an empty walk. */
+     *  selects, read as options say (the files, their contents and their order are the same whatever they say). A
+     *  folder that does not exist gives an empty walk. */
     RecordWalk(const platform::DriveMap& drives, std::string_view pattern, SearchCriteria criteria,
-               WalkOptions options = {});
+               readers::FeedOptions options = {});
     ~RecordWalk();
     RecordWalk(const RecordWalk&) = delete;
     RecordWalk& operator=(const RecordWalk&) = delete;
@@ -63,7 +58,7 @@ public:
 
 private:
     RecordWalk(const platform::DriveMap& drives, std::pair<std::string, std::string> folderAndName,
-               SearchCriteria criteria, WalkOptions options);
+               SearchCriteria criteria, readers::FeedOptions options);
 
     [[nodiscard]] std::optional<ListedFile> advance(readers::Sieving sieving);
     [[nodiscard]] ListedFile listedFile(readers::FeedFile fed);

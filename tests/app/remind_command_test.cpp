@@ -77,18 +77,17 @@ protected:
                          const std::string& busAddress = {}, const std::string& stdoutFile = {}) {
         const std::string before = fingerprints(home);
         arguments.insert(arguments.begin(), {QUILLBOX_EXECUTABLE, "--remind"});
-        CommandResult run = harness::run(
-            {.argv = arguments,
-             .environment = harness::environmentWith(
-                 {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "HOME=" + user.path(),
-                  "XDG_STATE_HOME=" + state.path(), // what it told: its one file to write
-                  "XDG_RUNTIME_DIR=" + runtime.path(), "QUILLBOX_HOME=" + home.path(),
-                  std::string("LD_PRELOAD=") + harness::kFakeTimeLibrary, "FAKETIME=@2026-12-06 10:00:00",
-                  "DONT_FAKE_MONOTONIC=1", "DBUS_SESSION_BUS_ADDRESS" + (busAddress.empty() ? "" : "=" + busAddress)}),
-             .folder = workdir.path(),
-             .limit = std::chrono::seconds(30),
-             .errors = harness::Errors::Apart,
-             .outputFile = stdoutFile});
+        std::vector<std::string> changes = harness::fakeTimeVariables("@2026-12-06 10:00:00");
+        changes.insert(changes.end(), {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "HOME=" + user.path(),
+                                       "XDG_STATE_HOME=" + state.path(), // what it told: its one file to write
+                                       "XDG_RUNTIME_DIR=" + runtime.path(), "QUILLBOX_HOME=" + home.path(),
+                                       "DBUS_SESSION_BUS_ADDRESS" + (busAddress.empty() ? "" : "=" + busAddress)});
+        CommandResult run = harness::run({.argv = arguments,
+                                          .environment = harness::environmentWith(changes),
+                                          .folder = workdir.path(),
+                                          .limit = std::chrono::seconds(30),
+                                          .errors = harness::Errors::Apart,
+                                          .outputFile = stdoutFile});
         EXPECT_FALSE(run.timedOut) << "quillbox --remind did not end";
         EXPECT_EQ(fingerprints(home), before) << "quillbox --remind created or changed a file or folder";
         return run;

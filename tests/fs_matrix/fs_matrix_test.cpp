@@ -46,7 +46,7 @@ std::vector<std::string> hiddenNames(const std::string& folder) {
 
 // The records a walk over the folder hands out, by number, read ahead or not.
 std::map<std::string, std::string> walk(const platform::DriveMap& drives, const std::string& folder,
-                                        search::ReadAheadMode readAhead) {
+                                        readers::ReadAheadMode readAhead) {
     search::RecordWalk records(drives, folder + "/*.*", search::SearchCriteria::fromTyped("note", "", ""),
                                {.readAhead = readAhead});
     std::map<std::string, std::string> found;
@@ -116,8 +116,8 @@ void exercise(const std::string& root, std::vector<std::string>& notes) {
     std::map<std::string, std::string> expected{{first.number, resaved.text}, {second.number, "second note"}};
     if (links)
         expected["12071000.700"] = "linked note, resaved";
-    EXPECT_EQ(walk(drives, data, search::ReadAheadMode::Off), expected);
-    EXPECT_EQ(walk(drives, data, search::ReadAheadMode::Always), expected) << "read ahead";
+    EXPECT_EQ(walk(drives, data, readers::ReadAheadMode::Off), expected);
+    EXPECT_EQ(walk(drives, data, readers::ReadAheadMode::Always), expected) << "read ahead";
     notes.push_back("walk");
 
     EXPECT_EQ(store::deleteRecord(drives, data, second.number).kind, store::DeleteResult::Kind::Deleted);

@@ -54,7 +54,7 @@ struct Opens {
 // Hay files with needles at chosen places of the listing, fed as a search feeds them: sieving, paused at each needle
 // while the user is asked. During the first question some files ahead of the feed change.
 TEST(FolderFeed, HandsOutTheListingInOrderAndReadsNothingOfItWhilePaused) {
-    constexpr std::size_t sweep = ReadAhead::kAlongsideFiles + InodeSweep::kReaders * InodeSweep::kBatch;
+    constexpr std::size_t sweep = ReadAhead::kPartnerFiles + InodeSweep::kReaders * InodeSweep::kBatchFiles;
     const struct {
         const char* what;
         FeedOptions options;
@@ -62,9 +62,9 @@ TEST(FolderFeed, HandsOutTheListingInOrderAndReadsNothingOfItWhilePaused) {
         std::size_t inFlight; // the most files the readers may still open once paused
     } feeds[] = {
         {"alone", {ReadAheadMode::Off}, 0, 0},
-        {"warm, a reader alongside", {ReadAheadMode::WhenSlow}, usableCores() > 1 ? 1 : 0, ReadAhead::kAlongsideFiles},
+        {"warm, with a partner", {ReadAheadMode::WhenSlow}, usableCores() > 1 ? 1 : 0, ReadAhead::kPartnerFiles},
         {"warm, turning slow as the caller waits", {ReadAheadMode::WhenSlow}, -1, sweep},
-        {"alongside, with the sweep", {ReadAheadMode::Always}, -1, sweep},
+        {"a sweep and its follower", {ReadAheadMode::Always}, -1, sweep},
         {"threads", {ReadAheadMode::Always, ReaderKind::Threads, 8}, 8, 8},
     };
     std::thread([] {}).join(); // helpers a runtime starts with the first thread are counted in before

@@ -37,10 +37,8 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
     }
     ::sync();
     const auto evictAll = [&] {
-        for (const std::string& path : listed)
-            (void)cached(path, true);
-        for (const std::string& path : other)
-            (void)cached(path, true);
+        for (const auto* files : {&listed, &other})
+            std::for_each(files->begin(), files->end(), [](const auto& path) { (void)cached(path, true); });
     };
     evictAll();
     if (cached(listed.front()))
@@ -50,7 +48,7 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
         return std::none_of(files.begin(), files.end(), [](const auto& path) { return cached(path); });
     };
     {
-        qb::readers::InodeSweep held(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch);
+        qb::readers::InodeSweep held(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatchFiles);
         held.pause();
         held.withReadersIdle(evictAll); // whatever it read before it was held
         ::usleep(100'000);
@@ -58,7 +56,7 @@ TEST(InodeSweep, ReadsWhatThePatternListsAndNothingWhileHeld) {
     }
     {
         // In pieces of 64 names, so that many pieces are listed, each while the last is read.
-        const qb::readers::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatch, 64);
+        const qb::readers::InodeSweep sweep(folder, dir.path(), "0101????.*", qb::readers::InodeSweep::kBatchFiles, 64);
         EXPECT_TRUE(qb::harness::waitUntil([&] {
             return std::all_of(listed.begin(), listed.end(), [](const auto& path) { return cached(path); });
         })) << "the sweep did not read every listed file";

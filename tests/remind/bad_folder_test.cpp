@@ -20,6 +20,7 @@
 #include "store/record_file.h"
 
 using namespace qb::search;
+using namespace qb::readers;
 using namespace qb::remind;
 using qb::store::Record;
 using qb::store::recordFileBytes;
@@ -106,7 +107,7 @@ protected:
 
     // Walks the folder in a child process (as another user when root) and reports each listed file as
     // "name readable matches", then the reminder list a reminder check builds from the same walk.
-    std::optional<std::string> walkInChild(const SearchCriteria& criteria, WalkOptions options) {
+    std::optional<std::string> walkInChild(const SearchCriteria& criteria, FeedOptions options) {
         return qb::test::runInChild([&] {
             std::string report;
             ReminderList reminders;

@@ -7,6 +7,7 @@
 #include "store/record_file.h"
 
 using namespace qb::search;
+using namespace qb::readers;
 using qb::store::Record;
 using qb::store::recordFileBytes;
 using qb::test::writeFile;
@@ -66,8 +67,8 @@ TEST_F(RecordWalkTest, FilesThatAreNotRecordsArePassedOverHoweverTheyAreRead) {
     put("12061405.659", {"12/06/26", std::string(qb::readers::kMaxWholeFileBytes - frame, 'w')});
     put("12061406.659", {"12/06/26", std::string(qb::readers::kMaxWholeFileBytes + 1 - frame, 's')});
 
-    for (const WalkOptions& options : {WalkOptions{ReadAheadMode::Off}, WalkOptions{ReadAheadMode::Always},
-                                       WalkOptions{ReadAheadMode::Always, ReaderKind::Threads}}) {
+    for (const FeedOptions& options : {FeedOptions{ReadAheadMode::Off}, FeedOptions{ReadAheadMode::Always},
+                                       FeedOptions{ReadAheadMode::Always, ReaderKind::Threads}}) {
         RecordWalk walk(drives, "c:\\quill\\*.*", SearchCriteria::fromTyped("", "", "12/06/26"), options);
         Names unreadable, matched;
         while (auto file = walk.nextFile()) {

@@ -15,6 +15,7 @@
 #include "store/record_file.h"
 
 using namespace qb::search;
+using namespace qb::readers;
 using qb::store::recordFileBytes;
 
 namespace {
@@ -60,7 +61,7 @@ protected:
     }
 
     // The matches of a search in a child process short of descriptors, sorted, with each readable file counted.
-    std::optional<std::string> walkInChild(WalkOptions options, Shortage shortage) {
+    std::optional<std::string> walkInChild(FeedOptions options, Shortage shortage) {
         return qb::test::runInChild([&] {
             if (shortage == Shortage::LowLimit) {
                 const rlimit low{static_cast<rlim_t>(openDescriptors() + 20),
@@ -96,9 +97,9 @@ TEST_F(ScarceDescriptorsTest, EveryMatchIsFoundHoweverFewDescriptorsAreLeft) {
     ASSERT_EQ(std::count(expected->begin(), expected->end(), '.'), 9) << *expected; // the needles' numbers
     const struct {
         const char* what;
-        WalkOptions options;
+        FeedOptions options;
     } walks[] = {
-        {"warm, read by the walk and a reader alongside it", {ReadAheadMode::WhenSlow}},
+        {"warm, read by the walk and its partner", {ReadAheadMode::WhenSlow}},
         {"read ahead with the sweep, as when cold", {ReadAheadMode::Always}},
         {"read ahead by threads, as on a share", {ReadAheadMode::Always, ReaderKind::Threads}},
     };

@@ -78,18 +78,17 @@ std::vector<std::string> LiveSession::programEnvironment(const StartOptions& opt
     for (std::string& var : env)
         if (var.starts_with("ASAN_OPTIONS="))
             var += ":strict_string_checks=0";
-    std::string preload = QUILLBOX_WINDOW_PROBE;
-    if (!options.fakeTime.empty()) {
-        preload = std::string(harness::kFakeTimeLibrary) + " " + preload;
-        env.insert(env.end(), {"FAKETIME=" + options.fakeTime, "DONT_FAKE_MONOTONIC=1"});
-    }
+    const std::vector<std::string> preload = options.fakeTime.empty()
+                                                 ? std::vector<std::string>{"LD_PRELOAD=" QUILLBOX_WINDOW_PROBE}
+                                                 : harness::fakeTimeVariables(options.fakeTime, QUILLBOX_WINDOW_PROBE);
+    env.insert(env.end(), preload.begin(), preload.end());
     if (options.busByRuntimeFolder && bus_) {
         std::erase_if(env, [](const std::string& var) { return var.starts_with("DBUS_SESSION_BUS_ADDRESS="); });
         setVariable(env, "XDG_RUNTIME_DIR", bus_->folder());
     }
     env.insert(env.end(),
                {"QT_QPA_PLATFORM=xcb", "QUILLBOX_HOME=" + options.home, "CUPS_SERVER=" + (scratch_ / "no-printer.sock"),
-                "LD_PRELOAD=" + preload, "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
+                "QUILLBOX_PROBE_SNAPSHOT=" + (scratch_ / "screen.json")});
     if (options.screenReader)
         env.emplace_back("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
     env.insert(env.end(), options.extraEnv.begin(), options.extraEnv.end());

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -120,13 +121,15 @@ bool ended(pid_t pid, Clock::time_point deadline) {
 // Reaps the process and records how it ended.
 void reap(pid_t pid, CommandResult& result) {
     int status = 0;
+    rusage usage{};
     pid_t reaped = -1;
-    while ((reaped = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    while ((reaped = ::wait4(pid, &status, 0, &usage)) < 0 && errno == EINTR) {
     }
     if (reaped != pid)
         return;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.peakKiB = usage.ru_maxrss;
 }
 
 void signalGroup(pid_t leader, int signal) {
@@ -160,6 +163,11 @@ bool readStreams(Spawned& spawned, CommandResult& result, Clock::time_point dead
 }
 
 } // namespace
+
+std::vector<std::string> fakeTimeVariables(const std::string& time, const std::string& preload) {
+    return {std::string("LD_PRELOAD=") + kFakeTimeLibrary + (preload.empty() ? "" : " " + preload), "FAKETIME=" + time,
+            "DONT_FAKE_MONOTONIC=1"};
+}
 
 std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
     std::vector<std::string> env;

@@ -15,6 +15,10 @@ namespace qb::harness {
 /** The faketime library, which sets a program's clock (FAKETIME) when preloaded. */
 inline constexpr const char* kFakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
+/** The variables that run a program at a fake time of day (libfaketime's FAKETIME, "@2026-12-06 10:00:00") with its
+ *  monotonic clock true, and preload (a library, or none) loaded after the faketime library. */
+[[nodiscard]] std::vector<std::string> fakeTimeVariables(const std::string& time, const std::string& preload = "");
+
 /** This process's environment with changes: "NAME=value" sets NAME, a bare "NAME" removes it. */
 [[nodiscard]] std::vector<std::string> environmentWith(const std::vector<std::string>& changes);
 
@@ -42,6 +46,7 @@ struct CommandResult {
     std::string errors{};  ///< what it printed on standard error, with Errors::Apart
     int signal = 0;        ///< the signal that ended it, or 0
     bool timedOut = false; ///< whether it was killed at the time limit
+    long peakKiB = -1;     ///< the most memory it held resident, in KiB; -1 when it was not reaped
 };
 
 /** Runs a command and waits for its end, at most its time limit. */

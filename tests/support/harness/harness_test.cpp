@@ -34,6 +34,7 @@ TEST(Harness, CommandsGiveTheirStatusAndEverythingTheyPrinted) {
         EXPECT_EQ(result.output, c.output);
     }
     EXPECT_EQ(runShell("x=shell; echo \"$x\" words").output, "shell words\n");
+    EXPECT_GE(run({"dd", "if=/dev/zero", "of=/dev/null", "bs=64M", "count=1"}).peakKiB, 64 * 1024) << "peak memory";
 }
 
 TEST(Harness, CommandsGetTheirEnvironmentFolderAndFilesAndAreKilledWithTheirGroupAtTheLimit) {
