@@ -15,6 +15,7 @@
 #include "platform/home_folder.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_notice.h"
+#include "store/settings.h"
 #include "store/told_reminders.h"
 
 namespace qb::app {
@@ -81,6 +82,8 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
         return 1;
     }
     const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
+    if (!store::Settings(drives).alarmFlag()) // nothing to tell, and nothing, not even the state folder, to make
+        return 0;
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
     // Runs that start together (at login, with the timer catching up) take turns from here on, however long a walk
