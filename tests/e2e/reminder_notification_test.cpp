@@ -133,6 +133,7 @@ TEST_F(EndToEndReminderNotification, AltF4OnTheSplashEndsQuillboxAtOnce) {
     const std::string before = test::folderFingerprint(home_.path());
     session_.emplace(StartOptions{.home = home_.path(), .workdir = work_.path()});
     ASSERT_TRUE(session_->started());
+    ASSERT_TRUE(session_->waitForWindow("SplashWindow", {}, kStartUp));
     std::optional<int> ended; // under load openbox at times lets Alt+F4 through to the program: it is pressed again
     for (int press = 0; press < 3 && !ended; ++press) {
         ASSERT_TRUE(session_->key("SplashWindow", "alt+F4"));

@@ -1,6 +1,7 @@
-// A search over a data folder whose files are slow to come, as on a network share: while it reads and when it ends,
-// the windows are drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends;
-// over a folder that never answers, closing the window ends the program once the user says so.
+// A start and a search over a data folder whose files are slow to come, as on a network share: the reminder window
+// takes Enter once the start's check has ended; while a search reads and when it ends, the windows are drawn and
+// answer the desktop and a screen reader at once, and no click reaches them until it ends; over a folder that never
+// answers, closing the window ends the program once the user says so.
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
     for (int i = 0; i < 150; ++i)
         test::writeFile(work / ("source/1206" + std::to_string(1000 + i) + ".659"), "\"\"\r\n\"hay\"\r\n");
     test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
-    test::writeFile(home / "drive_c/flag.dat", " \r\n"); // the start-up reminder check walks it first
+    test::writeFile(home / "drive_c/flag.dat", " \r\n");
     test::writeFile(home / "drive_c/slow/.keep", "");
     std::optional<test::SlowMount> slow;
     slow.emplace(work / "source", home / "drive_c/slow", 20);
@@ -36,7 +37,7 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
 
     LiveSession session({.home = home.path(), .workdir = work.path(), .screenReader = true});
     ASSERT_TRUE(session.started());
-    // After that slow start, the reminder window has the keyboard focus: Enter proceeds.
+    // The start-up reminder check walks the folder first; once it has ended, the reminder window has the focus.
     ASSERT_TRUE(session.waitUntil(
         "the reminder check ended", [](const Snapshot& seen) { return seen.window("ReminderWindow") && !seen.busy; },
         kStartUp));
