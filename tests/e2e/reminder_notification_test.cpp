@@ -1,6 +1,7 @@
 // `quillbox --remind` against a real notification server: dunst on the virtual screen, on a session bus of the
 // test's own, whose traffic a monitor logs. Exactly one notification with today's reminders, the process waiting
-// for it with no file open, ending with 0 when it is closed or clicked; a click opens Quillbox.
+// for it with no file open, ending with 0 when it is closed or clicked; a click opens Quillbox, whose splash window a
+// key or the desktop's close (Alt+F4) ends at once.
 
 #include <gtest/gtest.h>
 
