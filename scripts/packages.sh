@@ -4,12 +4,14 @@
 # What building and running Quillbox needs.
 run_packages=(g++ cmake ninja-build qt6-base-dev liburing-dev libacl1-dev fonts-liberation)
 # What the test suite needs besides; the end-to-end tests run the program on a virtual screen (xvfb) with a window
-# manager (openbox), send it key presses and clicks (xdotool), ask the screen for its window manager (x11-utils)
-# and take screenshots of failures (imagemagick); a slow folder for them is mounted through FUSE (libfuse3-dev, found
-# with pkg-config, and fuse3), and one keeps its data folder on a FAT image through FUSE (dosfstools, fusefat); the
-# reminder notification goes over a session bus of the test's own (dbus-daemon, watched by dbus-monitor of dbus-bin)
-# to a real notification server (dunst), and the desktops' search service is started by that bus with the
-# environment dbus-update-activation-environment (dbus-bin) hands it; a screen reader's questions go over the accessibility bus (at-spi2-core).
+# manager (openbox), send it key presses and clicks (xdotool), show another program's window beside it (xmessage of
+# x11-utils, whose xprop scripts/window-pictures.sh asks for the window manager) and take screenshots of failures
+# (imagemagick); a slow folder for them is mounted through FUSE (libfuse3-dev, found with pkg-config, and fuse3), and
+# one keeps its data folder on a FAT image through FUSE (dosfstools, fusefat); the reminder notification goes over a
+# session bus of the test's own (dbus-daemon, watched by dbus-monitor of dbus-bin) to a real notification server
+# (dunst), and the desktops' search service is started by that bus with the environment that
+# dbus-update-activation-environment (dbus-bin) hands it; a screen reader's questions go over the accessibility bus
+# (at-spi2-core).
 test_packages=(libgtest-dev poppler-utils fiu-utils faketime strace distro-info-data xvfb openbox xdotool x11-utils
     imagemagick pkg-config libfuse3-dev fuse3 dosfstools fusefat dbus-daemon dbus-bin dunst at-spi2-core)
 # The file-system matrix (scripts/fs-matrix.sh) besides: the tools that make and mount btrfs, xfs, exFAT and NTFS

@@ -42,14 +42,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral(
             "Tell the records due today without opening a window, when Check alarms is on: as a desktop "
             "notification that opens Quillbox when clicked, and on standard output (but with --quiet). Exit once the "
-            "notification is closed, or at once when nothing is due. It runs at login and every day at "
-            "08:00, caught up after a suspend; each reminder is notified once a day. Move the time with "
-            "'systemctl --user edit quillbox-remind.timer'; turn it off with 'systemctl --user mask "
-            "--now quillbox-remind.timer', or untick Check alarms."));
+            "notification is closed, or at once when nothing is due. Each reminder is notified once a day. The "
+            "package installs a login entry and a daily timer that run it at login and every day at 08:00, "
+            "caught up after a suspend. Move the time with 'systemctl --user edit quillbox-remind.timer'; turn it "
+            "off with 'systemctl --user mask --now quillbox-remind.timer', or untick Check alarms."));
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
-        QStringLiteral("With --remind: notify only, and print nothing. The login entry and the daily timer run "
-                       "'quillbox --remind --quiet', since whatever they print goes to the system's logs."));
+        QStringLiteral("With --remind: notify only, and print nothing. The package's login entry and daily timer "
+                       "run 'quillbox --remind --quiet', since whatever they print goes to the system's logs."));
     const QCommandLineOption searchService(
         QStringLiteral("search-service"),
         QStringLiteral("Answer the desktop's search (the GNOME Shell overview, KRunner) on the session bus, until a "

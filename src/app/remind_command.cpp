@@ -15,6 +15,7 @@
 #include "platform/home_folder.h"
 #include "remind/reminder_check.h"
 #include "remind/reminder_notice.h"
+#include "store/settings.h"
 #include "store/told_reminders.h"
 
 namespace qb::app {
@@ -77,11 +78,13 @@ int runRemindCommand(const CommandLine& commandLine, char** argv) {
         return 1;
     }
     const platform::DriveMap drives(home.folder, platform::DriveMap::currentWorkingDirectory());
+    if (!store::Settings(drives).alarmFlag()) // nothing to tell, and nothing, not even the state folder, to make
+        return 0;
     const platform::LocalDateTime now = platform::SystemClock().now();
     // Login and the daily timer may both run on one day: the notification names only what was not told yet today.
-    // Runs that start together (at login, with the timer catching up) take turns from here on, however long a walk
-    // takes, so that a later one reads what was told, and works out what is untold, only once the earlier one has
-    // told it. Without a turn nothing is notified, since it might be for the second time.
+    // Runs that start together (at login, with the timer catching up) take turns from here on, so that a later one
+    // reads what was told, and works out what is untold, only once the earlier one has told it; a wait for the turn
+    // is bounded (store::TurnWait). Without a turn nothing is notified, since it might be for the second time.
     const std::string state = platform::stateFolder();
     const std::string today = remind::reminderDateOf(now);
     const store::TurnWait wait{.waiting = [] {

@@ -123,10 +123,12 @@ TEST_F(RemindProcessTest, PrintsTodaysRemindersOrNothingAndEndsWithZero) {
             std::filesystem::remove_all(home / c.path);
         else
             writeFile(home / c.path, c.bytes);
+        std::filesystem::remove_all(state / "quillbox");
         const CommandResult run = remind(home);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.output, c.out);
         EXPECT_EQ(run.errors, "");
+        EXPECT_TRUE(c.path != "drive_c/flag.dat" || listFolder(state.path()).empty()) << "the state folder was made";
     }
     const TempDir missing; // a Quillbox home that does not exist stays so
     const CommandResult run = remind(missing, {"--home", missing / "none"});

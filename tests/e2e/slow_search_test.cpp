@@ -1,6 +1,7 @@
-// A search over a data folder whose files are slow to come, as on a network share: while it reads and when it ends,
-// the windows are drawn and answer the desktop and a screen reader at once, and no click reaches them until it ends;
-// over a folder that never answers, closing the window ends the program once the user says so.
+// A start and a search over a data folder whose files are slow to come, as on a network share: the reminder window
+// takes Enter once the start's check has ended; while a search reads and when it ends, the windows are drawn and
+// answer the desktop and a screen reader at once, and no click reaches them until it ends; over a folder that never
+// answers, closing the window ends the program once the user says so.
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
     for (int i = 0; i < 150; ++i)
         test::writeFile(work / ("source/1206" + std::to_string(1000 + i) + ".659"), "\"\"\r\n\"hay\"\r\n");
     test::writeFile(home / "drive_c/default.dat", "c:\\slow\r\n");
+    test::writeFile(home / "drive_c/flag.dat", " \r\n");
     test::writeFile(home / "drive_c/slow/.keep", "");
     std::optional<test::SlowMount> slow;
     slow.emplace(work / "source", home / "drive_c/slow", 20);
@@ -35,7 +37,17 @@ TEST(EndToEndSlowFolder, TheWindowsLiveOnAndTakeNoClickWhileASearchReads) {
 
     LiveSession session({.home = home.path(), .workdir = work.path(), .screenReader = true});
     ASSERT_TRUE(session.started());
-    ASSERT_TRUE(session.waitForWindow("MainWindow", {}, kStartUp));
+    // The start-up reminder check walks the folder first, and the user turns to another program meanwhile: once the
+    // check has ended, the reminder window has the keyboard focus, and Enter proceeds.
+    const auto checking = [](bool busy) {
+        return [busy](const Snapshot& seen) { return seen.window("ReminderWindow") && seen.busy == busy; };
+    };
+    ASSERT_TRUE(session.waitUntil("the reminder check reading", checking(true), kStartUp));
+    ASSERT_TRUE(session.command({"sh", "-c",
+                                 "xmessage elsewhere >/dev/null 2>&1 & xdotool search --sync --class "
+                                 "Xmessage windowactivate --sync"}));
+    ASSERT_TRUE(session.waitUntil("the reminder check ended", checking(false), kStartUp));
+    ASSERT_TRUE(session.key("ReminderWindow", "Return"));
     ASSERT_TRUE(session.click("MainWindow", "recordText"));
     ASSERT_TRUE(session.type("MainWindow", "keep me"));
     ASSERT_TRUE(session.waitUntil("the record text typed", [](const Snapshot& seen) {

@@ -2,12 +2,14 @@
 
 #include "app/windows/splash_window.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <utility>
 
 #include "app/layout/controls.h"
 #include "app/pictures/pictures.h"
@@ -134,12 +136,8 @@ void SplashWindow::startMainWindow() {
 }
 
 void SplashWindow::endOnKeyPress() {
-    if (started_)
-        return;
-    started_ = true;
-    timer_->stop();
-    close();
-    exit_.endNow();
+    if (!started_)
+        close(); // which ends the program
 }
 
 void SplashWindow::endOnFrameClick() {
@@ -152,6 +150,15 @@ void SplashWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     endOnKeyPress();
+}
+
+void SplashWindow::closeEvent(QCloseEvent* event) {
+    QFrame::closeEvent(event);
+    // Closed before the timer, by a key, a click or the desktop (Alt+F4): no other window exists, so the program ends.
+    if (std::exchange(started_, true))
+        return;
+    timer_->stop();
+    exit_.endNow();
 }
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {

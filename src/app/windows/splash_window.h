@@ -52,6 +52,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    /** Closed before the timer has started the main window (also by the desktop: Alt+F4), it ends the program. */
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

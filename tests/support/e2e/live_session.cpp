@@ -156,7 +156,8 @@ std::string LiveSession::startNotifications() {
     return {};
 }
 
-// Starts Xvfb on a free display (it writes the number once it takes clients) and openbox on it; returns why not.
+// Starts Xvfb on a free display (it writes the number once it takes clients) and openbox on it, which runs its start-up
+// command once it has started: a window mapped before then is managed without the focus. Returns why not.
 std::string LiveSession::startScreen() {
     const std::string number = scratch_ / "display";
     std::filesystem::remove(number);
@@ -169,10 +170,11 @@ std::string LiveSession::startScreen() {
         return "Xvfb did not start (scripts/dev.sh test installs xvfb): " + harness::fileText(sessionLog());
     display_ = ":" + harness::lastLine(harness::fileText(number));
 
-    windowManager_.emplace(sessionCommand({"openbox", "--sm-disable"}, sessionLog()));
-    const auto managed = [&] {
-        return runCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).output.find("window id") != std::string::npos;
-    };
+    const std::string ready = scratch_ / "openbox-ready";
+    std::filesystem::remove(ready);
+    windowManager_.emplace(
+        sessionCommand({"openbox", "--sm-disable", "--startup", "touch '" + ready + "'"}, sessionLog()));
+    const auto managed = [&] { return std::filesystem::exists(ready); };
     if (!harness::waitUntil([&] { return managed() || !windowManager_->running(); }) || !windowManager_->running())
         return "openbox did not come up on " + display_ + ": " + harness::fileText(sessionLog());
     return {};

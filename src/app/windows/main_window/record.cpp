@@ -49,7 +49,7 @@ store::SaveResult MainWindow::saveOrResave(const std::string& directory, const s
 }
 
 void MainWindow::saveRecord() {
-    // The probe comes first, as it always has; a folder that cannot be written is told once the checks have passed.
+    // The folder is probed before the input checks; one that cannot be written is told once they have passed.
     const std::optional<std::string> probed = dataDirectoryOf(*this);
     const platform::Status probe = probed ? store::probeForSave(services_.drives, *probed) : platform::Status{};
     if (!inputChecksPass(*this))

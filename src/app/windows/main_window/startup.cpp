@@ -52,10 +52,15 @@ void MainWindow::startUp() {
         ui_.dataDirectory->addItems(directories);
     }
     const std::string today = remind::reminderDateOf(services_.clock.now());
-    if (ui_.checkAlarms->isChecked())
+    if (ui_.checkAlarms->isChecked()) {
         runReminderCheck(today);
-    else
+        // The results window is up from the check's first file on, which a slow folder may bring long before the
+        // list is whole; meanwhile the splash or another program may have taken the focus. The user answers it now.
+        reminderWindow().raise();
+        reminderWindow().activateWindow();
+    } else {
         show();
+    }
     ensureProgramDefaultDirectory();
     services_.dialogs.setPointer(this, Pointer::Default);
 }
