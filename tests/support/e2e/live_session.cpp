@@ -130,10 +130,12 @@ std::string LiveSession::startSearchService() {
     bus_ = std::make_unique<test::SessionBus>(scratch_ / "services");
     if (!bus_->error().empty())
         return bus_->error();
-    // The desktop hands the services it starts its own environment, as a login does.
-    const harness::CommandResult handed = harness::run({.argv = {"dbus-update-activation-environment", "--all"},
-                                                        .environment = programEnvironment(options_),
-                                                        .limit = std::chrono::seconds(10)});
+    // The desktop hands the services it starts its own environment, as a login does; as arguments, so that the
+    // window probe it preloads is not loaded into the command that hands it over.
+    std::vector<std::string> handOver = programEnvironment(options_);
+    handOver.insert(handOver.begin(), "dbus-update-activation-environment");
+    const harness::CommandResult handed =
+        harness::run({.argv = std::move(handOver), .environment = environment(), .limit = std::chrono::seconds(10)});
     return handed.status == 0 ? std::string() : "dbus-update-activation-environment failed: " + handed.output;
 }
 
