@@ -19,10 +19,11 @@ const QString kAttention = QStringLiteral("Attention!");
 class StartupTest : public FormFixture {
 protected:
     std::string driveC(const std::string& name) const { return drivePath("c:\\" + name); }
-    QStringList comboList() const {
+    QStringList comboList(const app::MainWindow* f = nullptr) const {
+        const QComboBox* box = (f ? f : form.get())->controls().dataDirectory;
         QStringList items;
-        for (int i = 0; i < form->controls().dataDirectory->count(); ++i)
-            items << form->controls().dataDirectory->itemText(i);
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
         return items;
     }
     app::MainWindow& load() {
@@ -66,10 +67,7 @@ TEST_F(StartupTest, TheDirectoryListIsReadTwiceWhenStartedInTheRootOfDriveC) {
     app::Services inDriveC{rooted, clock, dialogs, printer, exit};
     app::MainWindow f(inDriveC);
     f.startUp();
-    QStringList items;
-    for (int i = 0; i < f.controls().dataDirectory->count(); ++i)
-        items << f.controls().dataDirectory->itemText(i);
-    EXPECT_EQ(items, (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
+    EXPECT_EQ(comboList(&f), (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
 }
 
 TEST_F(StartupTest, EmptyOrBrokenSettingsFilesFallBackToDefaults) {
