@@ -26,10 +26,7 @@
 #include "temp_dir.h"
 
 using namespace qb::platform;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 

@@ -23,11 +23,8 @@
 #include "platform/files.h"
 #include "quill_home.h"
 
-using qb::harness::installed;
-using qb::harness::runShell;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
+using namespace qb::harness;
+using namespace qb::test;
 
 namespace {
 

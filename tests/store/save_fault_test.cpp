@@ -16,13 +16,8 @@
 #include "store/record_store.h"
 
 using namespace qb::store;
-using qb::harness::installed;
-using qb::harness::runShell;
-using qb::test::injected;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::ScopedMount;
-using qb::test::TempDir;
+using namespace qb::harness;
+using namespace qb::test;
 
 namespace {
 

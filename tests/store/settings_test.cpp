@@ -14,8 +14,7 @@
 #include "temp_dir.h"
 
 using namespace qb::store;
-using qb::test::readFile;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 

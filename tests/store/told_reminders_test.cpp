@@ -12,8 +12,7 @@
 #include "store/told_reminders.h"
 #include "temp_dir.h"
 
-using qb::store::loadToldReminders;
-using qb::store::ToldReminders;
+using namespace qb::store;
 
 namespace {
 
