@@ -33,19 +33,6 @@ namespace {
 const std::string kOld = "\"\"\r\n\"old\"\r\n";
 const std::string kNew = "\"\"\r\n\"new\"\r\n";
 
-std::vector<std::string> hiddenNames(const std::string& folder) {
-    std::vector<std::string> hidden;
-    for (const std::string& name : listFolder(folder))
-        if (name[0] == '.')
-            hidden.push_back(name);
-    return hidden;
-}
-
-unsigned modeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
-}
-
 void writeWithMode(const std::string& path, const std::string& bytes, mode_t mode) {
     writeFile(path, bytes);
     ASSERT_EQ(::chmod(path.c_str(), mode), 0);
