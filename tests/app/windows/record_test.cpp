@@ -281,11 +281,24 @@ TEST_F(RecordTest, DeleteNeedsANumberAndAFileAndThenClearsAllEightBoxes) {
     EXPECT_TRUE(form->controls().checkAlarms->isChecked());
 }
 
-TEST_F(RecordTest, ClearFormTouchesNoFileAndShowsNothing) {
+TEST_F(RecordTest, ClearFormEmptiesTheEightBoxesKeepsDirectoryAndAlarmsAndTouchesNoFile) {
     writeFile(quill + "/01030905.707", "\"\"\r\n\"x\"\r\n");
+    const auto lineBoxes = {form->controls().reminderDate, form->controls().searchString1,
+                            form->controls().recordNumber, form->controls().monthFilter,
+                            form->controls().dayFilter,    form->controls().yearFilter,
+                            form->controls().searchString2};
+    for (QLineEdit* box : lineBoxes)
+        box->setText(QStringLiteral("12"));
     form->controls().recordNumber->setText(QStringLiteral("01030905.707"));
     form->controls().recordText->setPlainText(QStringLiteral("x"));
+    form->controls().dataDirectory->setEditText(QStringLiteral("d:\\notes"));
+    form->controls().checkAlarms->setChecked(true);
     form->clearForm();
+    for (QLineEdit* box : lineBoxes)
+        EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
+    EXPECT_TRUE(form->controls().recordText->toPlainText().isEmpty());
+    EXPECT_EQ(form->controls().dataDirectory->currentText(), QStringLiteral("d:\\notes"));
+    EXPECT_TRUE(form->controls().checkAlarms->isChecked());
     form->clearForm();
     EXPECT_TRUE(dialogs.events().empty());
     EXPECT_TRUE(form->controls().recordNumber->text().isEmpty());

@@ -1,6 +1,6 @@
 // The four windows' tables, checked for what must hold of any table; and the window behaviour that needs no record
-// files: the splash, the about window, clearing the form, leaving the reminder window, and the directory check
-// running before a button's operation.
+// files: the splash, the about window, leaving the reminder window, and the directory check running before a button's
+// operation.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -184,25 +184,6 @@ TEST_F(WindowsTest, AboutWindowOpensBesideTheMainWindowAndReturnUnloadsIt) {
     f.controls().aboutButton->click();
     ASSERT_NE(f.aboutWindow(), nullptr) << "showing it again makes it afresh";
     EXPECT_TRUE(f.aboutWindow()->isVisible());
-}
-
-TEST_F(WindowsTest, ClearFormEmptiesTheEightBoxesAndKeepsDirectoryAndAlarms) {
-    app::MainWindow& f = makeForm();
-    const auto lineBoxes = {f.controls().reminderDate, f.controls().searchString1, f.controls().recordNumber,
-                            f.controls().monthFilter,  f.controls().dayFilter,     f.controls().yearFilter,
-                            f.controls().searchString2};
-    for (QLineEdit* box : lineBoxes)
-        box->setText(QStringLiteral("12"));
-    f.controls().recordText->setPlainText(QStringLiteral("a record"));
-    f.controls().dataDirectory->setEditText(QStringLiteral("d:\\notes"));
-    f.controls().checkAlarms->setChecked(true);
-
-    f.clearForm();
-    for (QLineEdit* box : lineBoxes)
-        EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_TRUE(f.controls().recordText->toPlainText().isEmpty());
-    EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_TRUE(f.controls().checkAlarms->isChecked());
 }
 
 TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) {
