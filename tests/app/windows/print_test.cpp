@@ -137,8 +137,7 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     app::FontChoice anyFont = serifChoice();
     anyFont.name = QString::fromUtf8("Noto Sans CJK \u65e5\u672c");
     form->controls().reminderDate->setText(QString::fromUtf8("12/25/\u2192"));
-    app::setFieldBytes(form->controls().recordText, "a\xA0"
-                                                    "b\nc");
+    app::setFieldBytes(form->controls().recordText, std::string("a\xA0") + "b\nc");
     form->controls().recordText->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
     dialogs.expectFont(anyFont);
     form->printRecord();
