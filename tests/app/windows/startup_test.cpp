@@ -166,19 +166,14 @@ TEST_F(StartupTest, SetAsDefaultStoresTheTextAsTyped) {
     EXPECT_EQ(dialogs.dialogs().size(), 1u);
 }
 
-class PasswordTest : public StartupTest {
-protected:
-    static Shown first() {
-        return Shown::input("Enter a P/W & click OK, or click Cancel for no P/W.", "Please enter a new password below");
-    }
-    static Shown confirm() {
-        return Shown::input("Enter your new password again to confirm", "Enter your new password again to confirm");
-    }
-    static Shown mismatch() {
-        return Shown::message(
-            "The new password did not match the confirming password.  You will be asked to re-enter them.", kAttention);
-    }
-};
+using PasswordTest = StartupTest;
+
+const Shown kFirst =
+    Shown::input("Enter a P/W & click OK, or click Cancel for no P/W.", "Please enter a new password below");
+const Shown kConfirm =
+    Shown::input("Enter your new password again to confirm", "Enter your new password again to confirm");
+const Shown kMismatch = Shown::message(
+    "The new password did not match the confirming password.  You will be asked to re-enter them.", kAttention);
 
 TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
     app::MainWindow& f = makeForm();
@@ -186,7 +181,7 @@ TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
         dialogs.expectInput(QString::fromLatin1(answer));
     f.changePassword();
     EXPECT_EQ(dialogs.dialogs(),
-              (std::vector<Shown>{first(), confirm(), mismatch(), first(), confirm(), mismatch(), first(), confirm(),
+              (std::vector<Shown>{kFirst, kConfirm, kMismatch, kFirst, kConfirm, kMismatch, kFirst, kConfirm,
                                   Shown::message("The new password has been saved!", "Password saved!")}));
     EXPECT_EQ(readFile(driveC("@.dat")), "Secret\r\n");
     struct stat st {};
@@ -202,8 +197,8 @@ TEST_F(PasswordTest, AnEmptyFirstEntryDeletesThePassword) {
     dialogs.expectInput(QString());
     f.changePassword();
     EXPECT_FALSE(platform::fileExists(driveC("@.dat")));
-    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{first(), Shown::message("Password was deleted!", kAttention),
-                                                     first(), Shown::message("Password was deleted!", kAttention)}));
+    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kFirst, Shown::message("Password was deleted!", kAttention),
+                                                     kFirst, Shown::message("Password was deleted!", kAttention)}));
 }
 
 TEST_F(PasswordTest, PasswordsThatWouldNotReadBackAreRefusedWithAReason) {
