@@ -15,6 +15,8 @@ namespace qb::test {
 namespace {
 
 const QString kAttention = QStringLiteral("Attention!");
+const Shown kPasswordPrompt =
+    Shown::input("Please enter your password", "(Quillbox)  Attention - password required", "Enter your password here");
 
 class StartupTest : public FormFixture {
 protected:
@@ -31,10 +33,6 @@ protected:
         f.hide(); // the main window exists but is not shown until its start-up says so
         f.startUp();
         return f;
-    }
-    static Shown passwordPrompt() {
-        return Shown::input("Please enter your password", "(Quillbox)  Attention - password required",
-                            "Enter your password here");
     }
 };
 
@@ -113,7 +111,7 @@ TEST_F(StartupTest, PasswordIsAskedUntilRightInAnyLetterCase) {
     dialogs.expectInput(QStringLiteral("Secret,ignored"));
     dialogs.expectInput(QStringLiteral("sECRET"));
     app::MainWindow& f = load();
-    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>(3, passwordPrompt())) << "wrong answers get no message";
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>(3, kPasswordPrompt)) << "wrong answers get no message";
     EXPECT_EQ(exit.calls(), 0);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(comboList(), (QStringList{"c:\\quill", "c:\\one"}));
@@ -229,7 +227,7 @@ TEST_F(PasswordTest, APasswordSetIsAskedForAtTheNextStart) {
     dialogs.clearLog();
     dialogs.expectInput(QStringLiteral("CAF\u00C9"));
     app::MainWindow& next = load();
-    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{passwordPrompt()});
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kPasswordPrompt});
     EXPECT_TRUE(next.isVisible());
 }
 
