@@ -110,9 +110,7 @@ TEST_F(ImportTest, AMissingTargetFolderTakesTheProblemPath) {
 
 TEST_F(ImportTest, TheFolderAndADrivePathAreFoundWhateverTheirLetterCase) {
     form->controls().dataDirectory->setEditText(QStringLiteral("C:\\QUILL"));
-    dialogs.expectInput(QStringLiteral("4"));
-    dialogs.expectOpenFile(QStringLiteral("c:\\People.CSV")); // a drive path typed into the dialog
-    dialogs.expectProgress();
+    script({"4"}, "c:\\People.CSV"); // a drive path typed into the file dialog
     writeFile(drivePath("c:\\") + "/people.csv", kSmithJones);
     form->importRecords();
     EXPECT_EQ(dialogs.messages().back(), kImported);
