@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
@@ -182,9 +181,7 @@ TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
               (std::vector<Shown>{kFirst, kConfirm, kMismatch, kFirst, kConfirm, kMismatch, kFirst, kConfirm,
                                   Shown::message("The new password has been saved!", "Password saved!")}));
     EXPECT_EQ(readFile(driveC("@.dat")), "Secret\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(driveC("@.dat").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(modeOf(driveC("@.dat")) & 0777, 0600u);
 }
 
 TEST_F(PasswordTest, AnEmptyFirstEntryDeletesThePassword) {
