@@ -11,8 +11,7 @@
 #include "print/reformat.h"
 
 using qb::fuzz::check;
-using qb::print::kBreakThreshold;
-using qb::print::reformatText;
+using namespace qb::print;
 
 namespace {
 

@@ -26,23 +26,12 @@ namespace {
 
 using store::Record;
 using store::recordFileBytes;
+using test::hiddenNames;
+using test::modeOf;
 using test::readFile;
 
 // Both clocks stopped on one second: 7 December 2026, 10:00:00.
 const platform::LocalDateTime kMoment{2026, 12, 7, 10, 0, 0};
-
-unsigned modeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
-}
-
-std::vector<std::string> hiddenNames(const std::string& folder) {
-    std::vector<std::string> hidden;
-    for (const std::string& name : test::listFolder(folder))
-        if (name[0] == '.')
-            hidden.push_back(name);
-    return hidden;
-}
 
 // The records a walk over the folder hands out, by number, read ahead or not.
 std::map<std::string, std::string> walk(const platform::DriveMap& drives, const std::string& folder,

@@ -43,6 +43,13 @@ protected:
         EXPECT_EQ(read.record.reminderDate, "") << number;
         return read.record.text;
     }
+    /** The texts of the records an import made, in its order. */
+    std::vector<std::string> texts(const ImportResult& result) {
+        std::vector<std::string> all;
+        for (const std::string& number : result.numbers)
+            all.push_back(textOf(number));
+        return all;
+    }
 
     test::TempDir dir;
     std::string source = dir / "import.txt";
@@ -65,26 +72,21 @@ TEST_F(ImportRun, TwoFieldsARecordMakesOneRecordALineTwoSecondsApart) {
 TEST_F(ImportRun, OneFieldARecordMakesOneRecordAField) {
     const ImportResult result = run(kSmithJones, 1);
     ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.numbers.size(), 4u);
-    const char* expected[] = {"Smith\r\n", "12 Oak St\r\n", "Jones\r\n", "4 Elm Rd\r\n"};
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(textOf(result.numbers[i]), expected[i]);
+    ASSERT_EQ(texts(result), (std::vector<std::string>{"Smith\r\n", "12 Oak St\r\n", "Jones\r\n", "4 Elm Rd\r\n"}));
     EXPECT_EQ(result.numbers[3], "12061404.605");
 }
 
 TEST_F(ImportRun, RecordsThatRunOutOfFieldsEndOnTheProblemAndKeepTheFinishedOnes) {
     ImportResult result = run(kSmithJones, 3);
     EXPECT_EQ(result.problem, ImportProblem::ShortRecord);
-    ASSERT_EQ(result.numbers.size(), 1u);
-    EXPECT_EQ(textOf(result.numbers[0]), "Smith\r\n12 Oak St\r\nJones\r\n");
+    EXPECT_EQ(texts(result), std::vector<std::string>{"Smith\r\n12 Oak St\r\nJones\r\n"});
     EXPECT_EQ(test::listFolder(folder), result.numbers);
 
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
     result = run("a,b,c,d,e,f,g\r\n", 3);
     EXPECT_EQ(result.problem, ImportProblem::ShortRecord);
-    ASSERT_EQ(result.numbers.size(), 2u);
-    EXPECT_EQ(textOf(result.numbers[1]), "d\r\ne\r\nf\r\n");
+    EXPECT_EQ(texts(result), (std::vector<std::string>{"a\r\nb\r\nc\r\n", "d\r\ne\r\nf\r\n"}));
     EXPECT_EQ(test::listFolder(folder), result.numbers);
 }
 
@@ -113,8 +115,7 @@ TEST_F(ImportRun, AnEmptyLineAfterTheLastRecordIsOneMoreEmptyField) {
 TEST_F(ImportRun, KeepsQuotedCommasAndLineBreaksAndNumbersAsWritten) {
     const ImportResult result = run("\"Oak, Elm\r\nand Ash\",0012.50,  1E3  \r\n", 3);
     ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.numbers.size(), 1u);
-    EXPECT_EQ(textOf(result.numbers[0]), "Oak, Elm\r\nand Ash\r\n0012.50\r\n1E3\r\n");
+    EXPECT_EQ(texts(result), std::vector<std::string>{"Oak, Elm\r\nand Ash\r\n0012.50\r\n1E3\r\n"});
 }
 
 TEST_F(ImportRun, ADoubleQuoteInAPlainFieldBecomesASingleQuote) {
@@ -179,15 +180,12 @@ TEST_F(ImportRun, ACharacterWindows1252CannotHoldStopsTheImportBeforeAnyRecord) 
 TEST_F(ImportRun, DoubledQuotesInAQuotedCellStandForOneQuoteKeptAsASingleQuote) {
     ImportResult result = run("\"a \"\"b, c\"\" d\",\"e\"\r\n\"f\",\"g\"\r\n", 2);
     ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.numbers.size(), 2u);
-    EXPECT_EQ(textOf(result.numbers[0]), "a 'b, c' d\r\ne\r\n");
-    EXPECT_EQ(textOf(result.numbers[1]), "f\r\ng\r\n");
+    EXPECT_EQ(texts(result), (std::vector<std::string>{"a 'b, c' d\r\ne\r\n", "f\r\ng\r\n"}));
 
     // An empty quoted cell, a cell of one quote, quotes at both ends of a cell; a plain field keeps each quote.
     result = run("\"\",\"\"\"\",\"\"\"x\"\"\",a\"\"b\r\n", 4);
     ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.numbers.size(), 1u);
-    EXPECT_EQ(textOf(result.numbers[0]), "\r\n'\r\n'x'\r\na''b\r\n");
+    EXPECT_EQ(texts(result), std::vector<std::string>{"\r\n'\r\n'x'\r\na''b\r\n"});
 }
 
 TEST_F(ImportRun, Utf16WithAByteOrderMarkIsStoredInWindows1252) {
@@ -196,17 +194,14 @@ TEST_F(ImportRun, Utf16WithAByteOrderMarkIsStoredInWindows1252) {
         const ImportResult result =
             run(utf16(u"\"caf\u00e9\",M\u00fcller\r\n5 \u20ac,\"a \"\"q\"\"\"\r\n", bigEndian), 2);
         ASSERT_TRUE(result.ok());
-        ASSERT_EQ(result.numbers.size(), 2u);
-        EXPECT_EQ(textOf(result.numbers[0]), "caf\xE9\r\nM\xFCller\r\n");
-        EXPECT_EQ(textOf(result.numbers[1]), "5 \x80\r\na 'q'\r\n");
+        EXPECT_EQ(texts(result), (std::vector<std::string>{"caf\xE9\r\nM\xFCller\r\n", "5 \x80\r\na 'q'\r\n"}));
     }
 }
 
 TEST_F(ImportRun, NulBytesAreImportedAsTheyStand) {
     const ImportResult result = run(std::string("one\r\ntwo\r\nth\0ree\r\n", 17), 1);
     ASSERT_TRUE(result.ok());
-    ASSERT_EQ(result.numbers.size(), 3u);
-    EXPECT_EQ(textOf(result.numbers[2]), std::string("th\0ree\r\n", 8));
+    EXPECT_EQ(texts(result), (std::vector<std::string>{"one\r\n", "two\r\n", std::string("th\0ree\r\n", 8)}));
 }
 
 TEST(ImportText, KeepsNulBytesRefusesBrokenUtf16AndNamesWhatWindows1252CannotHold) {
@@ -226,17 +221,11 @@ TEST(ImportText, KeepsNulBytesRefusesBrokenUtf16AndNamesWhatWindows1252CannotHol
 
 TEST(ImportText, ChoosesUtf8OnlyForValidUtf8BeyondAscii) {
     using import::decodeImportFile;
-    EXPECT_EQ(decodeImportFile("\xEF\xBB\xBF"
-                               "a,b")
-                  .bytes,
-              "a,b");                                                            // the mark goes, ASCII stays
+    const std::string mark = "\xEF\xBB\xBF";
+    EXPECT_EQ(decodeImportFile(mark + "a,b").bytes, "a,b");                      // the mark goes, ASCII stays
     EXPECT_EQ(decodeImportFile("caf\xC3\xA9").bytes, "caf\xE9");                 // UTF-8 without a mark
     EXPECT_EQ(decodeImportFile("caf\xE9, na\xEFve").bytes, "caf\xE9, na\xEFve"); // not UTF-8: the bytes as they are
-    EXPECT_EQ(decodeImportFile("\xEF\xBB\xBF"
-                               "caf\xE9")
-                  .bytes,
-              "\xEF\xBB\xBF"
-              "caf\xE9");
+    EXPECT_EQ(decodeImportFile(mark + "caf\xE9").bytes, mark + "caf\xE9");
     EXPECT_EQ(decodeImportFile("\x80 5").bytes, "\x80 5"); // a lone Windows-1252 euro sign
     EXPECT_TRUE(decodeImportFile("\xF0\x9F\x98\x80").unmappable == U'\U0001F600');
 }

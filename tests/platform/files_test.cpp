@@ -8,10 +8,7 @@
 #include "temp_dir.h"
 
 using namespace qb::platform;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::test;
 
 TEST(SafeWrite, ReplacesWholeAndLeavesNoTemporaryFile) {
     TempDir dir;
@@ -42,9 +39,7 @@ TEST(SafeWrite, MissingFolderFailsCleanly) {
 TEST(SafeWrite, OwnerOnlyFilesAreNotReadableByOthers) {
     TempDir dir;
     ASSERT_TRUE(writeFileAtomically(dir / "secret", "pw\r\n", WriteMode::Replace, FileAccess::OwnerOnly).ok());
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "secret").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(modeOf(dir / "secret") & 0777, 0600u);
 }
 
 TEST(Files, ExistenceTestSeesOnlyVisibleOrdinaryFiles) {

@@ -8,8 +8,7 @@
 #include "temp_dir.h"
 
 using namespace qb::platform;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 

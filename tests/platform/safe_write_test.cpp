@@ -26,28 +26,12 @@
 #include "temp_dir.h"
 
 using namespace qb::platform;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 
 const std::string kOld = "\"\"\r\n\"old\"\r\n";
 const std::string kNew = "\"\"\r\n\"new\"\r\n";
-
-std::vector<std::string> hiddenNames(const std::string& folder) {
-    std::vector<std::string> hidden;
-    for (const std::string& name : listFolder(folder))
-        if (name[0] == '.')
-            hidden.push_back(name);
-    return hidden;
-}
-
-unsigned modeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
-}
 
 void writeWithMode(const std::string& path, const std::string& bytes, mode_t mode) {
     writeFile(path, bytes);

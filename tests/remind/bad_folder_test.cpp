@@ -22,10 +22,8 @@
 using namespace qb::search;
 using namespace qb::readers;
 using namespace qb::remind;
-using qb::store::Record;
-using qb::store::recordFileBytes;
-using qb::test::folderFingerprint;
-using qb::test::writeFile;
+using namespace qb::store;
+using namespace qb::test;
 
 namespace {
 

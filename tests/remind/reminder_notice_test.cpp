@@ -12,14 +12,9 @@
 #include "store/record_file.h"
 
 using namespace qb::remind;
-using qb::platform::DriveMap;
-using qb::platform::LocalDateTime;
-using qb::store::Record;
-using qb::store::recordFileBytes;
-using qb::store::ToldReminders;
-using qb::test::folderFingerprint;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::platform;
+using namespace qb::store;
+using namespace qb::test;
 
 namespace {
 

@@ -8,8 +8,7 @@
 
 using namespace qb::search;
 using namespace qb::readers;
-using qb::store::Record;
-using qb::store::recordFileBytes;
+using namespace qb::store;
 using qb::test::writeFile;
 
 namespace {

@@ -156,11 +156,8 @@ TEST_F(BadSettingsTest, SettingsThatAreNoReadableFileCountAsMissing) {
     // Each reader runs in a child with a time limit: opening the pipe for reading would wait for ever.
     const auto readAll = [this] {
         return qb::test::runInChild([this] {
-            std::string seen;
-            seen += settings.defaultDirectory().value_or("<none>") + "|";
-            seen += settings.password().value_or("<none>") + "|";
-            seen += std::to_string(bothLists().size());
-            return seen;
+            return settings.defaultDirectory().value_or("<none>") + "|" + settings.password().value_or("<none>") + "|" +
+                   std::to_string(bothLists().size());
         });
     };
     qb::test::openToOthers(home.path());

@@ -23,11 +23,8 @@
 #include "platform/files.h"
 #include "quill_home.h"
 
-using qb::harness::installed;
-using qb::harness::runShell;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
+using namespace qb::harness;
+using namespace qb::test;
 
 namespace {
 
@@ -131,12 +128,9 @@ protected:
             "env ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" strace -qq -o '" + (work / "trace") +
             "' " + scenario.baseInjection + " " + injection + " " + QUILLBOX_SAVE_TOOL + " '" + home.path() +
             "' 'c:\\quill' " + scenario.numberArgument + " '" + kNewText + "' >/dev/null 2>'" + (work / "errors") + "'";
-        Outcome outcome;
-        outcome.exitCode = runShell(command).status;
-        outcome.trace = readFile(work / "trace");
-        outcome.errors = readFile(work / "errors");
-        outcome.killed = outcome.trace.find("+++ killed by SIGKILL") != std::string::npos;
-        return outcome;
+        const int exitCode = runShell(command).status;
+        const std::string trace = readFile(work / "trace");
+        return {trace.find("+++ killed by SIGKILL") != std::string::npos, exitCode, readFile(work / "errors"), trace};
     }
 
     // The calls of a fault-free save from its first touch of the Quillbox home on.

@@ -61,20 +61,16 @@ TEST_F(DirectoryProbe, AMissingDirectoryFailsEveryProbeAndIsCreatedAtStartUp) {
 
 TEST_F(DirectoryProbe, TheProgramsOwnFoldersArePrivateAndAUsersFolderKeepsItsMode) {
     ::umask(022); // a home readable by others, as many are
-    const auto modeOf = [](const std::string& path) {
-        struct stat st {};
-        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
-    };
     const platform::DriveMap fresh(home / "new/quillbox", "/");
     ASSERT_TRUE(fresh.ensureDriveC());
     store::ensureDataDirectory(fresh, "c:\\quill");
     for (const char* folder : {"new", "new/quillbox", "new/quillbox/drive_c", "new/quillbox/drive_c/quill"})
-        EXPECT_EQ(modeOf(home / folder), 0700u) << folder;
+        EXPECT_EQ(test::modeOf(home / folder) & 07777, 0700u) << folder;
 
     ASSERT_EQ(::mkdir(quill.substr(0, quill.rfind('/')).c_str(), 0755), 0);
     ASSERT_EQ(::mkdir(quill.c_str(), 0750), 0);
     ASSERT_TRUE(drives.ensureDriveC());
     store::ensureDataDirectory(drives, "c:\\quill");
-    EXPECT_EQ(modeOf(home / "drive_c"), 0755u);
-    EXPECT_EQ(modeOf(quill), 0750u);
+    EXPECT_EQ(test::modeOf(home / "drive_c") & 07777, 0755u);
+    EXPECT_EQ(test::modeOf(quill) & 07777, 0750u);
 }

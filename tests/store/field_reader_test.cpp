@@ -26,20 +26,16 @@ using Fields = std::vector<std::string>;
 
 } // namespace
 
-TEST(FieldRead, QuotedFieldsKeepCommasAndLineBreaks) {
+// Quoted fields keep commas and line breaks; plain ones lose their leading and trailing spaces; a lone CR or LF ends a
+// line as CR LF does.
+TEST(FieldRead, QuotedFieldsKeepCommasAndLineBreaksPlainOnesAreTrimmed) {
     EXPECT_EQ(readAll("\"a, b\r\nc\"\r\n\"\"\r\n"), (Fields{"q:a, b\r\nc", "q:"}));
     EXPECT_EQ(readAll("\"x\" trailing junk,next\r\n"), (Fields{"q:x", "p:next"}));
     EXPECT_EQ(readAll("\"unterminated"), (Fields{"q:unterminated"}));
-}
-
-TEST(FieldRead, PlainFieldsTrimTrailingAndSkipLeadingSpaces) {
     EXPECT_EQ(readAll("  c:\\quill  ,12\r\n"), (Fields{"p:c:\\quill", "p:12"}));
     EXPECT_EQ(readAll("a,,b\r\n"), (Fields{"p:a", "p:", "p:b"}));
     EXPECT_EQ(readAll("\r\n"), (Fields{"p:"}));
     EXPECT_EQ(readAll("tab\there\r\n"), (Fields{"p:tab\there"}));
-}
-
-TEST(FieldRead, LoneCrAndLoneLfEndLinesToo) {
     EXPECT_EQ(readAll("a\nb\rc\r\n"), (Fields{"p:a", "p:b", "p:c"}));
     EXPECT_EQ(readAll("\"q\"\nnext"), (Fields{"q:q", "p:next"}));
 }

@@ -6,10 +6,7 @@
 
 using namespace qb::store;
 using qb::platform::LocalDateTime;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::TempDir;
-using qb::test::writeFile;
+using namespace qb::test;
 
 TEST(RecordNumber, EncodesTheCreationMomentZeroPadded) {
     EXPECT_EQ(recordNumber({2026, 12, 6, 14, 3, 59}), "12061403.659");

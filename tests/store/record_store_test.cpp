@@ -12,8 +12,7 @@
 #include "store/record_store.h"
 
 using namespace qb::store;
-using qb::test::readFile;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 

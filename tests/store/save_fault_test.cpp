@@ -16,13 +16,8 @@
 #include "store/record_store.h"
 
 using namespace qb::store;
-using qb::harness::installed;
-using qb::harness::runShell;
-using qb::test::injected;
-using qb::test::listFolder;
-using qb::test::readFile;
-using qb::test::ScopedMount;
-using qb::test::TempDir;
+using namespace qb::harness;
+using namespace qb::test;
 
 namespace {
 
@@ -40,13 +35,6 @@ struct SaveFaultTest : qb::test::QuillHomeTest {
                 visible.push_back(name);
         return visible;
     }
-    std::vector<std::string> hiddenFiles() const {
-        std::vector<std::string> hidden;
-        for (const std::string& name : listFolder(quill))
-            if (name[0] == '.')
-                hidden.push_back(name);
-        return hidden;
-    }
     // The save tool's command line for this home; a new record's moment may be given (YYYY-MM-DDTHH:MM:SS). What it
     // says on standard error goes to errors().
     std::string saveCommand(const std::string& number, const std::string& text, const std::string& moment = "") const {
@@ -60,10 +48,6 @@ struct SaveFaultTest : qb::test::QuillHomeTest {
 
     TempDir work; // outside the home: what the tools say
 };
-
-bool canMount() {
-    return ::geteuid() == 0;
-}
 
 // fiu-run preloads libfiu ahead of everything; in a sanitizer build the sanitizer runtime must load first, so the
 // command is started through a shell that puts it back in front. Empty in a normal build.
@@ -82,7 +66,7 @@ std::string sanitizerRuntimeFirst() {
 } // namespace
 
 TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
-    if (!canMount())
+    if (::geteuid() != 0)
         GTEST_SKIP() << "mounting a small tmpfs needs root";
     ScopedMount disk = ScopedMount::tmpfs(quill, std::size_t{64} * 1024);
     if (!disk.valid())
@@ -97,11 +81,11 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldRecordAndWritesNoNewOne) {
     EXPECT_FALSE(fresh.status.ok());
     EXPECT_EQ(readFile(quill + "/" + kNumber), kOldBytes);
     EXPECT_EQ(visibleFiles(), (std::vector<std::string>{kNumber, "filler"}));
-    EXPECT_TRUE(hiddenFiles().empty());
+    EXPECT_TRUE(hiddenNames(quill).empty());
 }
 
 TEST_F(SaveFaultTest, ReadOnlyFolderRefusesTheProbeAndTheSave) {
-    if (!canMount())
+    if (::geteuid() != 0)
         GTEST_SKIP() << "a read-only bind mount needs root (root ignores mode bits)";
     writeOldRecord();
     put("testit.dat", "the user's notes"); // a taken probe name changes nothing here

@@ -14,8 +14,7 @@
 #include "temp_dir.h"
 
 using namespace qb::store;
-using qb::test::readFile;
-using qb::test::writeFile;
+using namespace qb::test;
 
 namespace {
 
@@ -65,9 +64,7 @@ TEST_F(SettingsTest, AlarmFlagIsAFileOfOneSpaceWhateverItsSpelling) {
 TEST_F(SettingsTest, PasswordFileIsPrivateAndDeletable) {
     ASSERT_TRUE(settings.setPassword("Secret").ok());
     EXPECT_EQ(readFile(driveC("@.dat")), "Secret\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(driveC("@.dat").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(modeOf(driveC("@.dat")) & 0777, 0600u);
     EXPECT_EQ(*settings.password(), "Secret");
     ASSERT_TRUE(settings.deletePassword().ok());
     EXPECT_FALSE(settings.passwordFileExists());
@@ -129,8 +126,7 @@ TEST_F(SettingsTest, OnlyTheLeftoversOfSettingsWritesAreRemoved) {
         EXPECT_NE(::access(driveC(name).c_str(), F_OK), 0) << name;
     for (const std::string& name : kept)
         EXPECT_EQ(readFile(driveC(name)), "kept\r\n") << name;
-    struct stat st {};
-    EXPECT_EQ(::stat(driveC(".flag.dat.Folder").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(modeOf(driveC(".flag.dat.Folder"))));
 }
 
 // A second copy of the program starting on the same home while the first one writes the password (held up for a

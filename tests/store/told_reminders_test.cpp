@@ -12,8 +12,7 @@
 #include "store/told_reminders.h"
 #include "temp_dir.h"
 
-using qb::store::loadToldReminders;
-using qb::store::ToldReminders;
+using namespace qb::store;
 
 namespace {
 
@@ -83,12 +82,9 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     int status = 1;
     ::waitpid(first, &status, 0);
     EXPECT_EQ(status, 0);
-    struct stat st {};
-    ASSERT_EQ(::stat(state.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(qb::test::modeOf(state) & 0777, 0700u);
     EXPECT_EQ(qb::test::listFolder(state), (std::vector<std::string>{".turn", "reminders-told"}));
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(qb::test::modeOf(file) & 0777, 0600u);
     int toldWaiting = 0;
     const qb::store::TurnWait brief{std::chrono::milliseconds(20), std::chrono::milliseconds(300),
                                     [&] { ++toldWaiting; }};
@@ -108,8 +104,7 @@ TEST(ToldReminders, TheFileIsWrittenPrivatelyReadOnlyWhenItIsTheUsersAndTakenInT
     EXPECT_FALSE(toldNow()) << "another user's";
     ASSERT_EQ(::chmod(state.c_str(), 0755), 0);
     EXPECT_FALSE(qb::store::ToldRemindersTurn(state, brief).ok()) << "this process holds the turn";
-    ASSERT_EQ(::stat(state.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u) << "others may not enter it";
+    EXPECT_EQ(qb::test::modeOf(state) & 0777, 0700u) << "others may not enter it";
     qb::test::openToOthers(home.path());
     EXPECT_EQ(qb::test::runInChild([&] { return std::to_string(::open((state + "/.turn").c_str(), O_RDONLY) < 0); }),
               "1")

@@ -264,21 +264,17 @@ void pressInModalDialog(Qt::Key key, const std::function<void(QWidget*)>& focusW
     });
 }
 
-TEST(FontDialogKeys, EnterInTheFontListsConfirmsTheWholeDialog) {
-    bool inLists = false;
-    pressInModalDialog(Qt::Key_Return, [&](QWidget* focus) {
-        inLists = focus->parentWidget() && qobject_cast<QFontDialog*>(focus->parentWidget()->parentWidget());
-        inLists = inLists || qobject_cast<QFontDialog*>(focus->parentWidget());
-    });
-    const std::optional<app::FontChoice> choice =
-        app::runFontDialog(nullptr, app::kFontDialogFlags, app::initialPrinterFont());
-    EXPECT_TRUE(inLists) << "the dialog opens with the focus in its font lists";
-    EXPECT_TRUE(choice.has_value()) << "Enter confirms the choice";
-}
-
-TEST(FontDialogKeys, EscapeInTheFontListsCancels) {
-    pressInModalDialog(Qt::Key_Escape, [](QWidget*) {});
-    EXPECT_FALSE(app::runFontDialog(nullptr, app::kFontDialogFlags, app::initialPrinterFont()).has_value());
+TEST(FontDialogKeys, EnterInTheFontListsConfirmsTheWholeDialogAndEscapeCancels) {
+    for (const auto& [key, confirms] : {std::pair{Qt::Key_Return, true}, std::pair{Qt::Key_Escape, false}}) {
+        bool inLists = false;
+        pressInModalDialog(key, [&](QWidget* focus) {
+            inLists = focus->parentWidget() && qobject_cast<QFontDialog*>(focus->parentWidget()->parentWidget());
+            inLists = inLists || qobject_cast<QFontDialog*>(focus->parentWidget());
+        });
+        const bool chosen = app::runFontDialog(nullptr, app::kFontDialogFlags, app::initialPrinterFont()).has_value();
+        EXPECT_TRUE(inLists) << "the dialog opens with the focus in its font lists";
+        EXPECT_EQ(chosen, confirms) << (confirms ? "Enter confirms the choice" : "Escape cancels");
+    }
 }
 
 } // namespace

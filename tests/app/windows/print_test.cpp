@@ -23,14 +23,12 @@ const Calls kCourierCopy = {"font name Courier New", "font size 10",         "fo
                             "font underline false",  "font strikeout false", "color #000000"};
 
 app::FontChoice serifChoice() {
-    app::FontChoice choice;
-    choice.name = "Liberation Serif";
-    choice.pointSize = 12.5;
-    choice.bold = true;
-    choice.underline = true;
-    choice.strikeout = true;
-    choice.color = QColor(0, 0, 0x80);
-    return choice;
+    return {.name = "Liberation Serif",
+            .pointSize = 12.5,
+            .bold = true,
+            .underline = true,
+            .strikeout = true,
+            .color = QColor(0, 0, 0x80)};
 }
 
 Calls joined(std::initializer_list<Calls> parts) {
@@ -89,10 +87,9 @@ TEST_F(RecordPrintoutTest, TheFontDialogOpensOnThePrintersFont) {
     form->printRecord();
     dialogs.expectFontUnchanged();
     form->reminderWindow().printReminders();
-    ASSERT_EQ(dialogs.fontsOffered().size(), 3u);
-    EXPECT_EQ(dialogs.fontsOffered()[0], app::initialPrinterFont());
-    EXPECT_EQ(dialogs.fontsOffered()[1], app::initialPrinterFont());
-    EXPECT_EQ(dialogs.fontsOffered()[2], serifChoice()) << "the reminder printout opens on the font chosen before";
+    // The reminder printout opens on the font chosen before.
+    EXPECT_EQ(dialogs.fontsOffered(),
+              (std::vector<app::FontChoice>{app::initialPrinterFont(), app::initialPrinterFont(), serifChoice()}));
     EXPECT_EQ(printer.font(), serifChoice());
 }
 
@@ -140,8 +137,7 @@ TEST_F(RecordPrintoutTest, EveryCharacterOnScreenPrintsInAnyFont) {
     app::FontChoice anyFont = serifChoice();
     anyFont.name = QString::fromUtf8("Noto Sans CJK \u65e5\u672c");
     form->controls().reminderDate->setText(QString::fromUtf8("12/25/\u2192"));
-    app::setFieldBytes(form->controls().recordText, "a\xA0"
-                                                    "b\nc");
+    app::setFieldBytes(form->controls().recordText, std::string("a\xA0") + "b\nc");
     form->controls().recordText->appendPlainText(QString::fromUtf8("Snow \u2603 day"));
     dialogs.expectFont(anyFont);
     form->printRecord();
@@ -196,11 +192,10 @@ TEST_F(ReminderPrintoutTest, PrintsTheListWithTheDateLineThenProceedsToTheMainWi
 
     EXPECT_EQ(printer.calls(), joined({kFontCopy, kReminderPage}));
     // The font dialog belongs to the reminder window; the pointer is the main window's.
-    ASSERT_EQ(dialogs.events().size(), 3u);
-    EXPECT_EQ(dialogs.events()[0], Shown::pointer("MainWindow", app::Pointer::Hourglass));
-    EXPECT_EQ(dialogs.events()[1], Shown::font());
+    ASSERT_EQ(dialogs.events(),
+              (std::vector<Shown>{Shown::pointer("MainWindow", app::Pointer::Hourglass), Shown::font(),
+                                  Shown::pointer("MainWindow", app::Pointer::Default)}));
     EXPECT_EQ(dialogs.events()[1].parent, "ReminderWindow");
-    EXPECT_EQ(dialogs.events()[2], Shown::pointer("MainWindow", app::Pointer::Default));
     EXPECT_FALSE(reminderWindow().isVisible());
     EXPECT_TRUE(form->isVisible());
     expectMainFormEmpty();

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "app/widgets/limited_text_edit.h"
 #include "app/windows/reminder_window.h"
@@ -15,14 +14,17 @@ namespace qb::test {
 namespace {
 
 const QString kAttention = QStringLiteral("Attention!");
+const Shown kPasswordPrompt =
+    Shown::input("Please enter your password", "(Quillbox)  Attention - password required", "Enter your password here");
 
 class StartupTest : public FormFixture {
 protected:
     std::string driveC(const std::string& name) const { return drivePath("c:\\" + name); }
-    QStringList comboList() const {
+    QStringList comboList(const app::MainWindow* f = nullptr) const {
+        const QComboBox* box = (f ? f : form.get())->controls().dataDirectory;
         QStringList items;
-        for (int i = 0; i < form->controls().dataDirectory->count(); ++i)
-            items << form->controls().dataDirectory->itemText(i);
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
         return items;
     }
     app::MainWindow& load() {
@@ -30,10 +32,6 @@ protected:
         f.hide(); // the main window exists but is not shown until its start-up says so
         f.startUp();
         return f;
-    }
-    static Shown passwordPrompt() {
-        return Shown::input("Please enter your password", "(Quillbox)  Attention - password required",
-                            "Enter your password here");
     }
 };
 
@@ -66,10 +64,7 @@ TEST_F(StartupTest, TheDirectoryListIsReadTwiceWhenStartedInTheRootOfDriveC) {
     app::Services inDriveC{rooted, clock, dialogs, printer, exit};
     app::MainWindow f(inDriveC);
     f.startUp();
-    QStringList items;
-    for (int i = 0; i < f.controls().dataDirectory->count(); ++i)
-        items << f.controls().dataDirectory->itemText(i);
-    EXPECT_EQ(items, (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
+    EXPECT_EQ(comboList(&f), (QStringList{"c:\\quill", "c:\\one", "c:\\one"}));
 }
 
 TEST_F(StartupTest, EmptyOrBrokenSettingsFilesFallBackToDefaults) {
@@ -115,7 +110,7 @@ TEST_F(StartupTest, PasswordIsAskedUntilRightInAnyLetterCase) {
     dialogs.expectInput(QStringLiteral("Secret,ignored"));
     dialogs.expectInput(QStringLiteral("sECRET"));
     app::MainWindow& f = load();
-    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>(3, passwordPrompt())) << "wrong answers get no message";
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>(3, kPasswordPrompt)) << "wrong answers get no message";
     EXPECT_EQ(exit.calls(), 0);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(comboList(), (QStringList{"c:\\quill", "c:\\one"}));
@@ -168,19 +163,14 @@ TEST_F(StartupTest, SetAsDefaultStoresTheTextAsTyped) {
     EXPECT_EQ(dialogs.dialogs().size(), 1u);
 }
 
-class PasswordTest : public StartupTest {
-protected:
-    static Shown first() {
-        return Shown::input("Enter a P/W & click OK, or click Cancel for no P/W.", "Please enter a new password below");
-    }
-    static Shown confirm() {
-        return Shown::input("Enter your new password again to confirm", "Enter your new password again to confirm");
-    }
-    static Shown mismatch() {
-        return Shown::message(
-            "The new password did not match the confirming password.  You will be asked to re-enter them.", kAttention);
-    }
-};
+using PasswordTest = StartupTest;
+
+const Shown kFirst =
+    Shown::input("Enter a P/W & click OK, or click Cancel for no P/W.", "Please enter a new password below");
+const Shown kConfirm =
+    Shown::input("Enter your new password again to confirm", "Enter your new password again to confirm");
+const Shown kMismatch = Shown::message(
+    "The new password did not match the confirming password.  You will be asked to re-enter them.", kAttention);
 
 TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
     app::MainWindow& f = makeForm();
@@ -188,12 +178,10 @@ TEST_F(PasswordTest, MismatchAsksAgainAndAMatchIsStoredPrivately) {
         dialogs.expectInput(QString::fromLatin1(answer));
     f.changePassword();
     EXPECT_EQ(dialogs.dialogs(),
-              (std::vector<Shown>{first(), confirm(), mismatch(), first(), confirm(), mismatch(), first(), confirm(),
+              (std::vector<Shown>{kFirst, kConfirm, kMismatch, kFirst, kConfirm, kMismatch, kFirst, kConfirm,
                                   Shown::message("The new password has been saved!", "Password saved!")}));
     EXPECT_EQ(readFile(driveC("@.dat")), "Secret\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(driveC("@.dat").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(modeOf(driveC("@.dat")) & 0777, 0600u);
 }
 
 TEST_F(PasswordTest, AnEmptyFirstEntryDeletesThePassword) {
@@ -204,8 +192,8 @@ TEST_F(PasswordTest, AnEmptyFirstEntryDeletesThePassword) {
     dialogs.expectInput(QString());
     f.changePassword();
     EXPECT_FALSE(platform::fileExists(driveC("@.dat")));
-    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{first(), Shown::message("Password was deleted!", kAttention),
-                                                     first(), Shown::message("Password was deleted!", kAttention)}));
+    EXPECT_EQ(dialogs.dialogs(), (std::vector<Shown>{kFirst, Shown::message("Password was deleted!", kAttention),
+                                                     kFirst, Shown::message("Password was deleted!", kAttention)}));
 }
 
 TEST_F(PasswordTest, PasswordsThatWouldNotReadBackAreRefusedWithAReason) {
@@ -236,7 +224,7 @@ TEST_F(PasswordTest, APasswordSetIsAskedForAtTheNextStart) {
     dialogs.clearLog();
     dialogs.expectInput(QStringLiteral("CAF\u00C9"));
     app::MainWindow& next = load();
-    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{passwordPrompt()});
+    EXPECT_EQ(dialogs.dialogs(), std::vector<Shown>{kPasswordPrompt});
     EXPECT_TRUE(next.isVisible());
 }
 

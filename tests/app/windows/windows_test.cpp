@@ -1,6 +1,6 @@
 // The four windows' tables, checked for what must hold of any table; and the window behaviour that needs no record
-// files: the splash, the about window, clearing the form, leaving the reminder window, and the directory check
-// running before a button's operation.
+// files: the splash, the about window, leaving the reminder window, and the directory check running before a button's
+// operation.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -186,25 +186,6 @@ TEST_F(WindowsTest, AboutWindowOpensBesideTheMainWindowAndReturnUnloadsIt) {
     EXPECT_TRUE(f.aboutWindow()->isVisible());
 }
 
-TEST_F(WindowsTest, ClearFormEmptiesTheEightBoxesAndKeepsDirectoryAndAlarms) {
-    app::MainWindow& f = makeForm();
-    const auto lineBoxes = {f.controls().reminderDate, f.controls().searchString1, f.controls().recordNumber,
-                            f.controls().monthFilter,  f.controls().dayFilter,     f.controls().yearFilter,
-                            f.controls().searchString2};
-    for (QLineEdit* box : lineBoxes)
-        box->setText(QStringLiteral("12"));
-    f.controls().recordText->setPlainText(QStringLiteral("a record"));
-    f.controls().dataDirectory->setEditText(QStringLiteral("d:\\notes"));
-    f.controls().checkAlarms->setChecked(true);
-
-    f.clearForm();
-    for (QLineEdit* box : lineBoxes)
-        EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_TRUE(f.controls().recordText->toPlainText().isEmpty());
-    EXPECT_EQ(f.controls().dataDirectory->currentText(), QStringLiteral("d:\\notes"));
-    EXPECT_TRUE(f.controls().checkAlarms->isChecked());
-}
-
 TEST_F(WindowsTest, EnterOrClosingTheReminderWindowProceedsToAnEmptyMainWindow) {
     app::MainWindow& f = makeForm();
     app::ReminderWindow& reminders = f.reminderWindow();
@@ -295,34 +276,28 @@ TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonClickedWithTheMouse) {
     EXPECT_FALSE(f.controls().saveButton->isDown());
 }
 
-TEST_F(DirectoryCheckOrderTest, RunsBeforeTheButtonPressedByItsAccessKey) {
-    formLeavingAMissingDirectory();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
-    EXPECT_EQ(dialogs.messages(), checkThenSave());
-}
-
-// A right or middle press takes the focus like a left one, so the check runs, but it clicks no button. The buttons
-// keep their access keys' way through the check afterwards.
-TEST_F(DirectoryCheckOrderTest, OtherMouseButtonsRunTheCheckButNotTheButton) {
+// The button's access key runs the check and then the button. A right or middle press takes the focus like a left
+// one, so the check runs, but it clicks no button; the access key keeps its way through the check afterwards.
+TEST_F(DirectoryCheckOrderTest, RunsBeforeTheAccessKeyButOtherMouseButtonsPressNoButton) {
     app::MainWindow& f = formLeavingAMissingDirectory();
     std::vector<Shown> checkOnly = checkThenSave();
     checkOnly.pop_back();
-    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
+    const Qt::MouseButton accessKey = Qt::NoButton;
+    for (const Qt::MouseButton button : {accessKey, Qt::RightButton, Qt::MiddleButton, Qt::LeftButton, accessKey}) {
         dialogs.clearLog();
         f.controls().dataDirectory->setFocus();
         f.controls().dataDirectory->setEditText(QStringLiteral("c:\\missing"));
-        QTest::mouseClick(f.controls().saveButton, button);
-        QCoreApplication::processEvents(); // a click queued after the press would run now
-        EXPECT_EQ(dialogs.messages(), button == Qt::LeftButton ? checkThenSave() : checkOnly) << button;
+        if (button == accessKey) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+            QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
+        } else {
+            QTest::mouseClick(f.controls().saveButton, button);
+            QCoreApplication::processEvents(); // a click queued after the press would run now
+        }
+        const bool pressed = button == Qt::LeftButton || button == accessKey;
+        EXPECT_EQ(dialogs.messages(), pressed ? checkThenSave() : checkOnly) << button;
         EXPECT_FALSE(f.controls().saveButton->isDown()) << button;
     }
-    dialogs.clearLog();
-    f.controls().dataDirectory->setFocus();
-    f.controls().dataDirectory->setEditText(QStringLiteral("c:\\missing"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{3}, 2000);
-    EXPECT_EQ(dialogs.messages(), checkThenSave());
 }
 
 TEST_F(DirectoryCheckOrderTest, AnotherWindowComingUpIsNotLeavingTheBox) {

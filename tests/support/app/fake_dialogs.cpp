@@ -13,27 +13,9 @@ namespace qb::test {
 namespace {
 
 const char* kindName(Shown::Kind kind) {
-    switch (kind) {
-    case Shown::Kind::Message:
-        return "message";
-    case Shown::Kind::Question:
-        return "question";
-    case Shown::Kind::Confirm:
-        return "confirmation";
-    case Shown::Kind::Input:
-        return "input box";
-    case Shown::Kind::OpenFile:
-        return "file-open dialog";
-    case Shown::Kind::Font:
-        return "font dialog";
-    case Shown::Kind::Beep:
-        return "beep";
-    case Shown::Kind::Pointer:
-        return "pointer";
-    case Shown::Kind::Progress:
-        return "progress window";
-    }
-    return "?";
+    static const char* const names[] = {"message",     "question", "confirmation", "input box",      "file-open dialog",
+                                        "font dialog", "beep",     "pointer",      "progress window"}; // as Shown::Kind
+    return names[static_cast<int>(kind)];
 }
 
 QString nameOf(const QWidget* widget) {
@@ -91,42 +73,25 @@ FakeDialogs::~FakeDialogs() {
 }
 
 void FakeDialogs::expectQuestion(bool yes) {
-    Answer answer;
-    answer.kind = Shown::Kind::Question;
-    answer.yes = yes;
-    answers_.push_back(std::move(answer));
+    answers_.push_back({.kind = Shown::Kind::Question, .yes = yes});
 }
 void FakeDialogs::expectConfirm(bool yes) {
-    Answer answer;
-    answer.kind = Shown::Kind::Confirm;
-    answer.yes = yes;
-    answers_.push_back(std::move(answer));
+    answers_.push_back({.kind = Shown::Kind::Confirm, .yes = yes});
 }
 void FakeDialogs::expectInput(const QString& answer) {
-    Answer scripted;
-    scripted.kind = Shown::Kind::Input;
-    scripted.text = answer;
-    answers_.push_back(std::move(scripted));
+    answers_.push_back({.kind = Shown::Kind::Input, .text = answer});
 }
 void FakeDialogs::expectOpenFile(const QString& path) {
-    Answer answer;
-    answer.kind = Shown::Kind::OpenFile;
-    answer.text = path;
-    answers_.push_back(std::move(answer));
+    answers_.push_back({.kind = Shown::Kind::OpenFile, .text = path});
 }
 void FakeDialogs::expectFont(std::optional<app::FontChoice> choice) {
-    Answer answer;
-    answer.kind = Shown::Kind::Font;
-    answer.font = std::move(choice);
-    answers_.push_back(std::move(answer));
+    answers_.push_back({.kind = Shown::Kind::Font, .font = std::move(choice)});
 }
-
+void FakeDialogs::expectFontUnchanged() {
+    answers_.push_back({.kind = Shown::Kind::Font, .unchanged = true});
+}
 void FakeDialogs::expectProgress(std::optional<int> stopAfter, std::function<void()> duringWait) {
-    Answer answer;
-    answer.kind = Shown::Kind::Progress;
-    answer.stopAfter = stopAfter;
-    answer.onWait = std::move(duringWait);
-    answers_.push_back(std::move(answer));
+    answers_.push_back({.kind = Shown::Kind::Progress, .stopAfter = stopAfter, .onWait = std::move(duringWait)});
 }
 
 // A progress window that writes down each text and bar it shows, presses Stop once when the script says so, which
@@ -163,13 +128,6 @@ std::unique_ptr<app::ProgressWindow> FakeDialogs::showProgress(QWidget* parent, 
                                                                const QString& text, const QString& stopQuestion) {
     const Answer* answer = record(Shown::progress(text, title), parent);
     return std::make_unique<Progress>(*this, answer ? *answer : Answer{}, title, stopQuestion);
-}
-
-void FakeDialogs::expectFontUnchanged() {
-    Answer answer;
-    answer.kind = Shown::Kind::Font;
-    answer.unchanged = true;
-    answers_.push_back(std::move(answer));
 }
 
 const FakeDialogs::Answer* FakeDialogs::record(Shown shown, QWidget* parent) {
@@ -212,15 +170,13 @@ int FakeDialogs::beeps() const {
 }
 
 void FakeDialogs::message(QWidget* parent, const QString& text, const QString& title) {
-    Shown shown = Shown::message(text, title);
-    shown.parent = nameOf(parent);
-    events_.push_back(shown);
+    events_.push_back(Shown::message(text, title));
+    events_.back().parent = nameOf(parent);
 }
 
 void FakeDialogs::jobEndMessage(QWidget* parent, const QString& text, const QString& title) {
-    Shown shown = Shown::jobEndMessage(text, title);
-    shown.parent = nameOf(parent);
-    events_.push_back(shown);
+    events_.push_back(Shown::jobEndMessage(text, title));
+    events_.back().parent = nameOf(parent);
 }
 
 bool FakeDialogs::question(QWidget* parent, const QString& text, const QString& title) {

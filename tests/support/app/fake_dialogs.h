@@ -100,11 +100,11 @@ private:
     struct Answer {
         Shown::Kind kind = Shown::Kind::Message;
         bool yes = false;
-        QString text;
-        std::optional<app::FontChoice> font;
-        bool unchanged = false;       ///< a font dialog answered with the font it was opened on
-        std::optional<int> stopAfter; ///< a progress window's Stop, once this many steps are done
-        std::function<void()> onWait; ///< what happens during a progress window's waits
+        QString text{};
+        std::optional<app::FontChoice> font{};
+        bool unchanged = false;         ///< a font dialog answered with the font it was opened on
+        std::optional<int> stopAfter{}; ///< a progress window's Stop, once this many steps are done
+        std::function<void()> onWait{}; ///< what happens during a progress window's waits
     };
     class Progress;
     /** Records a dialog and takes its scripted answer (valid until the next dialog); null when none of that kind is

@@ -26,14 +26,8 @@ uint NotifierObject::Notify(const QString& appName, uint replaces, const QString
         sendErrorReply(QStringLiteral("org.example.Error.Full"), QStringLiteral("Too many notifications"));
         return 0;
     }
-    AskedNotification notification;
-    notification.appName = appName;
-    notification.replaces = replaces;
-    notification.icon = icon;
-    notification.summary = summary;
-    notification.body = body;
-    notification.actions = actions;
-    notification.desktopEntry = hints.value("desktop-entry").toString();
+    AskedNotification notification{
+        appName, replaces, icon, summary, body, actions, hints.value("desktop-entry").toString()};
     notification.timeout = timeout;
     if (hints.contains("image-data")) {
         const auto image = hints.value("image-data").value<QDBusArgument>();

@@ -31,7 +31,7 @@ struct AskedNotification {
     QString icon, summary, body;
     QStringList actions;
     QString desktopEntry; ///< the desktop-entry hint
-    QSize imageSize;      ///< the image-data hint's size, empty without one
+    QSize imageSize{};    ///< the image-data hint's size, empty without one
     int channels = 0;     ///< its channels per pixel
     qsizetype imageBytes = 0;
     int timeout = 0;

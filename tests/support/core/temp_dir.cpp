@@ -78,6 +78,17 @@ std::vector<std::string> listFolder(const std::string& path) {
     return names;
 }
 
+std::vector<std::string> hiddenNames(const std::string& folder) {
+    std::vector<std::string> hidden = listFolder(folder);
+    std::erase_if(hidden, [](const std::string& name) { return name[0] != '.'; });
+    return hidden;
+}
+
+unsigned modeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
+}
+
 std::string folderFingerprint(const std::string& root) {
     std::ostringstream out;
     std::vector<std::filesystem::path> paths{root};

@@ -33,6 +33,12 @@ std::string readFile(const std::string& path);
 /** The names in a folder, sorted, hidden ones included. */
 std::vector<std::string> listFolder(const std::string& path);
 
+/** The hidden names in a folder (a dot first, as a safe write's temporary files), sorted. */
+std::vector<std::string> hiddenNames(const std::string& folder);
+
+/** The mode of what stands at a path, a link itself and not what it leads to; 0 when nothing does. */
+unsigned modeOf(const std::string& path);
+
 /** Everything a change on disk would alter, for the folder and all below it: each entry's name, type, mode, size,
  *  times of change, link target and the bytes of its file; a folder that does not exist is named missing. */
 std::string folderFingerprint(const std::string& root);
