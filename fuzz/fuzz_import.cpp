@@ -115,10 +115,10 @@ public:
             const qb::platform::LocalDateTime next = qb::platform::addSeconds(moment, offset);
             if (taken.insert(key(next)).second) {
                 written.emplace_back(qb::store::recordNumber(next), record);
-                return {{}, written.back().first};
+                return {{}, written.back().first, {}};
             }
         }
-        return {qb::platform::Status::failure(EEXIST, "create"), {}};
+        return {qb::platform::Status::failure(EEXIST, "create"), {}, {}};
     }
 };
 
